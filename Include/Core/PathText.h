@@ -1,0 +1,22 @@
+// Path texts: backslash-separated byte strings, a drive written as its letter and a colon.
+// Pure string work; nothing here touches the file system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+std::string WithTrailingBackslash(const std::string& path);
+bool IsDriveOnly(const std::string& path);
+// Up to and including the last backslash or colon; empty for a drive alone.
+std::string DirectoryOfPath(const std::string& path);
+// After the last backslash or colon; a drive alone is its own name.
+std::string NameOfPath(const std::string& path);
+// True when the path holds one of < > | " * ? and so names no single file.
+bool HasPatternCharacters(const std::string& path);
+uint64_t CombineFileSize(uint32_t low, uint32_t high);
+// ASCII letters folded to upper case, for comparisons of paths that ignore letter case.
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
+
+// Parameter number index of a command line that follows the program name; 1 is the first.
+// White space separates parameters; double quotes group blanks into one and are dropped.
+std::string CommandLineParameter(const std::string& commandLine, int index);

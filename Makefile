@@ -1,0 +1,52 @@
+# Tilvane: `make run` starts the game under Wine, `make test` runs every test.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+WIN_DIR    := $(BUILD)/win
+NATIVE_DIR := $(BUILD)/native
+FUZZ_DIR   := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 300
+
+.PHONY: all deps build win native fuzz-build test run package bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(WIN_DIR)/CMakeCache.txt:
+	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(NATIVE_DIR)/CMakeCache.txt:
+	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+$(FUZZ_DIR)/CMakeCache.txt:
+	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+win: deps $(WIN_DIR)/CMakeCache.txt
+	cmake --build $(WIN_DIR) -j $(JOBS)
+
+native: deps $(NATIVE_DIR)/CMakeCache.txt
+	cmake --build $(NATIVE_DIR) -j $(JOBS)
+
+fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+build: win native fuzz-build
+
+test: build
+	@bash scripts/run-tests.sh
+
+run: win
+	@bash scripts/run-game.sh
+
+bench: build
+	@bash scripts/run-benchmarks.sh
+
+fuzz: fuzz-build
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/run-fuzzers.sh
+
+package: win
+	@bash scripts/make-package.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian or Ubuntu, skipping what is already there.
+set -euo pipefail
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+have wine || need+=(wine wine64)
+have Xvfb || need+=(xvfb)
+have cmake || need+=(cmake)
+have make || need+=(make)
+have g++ || need+=(g++)
+have clang++ || need+=(clang)
+[ -x /usr/bin/convert-im6.q16 ] || [ -x /usr/bin/magick ] || need+=(imagemagick)
+have xdotool || need+=(xdotool)
+have xdpyinfo || need+=(x11-utils)
+have zip || need+=(zip)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# libFuzzer and the sanitizer runtimes for clang
+ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs every test suite: the native core tests under the sanitizers, the fuzz harnesses briefly,
+# and the Windows tests under Wine on a virtual display. Ends with one line "N passed, N failed".
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+if [ -z "${TILVANE_DISPLAY_READY:-}" ]; then
+  export TILVANE_DISPLAY_READY=1
+  exec bash "$root/scripts/with-display.sh" bash "$0" "$@"
+fi
+export BUILD_DIR="$root/build"
+results="$BUILD_DIR/results"
+rm -rf "$results"; mkdir -p "$results"
+passed=0; failed=0
+
+# Adds up one gtest XML report; a missing report counts as one failed case.
+count_report() {
+  local suite=$1 xml=$2 code=$3
+  if [ ! -s "$xml" ]; then
+    echo "$suite: no report (exit code $code): counted as 1 failed"
+    failed=$((failed + 1)); return
+  fi
+  local counts
+  counts=$(awk '
+    function finish() { if (open) { if (failure) f++; else if (!skipped) p++; open = 0 } }
+    /<testcase / { finish(); open = 1; failure = 0; skipped = ($0 ~ /result="skipped"/);
+                   if ($0 ~ /\/>[[:space:]]*$/) finish() }
+    /<failure/ { failure = 1 }
+    /<\/testcase>/ { finish() }
+    END { finish(); print p + 0, f + 0 }' "$xml")
+  local p=${counts% *} f=${counts#* }
+  if [ "$code" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; echo "$suite: exit code $code without a failed case: counted as 1 failed"; fi
+  echo "$suite: $p passed, $f failed"
+  passed=$((passed + p)); failed=$((failed + f))
+}
+
+# 1. Native core tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+native_xml="$results/native-core.xml"
+timeout 600 "$BUILD_DIR/native/tests/CoreTests" --gtest_output="xml:$native_xml" >"$results/native-core.log" 2>&1
+code=$?
+[ $code -ne 0 ] && tail -40 "$results/native-core.log"
+count_report "core tests (native, sanitizers)" "$native_xml" $code
+
+# 2. Fuzz harnesses, briefly.
+while read -r line; do
+  echo "$line"
+  case "$line" in *": ok "*) passed=$((passed + 1)) ;; *FAILED*) failed=$((failed + 1)) ;; esac
+done < <(FUZZ_SECONDS="${FUZZ_SECONDS:-20}" bash "$root/scripts/run-fuzzers.sh" 2>&1)
+
+# 3. Windows tests under Wine.
+source "$root/scripts/wine-env.sh"
+wine_prepare_prefix
+win_results="$WINEPREFIX/drive_c/Tilvane/results"
+rm -rf "$win_results"; mkdir -p "$win_results"
+for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
+  [ -f "$exe" ] && wine_stage "$exe" >/dev/null
+done
+for suite in CoreTests WineTests EndToEndTests; do
+  [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
+  (cd "$WINE_BIN_DIR" && timeout 1200 wine "$WINE_BIN_DIR/$suite.exe" \
+      --gtest_output="xml:C:\\Tilvane\\results\\$suite.xml" >"$results/$suite.log" 2>&1 </dev/null)
+  code=$?
+  [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$suite.log" | head -60
+  cp -f "$win_results/$suite.xml" "$results/" 2>/dev/null
+  count_report "$suite (Wine)" "$results/$suite.xml" $code
+done
+wine_stop
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,42 @@
+# Sourced by the scripts that run Windows programs: one private Wine prefix per build folder.
+# The prefix cannot reach the Linux file system: no Z: drive, no links out of drive_c, and the
+# user's Desktop, Documents and the like are plain folders inside the prefix.
+: "${BUILD_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
+export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$BUILD_DIR/wineprefix}"
+export WINEDEBUG=-all
+export WINEARCH=win64
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+WINE_BIN_DIR="$WINEPREFIX/drive_c/Tilvane/bin"
+
+# Makes the prefix once; later calls only start its server if it is not running.
+wine_prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/.tilvane-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 </dev/null
+    wineserver -w
+    local user_dir
+    for user_dir in "$WINEPREFIX"/drive_c/users/*/; do
+      local name
+      for name in Desktop Documents Pictures Music Videos Downloads Templates; do
+        if [ -L "$user_dir$name" ]; then rm -f "$user_dir$name"; mkdir -p "$user_dir$name"; fi
+      done
+    done
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    find "$WINEPREFIX/drive_c" -type l -delete
+    touch "$WINEPREFIX/.tilvane-ready"
+  fi
+  mkdir -p "$WINE_BIN_DIR"
+  # One server for the whole run keeps every Wine start fast; its helpers must not hold our pipes.
+  wineserver -p >/dev/null 2>&1 </dev/null &
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+wine_stop() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Copies a Windows program into the prefix (C:\Tilvane\bin) and prints its Unix path there.
+wine_stage() {
+  mkdir -p "$WINE_BIN_DIR"
+  cp -f "$1" "$WINE_BIN_DIR/"
+  echo "$WINE_BIN_DIR/$(basename "$1")"
+}
