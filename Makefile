@@ -13,22 +13,22 @@ all: build
 deps:
 	@bash scripts/install-deps.sh
 
-$(WIN_DIR)/CMakeCache.txt:
+$(WIN_DIR)/Makefile:
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-$(NATIVE_DIR)/CMakeCache.txt:
+$(NATIVE_DIR)/Makefile:
 	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
-$(FUZZ_DIR)/CMakeCache.txt:
+$(FUZZ_DIR)/Makefile:
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-win: deps $(WIN_DIR)/CMakeCache.txt
+win: deps $(WIN_DIR)/Makefile
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
-native: deps $(NATIVE_DIR)/CMakeCache.txt
+native: deps $(NATIVE_DIR)/Makefile
 	cmake --build $(NATIVE_DIR) -j $(JOBS)
 
-fuzz-build: deps $(FUZZ_DIR)/CMakeCache.txt
+fuzz-build: deps $(FUZZ_DIR)/Makefile
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 build: win native fuzz-build

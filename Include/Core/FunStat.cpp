@@ -174,6 +174,15 @@ bool TFunStatContext::Show(const std::string& description, bool* noErrors) const
     }
 }
 
+void TFunStatContext::OnApplicationException(void* /*sender*/, const std::string& message) {
+    const std::string description = "Unhandled error.\r\n" + message;
+    const int32_t code = ReportServices.LastErrorCode ? ReportServices.LastErrorCode() : 0;
+    Raise("Include\\Error", "TFunStatContext::OnApplicationException", __LINE__, fsError, description, "", "", code);
+    SetShowContext("Include\\Error", "TFunStatContext::OnApplicationException", __LINE__);
+    Show(description);
+    Reset(fsPerfect);
+}
+
 bool ErrorCodeFailed(uint32_t code) { return code != 0 && code != 14 && code != 1235; }
 
 bool ErrorCodeFailedAllowExisting(uint32_t code) { return ErrorCodeFailed(code) && code != 183; }

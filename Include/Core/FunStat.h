@@ -26,11 +26,13 @@ public:
 };
 
 // System services the report and Show rely on; the platform layer fills them in at start-up.
+// Plain function pointers, so that the table is ready before any constructor runs.
 struct TReportServices {
-    std::function<std::string()> CurrentTimeText;            // long date and time of "now"
-    std::function<std::string()> ProgramPath;                // full path of the running program
-    std::function<std::string(int32_t)> SystemErrorText;     // system message for an error code
-    std::function<void(const std::string& text, const std::string& caption)> PlainMessageBox;
+    std::string (*CurrentTimeText)() = nullptr;           // long date and time of "now"
+    std::string (*ProgramPath)() = nullptr;               // full path of the running program
+    std::string (*SystemErrorText)(int32_t code) = nullptr;
+    int32_t (*LastErrorCode)() = nullptr;
+    void (*PlainMessageBox)(const std::string& text, const std::string& caption) = nullptr;
 };
 
 class TFunStatContext {
@@ -73,6 +75,9 @@ public:
 
     // Passes the record to the error dialog; without one, a plain message box says so.
     bool Show(const std::string& description, bool* noErrors = nullptr) const;
+
+    // The application's handler for exceptions that reach the message loop.
+    void OnApplicationException(void* sender, const std::string& message);
 
 private:
     void CopyRaiseContextAndUserInfo(const TFunStatContext& other);

@@ -7,6 +7,8 @@
 
 namespace {
 
+std::vector<std::string> plainBoxes;
+
 // Records what reaches the error dialog.
 class TRecordingView : public TErrorReportView {
 public:
@@ -29,9 +31,11 @@ protected:
         ReportServices.CurrentTimeText = [] { return std::string("Monday | 10:00"); };
         ReportServices.ProgramPath = [] { return std::string("C:\\Games\\Tilvane.exe"); };
         ReportServices.SystemErrorText = [](int32_t code) { return "Message " + std::to_string(code) + ". \r\n"; };
-        ReportServices.PlainMessageBox = [this](const std::string& text, const std::string& caption) {
+        ReportServices.LastErrorCode = [] { return int32_t(6); };
+        ReportServices.PlainMessageBox = [](const std::string& text, const std::string& caption) {
             plainBoxes.push_back(caption + ":" + text);
         };
+        plainBoxes.clear();
         ErrorForm = &view;
         CurrentFunStatContext.Reset(fsPerfect);
     }
@@ -41,7 +45,6 @@ protected:
         CurrentFunStatContext.Reset(fsPerfect);
     }
     TRecordingView view;
-    std::vector<std::string> plainBoxes;
     TReportServices savedServices;
 };
 
@@ -237,4 +240,17 @@ TEST_F(FunStatTest, LightFormShowsAndResetsCurrent) {
     EXPECT_EQ(view.Shown.size(), 1u);
 }
 
+}  // namespace
+
+namespace {
+TEST_F(FunStatTest, ApplicationExceptionIsShownAndHandled) {
+    FunStatContext.OnApplicationException(nullptr, "Access violation");
+    ASSERT_EQ(view.Shown.size(), 1u);
+    EXPECT_EQ(view.Shown[0].Description, "Unhandled error.\r\nAccess violation");
+    EXPECT_TRUE(Contains(view.Shown[0].Report, "* Function: \"TFunStatContext::OnApplicationException\""));
+    EXPECT_TRUE(Contains(view.Shown[0].Report, "* System error code: 6\r\n"));
+    EXPECT_TRUE(Contains(view.Shown[0].Report, "SHOW CONTEXT\r\n* File: \"Error\"\r\n"
+                                               "* Function: \"TFunStatContext::OnApplicationException\""));
+    EXPECT_EQ(FunStatContext.Status, fsPerfect);
+}
 }  // namespace

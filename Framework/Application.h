@@ -1,0 +1,36 @@
+// The application object: its title, its main window, the message loop, and the exception
+// event that receives what a window's handler could not handle.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class TApplication {
+public:
+    using TExceptionEvent = std::function<void(void* sender, const std::string& message)>;
+
+    void Initialize();
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    // The first window created becomes the main window; its closing ends Run.
+    HWND MainWindow() const { return mainWindow_; }
+    void SetMainWindow(HWND window);
+
+    TExceptionEvent OnException;
+    // Hands an exception that reached a window procedure to OnException (or a plain box).
+    void HandleException(void* sender, const std::string& message);
+
+    // Runs the message loop until the main window has closed; returns at once without one.
+    void Run();
+    void Minimize();
+
+private:
+    std::string title_;
+    HWND mainWindow_ = nullptr;
+    bool initialized_ = false;
+};
+
+extern TApplication Application;

@@ -1,0 +1,45 @@
+// Files, folders, special folders and the shell: paths, existence and pattern tests, renaming,
+// copying and deleting folder trees, and handing documents and web addresses to the shell.
+// Operations with a status record report as module "Include\File".
+#pragma once
+
+#include "Include/Core/PathText.h"
+
+#include <cstdint>
+#include <string>
+
+// Special-folder ids of the shell (CSIDL values).
+enum : int {
+    sfProgramsMenu = 2,
+    sfDesktop = 16,
+    sfProgramFiles = 38,
+    sfMyPictures = 39,
+};
+
+// Path functions: no status record, never fail.
+std::string ToLongPath(const std::string& path);
+std::string ToFullPath(const std::string& path);
+std::string ToFullUncPath(const std::string& path);
+bool IsSamePath(const std::string& a, const std::string& b);
+bool MatchesFileMask(const std::string& name, const std::string& mask);
+bool PathExists(const std::string& path);
+// Clears the read-only attribute; returns 0 or the system error of the change.
+uint32_t ClearReadOnly(const std::string& path);
+// Shows the folder browser; true and the chosen folder, or false and an empty text.
+bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory);
+
+std::string GetMyPicturesPath();
+std::string GetDesktopPath();
+std::string GetProgramsMenuPath();
+std::string GetProgramFilesPath();
+
+// Reporting operations (status protocol).
+double ConvertFileTime(uint64_t fileTime);
+uint64_t GetFileSize(void* fileHandle);
+std::string GetSystemDirectoryPath(int folderId);
+void MyRenameFile(const std::string& source, const std::string& destination, bool replace);
+void DeleteDirectoryNoErrors(const std::string& directory);
+void CopyDeleteDirectory(const std::string& source, const std::string& destination, bool copy);
+void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,
+             bool quoteParameters, bool minimised);
+void OpenSite(const std::string& address, const std::string& failureMessage);

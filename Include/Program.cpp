@@ -1,0 +1,82 @@
+#include "Include/Program.h"
+
+#include "Include/Core/FunStat.h"
+#include "Include/Core/PathText.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <exception>
+#include <vector>
+
+namespace {
+
+const char* const Module = "Include\\Program";
+HANDLE ProgramInstanceMutex = nullptr;
+
+}  // namespace
+
+const char* const ProgramInstanceMutexPrefix = "Mutex_ProgramInstance_";
+
+TProgram::TProgram() {
+    std::set_terminate(TerminateProgramFun);
+    SetLastError(0);
+    OleInitialize(nullptr);
+}
+
+TProgram::~TProgram() {
+    SetLastError(0);
+    OleUninitialize();
+}
+
+TProgram Program;
+
+bool IsProgramInstanceRunning(const std::string& programName) {
+    SetLastError(0);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, (ProgramInstanceMutexPrefix + programName).c_str());
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return true;
+    }
+    // A new mutex, or none at all: either way this copy runs.
+    if (ProgramInstanceMutex) CloseHandle(ProgramInstanceMutex);
+    ProgramInstanceMutex = mutex;
+    return false;
+}
+
+void CloseProgramInstance() {
+    if (!ProgramInstanceMutex) return;
+    CloseHandle(ProgramInstanceMutex);
+    ProgramInstanceMutex = nullptr;
+}
+
+void TerminateProgramFun() {
+    static const char* const Message = "Abort intercepted.\r\nProgram must be terminated.";
+    CurrentFunStatContext.Raise(Module, "TerminateProgramFun", __LINE__, fsError, Message, "", "", 0);
+    CurrentFunStatContext.SetShowContext(Module, "TerminateProgramFun", __LINE__);
+    CurrentFunStatContext.Show(Message);
+    CurrentFunStatContext.Reset(fsPerfect);
+    TerminateProgramImmediately();
+}
+
+void TerminateProgramImmediately() {
+    // No exit handlers and no destructors of global objects: nothing is saved.
+    ExitProcess(1);
+}
+
+std::string GetProgramParameter(int index) {
+    if (index != 0) return CommandLineParameter(GetCommandLineA(), index);
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string GetProgramPath() { return GetProgramParameter(0); }
+
+std::string GetProgramDirectory() { return DirectoryOfPath(GetProgramPath()); }
+
+std::string GetProgramFileName() { return NameOfPath(GetProgramPath()); }

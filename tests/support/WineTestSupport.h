@@ -1,0 +1,74 @@
+// Helpers for tests that run under Wine against the real system: scratch folders on C:,
+// whole-file reads and writes, answering message boxes, and child processes.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A scratch folder C:\Tilvane\tmp\<name>-<pid>-<n>, emptied when created and removed afterwards.
+class TTempFolder {
+public:
+    explicit TTempFolder(const std::string& name);
+    ~TTempFolder();
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+    const std::string& Path() const { return path_; }            // without trailing backslash
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+private:
+    std::string path_;
+};
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);     // throws std::runtime_error when unreadable
+bool FileExists(const std::string& path);               // a file, not a folder
+bool FolderExists(const std::string& path);
+DWORD Attributes(const std::string& path);               // INVALID_FILE_ATTRIBUTES when missing
+void RemoveTree(const std::string& path);                // test cleanup: deletes everything, ignores errors
+
+// Watches for message boxes (dialogs of class #32770) with the given caption, owned by this
+// process (or by any process), and answers each with the button id (IDOK, IDYES, IDNO,
+// IDCANCEL...) or, with answerByClose, with WM_CLOSE. Records each box's text.
+class TMessageBoxAnswerer {
+public:
+    TMessageBoxAnswerer(std::string caption, int buttonId, bool answerByClose = false, bool anyProcess = false);
+    ~TMessageBoxAnswerer();
+    TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
+    TMessageBoxAnswerer& operator=(const TMessageBoxAnswerer&) = delete;
+    std::vector<std::string> Texts() const;
+    size_t Count() const;
+private:
+    void Watch();
+    std::string caption_;
+    int buttonId_;
+    bool answerByClose_;
+    bool anyProcess_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::string> texts_;
+    std::thread thread_;
+};
+
+// Directory of the running test program, with a trailing backslash (C:\Tilvane\bin\).
+std::string TestProgramDirectory();
+
+// A child process started from a command line; killed when still running at destruction.
+class TChildProcess {
+public:
+    explicit TChildProcess(const std::string& commandLine, const std::string& directory = std::string());
+    ~TChildProcess();
+    TChildProcess(const TChildProcess&) = delete;
+    TChildProcess& operator=(const TChildProcess&) = delete;
+    bool Started() const { return process_ != nullptr; }
+    // Waits up to the timeout; true when the process has ended.
+    bool Wait(DWORD milliseconds);
+    DWORD ExitCode() const;                                // STILL_ACTIVE while running
+    void Kill();
+    HANDLE Handle() const { return process_; }
+private:
+    HANDLE process_ = nullptr;
+};
