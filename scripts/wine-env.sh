@@ -22,6 +22,10 @@ wine_prepare_prefix() {
         if [ -L "$user_dir$name" ]; then rm -f "$user_dir$name"; mkdir -p "$user_dir$name"; fi
       done
     done
+    # Without a window manager, Wine waits two seconds for every managed window to be withdrawn
+    # when it closes (each message box, each file dialog); unmanaged windows close at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    wineserver -w
     rm -f "$WINEPREFIX/dosdevices/z:"
     find "$WINEPREFIX/drive_c" -type l -delete
     touch "$WINEPREFIX/.tilvane-ready"
