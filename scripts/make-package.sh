@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Lays out the installation package: build/package/Tilvane/ and build/package/Tilvane.zip.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+package="$root/build/package"
+rm -rf "$package"
+mkdir -p "$package/Tilvane"
+cp "$root/build/win/Tilvane.exe" "$package/Tilvane/Install.exe"
+for text in "$root"/package/*.txt; do sed "s/\r*$/\r/" "$text" > "$package/Tilvane/$(basename "$text")"; done
+(cd "$package" && zip -q -r Tilvane.zip Tilvane)
+echo "Package: $package/Tilvane/ and $package/Tilvane.zip"
+ls -l "$package/Tilvane"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs every benchmark of the Windows build under Wine and prints its figures.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export BUILD_DIR="$root/build"
+if [ -z "${TILVANE_DISPLAY_READY:-}" ]; then
+  export TILVANE_DISPLAY_READY=1
+  exec bash "$root/scripts/with-display.sh" bash "$0" "$@"
+fi
+source "$root/scripts/wine-env.sh"
+wine_prepare_prefix
+for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
+  [ -f "$exe" ] || continue
+  staged=$(wine_stage "$exe")
+  echo "== $(basename "$exe" .exe)"
+  (cd "$WINE_BIN_DIR" && timeout 900 wine "$staged" 2>&1 </dev/null)
+done
+wine_stop
