@@ -3,6 +3,7 @@
 #include "Include/Core/FunOperation.h"
 #include "Include/Error.h"
 #include "Include/Install.h"
+#include "Include/Myrandom.h"
 #include "Include/Program.h"
 
 #include <windows.h>
@@ -15,7 +16,9 @@ const char* const ProgramName = "Tilvane";
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // What the modules need before anything else runs.
     InstallReportServices();
+    SeedRandom();
 
     TFunOperation op(Module, "WinMain", __LINE__);
     bool anotherCopyRuns = false;

@@ -1,0 +1,161 @@
+#include "Tilvane/Core/PuzzleBoard.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// A counter loaded from a saved game may already stand at the top of its range.
+void CountOne(int32_t& counter) {
+    if (counter < std::numeric_limits<int32_t>::max()) ++counter;
+}
+
+// |value rem count| with the remainder truncated toward zero; count is at least 1.
+int32_t CellIndexFrom(int32_t value, int32_t count) {
+    return std::abs(value % count);
+}
+
+bool IsEven(int32_t value) {
+    return (static_cast<uint32_t>(value) & 1u) == 0;
+}
+
+}  // namespace
+
+TPuzzleBoard::TPuzzleBoard() {
+    ResetPieces(MaxColumns, MaxRows);
+}
+
+void TPuzzleBoard::ResetPieces(int32_t columns, int32_t rows) {
+    columns = std::clamp(columns, 0, MaxColumns);
+    rows = std::clamp(rows, 0, MaxRows);
+    for (int32_t row = 0; row < rows; ++row)
+        for (int32_t column = 0; column < columns; ++column)
+            Pieces[column][row] = PieceCell{column, row, false, false};
+}
+
+void TPuzzleBoard::ResetCounters() {
+    Modified = false;
+    MovesCount = 0;
+}
+
+void TPuzzleBoard::SwapPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
+    if (!IsInArray(column1, row1) || !IsInArray(column2, row2)) return;
+    std::swap(Pieces[column1][row1], Pieces[column2][row2]);
+    Modified = true;
+}
+
+bool TPuzzleBoard::IsPieceInPlace(int32_t column, int32_t row) const {
+    if (!IsInArray(column, row)) return false;
+    const PieceCell& cell = Pieces[column][row];
+    return cell.SourceColumn == column && cell.SourceRow == row;
+}
+
+int32_t TPuzzleBoard::CountMisplacedPieces() const {
+    int32_t misplaced = 0;
+    for (int32_t row = 0; row < PlayRows(); ++row)
+        for (int32_t column = 0; column < PlayColumns(); ++column)
+            if (!IsPieceInPlace(column, row)) ++misplaced;
+    return misplaced;
+}
+
+bool TPuzzleBoard::IsInPlay(int32_t column, int32_t row) const {
+    return column >= 0 && column < PlayColumns() && row >= 0 && row < PlayRows();
+}
+
+PieceCell TPuzzleBoard::DrawnPiece(int32_t column, int32_t row) const {
+    if (!IsInArray(column, row)) return PieceCell{column, row, false, false};
+    PieceCell cell = Pieces[column][row];
+    if (IsPieceInPlace(column, row)) cell.FlipHorizontal = cell.FlipVertical = false;
+    return cell;
+}
+
+void TPuzzleBoard::ShufflePieces(bool allowFlipping, const TRandomSource& nextRandom) {
+    const int32_t columns = PlayColumns();
+    const int32_t rows = PlayRows();
+    for (int pass = 0; pass < 5; ++pass) {
+        for (int32_t row = 0; row < rows; ++row) {
+            for (int32_t column = 0; column < columns; ++column) {
+                const int32_t a = nextRandom();
+                const int32_t b = nextRandom();
+                SwapPieces(column, row, CellIndexFrom(a, columns), CellIndexFrom(b, rows));
+            }
+        }
+    }
+    for (int32_t row = 0; row < rows; ++row) {
+        for (int32_t column = 0; column < columns; ++column) {
+            PieceCell& cell = Pieces[column][row];
+            if (allowFlipping && !IsPieceInPlace(column, row)) {
+                cell.FlipHorizontal = IsEven(nextRandom());
+                cell.FlipVertical = IsEven(nextRandom());
+            } else {
+                cell.FlipHorizontal = cell.FlipVertical = false;
+            }
+        }
+    }
+}
+
+void TPuzzleBoard::ToggleFlipHorizontal(int32_t column, int32_t row) {
+    if (!IsInPlay(column, row)) return;
+    Pieces[column][row].FlipHorizontal = !Pieces[column][row].FlipHorizontal;
+    DrawPieceAndOutlines(column, row);
+}
+
+void TPuzzleBoard::ToggleFlipVertical(int32_t column, int32_t row) {
+    if (!IsInPlay(column, row)) return;
+    Pieces[column][row].FlipVertical = !Pieces[column][row].FlipVertical;
+    DrawPieceAndOutlines(column, row);
+}
+
+bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
+    // A move with either end outside the grid would trade a piece in play for one that is not.
+    if (!IsInPlay(column, row) || !IsInPlay(DragColumn, DragRow)) return false;
+    if (column == DragColumn && row == DragRow) return false;
+
+    SwapPieces(column, row, DragColumn, DragRow);
+    if (view_) {
+        view_->DrawPiece(column, row);
+        view_->DrawPiece(DragColumn, DragRow);
+        view_->DrawCellOutlines(column, row);
+        view_->DrawCellOutlines(DragColumn, DragRow);
+    }
+    CountOne(MovesCount);
+    if (view_) {
+        view_->ShowMoves();
+        view_->UpdatePieceCursor(column, row);
+    }
+    return true;
+}
+
+bool TPuzzleBoard::AcceptsDrop(int32_t column, int32_t row) const {
+    if (!IsInPlay(column, row) || !IsInPlay(DragColumn, DragRow)) return false;
+    if (column == DragColumn && row == DragRow) return false;
+    return !IsPieceInPlace(column, row);
+}
+
+void TPuzzleBoard::DropPiece(int32_t column, int32_t row) {
+    if (!AcceptsDrop(column, row)) return;
+    if (!MovePiece(column, row)) return;
+    if (IsPieceInPlace(column, row)) return;
+    CountOne(WrongMoves);
+    if (view_) view_->ShowWrongMoves();
+}
+
+bool TPuzzleBoard::IsInArray(int32_t column, int32_t row) const {
+    return column >= 0 && column < MaxColumns && row >= 0 && row < MaxRows;
+}
+
+int32_t TPuzzleBoard::PlayColumns() const {
+    return std::clamp(ResultedColumns, 0, MaxColumns);
+}
+
+int32_t TPuzzleBoard::PlayRows() const {
+    return std::clamp(ResultedRows, 0, MaxRows);
+}
+
+void TPuzzleBoard::DrawPieceAndOutlines(int32_t column, int32_t row) {
+    if (!view_) return;
+    view_->DrawPiece(column, row);
+    view_->DrawCellOutlines(column, row);
+}

@@ -1,0 +1,95 @@
+// The model of one game: which piece of the picture stands in every cell of the grid and how it
+// is mirrored, the move counters and the modified flag. The window shows the board through the
+// TBoardView hooks; the rules here know nothing of windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+struct PieceCell {
+    int32_t SourceColumn;  // the piece's own place in the picture
+    int32_t SourceRow;
+    bool FlipHorizontal;
+    bool FlipVertical;
+};
+
+// What the board asks of the window after it has changed cells. Outlines are drawn in the
+// normal colour (never as a mark), in both images.
+class TBoardView {
+public:
+    virtual ~TBoardView() = default;
+    virtual void DrawPiece(int32_t column, int32_t row) = 0;
+    virtual void DrawCellOutlines(int32_t column, int32_t row) = 0;
+    virtual void ShowMoves() = 0;
+    virtual void ShowWrongMoves() = 0;
+    virtual void UpdatePieceCursor(int32_t column, int32_t row) = 0;
+};
+
+class TPuzzleBoard {
+public:
+    static constexpr int32_t MaxColumns = 30;
+    static constexpr int32_t MaxRows = 30;
+
+    // One value of the random generator per call (the game passes Random.GetRandom).
+    using TRandomSource = std::function<int32_t()>;
+
+    // The whole array in order, no grid in play, counters 0, no drag cell.
+    TPuzzleBoard();
+
+    // Indexed [column][row]; only the top-left ResultedColumns x ResultedRows block is in play.
+    PieceCell Pieces[MaxColumns][MaxRows];
+    int32_t ResultedColumns = 0;
+    int32_t ResultedRows = 0;
+    int32_t MovesCount = 0;
+    int32_t WrongMoves = 0;
+    bool Modified = false;
+    // The cell a drag started from; -1, -1 when there is none.
+    int32_t DragColumn = -1;
+    int32_t DragRow = -1;
+
+    // Null while nothing shows the board: the rules still run, nothing is drawn.
+    void SetView(TBoardView* view) { view_ = view; }
+
+    // Puts the top-left columns x rows block in order, unmirrored; other cells keep their contents.
+    void ResetPieces(int32_t columns, int32_t rows);
+    void ResetCounters();
+
+    // Exchanges two cells whole and marks the game modified, also when a cell meets itself.
+    void SwapPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2);
+    // The flags play no part: a mirrored piece on its own place is in place.
+    bool IsPieceInPlace(int32_t column, int32_t row) const;
+    int32_t CountMisplacedPieces() const;
+    bool IsInPlay(int32_t column, int32_t row) const;
+
+    // The cell as it is drawn: a piece standing on its own place is never shown mirrored, though
+    // its stored flags are kept and saved.
+    PieceCell DrawnPiece(int32_t column, int32_t row) const;
+
+    // Five swap passes over the current arrangement, then fresh flips for misplaced pieces (or
+    // none at all when flipping is not allowed).
+    void ShufflePieces(bool allowFlipping, const TRandomSource& nextRandom);
+
+    // Mirror one misplaced piece; not a move, so neither the counters nor Modified change.
+    void ToggleFlipHorizontal(int32_t column, int32_t row);
+    void ToggleFlipVertical(int32_t column, int32_t row);
+
+    // Moves the piece of the drag cell to (column, row); true when it moved.
+    bool MovePiece(int32_t column, int32_t row);
+
+    // Whether a dragged piece may be dropped on (column, row): not back on the drag cell, and not
+    // on a piece that is already in place.
+    bool AcceptsDrop(int32_t column, int32_t row) const;
+    // What a drop on either picture does: the move, then a wrong move when the dragged piece did
+    // not reach its own place. The piece sent back to the drag cell is not looked at.
+    void DropPiece(int32_t column, int32_t row);
+
+private:
+    bool IsInArray(int32_t column, int32_t row) const;
+    // The grid in play limited to the array, so that a bad grid read from a file cannot reach
+    // outside it.
+    int32_t PlayColumns() const;
+    int32_t PlayRows() const;
+    void DrawPieceAndOutlines(int32_t column, int32_t row);
+
+    TBoardView* view_ = nullptr;
+};
