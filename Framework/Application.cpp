@@ -17,6 +17,11 @@ void TApplication::SetMainWindow(HWND window) {
     if (!mainWindow_) mainWindow_ = window;
 }
 
+void TApplication::SetAccelerators(HWND window, HACCEL accelerators) {
+    acceleratorWindow_ = window;
+    accelerators_ = accelerators;
+}
+
 void TApplication::HandleException(void* sender, const std::string& message) {
     if (OnException) {
         OnException(sender, message);
@@ -28,6 +33,10 @@ void TApplication::HandleException(void* sender, const std::string& message) {
 void TApplication::Run() {
     MSG message;
     while (mainWindow_ && IsWindow(mainWindow_) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Accelerators first, then the dialog keys (Tab, the "&" letters) of the active window.
+        if (accelerators_ && GetActiveWindow() == acceleratorWindow_ &&
+            TranslateAcceleratorA(acceleratorWindow_, accelerators_, &message))
+            continue;
         HWND active = GetActiveWindow();
         if (active && IsDialogMessageA(active, &message)) continue;
         TranslateMessage(&message);

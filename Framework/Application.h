@@ -19,6 +19,9 @@ public:
     HWND MainWindow() const { return mainWindow_; }
     void SetMainWindow(HWND window);
 
+    // The accelerators of a window, looked at before anything else in the message loop.
+    void SetAccelerators(HWND window, HACCEL accelerators);
+
     TExceptionEvent OnException;
     // Hands an exception that reached a window procedure to OnException (or a plain box).
     void HandleException(void* sender, const std::string& message);
@@ -30,6 +33,8 @@ public:
 private:
     std::string title_;
     HWND mainWindow_ = nullptr;
+    HWND acceleratorWindow_ = nullptr;
+    HACCEL accelerators_ = nullptr;
     bool initialized_ = false;
 };
 

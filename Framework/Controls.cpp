@@ -1,0 +1,204 @@
+#include "Framework/Controls.h"
+
+#include <algorithm>
+#include <windowsx.h>
+
+namespace {
+
+const char* const PanelClass = "TilvanePanel";
+const char* const GroupBoxClass = "TilvaneGroupBox";
+const char* const ControlProperty = "TilvaneControlObject";
+
+HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
+
+}  // namespace
+
+TShiftState ShiftStateFromMessage(WPARAM keys, bool doubleClick) {
+    TShiftState state = 0;
+    if (keys & MK_SHIFT) state |= ShiftSetOf(ssShift);
+    if (GetKeyState(VK_MENU) < 0) state |= ShiftSetOf(ssAlt);
+    if (keys & MK_CONTROL) state |= ShiftSetOf(ssCtrl);
+    if (keys & MK_LBUTTON) state |= ShiftSetOf(ssLeft);
+    if (keys & MK_RBUTTON) state |= ShiftSetOf(ssRight);
+    if (keys & MK_MBUTTON) state |= ShiftSetOf(ssMiddle);
+    if (doubleClick) state |= ShiftSetOf(ssDouble);
+    return state;
+}
+
+TControl::~TControl() {
+    if (Handle()) RemovePropA(Handle(), ControlProperty);
+}
+
+TControl* TControl::FromHandle(HWND window) {
+    if (!window) return nullptr;
+    if (auto* own = dynamic_cast<TControl*>(TWindow::FromHandle(window))) return own;
+    return static_cast<TControl*>(GetPropA(window, ControlProperty));
+}
+
+void TControl::CreateSystemControl(const char* className, DWORD style, DWORD exStyle, const std::string& caption,
+                                   TWindow& parent, int left, int top, int width, int height, int id) {
+    HWND window = CreateWindowExA(exStyle, className, caption.c_str(), style | WS_CHILD | WS_VISIBLE, left, top,
+                                  width, height, parent.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleA(nullptr), nullptr);
+    // System controls keep their own window procedure; the property only lets their parent
+    // find this object when a notification arrives.
+    SetPropA(window, ControlProperty, this);
+    AdoptSystemWindow(window);
+}
+
+LRESULT TContainer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        return SendMessageA(GetParent(Handle()), message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        if (OnMouseMove) OnMouseMove(ShiftStateFromMessage(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(Handle(), &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, FaceBrush());
+        return 1;
+    }
+    default:
+        return DefaultHandling(message, wParam, lParam);
+    }
+}
+
+TPanel::TPanel(TWindow& parent, int left, int top, int width, int height, int id) {
+    RegisterOwnWindowClass(PanelClass, 0, LoadCursorA(nullptr, IDC_ARROW), nullptr);
+    CreateOwnWindow(PanelClass, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, "", left, top, width,
+                    height, parent.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        RECT client;
+        GetClientRect(Handle(), &client);
+        DrawEdge(dc, &client, BDR_SUNKENINNER, BF_RECT);
+        EndPaint(Handle(), &paint);
+        return 0;
+    }
+    return TContainer::HandleMessage(message, wParam, lParam);
+}
+
+TGroupBox::TGroupBox(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id) {
+    RegisterOwnWindowClass(GroupBoxClass, 0, LoadCursorA(nullptr, IDC_ARROW), nullptr);
+    CreateOwnWindow(GroupBoxClass, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                    caption, left, top, width, height, parent.Handle(),
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+LRESULT TGroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
+        HGDIOBJ previousFont = font ? SelectObject(dc, font) : nullptr;
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        RECT frame;
+        GetClientRect(Handle(), &frame);
+        frame.top += metrics.tmHeight / 2;
+        DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        const std::string caption = Text();
+        if (!caption.empty()) {
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            SetBkMode(dc, OPAQUE);
+            const std::string padded = " " + caption + " ";
+            TextOutA(dc, 6, 0, padded.c_str(), static_cast<int>(padded.size()));
+        }
+        if (previousFont) SelectObject(dc, previousFont);
+        EndPaint(Handle(), &paint);
+        return 0;
+    }
+    return TContainer::HandleMessage(message, wParam, lParam);
+}
+
+TLabel::TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id) {
+    CreateSystemControl("STATIC", SS_LEFT | SS_NOPREFIX, 0, caption, parent, left, top, width, height, id);
+}
+
+TComboBox::TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id) {
+    // The height of a drop-down list is that of its open list.
+    const int itemHeight = 15;
+    CreateSystemControl("COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, "", parent, left, top, width,
+                        itemHeight * (visibleLines + 2), id);
+}
+
+void TComboBox::AddItem(const std::string& text) {
+    SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int TComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
+
+void TComboBox::SetItemIndex(int index) { SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+int TComboBox::IndexOf(const std::string& text) const {
+    const int count = static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const int length = static_cast<int>(SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
+        std::string item(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(static_cast<size_t>(length));
+        if (item == text) return i;
+    }
+    return -1;
+}
+
+std::string TComboBox::SelectedText() const { return ItemIndex() < 0 ? std::string() : Text(); }
+
+void TComboBox::SetSelectedText(const std::string& text) { SetItemIndex(IndexOf(text)); }
+
+TCheckBox::TCheckBox(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id) {
+    CreateSystemControl("BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, caption, parent, left, top, width, height, id);
+}
+
+bool TCheckBox::Checked() const { return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+    if (checked == Checked()) return;
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (OnClick) OnClick();  // a change of state counts as a click, whoever made it
+}
+
+void TCheckBox::HandleCommand(int notification) {
+    if (notification == BN_CLICKED && OnClick) OnClick();
+}
+
+TButton::TButton(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id,
+                 bool isDefault) {
+    CreateSystemControl("BUTTON", (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, 0, caption, parent,
+                        left, top, width, height, id);
+}
+
+void TButton::HandleCommand(int notification) {
+    if (notification == BN_CLICKED && OnClick) OnClick();
+}
+
+TMemo::TMemo(TWindow& parent, int left, int top, int width, int height, int id) {
+    CreateSystemControl("EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                        WS_EX_CLIENTEDGE, "", parent, left, top, width, height, id);
+}
+
+void ApplyTabOrder(const std::vector<TControl*>& controls) {
+    std::vector<TControl*> ordered;
+    for (TControl* control : controls)
+        if (control->TabOrder() >= 0) ordered.push_back(control);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](TControl* a, TControl* b) { return a->TabOrder() < b->TabOrder(); });
+    HWND previous = HWND_TOP;
+    for (TControl* control : ordered) {
+        SetWindowPos(control->Handle(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control->Handle();
+    }
+}

@@ -1,0 +1,104 @@
+// Native controls, thin: each wraps one child window and offers its events as callables bound
+// to the window that owns it. Panels and group boxes are windows of our own that hold further
+// controls and pass their notifications up to the form.
+#pragma once
+
+#include "Framework/Window.h"
+#include "Include/Input.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using TNotifyEvent = std::function<void()>;
+using TMouseMoveEvent = std::function<void(TShiftState shift, int x, int y)>;
+
+// The keys and buttons of a pointer message, as one modifier set.
+TShiftState ShiftStateFromMessage(WPARAM keys, bool doubleClick = false);
+
+class TControl : public TWindow {
+public:
+    ~TControl() override;
+    int Id() const { return GetDlgCtrlID(Handle()); }
+    // A WM_COMMAND notification addressed to this control.
+    virtual void HandleCommand(int notification) {}
+    static TControl* FromHandle(HWND window);
+    void SetTabOrder(int order) { tabOrder_ = order; }
+    int TabOrder() const { return tabOrder_; }
+
+protected:
+    void CreateSystemControl(const char* className, DWORD style, DWORD exStyle, const std::string& caption,
+                             TWindow& parent, int left, int top, int width, int height, int id);
+
+private:
+    int tabOrder_ = -1;
+};
+
+// A container of our own class: relays notifications of its children to its parent.
+class TContainer : public TControl {
+public:
+    TMouseMoveEvent OnMouseMove;
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// A panel with a lowered inner bevel.
+class TPanel : public TContainer {
+public:
+    TPanel(TWindow& parent, int left, int top, int width, int height, int id);
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// A captioned frame around a group of controls.
+class TGroupBox : public TContainer {
+public:
+    TGroupBox(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id);
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+class TLabel : public TControl {
+public:
+    TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id);
+};
+
+// A drop-down list without free text.
+class TComboBox : public TControl {
+public:
+    TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id);
+    void AddItem(const std::string& text);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int IndexOf(const std::string& text) const;
+    // The text of the selected item; empty without a selection.
+    std::string SelectedText() const;
+    // Selects the item with this text, or none when there is no such item.
+    void SetSelectedText(const std::string& text);
+};
+
+class TCheckBox : public TControl {
+public:
+    TCheckBox(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id);
+    bool Checked() const;
+    void SetChecked(bool checked);
+    TNotifyEvent OnClick;
+    void HandleCommand(int notification) override;
+};
+
+class TButton : public TControl {
+public:
+    TButton(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id,
+            bool isDefault = false);
+    TNotifyEvent OnClick;
+    void HandleCommand(int notification) override;
+};
+
+// A read-only, multi-line text box with scroll bars.
+class TMemo : public TControl {
+public:
+    TMemo(TWindow& parent, int left, int top, int width, int height, int id);
+};
+
+// Puts the tab-stop controls of one parent into the order of their tab numbers.
+void ApplyTabOrder(const std::vector<TControl*>& controls);

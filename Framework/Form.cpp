@@ -1,0 +1,124 @@
+#include "Framework/Form.h"
+
+#include "Framework/Application.h"
+
+namespace {
+const char* const FormClass = "TilvaneForm";
+}  // namespace
+
+TForm::~TForm() {
+    // Children before their parents: reverse order of creation.
+    while (!controls_.empty()) controls_.pop_back();
+    if (Handle()) {
+        HMENU menu = GetMenu(Handle());
+        SetMenu(Handle(), nullptr);
+        if (menu) DestroyMenu(menu);
+    }
+}
+
+void TForm::CreateForm(const std::string& caption, DWORD style, DWORD exStyle, int clientWidth, int clientHeight,
+                       const std::string& fontName, int fontPoints) {
+    RegisterOwnWindowClass(FormClass, 0, LoadCursorA(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
+    CreateOwnWindow(FormClass, exStyle | WS_EX_CONTROLPARENT, style, caption, CW_USEDEFAULT, CW_USEDEFAULT,
+                    clientWidth, clientHeight, Application.MainWindow(), nullptr);
+    TWindowDC screen(nullptr);
+    font_.reset(CreateFontA(-MulDiv(fontPoints, GetDeviceCaps(screen.get(), LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                            FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, fontName.c_str()));
+    SetFont(Font());
+    SetClientSize(clientWidth, clientHeight);
+    Application.SetMainWindow(Handle());
+}
+
+void TForm::SetClientSize(int width, int height) {
+    RECT frame = {0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), GetMenu(Handle()) != nullptr,
+                       static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::ApplyTabOrder() {
+    std::vector<TControl*> all;
+    for (auto& control : controls_) all.push_back(control.get());
+    // Tab numbers count within one parent.
+    std::vector<HWND> parents;
+    for (TControl* control : all) {
+        HWND parent = GetParent(control->Handle());
+        bool known = false;
+        for (HWND seen : parents) known = known || seen == parent;
+        if (known) continue;
+        parents.push_back(parent);
+        std::vector<TControl*> siblings;
+        for (TControl* other : all)
+            if (GetParent(other->Handle()) == parent) siblings.push_back(other);
+        ::ApplyTabOrder(siblings);
+    }
+}
+
+void TForm::SetCommands(std::unique_ptr<TCommandTable> commands) {
+    commands_ = std::move(commands);
+    SetMenu(Handle(), commands_->Menu());
+    Application.SetAccelerators(Handle(), commands_->Accelerators());
+}
+
+void TForm::Close() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+int TForm::ShowModal() {
+    HWND owner = Application.MainWindow();
+    if (owner == Handle()) owner = nullptr;
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    modal_ = true;
+    modalResult_ = mrNone;
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+    MSG message;
+    bool quit = false;
+    while (modalResult_ == mrNone) {
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+            quit = true;
+            break;
+        }
+        if (IsDialogMessageA(Handle(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    modal_ = false;
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    ShowWindow(Handle(), SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    if (quit) PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop must end too
+    return quit ? mrCancel : modalResult_;
+}
+
+void TForm::RouteCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    if (lParam) {
+        if (TControl* control = TControl::FromHandle(reinterpret_cast<HWND>(lParam)))
+            control->HandleCommand(HIWORD(wParam));
+        return;
+    }
+    if (commands_ && commands_->Execute(id)) return;
+    if (id == IDCANCEL) Close();  // Escape in a form without a Cancel button
+}
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        RouteCommand(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        if (OnCloseQuery && !OnCloseQuery()) return 0;
+        if (modal_)
+            modalResult_ = mrCancel;
+        else
+            DestroyWindow(Handle());
+        return 0;
+    case WM_DESTROY:
+        if (Handle() == Application.MainWindow()) PostQuitMessage(0);
+        return 0;
+    default:
+        return DefaultHandling(message, wParam, lParam);
+    }
+}

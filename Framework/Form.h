@@ -1,0 +1,66 @@
+// A top-level window built from a layout: it owns its controls, font, menu and accelerators,
+// routes notifications to its controls and commands to their handlers, asks before closing,
+// and can run as a modal dialog.
+#pragma once
+
+#include "Framework/Commands.h"
+#include "Framework/Controls.h"
+#include "Framework/Owned.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Results of a modal form.
+enum TModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDYES, mrNo = IDNO };
+
+class TForm : public TWindow {
+public:
+    TForm() = default;
+    ~TForm() override;
+
+    // Makes the window: caption, style, client size, and the font of every control.
+    void CreateForm(const std::string& caption, DWORD style, DWORD exStyle, int clientWidth, int clientHeight,
+                    const std::string& fontName, int fontPoints);
+    HFONT Font() const { return font_.get(); }
+
+    // Makes a control from one layout row; the form owns it and gives it its font.
+    template <class TKind, class... TArguments>
+    TKind* Add(TArguments&&... arguments) {
+        auto control = std::make_unique<TKind>(std::forward<TArguments>(arguments)...);
+        TKind* result = control.get();
+        result->SetFont(Font());
+        controls_.push_back(std::move(control));
+        return result;
+    }
+    // Puts the form's tab stops into the order of their tab numbers.
+    void ApplyTabOrder();
+
+    void SetCommands(std::unique_ptr<TCommandTable> commands);
+    HACCEL Accelerators() const { return commands_ ? commands_->Accelerators() : nullptr; }
+
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> OnCloseQuery;
+    // Escape, the close box and a Cancel button in a modal form.
+    void Close();
+
+    // Shows the form over the application's window and runs messages until a modal result is set.
+    int ShowModal();
+    void SetModalResult(int result) { modalResult_ = result; }
+    bool Modal() const { return modal_; }
+
+    // Sets the outer size so that the client area has the given size.
+    void SetClientSize(int width, int height);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void RouteCommand(WPARAM wParam, LPARAM lParam);
+    TOwnedFont font_;
+    std::vector<std::unique_ptr<TControl>> controls_;
+    std::unique_ptr<TCommandTable> commands_;
+    bool modal_ = false;
+    int modalResult_ = mrNone;
+};

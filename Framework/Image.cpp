@@ -1,0 +1,159 @@
+#include "Framework/Image.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+const char* const ImageClass = "TilvaneImage";
+
+// The pointer shown while a drag is over a place that accepts it.
+HCURSOR DragCursor() {
+    static HCURSOR cursor = [] {
+        // The system's own drag-move pointer lives in ole32; the arrow serves where it is missing.
+        HMODULE ole = GetModuleHandleA("ole32.dll");
+        HCURSOR found = ole ? LoadCursorA(ole, MAKEINTRESOURCEA(2)) : nullptr;
+        return found ? found : LoadCursorA(nullptr, IDC_ARROW);
+    }();
+    return cursor;
+}
+
+}  // namespace
+
+TImage::TImage(TWindow& parent, int left, int top, int width, int height, int id) {
+    RegisterOwnWindowClass(ImageClass, CS_DBLCLKS, nullptr, nullptr);
+    CreateOwnWindow(ImageClass, 0, WS_CHILD | WS_CLIPSIBLINGS, "", left, top, width, height, parent.Handle(),
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    CreateBitmap(width, height);
+}
+
+TImage::~TImage() {
+    if (canvas_ && originalBitmap_) SelectObject(canvas_.get(), originalBitmap_);
+}
+
+void TImage::CreateBitmap(int width, int height) {
+    if (canvas_ && originalBitmap_) SelectObject(canvas_.get(), originalBitmap_);
+    bitmap_.reset();
+    pixels_ = nullptr;
+    width_ = width > 0 ? width : 0;
+    height_ = height > 0 ? height : 0;
+    if (!canvas_) canvas_.reset(CreateCompatibleDC(nullptr));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_ ? width_ : 1;
+    info.bmiHeader.biHeight = -(height_ ? height_ : 1);  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap_) throw std::runtime_error("Not enough memory for a picture of " + std::to_string(width_) + " x " +
+                                           std::to_string(height_) + " pixels.");
+    pixels_ = static_cast<uint32_t*>(bits);
+    HGDIOBJ previous = SelectObject(canvas_.get(), bitmap_.get());
+    if (!originalBitmap_) originalBitmap_ = previous;
+}
+
+void TImage::SetBounds(int left, int top, int width, int height) {
+    CreateBitmap(width, height);
+    TWindow::SetBounds(left, top, width, height);
+}
+
+void TImage::Refresh() {
+    GdiFlush();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (message) {
+    case WM_PAINT: {
+        TPaintDC paint(Handle());
+        const RECT& area = paint.Area();
+        GdiFlush();
+        BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.get(),
+               area.left, area.top, SRCCOPY);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && !dragging_) {
+            ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+            return TRUE;
+        }
+        return DefaultHandling(message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        if (dragging_) {
+            DragMove();
+            return 0;
+        }
+        if (cursor_) ::SetCursor(cursor_);
+        if (OnMouseMove) OnMouseMove(ShiftStateFromMessage(wParam), x, y);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (OnMouseDown) OnMouseDown(TMouseButton::Left, ShiftStateFromMessage(wParam, message == WM_LBUTTONDBLCLK), x, y);
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        if (OnMouseDown) OnMouseDown(TMouseButton::Right, ShiftStateFromMessage(wParam, message == WM_RBUTTONDBLCLK), x, y);
+        return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+        if (OnMouseDown) OnMouseDown(TMouseButton::Middle, ShiftStateFromMessage(wParam, message == WM_MBUTTONDBLCLK), x, y);
+        return 0;
+    case WM_LBUTTONUP:
+        if (dragging_) EndDrag(true);
+        return 0;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        if (dragging_) EndDrag(false);
+        return DefaultHandling(message, wParam, lParam);
+    default:
+        return DefaultHandling(message, wParam, lParam);
+    }
+}
+
+void TImage::BeginDrag() {
+    dragging_ = true;
+    dragTarget_ = nullptr;
+    dragAccepted_ = false;
+    SetCapture(Handle());
+    DragMove();
+}
+
+TImage* TImage::ImageAt(POINT screen, POINT& local) {
+    HWND window = WindowFromPoint(screen);
+    auto* image = dynamic_cast<TImage*>(TWindow::FromHandle(window));
+    if (!image || !image->Visible()) return nullptr;
+    local = screen;
+    ScreenToClient(window, &local);
+    return image;
+}
+
+void TImage::DragMove() {
+    POINT screen;
+    GetCursorPos(&screen);
+    POINT local = {};
+    dragTarget_ = ImageAt(screen, local);
+    dragAccepted_ = false;
+    if (dragTarget_ && dragTarget_->OnDragOver) dragTarget_->OnDragOver(this, local.x, local.y, dragAccepted_);
+    ::SetCursor(dragAccepted_ ? DragCursor() : LoadCursorA(nullptr, IDC_NO));
+}
+
+void TImage::EndDrag(bool drop) {
+    if (!dragging_) return;
+    dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED must not end it twice
+    if (GetCapture() == Handle()) ReleaseCapture();
+    ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+    if (!drop) return;
+    POINT screen;
+    GetCursorPos(&screen);
+    POINT local = {};
+    TImage* target = ImageAt(screen, local);
+    // A drop happens only where the last drag-over accepted.
+    if (target && target == dragTarget_ && dragAccepted_ && target->OnDragDrop) target->OnDragDrop(this, local.x, local.y);
+}
