@@ -90,8 +90,9 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DragMove();
             return 0;
         }
-        if (cursor_) ::SetCursor(cursor_);
         if (OnMouseMove) OnMouseMove(ShiftStateFromMessage(wParam), x, y);
+        // After the handler, which may have chosen another pointer for this place.
+        ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

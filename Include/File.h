@@ -16,6 +16,17 @@ enum : int {
     sfMyPictures = 39,
 };
 
+// Optional system entry points, looked up when the library starts on systems of version 5 or
+// later and released at its end; each is empty when its library or entry is missing.
+using TOptionalEntryPoint = void (*)();
+struct TOptionalFileFunctions {
+    TOptionalEntryPoint CopyFileExA = nullptr;            // Kernel32.dll
+    TOptionalEntryPoint MoveFileWithProgressA = nullptr;  // Kernel32.dll
+    TOptionalEntryPoint CreateHardLinkA = nullptr;        // Kernel32.dll
+    TOptionalEntryPoint EncryptFileA = nullptr;           // AdvAPI32.dll
+};
+const TOptionalFileFunctions& OptionalFileFunctions();
+
 // Path functions: no status record, never fail.
 std::string ToLongPath(const std::string& path);
 std::string ToFullPath(const std::string& path);

@@ -1,12 +1,17 @@
 // The entry point: one copy at a time, the game or the installer, then the message loop.
 #include "Framework/Application.h"
+#include "Include/AboutDialog.h"
 #include "Include/Core/FunOperation.h"
 #include "Include/Error.h"
+#include "Include/ErrorDialog.h"
 #include "Include/Install.h"
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
+#include "Tilvane/TilvaneDialog.h"
 
 #include <windows.h>
+
+#include <memory>
 
 namespace {
 
@@ -21,6 +26,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SeedRandom();
 
     TFunOperation op(Module, "WinMain", __LINE__);
+    // The windows live until WinMain returns, so that a failure that reached it is still shown
+    // in the error dialog.
+    std::unique_ptr<TTilvaneForm> gameForm;
+    std::unique_ptr<TErrorForm> errorForm;
+    std::unique_ptr<TAboutForm> aboutForm;
     bool anotherCopyRuns = false;
     op.Guard(__LINE__, [&] {
         anotherCopyRuns = IsProgramInstanceRunning(ProgramName);
@@ -28,9 +38,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Application.Initialize();
         Application.SetTitle(ProgramName);
         const bool installerMode = IsInstallerRun();
-        // The game window (or, in installer mode, the installer window), the error dialog and the
-        // About dialog are created here, in that order, and the main window is prepared.
-        static_cast<void>(installerMode);
+        if (installerMode) return;  // the installer window is not part of this build yet
+        // The first window made becomes the application's main window.
+        gameForm = std::make_unique<TTilvaneForm>();
+        errorForm = std::make_unique<TErrorForm>();
+        aboutForm = std::make_unique<TAboutForm>();
+        gameForm->BeforeRun();
+        ShowWindow(gameForm->Handle(), SW_SHOWNORMAL);
+        UpdateWindow(gameForm->Handle());
         Application.Run();
     });
     if (anotherCopyRuns) {

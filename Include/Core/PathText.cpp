@@ -28,6 +28,11 @@ bool HasPatternCharacters(const std::string& path) { return path.find_first_of("
 
 uint64_t CombineFileSize(uint32_t low, uint32_t high) { return (static_cast<uint64_t>(high) << 32) | low; }
 
+std::string ShellParameters(const std::string& parameters, bool quote) {
+    if (parameters.empty()) return std::string();
+    return quote ? " \"" + parameters + '"' : ' ' + parameters;
+}
+
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

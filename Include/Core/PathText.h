@@ -14,6 +14,8 @@ std::string NameOfPath(const std::string& path);
 // True when the path holds one of < > | " * ? and so names no single file.
 bool HasPatternCharacters(const std::string& path);
 uint64_t CombineFileSize(uint32_t low, uint32_t high);
+// The parameter text handed to the shell: empty, or a blank and the parameters, quoted on request.
+std::string ShellParameters(const std::string& parameters, bool quote);
 // ASCII letters folded to upper case, for comparisons of paths that ignore letter case.
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
 

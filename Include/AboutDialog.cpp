@@ -1,0 +1,130 @@
+#include "Include/AboutDialog.h"
+
+#include "Framework/Application.h"
+#include "Include/Core/FunOperation.h"
+#include "Include/Core/PathText.h"
+#include "Include/ErrorDialog.h"
+#include "Include/File.h"
+#include "Include/Program.h"
+
+TAboutForm* AboutForm = nullptr;
+
+namespace {
+
+const char* const Module = "Include\\AboutDialog";
+const char* const OpenFailure = "Failed to open site.";
+const char* const AuthorText = "Made by the Tilvane developers.";
+const char* const ProgramsText =
+    "The buttons below open the read-me, the licence and the help that come with the game; the help also tells "
+    "how to report a problem. Tilvane is our only program so far.";
+
+const int FormClientWidth = 425;
+const int FormClientHeight = 270;
+
+// clang-format off
+const TLayoutRow Layout[] = {
+    // kind                    id                           parent         left top  width height caption          tab
+    {TLayoutKind::Panel,  idAboutPanel,               0,               5,   5, 415, 220, nullptr,          0},
+    {TLayoutKind::Label,  idAboutProgramNameLabel,    idAboutPanel,   10,   5, 360,  65, nullptr,         -1},
+    {TLayoutKind::Label,  idAboutProgramVersionLabel, idAboutPanel,   10,  75, 395,  15, nullptr,         -1},
+    {TLayoutKind::Label,  idAboutAuthorLabel,         idAboutPanel,   10,  95, 395,  15, AuthorText,      -1},
+    {TLayoutKind::Label,  idAboutProgramsLabel,       idAboutPanel,   10, 120, 395,  50, ProgramsText,    -1},
+    {TLayoutKind::Button, idAboutVisitMySiteButton,   idAboutPanel,   55, 180, 100,  25, "Visit my site",  0},
+    {TLayoutKind::Button, idAboutLicenseTermsButton,  idAboutPanel,  160, 180, 100,  25, "License terms",  1},
+    {TLayoutKind::Button, idAboutContactMeButton,     idAboutPanel,  265, 180, 100,  25, "Contact me",     2},
+    {TLayoutKind::Button, idAboutOkayButton,          0,             175, 235,  75,  25, "&Okay",          1},
+};
+// clang-format on
+
+void CenterLabelText(TLabel& label) {
+    const LONG style = GetWindowLongA(label.Handle(), GWL_STYLE);
+    SetWindowLongA(label.Handle(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_CENTER);
+    InvalidateRect(label.Handle(), nullptr, TRUE);
+}
+
+std::string FileBesideProgram(const char* name) { return WithTrailingBackslash(GetProgramDirectory()) + name; }
+
+}  // namespace
+
+TAboutForm::TAboutForm() {
+    CreateForm("About", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, FormClientWidth,
+               FormClientHeight, "Arial", 9);
+    CreateLayout();
+    StyleLabels();
+    AboutForm = this;
+}
+
+TAboutForm::~TAboutForm() {
+    if (AboutForm == this) AboutForm = nullptr;
+}
+
+void TAboutForm::CreateLayout() {
+    layout_.Build(*this, Layout);
+    AboutPanel = layout_.Get<TPanel>(idAboutPanel);
+    ProgramNameLabel = layout_.Get<TLabel>(idAboutProgramNameLabel);
+    ProgramVersionLabel = layout_.Get<TLabel>(idAboutProgramVersionLabel);
+    AuthorLabel = layout_.Get<TLabel>(idAboutAuthorLabel);
+    ProgramsLabel = layout_.Get<TLabel>(idAboutProgramsLabel);
+    VisitMySiteButton = layout_.Get<TButton>(idAboutVisitMySiteButton);
+    LicenseTermsButton = layout_.Get<TButton>(idAboutLicenseTermsButton);
+    ContactMeButton = layout_.Get<TButton>(idAboutContactMeButton);
+    OkayButton = layout_.Get<TButton>(idAboutOkayButton);
+
+    VisitMySiteButton->OnClick = [this] { VisitMySiteButtonClick(); };
+    LicenseTermsButton->OnClick = [this] { LicenseTermsButtonClick(); };
+    ContactMeButton->OnClick = [this] { ContactMeButtonClick(); };
+    OkayButton->OnClick = [this] { SetModalResult(mrOk); };
+}
+
+// Fonts by pixel height, and the centred labels; static labels wrap their words already.
+void TAboutForm::StyleLabels() {
+    font_.reset(CreatePixelFont("Arial", 12));
+    SetFontOfWindowTree(Handle(), font_.get());
+    nameFont_.reset(CreatePixelFont("Comic Sans MS", 48, true, true));
+    ProgramNameLabel->SetFont(nameFont_.get());
+    CenterLabelText(*ProgramNameLabel);
+    CenterLabelText(*ProgramVersionLabel);
+    CenterLabelText(*AuthorLabel);
+}
+
+void TAboutForm::Dialog() {
+    TFunOperation op(Module, "TAboutForm::Dialog", __LINE__);
+    op.Guard(__LINE__, [&] {
+        CenterDialogOver(Handle(), Application.MainWindow());
+        ShowModal();
+    });
+    op.EndShowing(__LINE__, "Failed to show the \"About\" dialog.");
+}
+
+void TAboutForm::FormActivate() { SetFocus(OkayButton->Handle()); }
+
+std::string TAboutForm::VisitMySiteAddress() { return FileBesideProgram("Readme.txt"); }
+
+std::string TAboutForm::LicenseTermsAddress() { return FileBesideProgram("License.txt"); }
+
+std::string TAboutForm::ContactMeAddress() { return FileBesideProgram("Help.html"); }
+
+void TAboutForm::VisitMySiteButtonClick() { OpenSite(VisitMySiteAddress(), OpenFailure); }
+
+void TAboutForm::LicenseTermsButtonClick() { OpenSite(LicenseTermsAddress(), OpenFailure); }
+
+void TAboutForm::ContactMeButtonClick() { OpenSite(ContactMeAddress(), OpenFailure); }
+
+LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) FormActivate();
+        return 0;
+    case WM_COMMAND:
+        // Escape comes as IDCANCEL from no control: Okay answers it.
+        if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
+            SetModalResult(mrOk);
+            return 0;
+        }
+        return TForm::HandleMessage(message, wParam, lParam);
+    case DM_GETDEFID:
+        return FocusedButtonAsDefault(Handle());
+    default:
+        return TForm::HandleMessage(message, wParam, lParam);
+    }
+}

@@ -1,0 +1,65 @@
+// The About dialog: the program's name and version, who made it, and buttons that open the
+// read-me, the licence and the help that ship beside the program.
+#pragma once
+
+#include "Framework/Form.h"
+#include "Framework/Layout.h"
+#include "Framework/Owned.h"
+
+// Control numbers of the About dialog. Okay carries IDOK so that Enter reaches it.
+enum TAboutFormControlId : int {
+    idAboutOkayButton = IDOK,
+    idAboutPanel = 400,
+    idAboutProgramNameLabel,
+    idAboutProgramVersionLabel,
+    idAboutAuthorLabel,
+    idAboutProgramsLabel,
+    idAboutVisitMySiteButton,
+    idAboutLicenseTermsButton,
+    idAboutContactMeButton,
+};
+
+class TAboutForm : public TForm {
+public:
+    // Sets AboutForm.
+    TAboutForm();
+    ~TAboutForm() override;
+
+    // Shows the dialog modally until it is closed.
+    void Dialog();
+
+    void FormActivate();
+    void VisitMySiteButtonClick();
+    void LicenseTermsButtonClick();
+    void ContactMeButtonClick();
+
+    // What each page button opens: a file beside the program.
+    static std::string VisitMySiteAddress();
+    static std::string LicenseTermsAddress();
+    static std::string ContactMeAddress();
+
+    // The game window fills these in while it prepares itself.
+    TLabel* ProgramNameLabel = nullptr;
+    TLabel* ProgramVersionLabel = nullptr;
+
+    TPanel* AboutPanel = nullptr;
+    TLabel* AuthorLabel = nullptr;
+    TLabel* ProgramsLabel = nullptr;
+    TButton* VisitMySiteButton = nullptr;
+    TButton* LicenseTermsButton = nullptr;
+    TButton* ContactMeButton = nullptr;
+    TButton* OkayButton = nullptr;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateLayout();
+    void StyleLabels();
+
+    TLayout layout_;
+    TOwnedFont font_;
+    TOwnedFont nameFont_;
+};
+
+extern TAboutForm* AboutForm;

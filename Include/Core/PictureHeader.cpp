@@ -1,0 +1,261 @@
+#include "Include/Core/PictureHeader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t MaxUint32 = std::numeric_limits<uint32_t>::max();
+
+// Random reads of a few bytes at a time through a window of the file, so that walking a chain
+// of small headers does not cost one read of the file per field.
+class TByteReader {
+public:
+    explicit TByteReader(const TReadAt& read) : read_(read) {}
+
+    // Exactly size bytes at offset, or false.
+    bool Bytes(uint64_t offset, uint8_t* out, size_t size) {
+        if (size > WindowSize || offset > std::numeric_limits<uint64_t>::max() - size) return false;
+        if (offset < start_ || offset + size > start_ + window_.size()) Fill(offset);
+        if (offset < start_ || offset + size > start_ + window_.size()) return false;
+        std::memcpy(out, window_.data() + (offset - start_), size);
+        return true;
+    }
+    bool U8(uint64_t offset, uint32_t& value) { return Unsigned(offset, 1, false, value); }
+    bool U16(uint64_t offset, bool bigEndian, uint32_t& value) { return Unsigned(offset, 2, bigEndian, value); }
+    bool U32(uint64_t offset, bool bigEndian, uint32_t& value) { return Unsigned(offset, 4, bigEndian, value); }
+    bool U64(uint64_t offset, bool bigEndian, uint64_t& value) {
+        uint8_t bytes[8];
+        if (!Bytes(offset, bytes, 8)) return false;
+        value = 0;
+        for (int i = 0; i < 8; ++i) value = (value << 8) | bytes[bigEndian ? i : 7 - i];
+        return true;
+    }
+    // A signed 32-bit little-endian field read as its magnitude: a negative height means top-down rows.
+    bool Magnitude32(uint64_t offset, uint32_t& value) {
+        uint32_t raw = 0;
+        if (!U32(offset, false, raw)) return false;
+        value = (raw & 0x80000000u) ? ~raw + 1 : raw;
+        return true;
+    }
+
+private:
+    // Small, because icon directories send reads all over the file.
+    static constexpr size_t WindowSize = 4096;
+
+    bool Unsigned(uint64_t offset, size_t size, bool bigEndian, uint32_t& value) {
+        uint8_t bytes[4];
+        if (!Bytes(offset, bytes, size)) return false;
+        value = 0;
+        for (size_t i = 0; i < size; ++i) value = (value << 8) | bytes[bigEndian ? i : size - 1 - i];
+        return true;
+    }
+    void Fill(uint64_t offset) {
+        window_.resize(WindowSize);
+        const size_t got = read_(offset, window_.data(), WindowSize);
+        window_.resize(std::min(got, WindowSize));
+        start_ = offset;
+    }
+
+    const TReadAt& read_;
+    std::vector<uint8_t> window_;
+    uint64_t start_ = 0;
+};
+
+TPictureHeader Sized(uint64_t width, uint64_t height) {
+    TPictureHeader header;
+    header.Kind = TPictureHeaderKind::Sized;
+    header.Width = static_cast<uint32_t>(std::min<uint64_t>(width, MaxUint32));
+    header.Height = static_cast<uint32_t>(std::min<uint64_t>(height, MaxUint32));
+    return header;
+}
+
+TPictureHeader Damaged() {
+    TPictureHeader header;
+    header.Kind = TPictureHeaderKind::Damaged;
+    return header;
+}
+
+bool StartsWith(TByteReader& reader, uint64_t offset, const char* signature, size_t size) {
+    uint8_t bytes[8];
+    return reader.Bytes(offset, bytes, size) && std::memcmp(bytes, signature, size) == 0;
+}
+
+const char PngSignature[] = "\x89PNG\r\n\x1a\n";
+
+// The first chunk of a PNG stream must be its header, IHDR.
+TPictureHeader ReadPng(TByteReader& reader, uint64_t start) {
+    uint32_t width = 0, height = 0;
+    if (!StartsWith(reader, start + 12, "IHDR", 4) || !reader.U32(start + 16, true, width) ||
+        !reader.U32(start + 20, true, height))
+        return Damaged();
+    return Sized(width, height);
+}
+
+// A device-independent bitmap header: the old 12-byte form has 16-bit sizes, every later form
+// signed 32-bit ones. Icons store the colour and mask images stacked, so twice the height.
+TPictureHeader ReadBitmapInfo(TByteReader& reader, uint64_t start, bool stackedMask) {
+    uint32_t size = 0, width = 0, height = 0;
+    if (!reader.U32(start, false, size) || size < 12) return Damaged();
+    const bool read = size == 12 ? reader.U16(start + 4, false, width) && reader.U16(start + 6, false, height)
+                                 : reader.Magnitude32(start + 4, width) && reader.Magnitude32(start + 8, height);
+    if (!read) return Damaged();
+    return Sized(width, stackedMask ? height / 2 : height);
+}
+
+TPictureHeader ReadBmp(TByteReader& reader) { return ReadBitmapInfo(reader, 14, false); }
+
+// The logical screen, and the first image when it reaches beyond the screen.
+TPictureHeader ReadGif(TByteReader& reader) {
+    uint32_t width = 0, height = 0, flags = 0;
+    if (!reader.U16(6, false, width) || !reader.U16(8, false, height) || !reader.U8(10, flags)) return Damaged();
+    uint64_t at = 13 + ((flags & 0x80) ? 3u * (2u << (flags & 7)) : 0u);
+    for (;;) {
+        uint32_t block = 0;
+        if (!reader.U8(at, block)) break;
+        if (block == 0x21) {  // extension: label, then sub-blocks up to an empty one
+            at += 2;
+            uint32_t length = 0;
+            do {
+                if (!reader.U8(at, length)) return Sized(width, height);
+                at += 1 + length;
+            } while (length != 0);
+        } else if (block == 0x2C) {
+            uint32_t left = 0, top = 0, imageWidth = 0, imageHeight = 0;
+            if (reader.U16(at + 1, false, left) && reader.U16(at + 3, false, top) &&
+                reader.U16(at + 5, false, imageWidth) && reader.U16(at + 7, false, imageHeight)) {
+                width = std::max(width, left + imageWidth);
+                height = std::max(height, top + imageHeight);
+            }
+            break;
+        } else {
+            break;  // the trailer or something unknown: the screen is all there is
+        }
+    }
+    return Sized(width, height);
+}
+
+bool IsJpegFrameMarker(uint32_t marker) {
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Walks the markers up to the frame header. Like the usual decoders, bytes between segments
+// that are not a marker are skipped, and so are fill bytes (0xFF) before a marker.
+TPictureHeader ReadJpeg(TByteReader& reader) {
+    uint64_t at = 2;
+    for (;;) {
+        uint32_t byte = 0;
+        if (!reader.U8(at, byte)) return Damaged();
+        ++at;
+        if (byte != 0xFF) continue;
+        uint32_t marker = 0xFF;
+        while (marker == 0xFF) {
+            if (!reader.U8(at, marker)) return Damaged();
+            ++at;
+        }
+        if (marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+        if (marker == 0xD9 || marker == 0xDA) return Damaged();  // end or scan data before any frame
+        uint32_t length = 0;
+        if (!reader.U16(at, true, length) || length < 2) return Damaged();
+        if (IsJpegFrameMarker(marker)) {
+            uint32_t height = 0, width = 0;
+            if (length < 7 || !reader.U16(at + 3, true, height) || !reader.U16(at + 5, true, width)) return Damaged();
+            return Sized(width, height);
+        }
+        at += length;
+    }
+}
+
+// The first image directory's width and length tags (256, 257). Tags are sorted, so the walk
+// stops after them. BigTIFF has 8-byte counts and offsets and 20-byte entries.
+TPictureHeader ReadTiff(TByteReader& reader, bool bigEndian, bool big) {
+    uint64_t directory = 0, count = 0;
+    if (big) {
+        uint32_t offsetSize = 0;
+        if (!reader.U16(4, bigEndian, offsetSize) || offsetSize != 8 || !reader.U64(8, bigEndian, directory) ||
+            !reader.U64(directory, bigEndian, count))
+            return Damaged();
+    } else {
+        uint32_t directory32 = 0, count16 = 0;
+        if (!reader.U32(4, bigEndian, directory32) || !reader.U16(directory32, bigEndian, count16)) return Damaged();
+        directory = directory32;
+        count = count16;
+    }
+    const uint64_t first = directory + (big ? 8 : 2);
+    const uint64_t entrySize = big ? 20 : 12;
+    const uint64_t valueAt = big ? 12 : 8;
+    uint64_t width = 0, height = 0;
+    bool haveWidth = false, haveHeight = false;
+    for (uint64_t i = 0; i < std::min<uint64_t>(count, 65536) && !(haveWidth && haveHeight); ++i) {
+        const uint64_t entry = first + i * entrySize;
+        uint32_t tag = 0, type = 0;
+        if (!reader.U16(entry, bigEndian, tag) || !reader.U16(entry + 2, bigEndian, type)) return Damaged();
+        if (tag > 257) break;
+        if (tag != 256 && tag != 257) continue;
+        uint64_t value = 0;
+        uint32_t value32 = 0;
+        bool read = false;
+        if (type == 3) {
+            read = reader.U16(entry + valueAt, bigEndian, value32);
+            value = value32;
+        } else if (type == 4) {
+            read = reader.U32(entry + valueAt, bigEndian, value32);
+            value = value32;
+        } else if (type == 16 && big) {
+            read = reader.U64(entry + valueAt, bigEndian, value);
+        }
+        if (!read) return Damaged();
+        if (tag == 256) {
+            width = value;
+            haveWidth = true;
+        } else {
+            height = value;
+            haveHeight = true;
+        }
+    }
+    if (!haveWidth || !haveHeight) return Damaged();
+    return Sized(width, height);
+}
+
+// Every image of an icon file, PNG or bitmap, by its own header: the directory's byte-sized
+// fields cannot say what the stored image claims.
+TPictureHeader ReadIcon(TByteReader& reader) {
+    uint32_t count = 0;
+    if (!reader.U16(4, false, count) || count == 0) return Damaged();
+    uint64_t width = 0, height = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t entry = 6 + 16 * static_cast<uint64_t>(i);
+        uint32_t offset = 0;
+        if (!reader.U32(entry + 12, false, offset)) return Damaged();
+        const TPictureHeader image = StartsWith(reader, offset, PngSignature, 8) ? ReadPng(reader, offset)
+                                                                                : ReadBitmapInfo(reader, offset, true);
+        if (image.Kind != TPictureHeaderKind::Sized) return Damaged();
+        width = std::max<uint64_t>(width, image.Width);
+        height = std::max<uint64_t>(height, image.Height);
+    }
+    return Sized(width, height);
+}
+
+}  // namespace
+
+bool FitsPictureBudget(uint64_t width, uint64_t height) {
+    // Each side is at most the budget when the product is, so the product cannot overflow.
+    if (width > MaxPicturePixels || height > MaxPicturePixels) return width == 0 || height == 0;
+    return width * height <= MaxPicturePixels;
+}
+
+TPictureHeader ReadPictureHeader(const TReadAt& read) {
+    TByteReader reader(read);
+    if (StartsWith(reader, 0, PngSignature, 8)) return ReadPng(reader, 0);
+    if (StartsWith(reader, 0, "BM", 2)) return ReadBmp(reader);
+    if (StartsWith(reader, 0, "GIF87a", 6) || StartsWith(reader, 0, "GIF89a", 6)) return ReadGif(reader);
+    if (StartsWith(reader, 0, "\xFF\xD8", 2)) return ReadJpeg(reader);
+    if (StartsWith(reader, 0, "II*\0", 4)) return ReadTiff(reader, false, false);
+    if (StartsWith(reader, 0, "MM\0*", 4)) return ReadTiff(reader, true, false);
+    if (StartsWith(reader, 0, "II+\0", 4)) return ReadTiff(reader, false, true);
+    if (StartsWith(reader, 0, "MM\0+", 4)) return ReadTiff(reader, true, true);
+    if (StartsWith(reader, 0, "\0\0\1\0", 4)) return ReadIcon(reader);
+    return TPictureHeader();
+}

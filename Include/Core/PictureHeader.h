@@ -1,0 +1,32 @@
+// What a picture file says about its size before anything decodes it, and the most pixels the
+// program agrees to decode. Some decoders allocate the whole picture as soon as they open it, so
+// a small file claiming tens of thousands of pixels each way must be refused from its header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// Up to 100 megapixels: 400 MB as 32-bit pixels, several times the largest camera pictures.
+constexpr uint64_t MaxPicturePixels = 100000000;
+
+bool FitsPictureBudget(uint64_t width, uint64_t height);
+
+// Reads up to size bytes of the file at offset into buffer; returns how many it read (fewer at
+// the end of the file, 0 past it or when reading fails).
+using TReadAt = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t size)>;
+
+enum class TPictureHeaderKind {
+    Unknown,  // not a raster format read here (metafiles, anything else): the decoder decides
+    Sized,    // Width x Height is the largest size the file claims for any picture in it
+    Damaged,  // a raster format whose header breaks off or contradicts itself
+};
+
+struct TPictureHeader {
+    TPictureHeaderKind Kind = TPictureHeaderKind::Unknown;
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+};
+
+// Reads the size from the headers of BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and ICO files.
+TPictureHeader ReadPictureHeader(const TReadAt& read);

@@ -1,0 +1,213 @@
+#include "Include/ErrorDialog.h"
+
+#include "Framework/Application.h"
+#include "Include/Core/PathText.h"
+#include "Include/Dialogs.h"
+#include "Include/Error.h"
+#include "Include/File.h"
+#include "Include/Help.h"
+#include "Include/Program.h"
+
+#include <vector>
+
+namespace {
+
+const char* const RecursionPrefix = "Recursive attempts = ";
+const char* const LogFileName = "Errors.log";
+const char* const LogSeparator = "**********";
+// A larger log is emptied before the next entry, so it never grows far beyond this.
+const uint64_t LogSizeLimit = 10000;
+const int HelpContext = 0;
+
+const int FormClientWidth = 340;
+const int FormClientHeight = 265;
+
+// clang-format off
+const TLayoutRow Layout[] = {
+    // kind                    id                          parent  left top  width height caption                                 tab
+    {TLayoutKind::Memo,   idErrorMainMemo,            0,        5,   5, 330, 120, nullptr,                                  0},
+    {TLayoutKind::Button, idErrorOkayButton,          0,       25, 135,  75,  25, "&Okay",                                  1},
+    {TLayoutKind::Button, idErrorOkayNoErrorsButton,  0,      110, 135, 120,  25, "O&kay (no errors)",                      3},
+    {TLayoutKind::Button, idErrorCancelButton,        0,      240, 135,  75,  25, "&Cancel",                                2},
+    {TLayoutKind::Button, idErrorTerminateButton,     0,       65, 170, 210,  25, "&Terminate application immediately",     4},
+    {TLayoutKind::Button, idErrorLogButton,           0,       90, 205,  75,  25, "&Log",                                   5},
+    {TLayoutKind::Button, idErrorHelpButton,          0,      175, 205,  75,  25, "&Help",                                  6},
+    {TLayoutKind::Label,  idErrorRecursionLabel,      0,        5, 240,  57,  15, "Recursion",                             -1},
+};
+// clang-format on
+
+BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {
+    SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+}  // namespace
+
+HFONT CreatePixelFont(const char* name, int characterHeight, bool bold, bool italic) {
+    // A negative height asks for the character height, without the internal leading.
+    return CreateFontA(-characterHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name);
+}
+
+void SetFontOfWindowTree(HWND window, HFONT font) {
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    EnumChildWindows(window, SetFontOfChild, reinterpret_cast<LPARAM>(font));
+}
+
+void CenterDialogOver(HWND dialog, HWND window) {
+    RECT workArea = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    RECT over = workArea;
+    // A minimised window stands far outside the screen; a hidden one means nothing to the user.
+    if (window && window != dialog && IsWindowVisible(window) && !IsIconic(window)) GetWindowRect(window, &over);
+    RECT own = {};
+    GetWindowRect(dialog, &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    int left = over.left + (over.right - over.left - width) / 2;
+    int top = over.top + (over.bottom - over.top - height) / 2;
+    if (left + width > workArea.right) left = workArea.right - width;
+    if (top + height > workArea.bottom) top = workArea.bottom - height;
+    if (left < workArea.left) left = workArea.left;
+    if (top < workArea.top) top = workArea.top;
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT FocusedButtonAsDefault(HWND dialog) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(dialog, focus) &&
+        (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    return MAKELRESULT(IDOK, DC_HASDEFID);
+}
+
+TErrorForm::TErrorForm() {
+    CreateForm("Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, FormClientWidth,
+               FormClientHeight, "Arial", 9);
+    CreateLayout();
+    font_.reset(CreatePixelFont("Arial", 12));
+    SetFontOfWindowTree(Handle(), font_.get());
+    ErrorForm = this;
+    Application.OnException = [](void* sender, const std::string& message) {
+        FunStatContext.OnApplicationException(sender, message);
+    };
+}
+
+TErrorForm::~TErrorForm() {
+    if (ErrorForm == this) ErrorForm = nullptr;
+}
+
+void TErrorForm::CreateLayout() {
+    layout_.Build(*this, Layout);
+    MainMemo = layout_.Get<TMemo>(idErrorMainMemo);
+    OkayButton = layout_.Get<TButton>(idErrorOkayButton);
+    OkayNoErrorsButton = layout_.Get<TButton>(idErrorOkayNoErrorsButton);
+    CancelButton = layout_.Get<TButton>(idErrorCancelButton);
+    TerminateButton = layout_.Get<TButton>(idErrorTerminateButton);
+    LogButton = layout_.Get<TButton>(idErrorLogButton);
+    HelpButton = layout_.Get<TButton>(idErrorHelpButton);
+    RecursionLabel = layout_.Get<TLabel>(idErrorRecursionLabel);
+
+    OkayButton->OnClick = [this] { CloseWith(mrOk); };
+    OkayNoErrorsButton->OnClick = [this] { CloseWith(mrYes); };
+    CancelButton->OnClick = [this] { CloseWith(mrCancel); };
+    TerminateButton->OnClick = [this] { TerminateButtonClick(); };
+    LogButton->OnClick = [this] { LogButtonClick(); };
+    HelpButton->OnClick = [this] { HelpButtonClick(); };
+}
+
+void TErrorForm::CloseWith(int modalResult) {
+    chosenResult_ = modalResult;
+    SetModalResult(modalResult);
+}
+
+bool TErrorForm::ShowReport(const std::string& caption, const std::string& description, const std::string& report,
+                            bool* noErrors) {
+    SetText(caption);
+    if (RecursionCount > 0) {
+        // A report from inside the open dialog's loop: the user is still reading the first one.
+        ++RecursionCount;
+        RecursionLabel->SetText(RecursionPrefix + std::to_string(RecursionCount - 1));
+        return true;
+    }
+    RecursionCount = 1;
+    RecursionLabel->SetText(std::string(RecursionPrefix) + "None");
+    const std::string shownDescription = description.empty() ? "Failed to perform." : description;
+    MainMemo->SetText("DESCRIPTION\r\n" + shownDescription + "\r\n" + report);
+    const int result = RunModalLoop();
+    RecursionCount = 0;
+    if (noErrors) *noErrors = result == mrYes;
+    return result == mrOk || result == mrYes;
+}
+
+// The modal loop; an exception that ends it leaves the result a button had chosen.
+int TErrorForm::RunModalLoop() {
+    chosenResult_ = mrNone;
+    try {
+        CenterDialogOver(Handle(), Application.MainWindow());
+        return ShowModal();
+    } catch (...) {
+        // The loop did not get to hide the dialog and give the main window its input back.
+        ShowWindow(Handle(), SW_HIDE);
+        HWND mainWindow = Application.MainWindow();
+        if (mainWindow && mainWindow != Handle()) EnableWindow(mainWindow, TRUE);
+        return chosenResult_;
+    }
+}
+
+std::string TErrorForm::LogFilePath() { return WithTrailingBackslash(GetProgramDirectory()) + LogFileName; }
+
+bool TErrorForm::WriteLog() {
+    try {
+        ClearLastError();
+        const std::string path = LogFilePath();
+        TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (LastErrorFailedAllowExisting() || !file) return false;
+        if (GetFileSize(file.get()) > LogSizeLimit) {
+            SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
+            SetEndOfFile(file.get());
+        }
+        const std::string entry = LogSeparator + MainMemo->Text() + "\r\n" + LogSeparator + "\r\n";
+        ClearLastError();  // opening an existing log leaves "already exists" behind
+        SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END);
+        DWORD written = 0;
+        const bool wrote = WriteFile(file.get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) &&
+                           written == entry.size();
+        const bool closed = file.Close();
+        return wrote && closed && !LastErrorFailed();
+    } catch (...) {
+        return false;
+    }
+}
+
+void TErrorForm::FormActivate() { SetFocus(OkayButton->Handle()); }
+
+void TErrorForm::TerminateButtonClick() { TerminateProgramImmediately(); }
+
+void TErrorForm::LogButtonClick() {
+    if (WriteLog()) BeepDefault();
+}
+
+void TErrorForm::HelpButtonClick() {
+    ShowHelp(Handle(), WithTrailingBackslash(GetProgramDirectory()) + "Help.hlp", HelpContext);
+}
+
+LRESULT TErrorForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) FormActivate();
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        // The read-only memo and the label stand on the dialog's own background.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case DM_GETDEFID:
+        return FocusedButtonAsDefault(Handle());
+    default:
+        return TForm::HandleMessage(message, wParam, lParam);
+    }
+}

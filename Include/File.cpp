@@ -1,0 +1,582 @@
+#include "Include/File.h"
+
+#include "Include/Core/DateTime.h"
+#include "Include/Error.h"
+#include "Include/Utilities.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <winnetwk.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* const Module = "Include\\File";
+
+// File times are shown as local times; fixed for the whole run.
+constexpr bool LocalFileTimes = true;
+
+// The window that owns what the shell shows on our behalf.
+HWND ApplicationMainWindow() { return GetActiveWindow(); }
+
+// ---------------------------------------------------------------------------------------------
+// Library start and end
+
+TOptionalEntryPoint EntryPoint(HMODULE library, const char* name) {
+    if (!library) return nullptr;
+    return reinterpret_cast<TOptionalEntryPoint>(GetProcAddress(library, name));
+}
+
+class TFileLibrary {
+public:
+    TFileLibrary() {
+        if (!IsWindowsNT5OrLater()) return;
+        kernel_ = LoadLibraryA("Kernel32.dll");
+        advApi_ = LoadLibraryA("AdvAPI32.dll");
+        Functions.CopyFileExA = EntryPoint(kernel_, "CopyFileExA");
+        Functions.MoveFileWithProgressA = EntryPoint(kernel_, "MoveFileWithProgressA");
+        Functions.CreateHardLinkA = EntryPoint(kernel_, "CreateHardLinkA");
+        Functions.EncryptFileA = EntryPoint(advApi_, "EncryptFileA");
+    }
+    ~TFileLibrary() {
+        if (advApi_) FreeLibrary(advApi_);
+        if (kernel_) FreeLibrary(kernel_);
+    }
+    TFileLibrary(const TFileLibrary&) = delete;
+    TFileLibrary& operator=(const TFileLibrary&) = delete;
+
+    TOptionalFileFunctions Functions;
+
+private:
+    HMODULE kernel_ = nullptr;
+    HMODULE advApi_ = nullptr;
+};
+
+const TFileLibrary& FileLibrary() {
+    static const TFileLibrary library;
+    return library;
+}
+
+// The lookup belongs to program start, before the entry point runs; the function-local object
+// above still makes an earlier use from another module's start-up safe.
+const bool FileLibraryStarted = (FileLibrary(), true);
+
+// ---------------------------------------------------------------------------------------------
+// Texts that system calls write into caller-sized buffers
+
+// Calls write(buffer, size) until the answer fits. The call returns the length written, or the
+// size it needs when the buffer is too small, or 0 on failure.
+template <class Write>
+bool TextFromSystem(Write write, std::string& text) {
+    std::vector<char> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = write(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            text.assign(buffer.data(), length);
+            return true;
+        }
+        buffer.resize(length + 1);
+    }
+    return false;  // the answer keeps growing: the name changes under us
+}
+
+std::string WithoutTrailingBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+    return path;
+}
+
+// The absolute form of the path, or the path itself when the system cannot form one.
+std::string AbsolutePath(const std::string& path) {
+    std::string absolute;
+    if (!TextFromSystem([&](char* buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); },
+                        absolute))
+        return path;
+    return absolute;
+}
+
+// The absolute form, with a path on a mapped network drive written as \\server\share\...
+std::string NetworkPath(const std::string& path) {
+    const std::string absolute = AbsolutePath(path);
+    std::vector<char> buffer(sizeof(UNIVERSAL_NAME_INFOA) + MAX_PATH);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD result = WNetGetUniversalNameA(absolute.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    if (result == ERROR_MORE_DATA) {
+        buffer.resize(size);
+        result = WNetGetUniversalNameA(absolute.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    }
+    if (result != NO_ERROR) return absolute;
+    const char* universal = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buffer.data())->lpUniversalName;
+    return universal ? std::string(universal) : absolute;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folder trees. A tree is walked entry by entry, and every entry is opened as itself before it
+// is changed: a junction or symbolic link is removed as the link (or skipped when copying),
+// never followed into its target. Under Wine a Unix symbolic link cannot be opened as itself:
+// every handle reaches its target, and deleting through the link deletes the target. Such an
+// entry shows either the reparse-point attribute on its name but not on its handle (folders),
+// or a handle whose final path is not the place where the entry stands (files); it is left alone.
+
+enum class TEntryKind { Missing, File, Directory, Link, Unreachable };
+
+class TEntry {
+public:
+    // forChange asks for the rights to clear attributes and delete.
+    TEntry(const std::string& path, bool forChange) {
+        const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+        if (forChange)
+            handle_ = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, sharing,
+                                  nullptr, OPEN_EXISTING, flags, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE)
+            handle_ = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE) return;
+        known_ = GetFileInformationByHandleEx(handle_, FileAttributeTagInfo, &reached_, sizeof reached_) != FALSE;
+        TextFromSystem([&](char* buffer, DWORD size) {
+            return GetFinalPathNameByHandleA(handle_, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        }, finalPath_);
+    }
+    ~TEntry() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    TEntry(const TEntry&) = delete;
+    TEntry& operator=(const TEntry&) = delete;
+
+    // What the name leads to. namedAttributes: what the path or the directory search reported;
+    // expectedFinalPath: where the entry stands, empty when no parent was opened before it.
+    TEntryKind Kind(DWORD namedAttributes, const std::string& expectedFinalPath) const {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return namedAttributes == INVALID_FILE_ATTRIBUTES ? TEntryKind::Missing : TEntryKind::Unreachable;
+        if (!known_) return TEntryKind::Unreachable;
+        const bool reachedReparsePoint = (reached_.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (reachedReparsePoint && IsReparseTagNameSurrogate(reached_.ReparseTag)) return TEntryKind::Link;
+        const bool namedReparsePoint =
+            namedAttributes != INVALID_FILE_ATTRIBUTES && (namedAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (namedReparsePoint && !reachedReparsePoint) return TEntryKind::Unreachable;
+        if (!expectedFinalPath.empty() && !EqualIgnoringAsciiCase(finalPath_, expectedFinalPath))
+            return TEntryKind::Unreachable;
+        return (reached_.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TEntryKind::Directory : TEntryKind::File;
+    }
+
+    // Where a child named name must stand; empty when this entry's own place is unknown.
+    std::string ChildFinalPath(const std::string& name) const {
+        return finalPath_.empty() ? std::string() : WithTrailingBackslash(finalPath_) + name;
+    }
+
+    void ClearReadOnly() {
+        if (!(reached_.FileAttributes & FILE_ATTRIBUTE_READONLY)) return;
+        FILE_BASIC_INFO basic = {};  // zero times stay as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic);
+    }
+
+    // The entry goes when the handle closes; a folder only when it is empty by then.
+    void Delete() {
+        FILE_DISPOSITION_INFO disposition = {};
+        disposition.DeleteFile = TRUE;
+        SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition);
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool known_ = false;
+    FILE_ATTRIBUTE_TAG_INFO reached_ = {};
+    std::string finalPath_;
+};
+
+bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
+
+// A directory search that keeps the result of its last step: 0, or the system error. The
+// entries "." and ".." are passed over wherever they come (not only first), so that no step
+// can lead to the parent.
+class TSearch {
+public:
+    TSearch(const std::string& directory, bool skipHiddenAndSystem) : skipHiddenAndSystem_(skipHiddenAndSystem) {
+        ClearLastError();
+        search_ = FindFirstFileA((WithTrailingBackslash(directory) + "*").c_str(), &entry_);
+        result_ = search_ != INVALID_HANDLE_VALUE ? 0 : FailureCode();
+        SkipUnwanted();
+    }
+    ~TSearch() { Close(); }
+    TSearch(const TSearch&) = delete;
+    TSearch& operator=(const TSearch&) = delete;
+
+    uint32_t Result() const { return result_; }
+    const WIN32_FIND_DATAA& Entry() const { return entry_; }
+    bool EntryIsDirectory() const { return (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+    uint32_t Next() {
+        Step();
+        SkipUnwanted();
+        return result_;
+    }
+
+    void Close() {
+        if (search_ != INVALID_HANDLE_VALUE) FindClose(search_);
+        search_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    // A failure that names no cause still must not read as success.
+    static uint32_t FailureCode() {
+        const uint32_t code = LastError();
+        return code ? code : ERROR_GEN_FAILURE;
+    }
+    void Step() {
+        ClearLastError();
+        result_ = FindNextFileA(search_, &entry_) ? 0 : FailureCode();
+    }
+    bool Unwanted() const {
+        if (IsDotEntry(entry_.cFileName)) return true;
+        return skipHiddenAndSystem_ && (entry_.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    }
+    void SkipUnwanted() {
+        while (result_ == 0 && Unwanted()) Step();
+    }
+
+    HANDLE search_ = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA entry_ = {};
+    uint32_t result_ = 0;
+    bool skipHiddenAndSystem_;
+};
+
+// A file of a tree being deleted: removed when it is itself a file or a link.
+void DeleteTreeFile(const std::string& path, DWORD foundAttributes, const std::string& expectedFinalPath) {
+    TEntry entry(path, true);
+    const TEntryKind kind = entry.Kind(foundAttributes, expectedFinalPath);
+    if (kind != TEntryKind::File && kind != TEntryKind::Link) return;
+    entry.ClearReadOnly();
+    entry.Delete();
+}
+
+// One folder of the tree, with all it holds. expectedFinalPath is empty for the top folder.
+void DeleteTreeDirectory(const std::string& directory, const std::string& expectedFinalPath) {
+    TFunOperation op(Module, "DeleteDirectoryNoErrors", __LINE__);
+    op.Guard(__LINE__, [&] {
+        TEntry self(directory, true);
+        const TEntryKind kind = self.Kind(GetFileAttributesA(directory.c_str()), expectedFinalPath);
+        if (kind == TEntryKind::Link) {
+            self.Delete();  // the link itself; what it points to stays
+            return;
+        }
+        if (kind == TEntryKind::Unreachable) return;
+
+        TSearch search(directory, false);
+        if (!IsSearchEndCode(search.Result())) op.Raise(__LINE__, fsError, "Can not find directory.", directory);
+        while (search.Result() == 0) {
+            const WIN32_FIND_DATAA& entry = search.Entry();
+            const std::string path = WithTrailingBackslash(directory) + entry.cFileName;
+            if (search.EntryIsDirectory())
+                DeleteTreeDirectory(path, self.ChildFinalPath(entry.cFileName));
+            else
+                DeleteTreeFile(path, entry.dwFileAttributes, self.ChildFinalPath(entry.cFileName));
+            if (!IsSearchEndCode(search.Next())) {
+                op.Raise(__LINE__, fsError, "Failed to delete directory content.", directory);
+                break;
+            }
+        }
+        search.Close();
+        if (kind == TEntryKind::Directory) {
+            self.ClearReadOnly();
+            self.Delete();
+        }
+    });
+    op.EndPassing();
+}
+
+// A file copied over its namesake in the destination folder, when both are plain files.
+void CopyTreeFile(const std::string& source, const std::string& destination, DWORD foundAttributes,
+                  const std::string& sourceFinalPath, const std::string& destinationFinalPath) {
+    {
+        TEntry sourceEntry(source, false);
+        if (sourceEntry.Kind(foundAttributes, sourceFinalPath) != TEntryKind::File) return;
+        TEntry destinationEntry(destination, true);
+        const TEntryKind destinationKind =
+            destinationEntry.Kind(GetFileAttributesA(destination.c_str()), destinationFinalPath);
+        if (destinationKind != TEntryKind::Missing && destinationKind != TEntryKind::File) return;
+        destinationEntry.ClearReadOnly();
+    }
+    ClearLastError();
+    CopyFileA(source.c_str(), destination.c_str(), FALSE);
+}
+
+void CopyDeleteTree(const std::string& source, const std::string& destination, bool copy,
+                    const std::string& sourceFinalPath, const std::string& destinationFinalPath) {
+    TFunOperation op(Module, "CopyDeleteDirectory", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (destination.empty()) {
+            op.Raise(__LINE__, fsError, "Empty destination name.", source, destination);
+            return;
+        }
+        TEntry sourceSelf(source, !copy);
+        const TEntryKind sourceKind = sourceSelf.Kind(GetFileAttributesA(source.c_str()), sourceFinalPath);
+        if (sourceKind == TEntryKind::Link || sourceKind == TEntryKind::Unreachable) {
+            if (!copy && sourceKind == TEntryKind::Link) sourceSelf.Delete();  // the link, not its target
+            return;
+        }
+        ClearLastError();
+        if (!CreateDirectoryExA(source.c_str(), destination.c_str(), nullptr) && LastErrorFailedAllowExisting()) {
+            op.Raise(__LINE__, fsError, "Failed to create directory.", source, destination,
+                     static_cast<int32_t>(LastError()));
+            return;
+        }
+        TEntry destinationSelf(destination, false);
+        const TEntryKind destinationKind =
+            destinationSelf.Kind(GetFileAttributesA(destination.c_str()), destinationFinalPath);
+        if (destinationKind != TEntryKind::Directory) return;  // a link or a file in the way: never written through
+
+        TSearch search(source, true);
+        if (!IsSearchEndCode(search.Result())) {
+            op.Raise(__LINE__, fsError, "Failed to find first file.", source, destination,
+                     static_cast<int32_t>(search.Result()));
+            return;
+        }
+        while (search.Result() == 0) {
+            const WIN32_FIND_DATAA& entry = search.Entry();
+            const std::string sourceEntry = WithTrailingBackslash(source) + entry.cFileName;
+            const std::string destinationEntry = WithTrailingBackslash(destination) + entry.cFileName;
+            if (search.EntryIsDirectory())
+                CopyDeleteTree(sourceEntry, destinationEntry, copy, sourceSelf.ChildFinalPath(entry.cFileName),
+                               destinationSelf.ChildFinalPath(entry.cFileName));
+            else if (copy)
+                CopyTreeFile(sourceEntry, destinationEntry, entry.dwFileAttributes,
+                             sourceSelf.ChildFinalPath(entry.cFileName),
+                             destinationSelf.ChildFinalPath(entry.cFileName));
+            else
+                DeleteTreeFile(sourceEntry, entry.dwFileAttributes, sourceSelf.ChildFinalPath(entry.cFileName));
+            search.Next();
+        }
+        search.Close();
+        if (!copy && sourceKind == TEntryKind::Directory) {
+            sourceSelf.ClearReadOnly();
+            sourceSelf.Delete();
+        }
+    });
+    op.EndPassing([] { MessageBoxA(nullptr, "Failed to process directory.", "Error", MB_ICONERROR | MB_OKCANCEL); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shell
+
+// An item list of the shell, freed with the task allocator.
+class TItemList {
+public:
+    explicit TItemList(LPITEMIDLIST list) : list_(list) {}
+    ~TItemList() { CoTaskMemFree(list_); }
+    TItemList(const TItemList&) = delete;
+    TItemList& operator=(const TItemList&) = delete;
+    LPITEMIDLIST Get() const { return list_; }
+
+private:
+    LPITEMIDLIST list_;
+};
+
+// Selects the starting folder once the browser is up, so that OK at once chooses it.
+int CALLBACK BrowseStarted(HWND browser, UINT message, LPARAM, LPARAM startFolder) {
+    if (message == BFFM_INITIALIZED && startFolder) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, startFolder);
+    return 0;
+}
+
+double DateTimeOfFields(const SYSTEMTIME& fields) {
+    const double day = EncodeDate(fields.wYear, fields.wMonth, fields.wDay);
+    const double time = EncodeTime(fields.wHour, fields.wMinute, fields.wSecond, fields.wMilliseconds);
+    // Before 30 December 1899 the whole part is the (negative) day and the time of day still
+    // counts forward from its midnight.
+    return day >= 0 ? day + time : day - time;
+}
+
+}  // namespace
+
+const TOptionalFileFunctions& OptionalFileFunctions() { return FileLibrary().Functions; }
+
+// ---------------------------------------------------------------------------------------------
+// Path functions
+
+std::string ToLongPath(const std::string& path) {
+    if (path.find('~') == std::string::npos) return path;
+    std::string longPath;
+    if (!TextFromSystem([&](char* buffer, DWORD size) { return GetLongPathNameA(path.c_str(), buffer, size); },
+                        longPath))
+        return path;
+    return longPath;
+}
+
+std::string ToFullPath(const std::string& path) {
+    if (path.empty()) return path;
+    if (IsDriveOnly(path)) return WithoutTrailingBackslash(AbsolutePath(path + '\\'));
+    return ToLongPath(AbsolutePath(path));
+}
+
+std::string ToFullUncPath(const std::string& path) {
+    if (path.empty()) return path;
+    if (IsDriveOnly(path)) return WithoutTrailingBackslash(NetworkPath(path + '\\'));
+    return ToLongPath(NetworkPath(path));
+}
+
+bool IsSamePath(const std::string& a, const std::string& b) {
+    if (HasPatternCharacters(a) || HasPatternCharacters(b)) return false;
+    return EqualIgnoringAsciiCase(ToFullUncPath(a), ToFullUncPath(b));
+}
+
+bool MatchesFileMask(const std::string& name, const std::string& mask) {
+    if (mask.empty()) return true;
+    return PathMatchSpecA(name.c_str(), mask.c_str()) != FALSE;
+}
+
+bool PathExists(const std::string& path) {
+    if (path.empty()) return false;
+    ClearLastError();
+    return PathFileExistsA(path.c_str()) != FALSE;
+}
+
+uint32_t ClearReadOnly(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) attributes = 0;
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) return 0;
+    ClearLastError();
+    if (SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return 0;
+    const uint32_t code = LastError();
+    return code ? code : ERROR_GEN_FAILURE;
+}
+
+bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory) {
+    directory.clear();
+    TItemList rootList(root.empty() ? nullptr : ILCreateFromPathA(root.c_str()));
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = ApplicationMainWindow();
+    browse.pidlRoot = rootList.Get();
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = caption.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    browse.lpfn = BrowseStarted;
+    browse.lParam = rootList.Get() ? reinterpret_cast<LPARAM>(root.c_str()) : 0;
+    TItemList chosen(SHBrowseForFolderA(&browse));
+    if (!chosen.Get()) return false;
+    char path[MAX_PATH] = {};  // the size the shell writes into
+    if (!SHGetPathFromIDListA(chosen.Get(), path)) return false;
+    directory = path;
+    return true;
+}
+
+std::string GetMyPicturesPath() { return GetSystemDirectoryPath(sfMyPictures); }
+std::string GetDesktopPath() { return GetSystemDirectoryPath(sfDesktop); }
+std::string GetProgramsMenuPath() { return GetSystemDirectoryPath(sfProgramsMenu); }
+std::string GetProgramFilesPath() { return GetSystemDirectoryPath(sfProgramFiles); }
+
+// ---------------------------------------------------------------------------------------------
+// Reporting operations
+
+double ConvertFileTime(uint64_t fileTime) {
+    double result = 0;
+    TFunOperation op(Module, "ConvertFileTime", __LINE__);
+    op.Guard(__LINE__, [&] {
+        FILETIME time = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+        if (LocalFileTimes) {
+            FILETIME local = {};
+            ClearLastError();
+            if (!FileTimeToLocalFileTime(&time, &local) || LastErrorFailed()) {
+                op.Raise(__LINE__, fsError, "Failed to convert time.", "", "", static_cast<int32_t>(LastError()));
+                return;
+            }
+            time = local;
+        }
+        SYSTEMTIME fields = {};
+        ClearLastError();
+        if (!FileTimeToSystemTime(&time, &fields) || LastErrorFailed()) {
+            op.Raise(__LINE__, fsError, "Failed to convert time.", "", "", static_cast<int32_t>(LastError()));
+            return;
+        }
+        result = DateTimeOfFields(fields);
+    });
+    op.EndPassing([&] { result = 0; });
+    return result;
+}
+
+uint64_t GetFileSize(void* fileHandle) {
+    uint64_t size = 0;
+    TFunOperation op(Module, "GetFileSize", __LINE__);
+    op.Guard(__LINE__, [&] {
+        DWORD high = 0;
+        ClearLastError();
+        const DWORD low = ::GetFileSize(static_cast<HANDLE>(fileHandle), &high);
+        if (LastErrorFailed()) {
+            op.Raise(__LINE__, fsWarning, "Failed to get file size.");
+            return;
+        }
+        size = CombineFileSize(low, high);
+    });
+    op.EndPassing([&] { size = 0; });
+    return size;
+}
+
+std::string GetSystemDirectoryPath(int folderId) {
+    std::string path;
+    TFunOperation op(Module, "GetSystemDirectoryPath", __LINE__);
+    op.Guard(__LINE__, [&] {
+        char buffer[MAX_PATH] = {};  // the size the shell writes into
+        ClearLastError();
+        if (FAILED(SHGetFolderPathA(nullptr, folderId | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+            buffer[0] = '\0';
+        path = WithTrailingBackslash(buffer);
+    });
+    op.EndPassing([&] { path.clear(); });
+    return path;
+}
+
+void MyRenameFile(const std::string& source, const std::string& destination, bool replace) {
+    TFunOperation op(Module, "MyRenameFile", __LINE__);
+    op.Guard(__LINE__, [&] {
+        // Replacing is part of the one move, so that a failed move leaves the destination as it was.
+        DWORD flags = MOVEFILE_COPY_ALLOWED;
+        if (replace && !IsSamePath(source, destination) && PathExists(destination)) {
+            ClearReadOnly(destination);
+            flags |= MOVEFILE_REPLACE_EXISTING;
+        }
+        ClearLastError();
+        if (!MoveFileExA(source.c_str(), destination.c_str(), flags))
+            op.Raise(__LINE__, fsError, "Failed to rename.", source, destination);
+    });
+    op.EndPassing();
+}
+
+void DeleteDirectoryNoErrors(const std::string& directory) { DeleteTreeDirectory(directory, std::string()); }
+
+void CopyDeleteDirectory(const std::string& source, const std::string& destination, bool copy) {
+    CopyDeleteTree(source, destination, copy, std::string(), std::string());
+}
+
+void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,
+             bool quoteParameters, bool minimised) {
+    TFunOperation op(Module, "RunFile", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (file.empty()) return;
+        const std::string shellParameters = ShellParameters(parameters, quoteParameters);
+        SHELLEXECUTEINFOA execute = {};
+        execute.cbSize = sizeof execute;
+        execute.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_CONNECTNETDRV;
+        execute.hwnd = ApplicationMainWindow();
+        execute.lpFile = file.c_str();
+        execute.lpParameters = shellParameters.empty() ? nullptr : shellParameters.c_str();
+        execute.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+        execute.nShow = minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+        ClearLastError();
+        if (!ShellExecuteExA(&execute))
+            op.Raise(__LINE__, fsError, "Failed to run file.", file, "", static_cast<int32_t>(LastError()));
+    });
+    op.EndPassing();
+}
+
+void OpenSite(const std::string& address, const std::string& failureMessage) {
+    TFunOperation op(Module, "OpenSite", __LINE__);
+    op.Guard(__LINE__, [&] {
+        RunFile(address, "", "", true, false);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, failureMessage);
+}

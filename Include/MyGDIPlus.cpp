@@ -1,0 +1,345 @@
+#include "Include/MyGDIPlus.h"
+
+#include "Framework/Image.h"
+#include "Framework/Owned.h"
+#include "Include/Core/PictureFit.h"
+#include "Include/Core/PictureHeader.h"
+#include "Include/Error.h"
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <algorithm>
+// The GDI+ headers use min and max, which NOMINMAX keeps out of the global namespace.
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <climits>
+#include <new>
+#include <vector>
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+const char* const Module = "Include\\MyGDIPlus";
+const char* const UnreadablePicture = "The file could not be read as a picture.";
+
+struct TDisposeImage {
+    void operator()(Gdiplus::GpImage* image) const { GdipDisposeImage(image); }
+};
+struct TDeleteGraphics {
+    void operator()(Gdiplus::GpGraphics* graphics) const { GdipDeleteGraphics(graphics); }
+};
+using TOwnedGpImage = TOwned<Gdiplus::GpImage*, TDisposeImage>;
+using TOwnedGraphics = TOwned<Gdiplus::GpGraphics*, TDeleteGraphics>;
+
+// ---------------------------------------------------------------------------------------------
+// Texts
+
+std::string AnsiText(const wchar_t* text) {
+    if (!text || !*text) return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &ansi[0], size, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(size) - 1);
+    return ansi;
+}
+
+std::wstring WideText(const std::string& text) {
+    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], size);
+    return wide;
+}
+
+// Paths of MAX_PATH characters or more reach the file system only in their "\\?\" form, which
+// must be absolute and already normalised.
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0)
+        return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+std::string PictureSizeText(uint64_t width, uint64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+void RaiseTooLarge(TFunOperation& op, int32_t line, const std::string& fileName, uint64_t width, uint64_t height) {
+    op.Raise(line, fsError, "The picture of " + PictureSizeText(width, height) + " pixels is too large to load.",
+             fileName);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decoder patterns
+
+void AppendDecoderPatterns(std::string& patterns) {
+    UINT count = 0, size = 0;
+    GdipGetImageDecodersSize(&count, &size);
+    if (count == 0 || size < count * sizeof(Gdiplus::ImageCodecInfo)) return;
+    // 8-byte units: the records hold pointers and GUIDs.
+    std::vector<uint64_t> buffer((size + 7) / 8);
+    auto* decoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (GdipGetImageDecoders(count, size, decoders) != Gdiplus::Ok) return;
+    for (UINT i = 0; i < count; ++i) {
+        patterns += AnsiText(decoders[i].FilenameExtension);
+        if (i + 1 < count) patterns += ";";
+    }
+}
+
+void LowerCaseInPlace(std::string& text) {
+    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decoding
+
+// Refuses, from its header, a file that is damaged or claims more pixels than the budget: some
+// decoders allocate the whole picture as soon as they open the file.
+bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const std::wstring& path) {
+    ClearLastError();
+    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
+        return false;
+    }
+    const TReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, &at)) return 0;
+        return got;
+    };
+    const TPictureHeader header = ReadPictureHeader(read);
+    if (header.Kind == TPictureHeaderKind::Damaged) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        return false;
+    }
+    if (header.Kind == TPictureHeaderKind::Sized && !FitsPictureBudget(header.Width, header.Height)) {
+        RaiseTooLarge(op, __LINE__, fileName, header.Width, header.Height);
+        return false;
+    }
+    return true;
+}
+
+// GDI+ may only read a raster picture's header when it loads it; reading its pixels once makes
+// it decode now, so that a damaged file is refused here and both paints use the decoded pixels.
+bool DecodePixels(Gdiplus::GpImage* image) {
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (GdipGetImageType(image, &type) != Gdiplus::Ok) return false;
+    if (type != Gdiplus::ImageTypeBitmap) return true;  // metafiles are drawn, never decoded
+    Gdiplus::PixelFormat format = 0;
+    if (GdipGetImagePixelFormat(image, &format) != Gdiplus::Ok) return false;
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image);
+    Gdiplus::BitmapData pixels = {};
+    if (GdipBitmapLockBits(bitmap, nullptr, Gdiplus::ImageLockModeRead, format, &pixels) != Gdiplus::Ok) return false;
+    GdipBitmapUnlockBits(bitmap, &pixels);
+    return true;
+}
+
+bool DrawStretched(HDC target, Gdiplus::GpImage* source, int32_t width, int32_t height) {
+    Gdiplus::GpGraphics* created = nullptr;
+    if (GdipCreateFromHDC(target, &created) != Gdiplus::Ok || !created) return false;
+    TOwnedGraphics graphics(created);
+    GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeHighQualityBicubic);
+    return GdipDrawImageRectI(graphics.get(), source, 0, 0, width, height) == Gdiplus::Ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Image controls
+
+// A new hidden control with the picture painted; it replaces the old one only when complete.
+void PaintNewImage(TFunOperation& op, TWindow& parent, int left, int top, std::unique_ptr<TImage>& image,
+                   const TPicture& picture, int width, int height, int id) {
+    ClearLastError();
+    auto painted = std::make_unique<TImage>(parent, left, top, width, height, id);
+    if (!painted->Handle()) {
+        op.Raise(__LINE__, fsError, "The picture control could not be created.", picture.FileName(), "",
+                 static_cast<int32_t>(LastError()));
+        return;
+    }
+    if (!picture.DrawInto(*painted)) {
+        op.Raise(__LINE__, fsError, "The picture could not be drawn.", picture.FileName());
+        return;
+    }
+    image = std::move(painted);
+    image->SetVisible(true);
+    image->Refresh();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TPicture
+
+namespace {
+
+// A drawing of the whole picture, kept as a GDI+ bitmap over pixels of our own. The bitmap
+// refers to the pixels, so it is declared after them and goes first.
+struct TRendering {
+    std::vector<uint32_t> Pixels;
+    TOwnedGpImage Bitmap;
+    int32_t Width = 0;
+    int32_t Height = 0;
+
+    uint64_t Area() const { return static_cast<uint64_t>(Width) * static_cast<uint64_t>(Height); }
+
+    void Keep(const TImage& image) {
+        Bitmap.reset();
+        Width = Height = 0;
+        const int32_t width = image.BitmapWidth(), height = image.BitmapHeight();
+        try {
+            Pixels.assign(image.Pixels(), image.Pixels() + static_cast<size_t>(width) * static_cast<size_t>(height));
+        } catch (const std::bad_alloc&) {
+            Pixels.clear();  // only a shortcut is lost
+            return;
+        }
+        Gdiplus::GpBitmap* created = nullptr;
+        if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB,
+                                      reinterpret_cast<BYTE*>(Pixels.data()), &created) != Gdiplus::Ok ||
+            !created)
+            return;
+        Bitmap.reset(created);
+        Width = width;
+        Height = height;
+    }
+};
+
+}  // namespace
+
+struct TPicture::TData {
+    std::string FileName;
+    TOwnedGpImage Image;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    // Scaling a large picture costs a pass over all its pixels; a smaller image scaled from an
+    // earlier, larger drawing of it looks the same and costs only its own size.
+    TRendering Rendering;
+};
+
+namespace {
+
+// The decoded picture, or null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName) {
+    const std::wstring path = LongPathForm(WideText(fileName));
+    if (!CheckPictureHeader(op, fileName, path)) return nullptr;
+
+    Gdiplus::GpImage* loaded = nullptr;
+    const Gdiplus::Status status = GdipLoadImageFromFile(path.c_str(), &loaded);
+    TOwnedGpImage image(loaded);
+    UINT width = 0, height = 0;
+    if (status == Gdiplus::Ok && image) {
+        GdipGetImageWidth(image.get(), &width);
+        GdipGetImageHeight(image.get(), &height);
+    }
+    if (width == 0 || height == 0) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        return nullptr;
+    }
+    if (!FitsPictureBudget(width, height)) {
+        RaiseTooLarge(op, __LINE__, fileName, width, height);
+        return nullptr;
+    }
+    if (!DecodePixels(image.get())) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        return nullptr;
+    }
+    auto data = std::make_unique<TPicture::TData>();
+    data->FileName = fileName;
+    data->Image = std::move(image);
+    data->Width = static_cast<int32_t>(width);
+    data->Height = static_cast<int32_t>(height);
+    return data;
+}
+
+}  // namespace
+
+TPicture::TPicture(std::unique_ptr<TData> data) : data_(std::move(data)) {}
+TPicture::~TPicture() = default;
+
+int32_t TPicture::Width() const { return data_->Width; }
+int32_t TPicture::Height() const { return data_->Height; }
+const std::string& TPicture::FileName() const { return data_->FileName; }
+
+bool TPicture::DrawInto(TImage& image) const {
+    const int32_t width = image.BitmapWidth(), height = image.BitmapHeight();
+    PatBlt(image.Canvas(), 0, 0, width, height, BLACKNESS);
+    if (width <= 0 || height <= 0) return true;
+    TRendering& kept = data_->Rendering;
+    const bool fromKept = kept.Bitmap && kept.Width >= width && kept.Height >= height;
+    if (!DrawStretched(image.Canvas(), fromKept ? kept.Bitmap.get() : data_->Image.get(), width, height)) return false;
+    GdiFlush();
+    const uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const uint64_t pictureArea = static_cast<uint64_t>(data_->Width) * static_cast<uint64_t>(data_->Height);
+    if (!fromKept && area < pictureArea && area > kept.Area()) kept.Keep(image);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Operations
+
+std::string GetPictureExtensionsAsFilter() {
+    std::string patterns;
+    TFunOperation op(Module, "GetPictureExtensionsAsFilter", __LINE__);
+    op.Guard(__LINE__, [&] { AppendDecoderPatterns(patterns); });
+    // Also after a failure: what was collected is the result.
+    op.Guard(__LINE__, [&] { LowerCaseInPlace(patterns); });
+    op.EndPassing();
+    return patterns;
+}
+
+std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName) {
+    std::unique_ptr<TPicture> picture;
+    TFunOperation op(Module, "LoadPictureFile", __LINE__);
+    op.Guard(__LINE__, [&] {
+        std::unique_ptr<TPicture::TData> data = DecodePictureFile(op, FileName);
+        if (data) picture.reset(new TPicture(std::move(data)));
+    });
+    op.EndPassing([&] { picture.reset(); });
+    return picture;
+}
+
+void PaintPictureToGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
+                        bool Enlarge, int Width, int Height, int PieceWidth, int PieceHeight, int MaxColumns,
+                        int MaxRows, int& ResultedColumns, int& ResultedRows, int ImageId) {
+    TFunOperation op(Module, "PaintPictureToGrid", __LINE__);
+    op.Guard(__LINE__, [&] {
+        int32_t fittedWidth = 0, fittedHeight = 0;
+        FitPictureSize(Picture.Width(), Picture.Height(), Width, Height, Enlarge, fittedWidth, fittedHeight);
+        const TPictureGrid grid =
+            ChoosePictureGrid(fittedWidth, fittedHeight, PieceWidth, PieceHeight, MaxColumns, MaxRows);
+        PaintNewImage(op, Parent, Left, Top, Image, Picture, grid.Width, grid.Height, ImageId);
+        if (op.Failed()) return;
+        ResultedColumns = grid.Columns;
+        ResultedRows = grid.Rows;
+    });
+    op.EndPassing();
+}
+
+void PaintPictureUsingGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
+                           bool Enlarge, int Width, int Height, int Columns, int Rows, int ImageId) {
+    TFunOperation op(Module, "PaintPictureUsingGrid", __LINE__);
+    op.Guard(__LINE__, [&] {
+        int32_t fittedWidth = 0, fittedHeight = 0;
+        FitPictureSize(Picture.Width(), Picture.Height(), Width, Height, Enlarge, fittedWidth, fittedHeight);
+        const TPictureGrid size = PictureSizeOnGrid(fittedWidth, fittedHeight, Columns, Rows);
+        PaintNewImage(op, Parent, Left, Top, Image, Picture, size.Width, size.Height, ImageId);
+    });
+    op.EndPassing();
+}

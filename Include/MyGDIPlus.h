@@ -1,0 +1,62 @@
+// The picture engine over GDI+: which picture files can be opened, decoding a picture file once
+// per load, and painting it scaled into fresh image controls on a grid of whole cells.
+// Operations with a status record report as module "Include\MyGDIPlus". GDI+ must be started
+// (GdiplusStartup) before any of them runs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TImage;
+class TWindow;
+
+// The file patterns of every picture decoder, in the order GDI+ reports them, joined by ";" and
+// lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
+std::string GetPictureExtensionsAsFilter();
+
+// A decoded picture. It holds the file's GDI+ image for as long as it lives (GDI+ may keep the
+// file open meanwhile), so it is meant for one load: decode, paint both images, drop it.
+class TPicture {
+public:
+    ~TPicture();
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    int32_t Width() const;
+    int32_t Height() const;
+    const std::string& FileName() const;
+
+    // Fills the image's whole bitmap with black and draws the whole picture stretched over it
+    // with high-quality interpolation; transparent parts show the black. False when GDI+ failed.
+    // The first drawing of a large picture is kept, so that a later, smaller image is scaled
+    // from it instead of from the whole picture again.
+    bool DrawInto(TImage& image) const;
+
+    struct TData;  // what the engine keeps of a decoded picture
+
+private:
+    explicit TPicture(std::unique_ptr<TData> data);
+    friend std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName);
+    std::unique_ptr<TData> data_;
+};
+
+// Decodes the picture file. A file that is missing, unreadable, not a picture GDI+ can decode,
+// or larger than the pixel budget gives null and an Error whose first parameter is the path;
+// nothing else changes, so a caller can check a picture before it replaces anything. Paths of
+// any length are accepted.
+std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName);
+
+// Replaces Image by a new control in Parent at Left, Top (with the control id ImageId) showing
+// the picture fitted into Width x Height and stretched over the whole pieces of PieceWidth x
+// PieceHeight that it holds, at most MaxColumns x MaxRows; the grid painted is returned in
+// ResultedColumns x ResultedRows. On failure the old control and the grid stay as they were.
+void PaintPictureToGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
+                        bool Enlarge, int Width, int Height, int PieceWidth, int PieceHeight, int MaxColumns,
+                        int MaxRows, int& ResultedColumns, int& ResultedRows, int ImageId = 0);
+
+// Replaces Image by a new control in Parent at Left, Top showing the whole picture fitted into
+// Width x Height, each side cut down to a multiple of Columns and Rows (at least one pixel per
+// cell). On failure the old control stays.
+void PaintPictureUsingGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
+                           bool Enlarge, int Width, int Height, int Columns, int Rows, int ImageId = 0);

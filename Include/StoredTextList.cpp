@@ -1,0 +1,166 @@
+#include "Include/StoredTextList.h"
+
+#include "Include/Dialogs.h"
+#include "Include/Error.h"
+#include "Include/File.h"
+#include "Include/FileReplace.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+const char* const Module = "Include\\StoredTextList";
+
+// Names in the files match as the user's locale lower-cases them. The system lower-cases the
+// ASCII letters alone, whatever the locale (a Turkish "I" included), so pure ASCII texts, the
+// names this program uses, are folded here without a round trip through the system.
+std::string LowerCaseByUserLocale(const std::string& text) {
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return FoldAsciiCase(text);
+    std::string folded = text;
+    const size_t chunkLimit = 1u << 30;
+    for (size_t done = 0; done < folded.size();) {
+        DWORD chunk = static_cast<DWORD>(std::min(chunkLimit, folded.size() - done));
+        CharLowerBuffA(&folded[done], chunk);
+        done += chunk;
+    }
+    return folded;
+}
+
+std::unique_ptr<TTextStore> StoreFromBytes(const std::string& bytes) {
+    auto store = std::make_unique<TTextStore>(LowerCaseByUserLocale);
+    store->Parse(bytes);
+    return store;
+}
+
+// Reads every byte of an open file, to its end as it is now.
+bool ReadToEnd(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) return false;
+        if (read == 0) return true;
+        bytes.append(buffer, read);
+    }
+}
+
+// The text a store is made from. A missing file, an empty name and a folder give no text and no
+// failure; a file that exists but cannot be read is a failure raised on op.
+bool ReadStoreSource(TFunOperation& op, const std::string& path, std::string& bytes) {
+    bytes.clear();
+    if (path.empty() || !PathExists(path)) return true;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    ClearLastError();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        op.Raise(__LINE__, fsError, "Failed to open file.", path, std::string(), static_cast<int32_t>(LastError()));
+        return false;
+    }
+    ClearLastError();
+    const bool complete = ReadToEnd(file, bytes);
+    const uint32_t errorCode = LastError();
+    CloseHandle(file);
+    if (!complete) {
+        op.Raise(__LINE__, fsError, "Failed to read file.", path, std::string(), static_cast<int32_t>(errorCode));
+        return false;
+    }
+    return true;
+}
+
+std::string OverwriteQuestion(const std::string& fileName) {
+    return "File \"" + fileName + "\"already exists.\nOverwrite it?";
+}
+
+}  // namespace
+
+TStoredTextList::TStoredTextList(const std::string& fileName) : FileName(fileName) {}
+
+bool TStoredTextList::Load() {
+    bool result = false;
+    TFunOperation op(Module, "TStoredTextList::Load", __LINE__);
+    op.Guard(__LINE__, [&] {
+        store_.reset();
+        std::string bytes;
+        if (!ReadStoreSource(op, FileName, bytes)) return;
+        store_ = StoreFromBytes(bytes);
+        if (OnAfterLoad) OnAfterLoad(*this);
+        result = true;
+    });
+    op.EndShowingAndPass(__LINE__, "Failed to load file.");
+    return result;
+}
+
+bool TStoredTextList::LoadFrom(const std::string& fileName) {
+    FileName = fileName;
+    return Load();
+}
+
+bool TStoredTextList::Save(bool confirmOverwrite) { return SaveStore(confirmOverwrite, false); }
+
+// The store a list without one starts from is read inside the save, so that a file that cannot
+// be read is reported as a failed save instead of escaping to the caller as an exception.
+bool TStoredTextList::SaveAs(const std::string& fileName, bool confirmOverwrite) {
+    FileName = fileName;
+    return SaveStore(confirmOverwrite, true);
+}
+
+bool TStoredTextList::SaveStore(bool confirmOverwrite, bool readMissingStore) {
+    bool result = false;
+    TFunOperation op(Module, "TStoredTextList::Save", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (!store_ && readMissingStore) {
+            std::string bytes;
+            if (!ReadStoreSource(op, FileName, bytes)) return;
+            store_ = StoreFromBytes(bytes);
+        }
+        if (!store_) {
+            op.Raise(__LINE__, fsError, "There is no text to save.", FileName);
+            return;
+        }
+        if (confirmOverwrite && PathExists(FileName) && !AskYesNo(OverwriteQuestion(FileName))) return;
+        if (OnBeforeSave) OnBeforeSave(*this);
+        WriteFileReplacing(FileName, store_->ToBytes());
+        if (op.TakeCurrent()) return;
+        result = true;
+    });
+    op.EndShowing(__LINE__, "Failed to save file.");
+    return result;
+}
+
+void TStoredTextList::Clear() {
+    if (store_) store_->Clear();
+}
+
+// Without a store (nothing loaded yet, or the file could not be read) writes have nowhere to go
+// and reads keep their defaults; a later Save reports that there is nothing to write.
+void TStoredTextList::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (store_) store_->WriteString(section, key, value);
+}
+
+void TStoredTextList::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
+    if (store_) store_->WriteInteger(section, key, value);
+}
+
+void TStoredTextList::WriteBool(const std::string& section, const std::string& key, bool value) {
+    if (store_) store_->WriteBool(section, key, value);
+}
+
+void TStoredTextList::ReadString(const std::string& section, const std::string& key, std::string& variable,
+                                 bool allowEmpty, int32_t maximumLength) const {
+    if (store_) store_->ReadString(section, key, variable, allowEmpty, maximumLength);
+}
+
+void TStoredTextList::ReadInteger(const std::string& section, const std::string& key, int32_t& variable,
+                                  int32_t largest, int32_t smallest) const {
+    if (store_) store_->ReadInteger(section, key, variable, largest, smallest);
+}
+
+void TStoredTextList::ReadBool(const std::string& section, const std::string& key, bool& variable) const {
+    if (store_) store_->ReadBool(section, key, variable);
+}

@@ -1,0 +1,403 @@
+// The game window: layout, creation, preparation, labels and menu commands.
+#include "Tilvane/TilvaneDialog.h"
+
+#include "Framework/Application.h"
+#include "Include/AboutDialog.h"
+#include "Include/Core/FunOperation.h"
+#include "Include/Error.h"
+#include "Include/File.h"
+#include "Include/Help.h"
+#include "Include/MyGDIPlus.h"
+#include "Include/Myrandom.h"
+#include "Include/Program.h"
+#include "Include/UtilitiesControls.h"
+#include "Tilvane/TilvaneIds.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+TTilvaneForm* TilvaneForm = nullptr;
+
+namespace {
+
+const char* const Module = "Tilvane\\TilvaneDialog";
+const char* const ProgramName = "Tilvane";
+const char* const VersionText = "Version 2.5.1, released on 24.10.2004";
+const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
+const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
+const char* const GameFilter = "Tilvane game (*.tvg)|*.tvg";
+// Free pictures of every kind, good material for puzzles.
+const char* const WallpapersAddress = "https://commons.wikimedia.org/wiki/Commons:Featured_pictures";
+
+const int FormClientWidth = 760;
+const int FormClientHeight = 520;
+
+// clang-format off
+const TLayoutRow Layout[] = {
+    // kind                      id                          parent                  left top  width height caption                   tab
+    {TLayoutKind::Panel,    idMainPanel,                0,                       5,  10, 340, 175, nullptr,                  -1},
+    {TLayoutKind::Label,    idTipsLabel,                idMainPanel,            10,  10,   0,   0, nullptr,                  -1},
+    {TLayoutKind::Label,    idColumnsCountLabel,        idMainPanel,            10,  35,  50,   0, "Columns",                -1},
+    {TLayoutKind::ComboBox, idColumnsCountComboBox,     idMainPanel,            65,  30,  50,  20, nullptr,                   0},
+    {TLayoutKind::CheckBox, idAllowFlipCheckBox,        idMainPanel,           130,  35, 135,   0, "Allow &flipping pieces",  2},
+    {TLayoutKind::Label,    idRowsCountLabel,           idMainPanel,            10,  60,  50,   0, "Rows",                   -1},
+    {TLayoutKind::ComboBox, idRowsCountComboBox,        idMainPanel,            65,  55,  50,  20, nullptr,                   1},
+    {TLayoutKind::CheckBox, idLightGridCheckBox,        idMainPanel,           130,  60,  75,   0, "Light &grid",             3},
+    {TLayoutKind::Label,    idPositionLabel,            idMainPanel,            10,  90,   0,   0, nullptr,                  -1},
+    {TLayoutKind::Label,    idMovesCountLabel,          idMainPanel,            10, 110,   0,   0, nullptr,                  -1},
+    {TLayoutKind::Label,    idWrongMovesLabel,          idMainPanel,            10, 130,   0,   0, nullptr,                  -1},
+    {TLayoutKind::Label,    idRemainingCountLabel,      idMainPanel,            10, 150,   0,   0, nullptr,                  -1},
+    {TLayoutKind::GroupBox, idOriginalPictureGroupBox,  0,                       5, 189, 340, 285, "Original picture",       -1},
+    {TLayoutKind::GroupBox, idPuzzlePictureGroupBox,    0,                     350,   5, 405, 470, "Puzzle picture",         -1},
+};
+// clang-format on
+
+struct TImagePlace {
+    int Left, Top, Width, Height;
+};
+const TImagePlace OriginalImagePlace = {5, 20, 330, 255};
+const TImagePlace PuzzleImagePlace = {5, 20, 395, 440};
+const TImagePlace BackupImagePlace = {100, 10, 30, 30};
+
+}  // namespace
+
+TTilvaneForm::TTilvaneForm() {
+    TilvaneForm = this;
+    CreateForm("Tilvane game", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
+               FormClientWidth, FormClientHeight, "Arial", 9);
+    CreateLayout();
+    CreateMenu();
+    OnCloseQuery = [this] { return FormCloseQuery(); };
+
+    // 1. The imaging library's start-up input.
+    Gdiplus::GdiplusStartupInput startupInput;
+    startupInput.GdiplusVersion = 1;
+    startupInput.DebugEventCallback = nullptr;
+    startupInput.SuppressBackgroundThread = FALSE;
+    startupInput.SuppressExternalCodecs = FALSE;
+    // 2. Exceptions that reach the message loop become reports.
+    Application.OnException = [](void* sender, const std::string& message) {
+        FunStatContext.OnApplicationException(sender, message);
+    };
+    // 3. Hint timing.
+    hint_ = std::make_unique<THint>(Handle());
+    hint_->SetTiming(THintTiming{400, 100000, 200});
+    // 4. Help.
+    helpFile_ = GetProgramDirectory() + "Help.hlp";
+    helpContext_ = 100;
+    // 5, 6.
+    PositionLabel->SetText("");
+    Board.DragColumn = Board.DragRow = -1;
+    // 7.
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &startupInput, nullptr);
+    gdiplusToken_ = token;
+    // 8, 9.
+    SetTip(StartTip);
+    ResetCounters();
+    Board.WrongMoves = 0;
+    WrongMovesLabel->SetText("");
+    // 10, 11.
+    Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
+    Board.SetView(this);
+    ColumnsCount = RowsCount = 7;
+    ColumnsCountComboBox->SetSelectedText("7");
+    RowsCountComboBox->SetSelectedText("7");
+    // 12, 13.
+    PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
+    PictureExtensions = GetPictureExtensionsAsFilter();
+    LoadPictureDialog.Filter = "Picture (" + PictureExtensions + ")|" + PictureExtensions;
+    LoadPictureDialog.FileName = PicturePath;
+    // 14, 15.
+    LoadGameDialog.Filter = GameFilter;
+    LoadGameDialog.FileName = GetGamesDirectory() + "*.tvg";
+    SaveGameDialog.Filter = GameFilter;
+    SaveGameDialog.FileName = LoadGameDialog.FileName;
+    LastGamePath = SaveGameDialog.FileName;
+    // 16.
+    GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
+    GameList->OnAfterLoad = [this](TStoredTextList& list) { ReadGame(list); };
+    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(list); };
+}
+
+TTilvaneForm::~TTilvaneForm() {
+    // Every picture goes before the imaging library shuts down.
+    OriginalPictureImage.reset();
+    PuzzlePictureImage.reset();
+    BackupPictureImage.reset();
+    if (gdiplusToken_) Gdiplus::GdiplusShutdown(gdiplusToken_);
+    if (TilvaneForm == this) TilvaneForm = nullptr;
+}
+
+void TTilvaneForm::CreateLayout() {
+    layout_.Build(*this, Layout);
+    MainPanel = layout_.Get<TPanel>(idMainPanel);
+    TipsLabel = layout_.Get<TLabel>(idTipsLabel);
+    ColumnsCountComboBox = layout_.Get<TComboBox>(idColumnsCountComboBox);
+    AllowFlipCheckBox = layout_.Get<TCheckBox>(idAllowFlipCheckBox);
+    RowsCountComboBox = layout_.Get<TComboBox>(idRowsCountComboBox);
+    LightGridCheckBox = layout_.Get<TCheckBox>(idLightGridCheckBox);
+    PositionLabel = layout_.Get<TLabel>(idPositionLabel);
+    MovesCountLabel = layout_.Get<TLabel>(idMovesCountLabel);
+    WrongMovesLabel = layout_.Get<TLabel>(idWrongMovesLabel);
+    RemainingCountLabel = layout_.Get<TLabel>(idRemainingCountLabel);
+    OriginalPictureGroupBox = layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
+    PuzzlePictureGroupBox = layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
+
+    for (int count = 5; count <= 30; ++count) {
+        ColumnsCountComboBox->AddItem(std::to_string(count));
+        RowsCountComboBox->AddItem(std::to_string(count));
+    }
+    AllowFlipCheckBox->OnClick = [this] { LightGridCheckBoxClick(); };
+    LightGridCheckBox->OnClick = [this] { LightGridCheckBoxClick(); };
+    OriginalPictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
+    PuzzlePictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
+
+    const TImagePlace& original = OriginalImagePlace;
+    const TImagePlace& puzzle = PuzzleImagePlace;
+    const TImagePlace& backup = BackupImagePlace;
+    OriginalPictureImage = std::make_unique<TImage>(*OriginalPictureGroupBox, original.Left, original.Top,
+                                                    original.Width, original.Height, idOriginalPictureImage);
+    PuzzlePictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, puzzle.Left, puzzle.Top, puzzle.Width,
+                                                  puzzle.Height, idPuzzlePictureImage);
+    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, backup.Left, backup.Top, backup.Width,
+                                                  backup.Height, idBackupPictureImage);
+}
+
+void TTilvaneForm::CreateMenu() {
+    auto command = [this](int id, const char* caption, void (TTilvaneForm::*handler)(), TShortcut shortcut = {},
+                          const char* hint = "") {
+        return MenuCommand(id, caption, [this, handler] { (this->*handler)(); }, shortcut, hint);
+    };
+    std::vector<TMenuEntry> bar = {
+        MenuPopup("&Work",
+                  {
+                      command(cmLoadPicture, "Load picture", &TTilvaneForm::LoadPictureMenuClick, {VK_F5, 0}),
+                      command(cmReloadCurrentPicture, "Reload current picture",
+                              &TTilvaneForm::ReloadCurrentPictureMenuClick, {VK_F5, FCONTROL}),
+                      command(cmOpenPicture, "Open picture", &TTilvaneForm::OpenPictureMenuClick, {'R', 0}),
+                      MenuSeparator(),
+                      command(cmLoadLastGame, "Load last game", &TTilvaneForm::LoadLastGameMenuClick, {'Z', FCONTROL}),
+                      command(cmLoadGame, "Load game", &TTilvaneForm::LoadGameMenuClick, {'L', 0}),
+                      command(cmSaveGame, "Save game", &TTilvaneForm::SaveGameMenuClick, {'S', 0}),
+                      MenuSeparator(),
+                      command(cmHide, "Hide", &TTilvaneForm::HideMeuClick, {VK_SPACE, 0}),
+                  }),
+        command(cmRandomize, "&Randomize", &TTilvaneForm::RandomizeMenuClick, {'R', FALT}),
+        MenuPopup("Down&load pictures",
+                  {command(cmGameWallpapers, "Game wallpapers", &TTilvaneForm::GameWallpapersMenuClick)}),
+        command(cmHelp, "&Help", &TTilvaneForm::HelpMenuClick),
+        command(cmAbout, "&About", &TTilvaneForm::AboutMenuClick, {}, "Display information about the program"),
+    };
+    SetCommands(std::make_unique<TCommandTable>(std::move(bar)));
+}
+
+void TTilvaneForm::BeforeRun() {
+    TFunOperation op(Module, "TTilvaneForm::BeforeRun", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (AboutForm) {
+            AboutForm->ProgramNameLabel->SetText(ProgramName);
+            AboutForm->ProgramVersionLabel->SetText(VersionText);
+        }
+        ClearLastError();
+        CreateDirectoryA(GetGamesDirectory().c_str(), nullptr);
+        OptionsList = std::make_unique<TStoredTextList>(GetProgramDirectory() + "Tilvane.ini");
+        OptionsList->OnAfterLoad = [this](TStoredTextList& list) { ReadOptions(list); };
+        OptionsList->OnBeforeSave = [this](TStoredTextList& list) { WriteOptions(list); };
+        OptionsList->Load();
+        if (op.TakeCurrent()) return;
+        ArrangeWindow();
+    });
+    op.EndShowing(__LINE__, "Failed to prepare main window.");
+}
+
+void TTilvaneForm::ResetCounters() {
+    Board.ResetCounters();
+    MovesCountLabel->SetText("");
+    RemainingCountLabel->SetText("");
+}
+
+void TTilvaneForm::ShowMoves() {
+    MovesCountLabel->SetText("You have made " + std::to_string(Board.MovesCount) + " moves.");
+    const int32_t remaining = Board.CountMisplacedPieces();
+    if (remaining != 0) {
+        RemainingCountLabel->SetText("There are " + std::to_string(remaining) +
+                                     " pieces remaining to be placed correctly.");
+        return;
+    }
+    RemainingCountLabel->SetText("The puzzle is solved.");
+    SetTip(StartTip);
+    if (PicturesShown()) {
+        BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(),
+               BackupPictureImage->BitmapHeight(), BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
+        PuzzlePictureImage->Refresh();
+    }
+}
+
+void TTilvaneForm::ShowWrongMoves() {
+    WrongMovesLabel->SetText("You have made " + std::to_string(Board.WrongMoves) + " wrong moves.");
+}
+
+void TTilvaneForm::SetTip(const std::string& text) { TipsLabel->SetText(text); }
+
+void TTilvaneForm::SetTitle(const std::string& title) {
+    SetText(title.empty() ? std::string(ProgramName) : std::string(ProgramName) + " - " + title);
+}
+
+void TTilvaneForm::ReadGridChoice() {
+    ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox, 5, 30, 7);
+    RowsCount = GetIntFromComboBox(*RowsCountComboBox, 5, 30, 7);
+}
+
+void TTilvaneForm::ComputePieceSize() {
+    PieceWidth = (PuzzlePictureGroupBox->ClientWidth() - 10) / ColumnsCount;
+    PieceHeight = (PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5) / RowsCount;
+}
+
+void TTilvaneForm::ArrangeWindow() {
+    RECT workArea = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const int workWidth = workArea.right - workArea.left;
+    const int workHeight = workArea.bottom - workArea.top;
+    const int width = std::max(static_cast<int>(workWidth * 0.95), 760);
+    const int height = std::max(static_cast<int>(workHeight * 0.95), 540);
+    SetWindowPos(Handle(), nullptr, (workWidth - width) / 2, (workHeight - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const RECT panel = MainPanel->Bounds();
+    const int panelWidth = panel.right - panel.left;
+    const RECT original = OriginalPictureGroupBox->Bounds();
+    const int margin = original.left;
+    const double x = ClientWidth() * 0.35 - margin;
+    const int originalWidth = static_cast<int>(panelWidth > x ? panelWidth : x);
+    const int leftWidth = std::max(originalWidth, panelWidth);
+    const int puzzleWidth = ClientWidth() - leftWidth - 2 * margin - 5;
+
+    const int originalHeight = ClientHeight() - original.top - 5;
+    OriginalPictureGroupBox->SetBounds(original.left, original.top, originalWidth, originalHeight);
+    const RECT originalImage = OriginalPictureImage->Bounds();
+    OriginalPictureImage->SetBounds(originalImage.left, originalImage.top, originalWidth - 10, originalHeight - 10);
+
+    const RECT puzzle = PuzzlePictureGroupBox->Bounds();
+    const int puzzleHeight = ClientHeight() - puzzle.top - 5;
+    PuzzlePictureGroupBox->SetBounds(margin + leftWidth + 5, puzzle.top, puzzleWidth, puzzleHeight);
+    const RECT puzzleImage = PuzzlePictureImage->Bounds();
+    PuzzlePictureImage->SetBounds(puzzleImage.left, puzzleImage.top, puzzleWidth - 10,
+                                  puzzleHeight - puzzleImage.top - 5);
+    ComputePieceSize();
+}
+
+bool TTilvaneForm::PicturesShown() const {
+    return PuzzlePictureImage && PuzzlePictureImage->Visible() && OriginalPictureImage &&
+           OriginalPictureImage->Visible();
+}
+
+int TTilvaneForm::PuzzleImageTop() const {
+    return PuzzlePictureImage ? static_cast<int>(PuzzlePictureImage->Bounds().top) : PuzzleImagePlace.Top;
+}
+
+int TTilvaneForm::OriginalImageTop() const {
+    return OriginalPictureImage ? static_cast<int>(OriginalPictureImage->Bounds().top) : OriginalImagePlace.Top;
+}
+
+void TTilvaneForm::LoadPictureMenuClick() {
+    TFunOperation op(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__);
+    op.Guard(__LINE__, [&] {
+        LoadPictureDialog.FileName = PicturePath;
+        if (!LoadPictureDialog.Execute(Handle())) return;
+        LoadGameFromPicture(LoadPictureDialog.FileName);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, "Failed to load file.");
+}
+
+void TTilvaneForm::ReloadCurrentPictureMenuClick() {
+    TFunOperation op(Module, "TTilvaneForm::ReloadCurrentPictureMenuClick", __LINE__);
+    op.Guard(__LINE__, [&] {
+        LoadGameFromPicture(PicturePath);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, "Failed to load file.");
+}
+
+void TTilvaneForm::OpenPictureMenuClick() {
+    TFunOperation op(Module, "TTilvaneForm::OpenPictureMenuClick", __LINE__);
+    op.Guard(__LINE__, [&] {
+        RunFile(PicturePath, "", "", true, false);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, "Failed to open file.");
+}
+
+void TTilvaneForm::LoadLastGameMenuClick() {
+    TFunOperation op(Module, "TTilvaneForm::LoadLastGameMenuClick", __LINE__);
+    op.Guard(__LINE__, [&] {
+        LoadGameFrom(LastGamePath);
+        if (op.TakeCurrent()) return;
+        LoadGameDialog.FileName = LastGamePath;
+    });
+    op.EndShowing(__LINE__, "Failed to load last game.");
+}
+
+void TTilvaneForm::LoadGameMenuClick() {
+    TFunOperation op(Module, "TTilvaneForm::LoadGameMenuClick", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (!LoadGameDialog.Execute(Handle())) return;
+        LoadGameFrom(LoadGameDialog.FileName);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, "Failed to load game.");
+}
+
+void TTilvaneForm::SaveGameMenuClick() { SaveGameCommand(); }
+
+// The "Save game" command; true when the game was written to a file.
+bool TTilvaneForm::SaveGameCommand() {
+    TFunOperation op(Module, "TTilvaneForm::SaveGameMenuClick", __LINE__);
+    bool saved = false;
+    op.Guard(__LINE__, [&] {
+        if (PicturePath.empty()) return;
+        if (!SaveGameDialog.Execute(Handle())) return;
+        saved = SaveGameTo(SaveGameDialog.FileName);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, "Failed to save game.");
+    return saved;
+}
+
+void TTilvaneForm::HideMeuClick() { Application.Minimize(); }
+
+void TTilvaneForm::RandomizeMenuClick() {
+    if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
+    ResetCounters();
+    Board.ShufflePieces(AllowFlipCheckBox->Checked(), [] { return Random.GetRandom(); });
+    DrawAllPieces();
+    DrawGrids(false);
+    SetTip(DragTip);
+    Board.MovesCount = 0;
+    ShowMoves();
+    Board.WrongMoves = 0;
+    ShowWrongMoves();
+}
+
+void TTilvaneForm::GameWallpapersMenuClick() {
+    RunFile(WallpapersAddress, "", "", true, false);
+    ShowCurrentFailure(Module, __LINE__, "Failed to open link.");
+}
+
+void TTilvaneForm::HelpMenuClick() { ShowHelp(Handle(), helpFile_, helpContext_); }
+
+void TTilvaneForm::AboutMenuClick() {
+    if (AboutForm) AboutForm->Dialog();
+}
+
+void TTilvaneForm::LightGridCheckBoxClick() {
+    if (PicturesShown()) DrawGrids(false);
+}
+
+bool TTilvaneForm::FormCloseQuery() {
+    if (!CheckSave()) return false;
+    if (OptionsList) OptionsList->Save(false);
+    return true;
+}

@@ -1,0 +1,353 @@
+// Games and options on disk: a new game from a picture, saved games loaded and saved, the save
+// question before a game is replaced, and the options file of the player's settings.
+#include "Tilvane/TilvaneDialog.h"
+
+#include "Include/Core/FunOperation.h"
+#include "Include/Core/PictureFit.h"
+#include "Include/Dialogs.h"
+#include "Include/File.h"
+#include "Include/MyGDIPlus.h"
+#include "Include/Program.h"
+#include "Include/UtilitiesControls.h"
+#include "Tilvane/TilvaneIds.h"
+
+namespace {
+
+const char* const Module = "Tilvane\\TilvaneDialog";
+const char* const Section = "TilvaneGame";
+const char* const MapSection = "Map";
+const char* const GameExtension = ".tvg";
+const int32_t MaxStoredPathLength = 259;
+const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
+const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
+
+// The extension of a path's file-name part, from its last dot; empty when there is none.
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = NameOfPath(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string WithExtension(const std::string& name, const std::string& extension) {
+    const size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
+}
+
+// Every place of the grid stands in exactly one cell.
+bool CellsFormPermutation(const TPuzzleBoard& board) {
+    std::vector<bool> seen(static_cast<size_t>(TPuzzleBoard::MaxColumns * TPuzzleBoard::MaxRows), false);
+    for (int32_t row = 0; row < board.ResultedRows; ++row)
+        for (int32_t column = 0; column < board.ResultedColumns; ++column) {
+            const PieceCell& cell = board.Pieces[column][row];
+            if (cell.SourceColumn < 0 || cell.SourceColumn >= board.ResultedColumns || cell.SourceRow < 0 ||
+                cell.SourceRow >= board.ResultedRows)
+                return false;
+            const size_t place = static_cast<size_t>(cell.SourceRow * TPuzzleBoard::MaxColumns + cell.SourceColumn);
+            if (seen[place]) return false;
+            seen[place] = true;
+        }
+    return true;
+}
+
+}  // namespace
+
+std::string TTilvaneForm::GetGamesDirectory() { return GetProgramDirectory() + "TilvaneGames\\"; }
+
+bool TTilvaneForm::IsGameFileExtension(const std::string& extension) {
+    return EqualIgnoringAsciiCase(extension, GameExtension);
+}
+
+bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
+    return MatchesFileMask(path, PictureExtensions);
+}
+
+bool TTilvaneForm::CheckSave() {
+    TFunOperation op(Module, "TTilvaneForm::CheckSave", __LINE__);
+    bool mayReplace = false;
+    op.Guard(__LINE__, [&] {
+        if (!Board.Modified) {
+            mayReplace = true;
+            return;
+        }
+        switch (AskYesNoCancel("The game has been modified. Save it?")) {
+        case maNo:
+            mayReplace = true;
+            break;
+        case maOkOrYes:
+            // Only a game that was really written may be replaced or closed.
+            mayReplace = SaveGameCommand();
+            break;
+        default:
+            mayReplace = false;
+        }
+    });
+    op.EndPassing([&] { mayReplace = false; });
+    return mayReplace;
+}
+
+bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) {
+    TFunOperation op(Module, "TTilvaneForm::LoadPicture", __LINE__);
+    bool proceeded = false;
+    op.Guard(__LINE__, [&] {
+        if (ask && !CheckSave()) return;
+        proceeded = true;
+        PositionLabel->SetText("");
+        // Whether the file exists and is a picture is known before anything of the game changes.
+        if (!PathExists(path)) {
+            op.Raise(__LINE__, fsError, "There is no such file.", path);
+            return;
+        }
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path);
+        if (op.TakeCurrent()) return;
+        if (newGame) ResetCounters();
+        PicturePath = path;
+        SetTitle("");
+        ReadGridChoice();
+        ComputePieceSize();
+        PaintPictures(*picture, TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
+        if (op.TakeCurrent()) return;
+        if (newGame) Board.ResetPieces(Board.ResultedColumns, Board.ResultedRows);
+    });
+    op.EndPassing();
+    return proceeded;
+}
+
+void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows) {
+    TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const int puzzleTop = PuzzleImageTop();
+        PaintPictureToGrid(*PuzzlePictureGroupBox, 5, puzzleTop, PuzzlePictureImage, picture, true,
+                           PuzzlePictureGroupBox->ClientWidth() - 10, PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5,
+                           PieceWidth, PieceHeight, maxColumns, maxRows, Board.ResultedColumns, Board.ResultedRows,
+                           idPuzzlePictureImage);
+        if (op.TakeCurrent()) return;
+        if (PuzzlePictureImage) {
+            AttachPuzzleImageHandlers();
+            MakeBackupImage();
+        }
+        const int originalTop = OriginalImageTop();
+        PaintPictureUsingGrid(*OriginalPictureGroupBox, 5, originalTop, OriginalPictureImage, picture, true,
+                              OriginalPictureGroupBox->ClientWidth() - 10,
+                              OriginalPictureGroupBox->ClientHeight() - originalTop - 5, Board.ResultedColumns,
+                              Board.ResultedRows, idOriginalPictureImage);
+        if (op.TakeCurrent()) return;
+        if (OriginalPictureImage) AttachOriginalImageHandlers();
+    });
+    op.EndPassing();
+}
+
+void TTilvaneForm::MakeBackupImage() {
+    BackupPictureImage.reset();
+    const int width = PuzzlePictureImage->BitmapWidth(), height = PuzzlePictureImage->BitmapHeight();
+    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, 0, 0, width, height, idBackupPictureImage);
+    BitBlt(BackupPictureImage->Canvas(), 0, 0, width, height, PuzzlePictureImage->Canvas(), 0, 0, SRCCOPY);
+}
+
+void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
+    TFunOperation op(Module, "TTilvaneForm::LoadGameFromPicture", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (!PictureMatchesPatterns(path)) return;
+        if (!LoadPicture(path, true, true)) return;
+        if (op.TakeCurrent()) return;
+        SetGameDialogNamesFromPicture(path);
+        DrawGrids(true);
+        SetTip(RandomizeTip);
+        Board.WrongMoves = 0;
+        WrongMovesLabel->SetText("");
+    });
+    op.EndShowing(__LINE__, "Failed to load game.");
+}
+
+// The next save is offered under the picture's name, in the folder last used.
+void TTilvaneForm::SetGameDialogNamesFromPicture(const std::string& path) {
+    const std::string name = WithExtension(NameOfPath(path), GameExtension);
+    LoadGameDialog.FileName = DirectoryOfPath(LoadGameDialog.FileName) + name;
+    SaveGameDialog.FileName = DirectoryOfPath(SaveGameDialog.FileName) + name;
+}
+
+void TTilvaneForm::LoadGameFrom(const std::string& path) {
+    TFunOperation op(Module, "TTilvaneForm::LoadGameFrom", __LINE__);
+    op.Guard(__LINE__, [&] {
+        if (!IsGameFileExtension(ExtensionOf(path))) return;
+        if (!PathExists(path)) {
+            op.Raise(__LINE__, fsError, "There is no such file", path);
+            return;
+        }
+        if (!CheckSave()) return;
+        // The file is read aside; the game on screen changes only when all of it is usable.
+        loadingGame_ = std::make_unique<TLoadingGame>();
+        const bool read = GameList->LoadFrom(path);
+        std::unique_ptr<TLoadingGame> game = std::move(loadingGame_);
+        if (!read) return;
+        if (!CellsFormPermutation(game->Board) || game->Board.ResultedColumns < 1 || game->Board.ResultedRows < 1) {
+            op.Raise(__LINE__, fsError, "The saved game is damaged: its cells do not hold every piece exactly once.",
+                     path);
+            return;
+        }
+        if (PictureMatchesPatterns(game->Keys.PicturePath)) {
+            TakeOverGameWithPicture(*game);
+            if (op.TakeCurrent()) return;
+        } else {
+            TakeOverGame(*game);
+            // Without a picture the old one must not stand for the new board.
+            PuzzlePictureImage->SetVisible(false);
+            OriginalPictureImage->SetVisible(false);
+        }
+        LastGamePath = path;
+        SetTitle(path);
+        SaveGameDialog.FileName = path;
+    });
+    op.EndPassing();
+}
+
+// Checks the game's picture, then takes the game over and paints it on the saved grid.
+void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
+    TFunOperation op(Module, "TTilvaneForm::TakeOverGameWithPicture", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const std::string& picturePath = game.Keys.PicturePath;
+        if (!PathExists(picturePath)) {
+            op.Raise(__LINE__, fsError, "There is no such file.", picturePath);
+            return;
+        }
+        std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath);
+        if (op.TakeCurrent()) return;
+        // The pieces are cut to the saved grid, whatever the size of this screen.
+        int32_t fittedWidth = 0, fittedHeight = 0;
+        const int puzzleTop = PuzzleImageTop();
+        FitPictureSize(picture->Width(), picture->Height(), PuzzlePictureGroupBox->ClientWidth() - 10,
+                       PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5, true, fittedWidth, fittedHeight);
+        const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
+        const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
+        const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
+        if (grid.Columns != columns || grid.Rows != rows) {
+            op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too "
+                     "flat for " + std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picturePath);
+            return;
+        }
+        PositionLabel->SetText("");
+        TakeOverGame(game);
+        SetTitle("");
+        PieceWidth = pieceWidth;
+        PieceHeight = pieceHeight;
+        PaintPictures(*picture, columns, rows);
+        if (op.TakeCurrent()) return;
+        DrawAllPieces();
+        DrawGrids(false);
+        SetTip(DragTip);
+        ShowMoves();
+        ShowWrongMoves();
+    });
+    op.EndPassing();
+}
+
+void TTilvaneForm::TakeOverGame(const TLoadingGame& game) {
+    ApplyCommonKeys(game.Keys);
+    for (int32_t column = 0; column < TPuzzleBoard::MaxColumns; ++column)
+        for (int32_t row = 0; row < TPuzzleBoard::MaxRows; ++row) Board.Pieces[column][row] = game.Board.Pieces[column][row];
+    Board.ResultedColumns = game.Board.ResultedColumns;
+    Board.ResultedRows = game.Board.ResultedRows;
+    Board.MovesCount = game.Board.MovesCount;
+    Board.WrongMoves = game.Board.WrongMoves;
+}
+
+bool TTilvaneForm::SaveGameTo(const std::string& path) {
+    if (!GameList->SaveAs(path, true)) return false;
+    LastGamePath = path;
+    Board.Modified = false;
+    return true;
+}
+
+TTilvaneForm::TCommonKeys TTilvaneForm::ReadCommonKeys(TStoredTextList& list) {
+    TCommonKeys keys;
+    keys.ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox);
+    list.ReadInteger(Section, "ColumnsCount", keys.ColumnsCount, 30, 5);
+    keys.RowsCount = GetIntFromComboBox(*RowsCountComboBox);
+    list.ReadInteger(Section, "RowsCount", keys.RowsCount, 30, 5);
+    keys.LightGrid = false;
+    list.ReadBool(Section, "LightGrid", keys.LightGrid);
+    keys.PicturePath = PicturePath;
+    list.ReadString(Section, "PictureTitle", keys.PicturePath, true, MaxStoredPathLength);
+    return keys;
+}
+
+void TTilvaneForm::ApplyCommonKeys(const TCommonKeys& keys) {
+    ColumnsCount = keys.ColumnsCount;
+    ColumnsCountComboBox->SetSelectedText(std::to_string(ColumnsCount));
+    RowsCount = keys.RowsCount;
+    RowsCountComboBox->SetSelectedText(std::to_string(RowsCount));
+    LightGridCheckBox->SetChecked(keys.LightGrid);
+    PicturePath = keys.PicturePath;
+}
+
+void TTilvaneForm::ReadGame(TStoredTextList& list) {
+    if (!loadingGame_) return;
+    TLoadingGame& game = *loadingGame_;
+    game.Keys = ReadCommonKeys(list);
+    TPuzzleBoard& board = game.Board;
+    board.ResultedColumns = game.Keys.ColumnsCount;
+    list.ReadInteger(Section, "ResultedColumns", board.ResultedColumns, 30, 1);
+    board.ResultedRows = game.Keys.RowsCount;
+    list.ReadInteger(Section, "ResultedRows", board.ResultedRows, 30, 1);
+    board.MovesCount = 0;
+    list.ReadInteger(Section, "MovesCount", board.MovesCount, 2147483647, 0);
+    board.WrongMoves = 0;
+    list.ReadInteger(Section, "WrongMoves", board.WrongMoves, 2147483647, 0);
+    // A grid outside 1..30 (no list selection and no stored grid) leaves the board empty.
+    board.ResultedColumns = std::clamp(board.ResultedColumns, 0, TPuzzleBoard::MaxColumns);
+    board.ResultedRows = std::clamp(board.ResultedRows, 0, TPuzzleBoard::MaxRows);
+    board.ResetPieces(board.ResultedColumns, board.ResultedRows);
+    int32_t number = 0;
+    for (int32_t row = 0; row < board.ResultedRows; ++row)
+        for (int32_t column = 0; column < board.ResultedColumns; ++column, ++number) {
+            PieceCell& cell = board.Pieces[column][row];
+            const std::string n = std::to_string(number);
+            list.ReadInteger(MapSection, "C" + n, cell.SourceColumn, board.ResultedColumns - 1, 0);
+            list.ReadInteger(MapSection, "R" + n, cell.SourceRow, board.ResultedRows - 1, 0);
+            list.ReadBool(MapSection, "FH" + n, cell.FlipHorizontal);
+            list.ReadBool(MapSection, "FV" + n, cell.FlipVertical);
+        }
+}
+
+void TTilvaneForm::ReadOptions(TStoredTextList& list) {
+    ApplyCommonKeys(ReadCommonKeys(list));
+    bool allowFlip = false;
+    list.ReadBool(Section, "AllowFlip", allowFlip);
+    AllowFlipCheckBox->SetChecked(allowFlip);
+    list.ReadString(Section, "LastGameTitle", LastGamePath, false, MaxStoredPathLength);
+    LoadGameDialog.FileName = LastGamePath;
+    SaveGameDialog.FileName = LastGamePath;
+}
+
+void TTilvaneForm::WriteCommonKeys(TStoredTextList& list) {
+    list.WriteInteger(Section, "ColumnsCount", ColumnsCount);
+    list.WriteInteger(Section, "RowsCount", RowsCount);
+    list.WriteBool(Section, "LightGrid", LightGridCheckBox->Checked());
+    list.WriteString(Section, "PictureTitle", PicturePath);
+}
+
+void TTilvaneForm::WriteGame(TStoredTextList& list) {
+    list.Clear();
+    WriteCommonKeys(list);
+    list.WriteInteger(Section, "ResultedColumns", Board.ResultedColumns);
+    list.WriteInteger(Section, "ResultedRows", Board.ResultedRows);
+    list.WriteInteger(Section, "MovesCount", Board.MovesCount);
+    list.WriteInteger(Section, "WrongMoves", Board.WrongMoves);
+    int32_t number = 0;
+    for (int32_t row = 0; row < Board.ResultedRows; ++row)
+        for (int32_t column = 0; column < Board.ResultedColumns; ++column, ++number) {
+            const PieceCell& cell = Board.Pieces[column][row];
+            const std::string n = std::to_string(number);
+            list.WriteInteger(MapSection, "C" + n, cell.SourceColumn);
+            list.WriteInteger(MapSection, "R" + n, cell.SourceRow);
+            list.WriteBool(MapSection, "FH" + n, cell.FlipHorizontal);
+            list.WriteBool(MapSection, "FV" + n, cell.FlipVertical);
+        }
+}
+
+void TTilvaneForm::WriteOptions(TStoredTextList& list) {
+    list.Clear();
+    ReadGridChoice();
+    WriteCommonKeys(list);
+    list.WriteBool(Section, "AllowFlip", AllowFlipCheckBox->Checked());
+    list.WriteString(Section, "LastGameTitle", LastGamePath);
+}

@@ -1,0 +1,129 @@
+// Pointer play over the two pictures: the cell under the pointer, drags and drops, flips with
+// Ctrl or Shift, marks with the right button, a piece's own place while Ctrl and Alt are held,
+// and every pointer position fed to the random generator.
+#include "Tilvane/TilvaneDialog.h"
+
+#include "Include/Myrandom.h"
+
+namespace {
+
+std::string PositionText(int32_t column, int32_t row) {
+    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
+}
+
+const char* YesNo(bool value) { return value ? "YES" : "NO"; }
+
+}  // namespace
+
+void TTilvaneForm::UpdatePieceCursor(int32_t column, int32_t row) {
+    if (!PuzzlePictureImage) return;
+    const bool movable = !Board.IsPieceInPlace(column, row);
+    PuzzlePictureImage->SetCursor(LoadCursorA(nullptr, movable ? IDC_HAND : IDC_ARROW));
+}
+
+int32_t TTilvaneForm::ColumnAtOriginalX(int x) const {
+    const int32_t cellWidth = OriginalCellWidth();
+    if (cellWidth <= 0) return 0;
+    return std::min(x / cellWidth, Board.ResultedColumns - 1);
+}
+
+int32_t TTilvaneForm::RowAtOriginalY(int y) const {
+    const int32_t cellHeight = OriginalCellHeight();
+    if (cellHeight <= 0) return 0;
+    return std::min(y / cellHeight, Board.ResultedRows - 1);
+}
+
+void TTilvaneForm::GroupBoxMouseMove(TShiftState, int x, int y) { Random.AddPoint(x, y); }
+
+void TTilvaneForm::OriginalPictureImageMouseMove(TShiftState, int x, int y) {
+    PositionLabel->SetText(PositionText(ColumnAtOriginalX(x), RowAtOriginalY(y)));
+    Random.AddPoint(x, y);
+}
+
+void TTilvaneForm::PuzzlePictureImageMouseMove(TShiftState shift, int x, int y) {
+    if (PieceWidth <= 0 || PieceHeight <= 0) return;
+    const int32_t column = x / PieceWidth, row = y / PieceHeight;
+    UpdatePieceCursor(column, row);
+    PositionLabel->SetText(PositionText(column, row));
+    hint_->Hide();
+    if (ShiftEquals2(shift, ssCtrl, ssAlt)) ShowPieceHint(column, row);
+    Random.AddPoint(x, y);
+}
+
+void TTilvaneForm::ShowPieceHint(int32_t column, int32_t row) {
+    if (!Board.IsInPlay(column, row)) return;
+    const PieceCell& cell = Board.Pieces[column][row];
+    POINT pointer;
+    GetCursorPos(&pointer);
+    hint_->ShowAt("Column " + std::to_string(cell.SourceColumn + 1) + "; Row " + std::to_string(cell.SourceRow + 1) +
+                      "; Flip horiz " + YesNo(cell.FlipHorizontal) + "; Flip vert " + YesNo(cell.FlipVertical),
+                  pointer);
+}
+
+void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (PieceWidth <= 0 || PieceHeight <= 0) return;
+    if (button == TMouseButton::Right) {
+        UnmarkCell();
+        MarkCell(x / PieceWidth, y / PieceHeight);
+        return;
+    }
+    if (button != TMouseButton::Left) return;
+    Board.DragColumn = x / PieceWidth;
+    Board.DragRow = y / PieceHeight;
+    if (Board.IsPieceInPlace(Board.DragColumn, Board.DragRow)) return;
+    const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
+    if (ShiftIsEmpty(modifiers)) {
+        PuzzlePictureImage->BeginDrag();
+        return;
+    }
+    if (ShiftEquals(modifiers, ssCtrl)) Board.ToggleFlipHorizontal(Board.DragColumn, Board.DragRow);
+    if (ShiftEquals(modifiers, ssShift)) Board.ToggleFlipVertical(Board.DragColumn, Board.DragRow);
+    Board.DragColumn = Board.DragRow = -1;
+}
+
+void TTilvaneForm::OriginalPictureImageMouseDown(TMouseButton button, TShiftState, int x, int y) {
+    if (button != TMouseButton::Right) return;
+    UnmarkCell();
+    MarkCell(ColumnAtOriginalX(x), RowAtOriginalY(y));
+}
+
+void TTilvaneForm::PuzzlePictureImageDragOver(TImage*, int x, int y, bool& accept) {
+    accept = PieceWidth > 0 && PieceHeight > 0 && Board.AcceptsDrop(x / PieceWidth, y / PieceHeight);
+}
+
+void TTilvaneForm::OriginalPictureImageDragOver(TImage*, int x, int y, bool& accept) {
+    accept = Board.AcceptsDrop(ColumnAtOriginalX(x), RowAtOriginalY(y));
+}
+
+void TTilvaneForm::PuzzlePictureImageDragDrop(TImage*, int x, int y) {
+    if (PieceWidth <= 0 || PieceHeight <= 0) return;
+    Board.DropPiece(x / PieceWidth, y / PieceHeight);
+}
+
+void TTilvaneForm::OriginalPictureImageDragDrop(TImage*, int x, int y) {
+    Board.DropPiece(ColumnAtOriginalX(x), RowAtOriginalY(y));
+}
+
+void TTilvaneForm::AttachPuzzleImageHandlers() {
+    TImage& image = *PuzzlePictureImage;
+    image.OnMouseMove = [this](TShiftState shift, int x, int y) { PuzzlePictureImageMouseMove(shift, x, y); };
+    image.OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) {
+        PuzzlePictureImageMouseDown(button, shift, x, y);
+    };
+    image.OnDragOver = [this](TImage* source, int x, int y, bool& accept) {
+        PuzzlePictureImageDragOver(source, x, y, accept);
+    };
+    image.OnDragDrop = [this](TImage* source, int x, int y) { PuzzlePictureImageDragDrop(source, x, y); };
+}
+
+void TTilvaneForm::AttachOriginalImageHandlers() {
+    TImage& image = *OriginalPictureImage;
+    image.OnMouseMove = [this](TShiftState shift, int x, int y) { OriginalPictureImageMouseMove(shift, x, y); };
+    image.OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) {
+        OriginalPictureImageMouseDown(button, shift, x, y);
+    };
+    image.OnDragOver = [this](TImage* source, int x, int y, bool& accept) {
+        OriginalPictureImageDragOver(source, x, y, accept);
+    };
+    image.OnDragDrop = [this](TImage* source, int x, int y) { OriginalPictureImageDragDrop(source, x, y); };
+}

@@ -1,0 +1,201 @@
+// Picture sizes read from file headers before decoding, and the pixel budget.
+#include "Include/Core/PictureHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A file in memory, read the way the program reads one from disk.
+TPictureHeader HeaderOf(const std::string& file) {
+    const TReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
+        if (offset >= file.size()) return 0;
+        const size_t count = std::min<size_t>(size, file.size() - static_cast<size_t>(offset));
+        std::memcpy(buffer, file.data() + offset, count);
+        return count;
+    };
+    return ReadPictureHeader(read);
+}
+
+std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+
+std::string Be16(uint32_t v) { return {char(v >> 8), char(v)}; }
+std::string Le16(uint32_t v) { return {char(v), char(v >> 8)}; }
+std::string Be32(uint32_t v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+std::string Le64(uint64_t v) { return Le32(static_cast<uint32_t>(v)) + Le32(static_cast<uint32_t>(v >> 32)); }
+
+std::string Png(uint32_t width, uint32_t height) {
+    return Bytes("\x89PNG\r\n\x1a\n", 8) + Be32(13) + "IHDR" + Be32(width) + Be32(height) +
+           Bytes("\x08\x02\0\0\0", 5) + Be32(0);
+}
+
+std::string BitmapInfo(int32_t width, int32_t height) {
+    return Le32(40) + Le32(static_cast<uint32_t>(width)) + Le32(static_cast<uint32_t>(height)) + Le16(1) + Le16(24) +
+           std::string(24, '\0');
+}
+
+std::string Bmp(int32_t width, int32_t height) {
+    return "BM" + Le32(54) + Le32(0) + Le32(54) + BitmapInfo(width, height);
+}
+
+// A segment of a JPEG stream: marker and length-prefixed content.
+std::string Segment(uint8_t marker, const std::string& content) {
+    return std::string("\xFF") + char(marker) + Be16(static_cast<uint32_t>(content.size() + 2)) + content;
+}
+
+std::string FrameHeader(uint32_t width, uint32_t height) {
+    return std::string(1, '\x08') + Be16(height) + Be16(width) + Bytes("\x01\x01\x11\x00", 4);
+}
+
+// A classic TIFF directory with the width and length tags among others.
+std::string Tiff(bool bigEndian, uint32_t width, uint32_t height, uint16_t widthType) {
+    auto u16 = [&](uint32_t v) { return bigEndian ? Be16(v) : Le16(v); };
+    auto u32 = [&](uint32_t v) { return bigEndian ? Be32(v) : Le32(v); };
+    auto entry = [&](uint32_t tag, uint32_t type, uint32_t value) {
+        // A SHORT value sits in the first two bytes of the value field.
+        const std::string field = type == 3 ? u16(value) + u16(0) : u32(value);
+        return u16(tag) + u16(type) + u32(1) + field;
+    };
+    std::string file = bigEndian ? Bytes("MM\0*", 4) : Bytes("II*\0", 4);
+    file += u32(8) + u16(4) + entry(254, 4, 0) + entry(256, widthType, width) + entry(257, 4, height) +
+            entry(258, 3, 8) + u32(0);
+    return file;
+}
+
+void ExpectSized(const TPictureHeader& header, uint32_t width, uint32_t height) {
+    EXPECT_EQ(header.Kind, TPictureHeaderKind::Sized);
+    EXPECT_EQ(header.Width, width);
+    EXPECT_EQ(header.Height, height);
+}
+
+void ExpectDamaged(const TPictureHeader& header) { EXPECT_EQ(header.Kind, TPictureHeaderKind::Damaged); }
+
+}  // namespace
+
+TEST(PictureBudgetTest, UpToOneHundredMegapixels) {
+    EXPECT_TRUE(FitsPictureBudget(10000, 10000));
+    EXPECT_TRUE(FitsPictureBudget(6000, 4000));
+    EXPECT_FALSE(FitsPictureBudget(10001, 10000));
+    EXPECT_FALSE(FitsPictureBudget(60000, 60000));
+    // Very long thin pictures: the product, not a side, decides, and it must not overflow.
+    EXPECT_TRUE(FitsPictureBudget(100000000, 1));
+    EXPECT_FALSE(FitsPictureBudget(100000001, 1));
+    EXPECT_FALSE(FitsPictureBudget(0xFFFFFFFFull, 0xFFFFFFFFull));
+    EXPECT_FALSE(FitsPictureBudget(1ull << 62, 4));
+    EXPECT_TRUE(FitsPictureBudget(0xFFFFFFFFull, 0));
+}
+
+TEST(PictureHeaderTest, PngSizeComesFromItsHeaderChunk) {
+    ExpectSized(HeaderOf(Png(60000, 60000)), 60000, 60000);
+    ExpectSized(HeaderOf(Png(0xFFFFFFFFu, 7)), 0xFFFFFFFFu, 7);
+    ExpectDamaged(HeaderOf(Png(640, 480).substr(0, 20)));
+    std::string wrongChunk = Png(640, 480);
+    wrongChunk.replace(12, 4, "IDAT");
+    ExpectDamaged(HeaderOf(wrongChunk));
+}
+
+TEST(PictureHeaderTest, BmpSizeInEveryHeaderForm) {
+    ExpectSized(HeaderOf(Bmp(640, 480)), 640, 480);
+    // Top-down rows have a negative height; the magnitude is the size.
+    ExpectSized(HeaderOf(Bmp(640, -480)), 640, 480);
+    ExpectSized(HeaderOf(Bmp(60000, -60000)), 60000, 60000);
+    ExpectSized(HeaderOf(Bmp(1, INT32_MIN)), 1, 0x80000000u);
+    // The old 12-byte header with 16-bit sizes.
+    ExpectSized(HeaderOf("BM" + Le32(26) + Le32(0) + Le32(26) + Le32(12) + Le16(300) + Le16(200) + Le16(1) + Le16(24)),
+                300, 200);
+    ExpectDamaged(HeaderOf("BM" + Le32(26) + Le32(0) + Le32(26) + Le32(8)));
+    ExpectDamaged(HeaderOf(Bmp(640, 480).substr(0, 20)));
+}
+
+TEST(PictureHeaderTest, GifScreenAndFirstImage) {
+    const std::string screen = "GIF89a" + Le16(320) + Le16(200);
+    // No colour table, one comment extension, then an image inside the screen.
+    const std::string comment = Bytes("\x21\xFE\x03" "abc" "\x00", 7);
+    ExpectSized(HeaderOf(screen + Bytes("\x00\x00\x00", 3) + comment + "\x2C" + Le16(0) + Le16(0) + Le16(320) +
+                         Le16(200) + Bytes("\x00", 1)),
+                320, 200);
+    // A global colour table of 4 entries, then an image reaching beyond the screen.
+    ExpectSized(HeaderOf(screen + Bytes("\x81\x00\x00", 3) + std::string(12, '\0') + "\x2C" + Le16(10) + Le16(20) +
+                         Le16(65535) + Le16(65535)),
+                65545, 65555);
+    // The screen alone, cut off before any image: its size is what is claimed.
+    ExpectSized(HeaderOf("GIF87a" + Le16(65535) + Le16(65535) + Bytes("\x00\x00\x00", 3)), 65535, 65535);
+    ExpectDamaged(HeaderOf("GIF89a" + Le16(10)));
+}
+
+TEST(PictureHeaderTest, JpegFrameAfterOtherSegments) {
+    const std::string start = Bytes("\xFF\xD8", 2);
+    const std::string app = Segment(0xE0, "JFIF" + std::string(10, '\0')) + Segment(0xE1, std::string(60000, 'x'));
+    const std::string tables = Segment(0xDB, std::string(65, '\0')) + Segment(0xC4, std::string(30, '\0'));
+    ExpectSized(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))), 6000, 4000);
+    // Progressive frame, fill bytes before the marker, stray bytes between segments.
+    ExpectSized(HeaderOf(start + app + "\x12\x34" + Bytes("\xFF\xFF\xFF", 3) + Segment(0xC2, FrameHeader(65535, 1)).substr(1)),
+                65535, 1);
+    // Scan data or the end before any frame header.
+    ExpectDamaged(HeaderOf(start + tables + Segment(0xDA, std::string(10, '\0'))));
+    ExpectDamaged(HeaderOf(start + Bytes("\xFF\xD9", 2)));
+    ExpectDamaged(HeaderOf(start + app));
+    ExpectDamaged(HeaderOf(start + Bytes("\xFF\xC0\x00\x05\x08", 5)));
+    ExpectDamaged(HeaderOf(start + Bytes("\xFF\xE0\x00\x01", 4)));
+}
+
+TEST(PictureHeaderTest, TiffWidthAndLengthInBothByteOrders) {
+    ExpectSized(HeaderOf(Tiff(false, 4000, 3000, 4)), 4000, 3000);
+    ExpectSized(HeaderOf(Tiff(true, 4000, 3000, 4)), 4000, 3000);
+    ExpectSized(HeaderOf(Tiff(false, 1200, 70000, 3)), 1200, 70000);
+    ExpectSized(HeaderOf(Tiff(true, 1200, 70000, 3)), 1200, 70000);
+    // A width of an unreadable type, a directory past the end, a directory cut off.
+    ExpectDamaged(HeaderOf(Tiff(false, 10, 10, 5)));
+    ExpectDamaged(HeaderOf(Bytes("II*\0", 4) + Le32(4000)));
+    ExpectDamaged(HeaderOf(Tiff(false, 10, 10, 4).substr(0, 30)));
+}
+
+TEST(PictureHeaderTest, BigTiffHasWideOffsets) {
+    auto entry = [](uint32_t tag, uint32_t type, uint64_t value) {
+        return Le16(tag) + Le16(type) + Le64(1) + Le64(value);
+    };
+    const std::string file = Bytes("II+\0", 4) + Le16(8) + Le16(0) + Le64(16) + Le64(2) + entry(256, 16, 80000) +
+                             entry(257, 4, 90000) + Le64(0);
+    ExpectSized(HeaderOf(file), 80000, 90000);
+    ExpectDamaged(HeaderOf(Bytes("II+\0", 4) + Le16(4) + Le16(0) + Le64(16)));
+}
+
+TEST(PictureHeaderTest, IconImagesAreReadFromTheirOwnHeaders) {
+    // Two images: a 32 x 32 bitmap (colour and mask stacked: 64 high) and a PNG claiming far more.
+    const std::string bitmap = BitmapInfo(32, 64);
+    const std::string png = Png(40000, 40000);
+    const uint32_t first = 6 + 2 * 16;
+    auto entry = [](uint8_t size, uint32_t length, uint32_t offset) {
+        return std::string{char(size), char(size), 0, 0} + Le16(1) + Le16(32) + Le32(length) + Le32(offset);
+    };
+    const std::string directory = Bytes("\0\0\1\0", 4) + Le16(2) +
+                                  entry(32, static_cast<uint32_t>(bitmap.size()), first) +
+                                  entry(0, static_cast<uint32_t>(png.size()), first + static_cast<uint32_t>(bitmap.size()));
+    ExpectSized(HeaderOf(directory + bitmap + png), 40000, 40000);
+    ExpectSized(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(1) + entry(32, 40, 22) + bitmap), 32, 32);
+    ExpectDamaged(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(0)));
+    ExpectDamaged(HeaderOf(directory + bitmap));
+}
+
+TEST(PictureHeaderTest, OtherFilesAreLeftToTheDecoder) {
+    EXPECT_EQ(HeaderOf("").Kind, TPictureHeaderKind::Unknown);
+    EXPECT_EQ(HeaderOf("This is a text file, not a picture.").Kind, TPictureHeaderKind::Unknown);
+    // An enhanced metafile starts with its record type 1.
+    EXPECT_EQ(HeaderOf(Le32(1) + Le32(108) + std::string(100, '\0')).Kind, TPictureHeaderKind::Unknown);
+    EXPECT_EQ(HeaderOf("B").Kind, TPictureHeaderKind::Unknown);
+}
+
+TEST(PictureHeaderTest, AFailingReadIsADamagedHeader) {
+    const std::string file = Png(640, 480);
+    const TReadAt shortRead = [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
+        if (offset != 0) return 0;
+        const size_t count = std::min<size_t>(size, 12);  // the device fails after 12 bytes
+        std::memcpy(buffer, file.data(), count);
+        return count;
+    };
+    ExpectDamaged(ReadPictureHeader(shortRead));
+}

@@ -1,0 +1,139 @@
+// The end-to-end harness: the real Tilvane.exe in a fresh folder of its own, driven by real
+// input events (SendInput), read through its native controls (WM_GETTEXT works across
+// processes), its screen pixels and the files it writes. Waits poll a state (a caption, a
+// label, a file, a window) with a timeout; nothing waits a fixed time for a state.
+#pragma once
+
+#include "support/WineTestSupport.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// How long a step may take at most under Wine on a busy machine.
+const DWORD StepTimeout = 15000;
+
+// Polls the condition every 20 ms; true as soon as it holds, false when the timeout passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = StepTimeout);
+
+// --- Windows of any process --------------------------------------------------------------
+
+// The text of a window or control of any process; empty when it does not answer.
+std::string WindowText(HWND window);
+std::string WindowClass(HWND window);
+DWORD WindowProcess(HWND window);
+// A control by its id at any depth below the parent (the pictures sit inside group boxes).
+HWND FindDescendant(HWND parent, int id);
+// A visible top-level window that the filter accepts; processId 0 accepts every process.
+HWND FindTopLevelWindow(DWORD processId, const std::function<bool(HWND)>& accept);
+// The window's client rectangle in screen coordinates.
+RECT ClientRectOnScreen(HWND window);
+POINT ClientPointOnScreen(HWND window, int x, int y);
+POINT CenterOnScreen(HWND window);
+// Asks another process's window to answer (WM_NULL): true when its thread took messages again.
+bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+
+// --- Real input ----------------------------------------------------------------------------
+
+// Modifier keys held around a key press or a pointer action.
+enum TModifierKeys : unsigned { modNone = 0, modShift = 1, modCtrl = 2, modAlt = 4 };
+
+// Makes the window the foreground window, so that keys reach it; true when it became so.
+bool BringToForeground(HWND window);
+// Presses and releases a key with the modifiers held (F5, Ctrl+F5, Alt+R, L, S, Ctrl+Z,
+// Space, Escape, Enter, Tab...), into whatever window has the keyboard focus.
+void PressKey(WORD virtualKey, unsigned modifiers = modNone);
+// Pointer actions at absolute screen coordinates.
+void MoveMouse(POINT screen);
+void ClickAt(POINT screen, unsigned modifiers = modNone);
+void RightClickAt(POINT screen, unsigned modifiers = modNone);
+// Presses the left button at one point, moves in steps to the other and releases there.
+void DragFromTo(POINT from, POINT to, unsigned modifiers = modNone);
+// Clicks the close box in the caption of a top-level window (found by asking its hit test).
+bool ClickCloseBox(HWND window);
+
+// --- Screen pixels -------------------------------------------------------------------------
+
+struct TPixels {
+    int Width = 0;
+    int Height = 0;
+    std::vector<COLORREF> Colors;  // row by row from the top left
+    COLORREF At(int x, int y) const { return Colors[static_cast<size_t>(y) * Width + x]; }
+};
+// What the screen shows of the window's client area now.
+TPixels CaptureClientPixels(HWND window);
+
+// --- Dialogs of another process ------------------------------------------------------------
+
+// The error dialog of a process as a player sees it: caption, report text and recursion label.
+class TErrorDialogView {
+public:
+    explicit TErrorDialogView(HWND window) : window_(window) {}
+    HWND Window() const { return window_; }
+    bool Open() const;
+    std::string Caption() const { return WindowText(window_); }
+    std::string Report() const;
+    std::string RecursionLabel() const;
+    HWND Button(int id) const { return FindDescendant(window_, id); }
+    // Clicks one of its buttons with the pointer, after bringing the dialog to the front.
+    void ClickButton(int id) const;
+
+private:
+    HWND window_;
+};
+// Waits for the process's open error dialog; null when none opened in time.
+HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs = StepTimeout);
+
+// Waits for the process's common file dialog (class #32770 with a file name box), puts the
+// path into its file name box and confirms with OK. True when the dialog took it and closed.
+bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs = StepTimeout);
+
+// --- The game ------------------------------------------------------------------------------
+
+struct TPlacedFile {
+    std::string Name;   // relative to the game's folder; folders on the way are made
+    std::string Bytes;
+};
+
+// A copy of Tilvane.exe (staged beside the test program) in C:\Tilvane\e2e\<name>-<pid>-<n>\,
+// started from there with the files placed beforehand, so that it writes its Tilvane.ini,
+// TilvaneGames\ and Errors.log into a folder of its own. The process is killed and the folder
+// removed at the end; a failed test keeps the folder for a look afterwards.
+class TGameProcess {
+public:
+    explicit TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files = {});
+    ~TGameProcess();
+    TGameProcess(const TGameProcess&) = delete;
+    TGameProcess& operator=(const TGameProcess&) = delete;
+
+    const std::string& Folder() const { return folder_; }  // with a trailing backslash
+    std::string PathOf(const std::string& name) const { return folder_ + name; }
+    std::string ProgramPath() const { return PathOf("Tilvane.exe"); }
+    DWORD ProcessId() const { return processId_; }
+
+    // Waits for the main window (class TilvaneForm, caption starting "Tilvane", without owner)
+    // and for the program to take messages; null when it did not come or the process ended.
+    HWND WaitForMainWindow(DWORD timeoutMs = StepTimeout);
+    HWND MainWindow() const { return mainWindow_; }
+    HWND Control(int id) const { return FindDescendant(mainWindow_, id); }
+    std::string ControlText(int id) const { return WindowText(Control(id)); }
+
+    // Brings the main window to the front and presses the key there.
+    void Key(WORD virtualKey, unsigned modifiers = modNone);
+
+    bool Running() const;
+    bool WaitForExit(DWORD timeoutMs = StepTimeout);
+    DWORD ExitCode() const;  // STILL_ACTIVE while it runs
+    // Asks the main window to close (WM_CLOSE) and waits for the end; the exit code, or
+    // STILL_ACTIVE when it did not end in time.
+    DWORD Close(DWORD timeoutMs = StepTimeout);
+
+private:
+    std::string folder_;
+    std::unique_ptr<TChildProcess> process_;
+    DWORD processId_ = 0;
+    HWND mainWindow_ = nullptr;
+};

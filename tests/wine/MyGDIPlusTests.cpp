@@ -1,0 +1,437 @@
+// The picture engine against the real GDI+ under Wine: the decoder patterns, decoding real
+// picture files made here with GDI+'s own encoders, refusing files that are not pictures or
+// too large, and painting into real image controls whose bounds and pixels are checked.
+#include "Framework/Form.h"
+#include "Framework/Image.h"
+#include "Include/Core/FunStat.h"
+#include "Include/MyGDIPlus.h"
+#include "support/WineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+const uint32_t Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, White = 0xFFFFFFFFu;
+const char* const Unreadable = "The file could not be read as a picture.";
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+CLSID EncoderFor(const wchar_t* mimeType) {
+    UINT count = 0, size = 0;
+    GdipGetImageEncodersSize(&count, &size);
+    std::vector<uint64_t> buffer((size + 7) / 8);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    GdipGetImageEncoders(count, size, encoders);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wcscmp(encoders[i].MimeType, mimeType) == 0) return encoders[i].Clsid;
+    ADD_FAILURE() << "no encoder for a MIME type";
+    return CLSID();
+}
+
+// Writes a picture whose pixel (x, y) has the colour argb(x, y), 0xAARRGGBB.
+void SavePicture(const std::wstring& path, int width, int height, const std::function<uint32_t(int, int)>& argb,
+                 const wchar_t* mimeType = L"image/png") {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = argb(x, y);
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                        reinterpret_cast<BYTE*>(pixels.data()), &bitmap),
+              Gdiplus::Ok);
+    const CLSID encoder = EncoderFor(mimeType);
+    const Gdiplus::Status saved = GdipSaveImageToFile(bitmap, path.c_str(), &encoder, nullptr);
+    GdipDisposeImage(bitmap);
+    ASSERT_EQ(saved, Gdiplus::Ok);
+}
+
+void SavePicture(const std::string& path, int width, int height, const std::function<uint32_t(int, int)>& argb,
+                 const wchar_t* mimeType = L"image/png") {
+    SavePicture(Wide(path), width, height, argb, mimeType);
+}
+
+uint32_t Plain(int, int) { return 0xFF808080u; }
+
+// Red, green, blue and white quarters; the given quarter (0 to 3) transparent, or none (-1).
+std::function<uint32_t(int, int)> Quarters(int width, int height, int transparent = -1) {
+    return [=](int x, int y) {
+        const int quarter = (y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0);
+        if (quarter == transparent) return 0x00FFFFFFu;
+        const uint32_t colours[] = {Red, Green, Blue, White};
+        return colours[quarter];
+    };
+}
+
+// Each channel within a few steps: scaling blends colours only near the edges between them.
+bool Near(uint32_t pixel, uint32_t argb) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((argb >> shift) & 0xFF)) > 8)
+            return false;
+    return true;
+}
+
+uint32_t PixelAt(const TImage& image, int x, int y) {
+    return image.Pixels()[static_cast<size_t>(y) * image.BitmapWidth() + x] & 0xFFFFFFu;
+}
+
+void ExpectQuarters(const TImage& image, uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft,
+                    uint32_t bottomRight) {
+    const int w = image.BitmapWidth(), h = image.BitmapHeight();
+    EXPECT_TRUE(Near(PixelAt(image, w / 4, h / 4), topLeft)) << std::hex << PixelAt(image, w / 4, h / 4);
+    EXPECT_TRUE(Near(PixelAt(image, 3 * w / 4, h / 4), topRight)) << std::hex << PixelAt(image, 3 * w / 4, h / 4);
+    EXPECT_TRUE(Near(PixelAt(image, w / 4, 3 * h / 4), bottomLeft)) << std::hex << PixelAt(image, w / 4, 3 * h / 4);
+    EXPECT_TRUE(Near(PixelAt(image, 3 * w / 4, 3 * h / 4), bottomRight))
+        << std::hex << PixelAt(image, 3 * w / 4, 3 * h / 4);
+}
+
+void ExpectFailure(const std::string& description, const std::string& path) {
+    const TFunStatContext& record = CurrentFunStatContext;
+    EXPECT_EQ(record.Status, fsError);
+    EXPECT_EQ(record.File, "Include\\MyGDIPlus");
+    EXPECT_EQ(record.Function, "LoadPictureFile");
+    EXPECT_EQ(record.Description, description);
+    EXPECT_EQ(record.Parameter1, path);
+}
+
+// Shown by itself; the hidden host keeps it off the screen.
+bool Shown(const TImage& image) { return (GetWindowLongA(image.Handle(), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// A hidden window with a group box, as the game holds its pictures. The first form of a process
+// becomes the application's main window, so it lives as long as the process.
+class THost {
+public:
+    static THost& Get() {
+        static THost* host = new THost;
+        return *host;
+    }
+    TGroupBox& Box() { return *box_; }
+
+private:
+    THost() {
+        form_.CreateForm("Picture test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 1200, 1100, "Arial", 9);
+        box_ = form_.Add<TGroupBox>(form_, "Pictures", 0, 0, 1150, 1050, 200);
+    }
+    TForm form_;
+    TGroupBox* box_ = nullptr;
+};
+
+class MyGDIPlusTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&Token, &input, nullptr);
+    }
+    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(Token); }
+    void SetUp() override { CurrentFunStatContext.Reset(fsPerfect); }
+    void TearDown() override { CurrentFunStatContext.Reset(fsPerfect); }
+
+    std::unique_ptr<TPicture> Load(const std::string& path) {
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+        EXPECT_NE(picture, nullptr);
+        return picture;
+    }
+
+    // Paints the puzzle image of a picture into an area, with the piece size from the area and
+    // the chosen counts as the game computes it.
+    void PaintPuzzle(const TPicture& picture, int width, int height, int columnsCount, int rowsCount) {
+        PaintPictureToGrid(THost::Get().Box(), 5, 20, image_, picture, true, width, height, width / columnsCount,
+                           height / rowsCount, 30, 30, columns_, rows_, 301);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+    }
+
+    void ExpectImage(int columns, int rows, int width, int height) {
+        ASSERT_NE(image_, nullptr);
+        EXPECT_EQ(columns_, columns);
+        EXPECT_EQ(rows_, rows);
+        EXPECT_EQ(image_->BitmapWidth(), width);
+        EXPECT_EQ(image_->BitmapHeight(), height);
+        const RECT bounds = image_->Bounds();
+        EXPECT_EQ(bounds.left, 5);
+        EXPECT_EQ(bounds.top, 20);
+        EXPECT_EQ(bounds.right - bounds.left, width);
+        EXPECT_EQ(bounds.bottom - bounds.top, height);
+        EXPECT_TRUE(Shown(*image_));
+        EXPECT_EQ(GetParent(image_->Handle()), THost::Get().Box().Handle());
+        EXPECT_EQ(image_->Id(), 301);
+    }
+
+    static ULONG_PTR Token;
+    TTempFolder folder_{"Pictures"};
+    std::unique_ptr<TImage> image_;
+    int columns_ = -1;
+    int rows_ = -1;
+};
+
+ULONG_PTR MyGDIPlusTest::Token = 0;
+
+}  // namespace
+
+// --- decoder patterns ------------------------------------------------------------------------
+
+TEST_F(MyGDIPlusTest, FilterListsEveryDecoderLowerCaseInOrder) {
+    const std::string patterns = GetPictureExtensionsAsFilter();
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
+    // Wine's eight decoders: BMP, JPEG, GIF, TIFF, EMF, WMF, PNG, ICO.
+    EXPECT_EQ(patterns,
+              "*.bmp;*.dib;*.rle;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tif;*.tiff;*.emf;*.wmf;*.png;*.ico");
+    EXPECT_NE(patterns.back(), ';');
+    EXPECT_EQ(patterns.find(";;"), std::string::npos);
+    EXPECT_EQ(std::count_if(patterns.begin(), patterns.end(), [](char c) { return c >= 'A' && c <= 'Z'; }), 0);
+}
+
+// --- decoding ---------------------------------------------------------------------------------
+
+TEST_F(MyGDIPlusTest, PicturesOfEveryRasterFormatAreDecodedWithTheirSize) {
+    const struct {
+        const char* name;
+        const wchar_t* mimeType;
+    } formats[] = {{"a.png", L"image/png"}, {"a.jpg", L"image/jpeg"}, {"a.gif", L"image/gif"},
+                   {"a.bmp", L"image/bmp"}, {"a.tif", L"image/tiff"}};
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.name);
+        const std::string path = folder_ / format.name;
+        SavePicture(path, 123, 45, Quarters(123, 45), format.mimeType);
+        std::unique_ptr<TPicture> picture = Load(path);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->Width(), 123);
+        EXPECT_EQ(picture->Height(), 45);
+        EXPECT_EQ(picture->FileName(), path);
+    }
+}
+
+TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
+    const std::string text = folder_ / "notes.png";
+    WriteFileBytes(text, "This is a text file, not a picture.\r\n");
+    const std::string empty = folder_ / "empty.jpg";
+    WriteFileBytes(empty, "");
+    const std::string missing = folder_ / "missing.png";
+    // A true header with nothing decodable after it.
+    const std::string damaged = folder_ / "damaged.png";
+    SavePicture(damaged, 64, 64, Quarters(64, 64));
+    std::string bytes = ReadFileBytes(damaged);
+    std::fill(bytes.begin() + 33, bytes.end(), '\x55');
+    WriteFileBytes(damaged, bytes);
+    // A header that breaks off.
+    const std::string cut = folder_ / "cut.jpg";
+    WriteFileBytes(cut, std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
+
+    for (const std::string& path : {text, empty, missing, damaged, cut, folder_.Path(), std::string()}) {
+        SCOPED_TRACE(path);
+        CurrentFunStatContext.Reset(fsPerfect);
+        EXPECT_EQ(LoadPictureFile(path), nullptr);
+        ExpectFailure(Unreadable, path);
+    }
+    CurrentFunStatContext.Reset(fsPerfect);
+    LoadPictureFile(missing);
+    EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, static_cast<int32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(MyGDIPlusTest, SmallFilesClaimingHugePicturesAreRefusedWithTheSize) {
+    auto be32 = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const std::string png = folder_ / "huge.png";
+    WriteFileBytes(png, std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(60000) + be32(60000) +
+                            std::string("\x08\x02\0\0\0", 5) + be32(0) + be32(2) + "IDAT" + "\x78\x9c" + be32(0));
+    const std::string bmp = folder_ / "huge.bmp";
+    WriteFileBytes(bmp, "BM" + le32(70) + le32(0) + le32(54) + le32(40) + le32(60000) + le32(60000) +
+                            std::string("\x01\x00\x18\x00", 4) + std::string(24, '\0') + std::string(16, '\x7F'));
+    for (const std::string& path : {png, bmp}) {
+        SCOPED_TRACE(path);
+        CurrentFunStatContext.Reset(fsPerfect);
+        EXPECT_EQ(LoadPictureFile(path), nullptr);
+        ExpectFailure("The picture of 60000 x 60000 pixels is too large to load.", path);
+    }
+}
+
+TEST_F(MyGDIPlusTest, LongPathsLoadLikeAnyOther) {
+    // Folders of 50 characters until the file's path is 270 characters long.
+    std::wstring folder = L"\\\\?\\" + Wide(folder_.Path());
+    std::string path = folder_.Path();
+    std::vector<std::wstring> made;
+    while (path.size() + 51 + 12 < 270) {
+        const std::string name(50, static_cast<char>('a' + made.size()));
+        folder += L"\\" + Wide(name);
+        path += "\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        made.push_back(folder);
+    }
+    const std::string name = std::string(270 - path.size() - 1 - 4, 'p') + ".png";
+    path += "\\" + name;
+    ASSERT_EQ(path.size(), 270u);
+    const std::wstring file = folder + L"\\" + Wide(name);
+    SavePicture(file, 40, 30, Plain);
+
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 40);
+    EXPECT_EQ(picture->Height(), 30);
+    picture.reset();  // the file is free again
+
+    EXPECT_TRUE(DeleteFileW(file.c_str()));
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+}
+
+// --- grids --------------------------------------------------------------------------------------
+
+TEST_F(MyGDIPlusTest, MatchingProportionsGiveTheChosenGrid) {
+    const std::string path = folder_ / "matching.png";
+    SavePicture(path, 400, 450, Plain);
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 800, 900, 7, 7);
+    ExpectImage(7, 7, 798, 896);  // pieces of 114 x 128
+}
+
+TEST_F(MyGDIPlusTest, LeftOverPixelsAddAColumn) {
+    const std::string path = folder_ / "wide.png";
+    SavePicture(path, 300, 200, Plain);
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 600, 400, 29, 5);
+    ExpectImage(30, 5, 600, 400);  // pieces of 20 x 80
+}
+
+TEST_F(MyGDIPlusTest, TallAndNarrowPicturesGetFewerColumns) {
+    const std::string tall = folder_ / "tall.png";
+    SavePicture(tall, 70, 100, Plain);
+    std::unique_ptr<TPicture> picture = Load(tall);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 900, 600, 7, 7);  // fitted 420 x 600, pieces 128 x 85
+    ExpectImage(3, 7, 384, 595);
+
+    const std::string narrow = folder_ / "narrow.png";
+    SavePicture(narrow, 4, 400, Plain);
+    picture = Load(narrow);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 800, 900, 7, 7);  // fitted 9 x 900: one piece of 114 across
+    ExpectImage(1, 7, 114, 896);
+}
+
+TEST_F(MyGDIPlusTest, AtMostThirtyPiecesASide) {
+    const std::string path = folder_ / "square.png";
+    SavePicture(path, 50, 50, Plain);
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPictureToGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 1000, 1000, 20, 20, 30, 30, columns_, rows_,
+                       301);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
+    ExpectImage(30, 30, 600, 600);
+}
+
+TEST_F(MyGDIPlusTest, TheOriginalImageIsAMultipleOfTheGridWithAPixelPerCell) {
+    const std::string path = folder_ / "original.png";
+    SavePicture(path, 440, 330, Plain);
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 440, 500, 7, 7, 301);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
+    ASSERT_NE(image_, nullptr);
+    EXPECT_EQ(image_->BitmapWidth(), 434);
+    EXPECT_EQ(image_->BitmapHeight(), 329);
+    EXPECT_TRUE(Shown(*image_));
+
+    // Fitted 5 pixels wide: still 7 columns of one pixel.
+    const std::string narrow = folder_ / "narrow.png";
+    SavePicture(narrow, 4, 400, Plain);
+    picture = Load(narrow);
+    ASSERT_NE(picture, nullptr);
+    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 440, 500, 7, 7, 301);
+    ASSERT_NE(image_, nullptr);
+    EXPECT_EQ(image_->BitmapWidth(), 7);
+    EXPECT_EQ(image_->BitmapHeight(), 497);
+}
+
+// --- painting ----------------------------------------------------------------------------------
+
+TEST_F(MyGDIPlusTest, ThePictureIsPaintedOverTheWholeImage) {
+    const std::string path = folder_ / "quarters.png";
+    SavePicture(path, 200, 160, Quarters(200, 160));
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 800, 900, 7, 7);  // fitted 800 x 640, 7 x 5 pieces of 114 x 128
+    ExpectImage(7, 5, 798, 640);
+    ExpectQuarters(*image_, Red, Green, Blue, White);
+
+    // The original image after it, smaller, scaled from the puzzle's drawing.
+    std::unique_ptr<TImage> original;
+    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, original, *picture, true, 440, 500, 7, 5, 302);
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(original->BitmapWidth(), 434);
+    EXPECT_EQ(original->BitmapHeight(), 350);
+    ExpectQuarters(*original, Red, Green, Blue, White);
+
+    // A larger original than the puzzle comes from the picture itself.
+    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, original, *picture, true, 1100, 1000, 7, 5, 302);
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(original->BitmapWidth(), 1099);
+    EXPECT_EQ(original->BitmapHeight(), 880);
+    ExpectQuarters(*original, Red, Green, Blue, White);
+}
+
+TEST_F(MyGDIPlusTest, TransparentPartsShowBlack) {
+    const std::string path = folder_ / "transparent.png";
+    SavePicture(path, 200, 200, Quarters(200, 200, 1));
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 600, 600, 6, 6);
+    ExpectImage(6, 6, 600, 600);
+    ExpectQuarters(*image_, Red, 0, Blue, White);
+}
+
+TEST_F(MyGDIPlusTest, EveryPaintReplacesTheControl) {
+    const std::string path = folder_ / "first.png";
+    SavePicture(path, 100, 100, Quarters(100, 100));
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 500, 500, 5, 5);
+    ASSERT_NE(image_, nullptr);
+    const HWND first = image_->Handle();
+    PaintPuzzle(*picture, 500, 500, 10, 10);
+    ASSERT_NE(image_, nullptr);
+    EXPECT_NE(image_->Handle(), first);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(columns_, 10);
+}
+
+TEST_F(MyGDIPlusTest, AFailedPaintKeepsTheOldControlAndGrid) {
+    const std::string path = folder_ / "kept.png";
+    SavePicture(path, 100, 100, Plain);
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    PaintPuzzle(*picture, 500, 500, 5, 5);
+    ASSERT_NE(image_, nullptr);
+    TImage* const old = image_.get();
+
+    // A parent whose window is gone cannot hold a new control.
+    TGroupBox gone(THost::Get().Box(), "Gone", 0, 0, 100, 100, 0);
+    DestroyWindow(gone.Handle());
+    PaintPictureToGrid(gone, 5, 20, image_, *picture, true, 500, 500, 50, 50, 30, 30, columns_, rows_, 301);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+    EXPECT_EQ(CurrentFunStatContext.Function, "PaintPictureToGrid");
+    EXPECT_EQ(CurrentFunStatContext.Description, "The picture control could not be created.");
+    EXPECT_EQ(CurrentFunStatContext.Parameter1, path);
+    EXPECT_EQ(image_.get(), old);
+    EXPECT_TRUE(IsWindow(old->Handle()));
+    EXPECT_EQ(columns_, 5);
+    EXPECT_EQ(rows_, 5);
+
+    CurrentFunStatContext.Reset(fsPerfect);
+    PaintPictureUsingGrid(gone, 5, 20, image_, *picture, true, 500, 500, 5, 5, 301);
+    EXPECT_EQ(CurrentFunStatContext.Function, "PaintPictureUsingGrid");
+    EXPECT_EQ(image_.get(), old);
+}
