@@ -32,11 +32,20 @@ void TApplication::HandleException(void* sender, const std::string& message) {
 
 void TApplication::Run() {
     MSG message;
+    bool altShortcutUsed = false;
     while (mainWindow_ && IsWindow(mainWindow_) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Releasing Alt after an Alt shortcut must not open the menu bar: the window never saw
+        // the key that the shortcut took, so it would take Alt for a press on its own.
+        if (altShortcutUsed && message.message == WM_SYSKEYUP && message.wParam == VK_MENU) {
+            altShortcutUsed = false;
+            continue;
+        }
         // Accelerators first, then the dialog keys (Tab, the "&" letters) of the active window.
         if (accelerators_ && GetActiveWindow() == acceleratorWindow_ &&
-            TranslateAcceleratorA(acceleratorWindow_, accelerators_, &message))
+            TranslateAcceleratorA(acceleratorWindow_, accelerators_, &message)) {
+            if (message.message == WM_SYSKEYDOWN) altShortcutUsed = true;
             continue;
+        }
         HWND active = GetActiveWindow();
         if (active && IsDialogMessageA(active, &message)) continue;
         TranslateMessage(&message);
