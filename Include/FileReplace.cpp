@@ -61,7 +61,7 @@ public:
                 path_ = name;
                 return true;
             }
-            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+            if (LastError() != ERROR_FILE_EXISTS && LastError() != ERROR_ALREADY_EXISTS) return false;
         }
         return false;
     }

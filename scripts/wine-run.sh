@@ -3,6 +3,10 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 wine_prepare_prefix
+# The test programs start helper programs and the game from their own folder.
+for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
+  [ -f "$sibling" ] && wine_stage "$sibling" >/dev/null
+done
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"
 exec wine "$exe" "$@"

@@ -34,10 +34,14 @@ void TTextStore::TKeyIndex::Reserve(size_t keys) {
     size_t size = 16;
     while (size < keys * 2) size *= 2;
     if (size <= slots_.size()) return;
-    slots_.assign(size, TSlot());
-    for (size_t entry = 0; entry < keys_.size(); ++entry) {
-        const uint32_t hash = HashOf(keys_[entry]);
-        slots_[SlotOf(keys_[entry], hash)] = TSlot{hash, static_cast<uint32_t>(entry + 1)};
+    std::vector<TSlot> old(size);
+    old.swap(slots_);
+    const size_t mask = size - 1;
+    for (const TSlot& moved : old) {  // the keys are distinct: each goes to the first free slot
+        if (moved.Entry == 0) continue;
+        size_t slot = moved.Hash & mask;
+        while (slots_[slot].Entry != 0) slot = (slot + 1) & mask;
+        slots_[slot] = moved;
     }
 }
 
@@ -176,7 +180,9 @@ bool TTextStore::FindValue(const std::string& section, const std::string& key, s
 void TTextStore::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     size_t sectionIndex = FindSection(section);
     if (sectionIndex == NotFound) sectionIndex = AddSection(section);
-    std::string line = key + "=" + value;
+    std::string line;
+    line.reserve(key.size() + 1 + value.size());
+    line.append(key).append(1, '=').append(value);
     std::vector<std::string>& lines = sections_[sectionIndex].Lines;
     if (key.find('=') != std::string::npos) {
         // No line's key holds "=", so this key is never found: the line is added and answers
