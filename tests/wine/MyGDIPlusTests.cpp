@@ -64,6 +64,46 @@ void SavePicture(const std::string& path, int width, int height, const std::func
     SavePicture(Wide(path), width, height, argb, mimeType);
 }
 
+// Wine's GIF encoder writes no pixels from a 32-bit bitmap: GIF pictures are made from a
+// palette picture of the four quarters' colours.
+void SaveQuartersGif(const std::string& path, int width, int height) {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromScan0(width, height, 0, PixelFormat8bppIndexed, nullptr, &bitmap), Gdiplus::Ok);
+    struct {
+        UINT Flags;
+        UINT Count;
+        Gdiplus::ARGB Entries[4];
+    } palette = {0, 4, {Red, Green, Blue, White}};
+    GdipSetImagePalette(bitmap, reinterpret_cast<Gdiplus::ColorPalette*>(&palette));
+    Gdiplus::BitmapData pixels = {};
+    const Gdiplus::GpRect all = {0, 0, width, height};
+    GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat8bppIndexed, &pixels);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            static_cast<BYTE*>(pixels.Scan0)[y * pixels.Stride + x] =
+                static_cast<BYTE>((y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0));
+    GdipBitmapUnlockBits(bitmap, &pixels);
+    const CLSID encoder = EncoderFor(L"image/gif");
+    const Gdiplus::Status saved = GdipSaveImageToFile(bitmap, Wide(path).c_str(), &encoder, nullptr);
+    GdipDisposeImage(bitmap);
+    ASSERT_EQ(saved, Gdiplus::Ok);
+}
+
+// GDI+ has no icon encoder: a 16 x 16 icon of one 32-bit bitmap, written field by field.
+void SaveIcon(const std::string& path, uint32_t argb) {
+    auto le16 = [](uint32_t v) { return std::string{char(v), char(v >> 8)}; };
+    auto le32 = [&](uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); };
+    const std::string colours = [&] {
+        std::string all;
+        for (int i = 0; i < 16 * 16; ++i) all += le32(argb);
+        return all;
+    }();
+    const std::string mask(16 * 4, '\0');  // rows of 32 bits, all opaque
+    const std::string bitmap = le32(40) + le32(16) + le32(32) + le16(1) + le16(32) + std::string(24, '\0') + colours + mask;
+    WriteFileBytes(path, le16(0) + le16(1) + le16(1) + std::string{16, 16, 0, 0} + le16(1) + le16(32) +
+                             le32(static_cast<uint32_t>(bitmap.size())) + le32(22) + bitmap);
+}
+
 uint32_t Plain(int, int) { return 0xFF808080u; }
 
 // Red, green, blue and white quarters; the given quarter (0 to 3) transparent, or none (-1).
@@ -188,7 +228,7 @@ TEST_F(MyGDIPlusTest, FilterListsEveryDecoderLowerCaseInOrder) {
     EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
     // Wine's eight decoders: BMP, JPEG, GIF, TIFF, EMF, WMF, PNG, ICO.
     EXPECT_EQ(patterns,
-              "*.bmp;*.dib;*.rle;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tif;*.tiff;*.emf;*.wmf;*.png;*.ico");
+              "*.bmp;*.dib;*.rle;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tiff;*.tif;*.emf;*.wmf;*.png;*.ico");
     EXPECT_NE(patterns.back(), ';');
     EXPECT_EQ(patterns.find(";;"), std::string::npos);
     EXPECT_EQ(std::count_if(patterns.begin(), patterns.end(), [](char c) { return c >= 'A' && c <= 'Z'; }), 0);
@@ -205,13 +245,28 @@ TEST_F(MyGDIPlusTest, PicturesOfEveryRasterFormatAreDecodedWithTheirSize) {
     for (const auto& format : formats) {
         SCOPED_TRACE(format.name);
         const std::string path = folder_ / format.name;
-        SavePicture(path, 123, 45, Quarters(123, 45), format.mimeType);
+        if (std::wcscmp(format.mimeType, L"image/gif") == 0)
+            SaveQuartersGif(path, 123, 45);
+        else
+            SavePicture(path, 123, 45, Quarters(123, 45), format.mimeType);
         std::unique_ptr<TPicture> picture = Load(path);
         ASSERT_NE(picture, nullptr);
         EXPECT_EQ(picture->Width(), 123);
         EXPECT_EQ(picture->Height(), 45);
         EXPECT_EQ(picture->FileName(), path);
+        PaintPuzzle(*picture, 492, 180, 5, 5);
+        ExpectImage(5, 5, 490, 180);
+        ExpectQuarters(*image_, Red, Green, Blue, White);
     }
+
+    const std::string icon = folder_ / "a.ico";
+    SaveIcon(icon, Blue);
+    std::unique_ptr<TPicture> picture = Load(icon);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 16);
+    EXPECT_EQ(picture->Height(), 16);
+    PaintPuzzle(*picture, 160, 160, 5, 5);
+    ExpectQuarters(*image_, Blue, Blue, Blue, Blue);
 }
 
 TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
@@ -288,49 +343,32 @@ TEST_F(MyGDIPlusTest, LongPathsLoadLikeAnyOther) {
 
 // --- grids --------------------------------------------------------------------------------------
 
-TEST_F(MyGDIPlusTest, MatchingProportionsGiveTheChosenGrid) {
-    const std::string path = folder_ / "matching.png";
-    SavePicture(path, 400, 450, Plain);
-    std::unique_ptr<TPicture> picture = Load(path);
-    ASSERT_NE(picture, nullptr);
-    PaintPuzzle(*picture, 800, 900, 7, 7);
-    ExpectImage(7, 7, 798, 896);  // pieces of 114 x 128
-}
-
-TEST_F(MyGDIPlusTest, LeftOverPixelsAddAColumn) {
-    const std::string path = folder_ / "wide.png";
-    SavePicture(path, 300, 200, Plain);
-    std::unique_ptr<TPicture> picture = Load(path);
-    ASSERT_NE(picture, nullptr);
-    PaintPuzzle(*picture, 600, 400, 29, 5);
-    ExpectImage(30, 5, 600, 400);  // pieces of 20 x 80
-}
-
-TEST_F(MyGDIPlusTest, TallAndNarrowPicturesGetFewerColumns) {
-    const std::string tall = folder_ / "tall.png";
-    SavePicture(tall, 70, 100, Plain);
-    std::unique_ptr<TPicture> picture = Load(tall);
-    ASSERT_NE(picture, nullptr);
-    PaintPuzzle(*picture, 900, 600, 7, 7);  // fitted 420 x 600, pieces 128 x 85
-    ExpectImage(3, 7, 384, 595);
-
-    const std::string narrow = folder_ / "narrow.png";
-    SavePicture(narrow, 4, 400, Plain);
-    picture = Load(narrow);
-    ASSERT_NE(picture, nullptr);
-    PaintPuzzle(*picture, 800, 900, 7, 7);  // fitted 9 x 900: one piece of 114 across
-    ExpectImage(1, 7, 114, 896);
-}
-
-TEST_F(MyGDIPlusTest, AtMostThirtyPiecesASide) {
-    const std::string path = folder_ / "square.png";
-    SavePicture(path, 50, 50, Plain);
-    std::unique_ptr<TPicture> picture = Load(path);
-    ASSERT_NE(picture, nullptr);
-    PaintPictureToGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 1000, 1000, 20, 20, 30, 30, columns_, rows_,
-                       301);
-    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
-    ExpectImage(30, 30, 600, 600);
+TEST_F(MyGDIPlusTest, PuzzleGridsFollowThePicturesProportions) {
+    const struct {
+        const char* name;
+        int pictureWidth, pictureHeight, areaWidth, areaHeight, columnsCount, rowsCount;
+        int columns, rows, width, height;
+    } cases[] = {
+        // Matching proportions: the chosen grid, pieces of 114 x 128.
+        {"matching", 400, 450, 800, 900, 7, 7, 7, 7, 798, 896},
+        // 600 / 29 leaves pixels over for a 30th column of 20.
+        {"wide", 300, 200, 600, 400, 29, 5, 30, 5, 600, 400},
+        // Tall in a wide area: fitted 420 x 600, pieces 128 x 85.
+        {"tall", 70, 100, 900, 600, 7, 7, 3, 7, 384, 595},
+        // Fitted 9 x 900: stretched to one piece of 114 across.
+        {"narrow", 4, 400, 800, 900, 7, 7, 1, 7, 114, 896},
+        // 50 pieces of 20 would fit each way: 30 are painted.
+        {"square", 50, 50, 1000, 1000, 50, 50, 30, 30, 600, 600},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::string path = folder_ / (std::string(test.name) + ".png");
+        SavePicture(path, test.pictureWidth, test.pictureHeight, Plain);
+        std::unique_ptr<TPicture> picture = Load(path);
+        ASSERT_NE(picture, nullptr);
+        PaintPuzzle(*picture, test.areaWidth, test.areaHeight, test.columnsCount, test.rowsCount);
+        ExpectImage(test.columns, test.rows, test.width, test.height);
+    }
 }
 
 TEST_F(MyGDIPlusTest, TheOriginalImageIsAMultipleOfTheGridWithAPixelPerCell) {

@@ -1,0 +1,220 @@
+// Times loading a large picture for a new game against one plain GDI+ decode and scaled draw.
+// Makes a 24-megapixel JPEG and a 12-megapixel PNG first, and removes them at the end.
+//   baseline: GdipLoadImageFromFile + one high-quality draw into a 395 x 440 bitmap
+//   new game: LoadPictureFile + PaintPictureToGrid (800 x 900, 7 x 7) + a backup copy of the
+//             puzzle image + PaintPictureUsingGrid (440 x 500) on the resulted grid
+//   decode per paint: the same paints, each after a decode of its own
+#include "Framework/Controls.h"
+#include "Framework/Form.h"
+#include "Framework/Image.h"
+#include "Include/Core/FunStat.h"
+#include "Include/MyGDIPlus.h"
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+const int Runs = 5;
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool EncoderFor(const wchar_t* mimeType, CLSID& clsid) {
+    UINT count = 0, size = 0;
+    GdipGetImageEncodersSize(&count, &size);
+    std::vector<uint64_t> buffer((size + 7) / 8);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    GdipGetImageEncoders(count, size, encoders);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wcscmp(encoders[i].MimeType, mimeType) == 0) {
+            clsid = encoders[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+// Gradients, a checkerboard and fine diagonal stripes: detail that the codecs must keep.
+bool MakePicture(const wchar_t* path, int width, int height, const wchar_t* mimeType) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t red = static_cast<uint32_t>(x * 255 / width);
+            const uint32_t green = static_cast<uint32_t>(y * 255 / height);
+            const uint32_t blue = ((x / 64 + y / 64) & 1) ? 230u : static_cast<uint32_t>((x + 3 * y) & 0xFF);
+            pixels[static_cast<size_t>(y) * width + x] = 0xFF000000u | (red << 16) | (green << 8) | blue;
+        }
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(pixels.data()),
+                                  &bitmap) != Gdiplus::Ok)
+        return false;
+    CLSID encoder;
+    const bool saved = EncoderFor(mimeType, encoder) && GdipSaveImageToFile(bitmap, path, &encoder, nullptr) == Gdiplus::Ok;
+    GdipDisposeImage(bitmap);
+    return saved;
+}
+
+double Baseline(const std::wstring& path) {
+    const double start = Now();
+    Gdiplus::GpImage* image = nullptr;
+    GdipLoadImageFromFile(path.c_str(), &image);
+    UINT width = 0, height = 0;
+    GdipGetImageWidth(image, &width);
+    GdipGetImageHeight(image, &height);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 395;
+    info.bmiHeader.biHeight = -440;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, target);
+    Gdiplus::GpGraphics* graphics = nullptr;
+    GdipCreateFromHDC(dc, &graphics);
+    GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+    GdipDrawImageRectI(graphics, image, 0, 0, 395, 440);
+    GdipDeleteGraphics(graphics);
+    GdiFlush();
+    SelectObject(dc, previous);
+    DeleteObject(target);
+    DeleteDC(dc);
+    GdipDisposeImage(image);
+    return Now() - start;
+}
+
+struct TGame {
+    TForm form;
+    TGroupBox* puzzleBox = nullptr;
+    TGroupBox* originalBox = nullptr;
+    std::unique_ptr<TImage> puzzle, backup, original;
+    int columns = 0, rows = 0;
+
+    TGame() {
+        form.CreateForm("Picture load benchmark", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 1300, 950, "Arial", 9);
+        puzzleBox = form.Add<TGroupBox>(form, "Puzzle", 0, 0, 810, 930, 1);
+        originalBox = form.Add<TGroupBox>(form, "Original", 820, 0, 450, 530, 2);
+    }
+
+    void PaintPuzzle(const TPicture& picture) {
+        PaintPictureToGrid(*puzzleBox, 5, 20, puzzle, picture, true, 800, 900, 800 / 7, 900 / 7, 30, 30, columns, rows,
+                           10);
+    }
+    void CopyBackup() {
+        backup = std::make_unique<TImage>(*puzzleBox, 0, 0, puzzle->BitmapWidth(), puzzle->BitmapHeight(), 11);
+        BitBlt(backup->Canvas(), 0, 0, puzzle->BitmapWidth(), puzzle->BitmapHeight(), puzzle->Canvas(), 0, 0, SRCCOPY);
+        GdiFlush();
+    }
+    void PaintOriginal(const TPicture& picture) {
+        PaintPictureUsingGrid(*originalBox, 5, 20, original, picture, true, 440, 500, columns, rows, 12);
+    }
+};
+
+struct TSteps {
+    double load = 0, puzzle = 0, backup = 0, original = 0;
+    double Total() const { return load + puzzle + backup + original; }
+};
+
+TSteps NewGame(TGame& game, const std::string& path) {
+    TSteps steps;
+    double mark = Now();
+    std::unique_ptr<TPicture> picture = LoadPictureFile(path);
+    steps.load = Now() - mark;
+    mark = Now();
+    game.PaintPuzzle(*picture);
+    steps.puzzle = Now() - mark;
+    mark = Now();
+    game.CopyBackup();
+    steps.backup = Now() - mark;
+    mark = Now();
+    game.PaintOriginal(*picture);
+    picture.reset();
+    steps.original = Now() - mark;
+    return steps;
+}
+
+double DecodePerPaint(TGame& game, const std::string& path) {
+    const double start = Now();
+    game.PaintPuzzle(*LoadPictureFile(path));
+    game.CopyBackup();
+    game.PaintOriginal(*LoadPictureFile(path));
+    return Now() - start;
+}
+
+void Measure(TGame& game, const std::string& path, const char* title) {
+    const std::wstring widePath(path.begin(), path.end());
+    Baseline(widePath);  // the file into the cache, the code into memory
+    NewGame(game, path);
+    std::vector<double> baseline, ours, load, puzzle, backup, original, perPaint;
+    for (int run = 0; run < Runs; ++run) {
+        baseline.push_back(Baseline(widePath));
+        const TSteps steps = NewGame(game, path);
+        ours.push_back(steps.Total());
+        load.push_back(steps.load);
+        puzzle.push_back(steps.puzzle);
+        backup.push_back(steps.backup);
+        original.push_back(steps.original);
+        perPaint.push_back(DecodePerPaint(game, path));
+    }
+    if (CurrentFunStatContext.Failed()) std::printf("  failed: %s\n", CurrentFunStatContext.Description.c_str());
+    const double base = Median(baseline), whole = Median(ours);
+    std::printf("%s (medians of %d runs)\n", title, Runs);
+    std::printf("  baseline: decode + one 395 x 440 draw       %7.1f ms\n", base * 1e3);
+    std::printf("  new game: load %.1f + puzzle %.1f + backup %.1f + original %.1f ms\n", Median(load) * 1e3,
+                Median(puzzle) * 1e3, Median(backup) * 1e3, Median(original) * 1e3);
+    std::printf("  new game total                              %7.1f ms  = %.2f x baseline (%d x %d pieces)\n",
+                whole * 1e3, whole / base, game.columns, game.rows);
+    std::printf("  decode per paint, for comparison            %7.1f ms  = %.2f x baseline\n",
+                Median(perPaint) * 1e3, Median(perPaint) / base);
+}
+
+}  // namespace
+
+int main() {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    {
+        const std::string jpeg = "BenchPicture.jpg", png = "BenchPicture.png";
+        double start = Now();
+        const bool made = MakePicture(L"BenchPicture.jpg", 6000, 4000, L"image/jpeg") &&
+                          MakePicture(L"BenchPicture.png", 4000, 3000, L"image/png");
+        std::printf("pictures made in %.1f s\n", Now() - start);
+        if (made) {
+            TGame game;
+            Measure(game, jpeg, "JPEG 6000 x 4000");
+            Measure(game, png, "PNG 4000 x 3000");
+        } else {
+            std::printf("could not make the pictures\n");
+        }
+        DeleteFileA(jpeg.c_str());
+        DeleteFileA(png.c_str());
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return 0;
+}
