@@ -1,0 +1,21 @@
+// Picture headers from any bytes: reading the claimed size must never crash or read outside
+// the file, and only a header that holds a size is reported as sized.
+#include "Include/Core/PictureHeader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const TReadAt read = [&](uint64_t offset, uint8_t* buffer, size_t wanted) -> size_t {
+        if (offset >= size) return 0;
+        const size_t available = static_cast<size_t>(size - offset);
+        const size_t count = wanted < available ? wanted : available;
+        std::memcpy(buffer, data + offset, count);
+        return count;
+    };
+    const TPictureHeader header = ReadPictureHeader(read);
+    if (header.Kind != TPictureHeaderKind::Sized && (header.Width != 0 || header.Height != 0)) __builtin_trap();
+    FitsPictureBudget(header.Width, header.Height);
+    return 0;
+}
