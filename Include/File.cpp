@@ -1,5 +1,7 @@
 #include "Include/File.h"
 
+#include "Framework/Application.h"
+
 #include "Include/Core/DateTime.h"
 #include "Include/Error.h"
 #include "Include/Utilities.h"
@@ -21,7 +23,7 @@ const char* const Module = "Include\\File";
 constexpr bool LocalFileTimes = true;
 
 // The window that owns what the shell shows on our behalf.
-HWND ApplicationMainWindow() { return GetActiveWindow(); }
+HWND ApplicationMainWindow() { return Application.MainWindow(); }
 
 // ---------------------------------------------------------------------------------------------
 // Library start and end
@@ -163,6 +165,8 @@ public:
         return (reached_.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TEntryKind::Directory : TEntryKind::File;
     }
 
+    const std::string& FinalPath() const { return finalPath_; }
+
     // Where a child named name must stand; empty when this entry's own place is unknown.
     std::string ChildFinalPath(const std::string& name) const {
         return finalPath_.empty() ? std::string() : WithTrailingBackslash(finalPath_) + name;
@@ -177,8 +181,7 @@ public:
 
     // The entry goes when the handle closes; a folder only when it is empty by then.
     void Delete() {
-        FILE_DISPOSITION_INFO disposition = {};
-        disposition.DeleteFile = TRUE;
+        FILE_DISPOSITION_INFO disposition = {TRUE};
         SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition);
     }
 
@@ -193,10 +196,15 @@ bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, "
 
 // A directory search that keeps the result of its last step: 0, or the system error. The
 // entries "." and ".." are passed over wherever they come (not only first), so that no step
-// can lead to the parent.
+// can lead to the parent. An empty directory is not searched: "*" alone would search the
+// current directory.
 class TSearch {
 public:
     TSearch(const std::string& directory, bool skipHiddenAndSystem) : skipHiddenAndSystem_(skipHiddenAndSystem) {
+        if (directory.empty()) {
+            result_ = ERROR_PATH_NOT_FOUND;
+            return;
+        }
         ClearLastError();
         search_ = FindFirstFileA((WithTrailingBackslash(directory) + "*").c_str(), &entry_);
         result_ = search_ != INVALID_HANDLE_VALUE ? 0 : FailureCode();
@@ -254,14 +262,24 @@ void DeleteTreeFile(const std::string& path, DWORD foundAttributes, const std::s
     entry.Delete();
 }
 
+// A folder is walked through a handle without the right to delete, because a directory search
+// (under Wine) does not share the folder with a deleting handle. Removing it takes a second
+// handle, used only when it reaches the same kind of entry at the same place as the first.
+void DeleteWalkedEntry(const std::string& path, TEntryKind kind, const std::string& finalPath) {
+    TEntry entry(path, true);
+    if (entry.Kind(GetFileAttributesA(path.c_str()), finalPath) != kind) return;
+    entry.ClearReadOnly();
+    entry.Delete();
+}
+
 // One folder of the tree, with all it holds. expectedFinalPath is empty for the top folder.
 void DeleteTreeDirectory(const std::string& directory, const std::string& expectedFinalPath) {
     TFunOperation op(Module, "DeleteDirectoryNoErrors", __LINE__);
     op.Guard(__LINE__, [&] {
-        TEntry self(directory, true);
+        TEntry self(directory, false);
         const TEntryKind kind = self.Kind(GetFileAttributesA(directory.c_str()), expectedFinalPath);
         if (kind == TEntryKind::Link) {
-            self.Delete();  // the link itself; what it points to stays
+            DeleteWalkedEntry(directory, kind, self.FinalPath());  // the link itself; what it points to stays
             return;
         }
         if (kind == TEntryKind::Unreachable) return;
@@ -281,10 +299,7 @@ void DeleteTreeDirectory(const std::string& directory, const std::string& expect
             }
         }
         search.Close();
-        if (kind == TEntryKind::Directory) {
-            self.ClearReadOnly();
-            self.Delete();
-        }
+        if (kind == TEntryKind::Directory) DeleteWalkedEntry(directory, kind, self.FinalPath());
     });
     op.EndPassing();
 }
@@ -313,10 +328,11 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
             op.Raise(__LINE__, fsError, "Empty destination name.", source, destination);
             return;
         }
-        TEntry sourceSelf(source, !copy);
+        TEntry sourceSelf(source, false);
         const TEntryKind sourceKind = sourceSelf.Kind(GetFileAttributesA(source.c_str()), sourceFinalPath);
         if (sourceKind == TEntryKind::Link || sourceKind == TEntryKind::Unreachable) {
-            if (!copy && sourceKind == TEntryKind::Link) sourceSelf.Delete();  // the link, not its target
+            if (!copy && sourceKind == TEntryKind::Link)
+                DeleteWalkedEntry(source, sourceKind, sourceSelf.FinalPath());  // the link, not its target
             return;
         }
         ClearLastError();
@@ -328,7 +344,10 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
         TEntry destinationSelf(destination, false);
         const TEntryKind destinationKind =
             destinationSelf.Kind(GetFileAttributesA(destination.c_str()), destinationFinalPath);
-        if (destinationKind != TEntryKind::Directory) return;  // a link or a file in the way: never written through
+        if (destinationKind != TEntryKind::Directory) {  // a file or a link in the way: never written through
+            op.Raise(__LINE__, fsError, "Failed to create directory.", source, destination, ERROR_ALREADY_EXISTS);
+            return;
+        }
 
         TSearch search(source, true);
         if (!IsSearchEndCode(search.Result())) {
@@ -352,10 +371,7 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
             search.Next();
         }
         search.Close();
-        if (!copy && sourceKind == TEntryKind::Directory) {
-            sourceSelf.ClearReadOnly();
-            sourceSelf.Delete();
-        }
+        if (!copy && sourceKind == TEntryKind::Directory) DeleteWalkedEntry(source, sourceKind, sourceSelf.FinalPath());
     });
     op.EndPassing([] { MessageBoxA(nullptr, "Failed to process directory.", "Error", MB_ICONERROR | MB_OKCANCEL); });
 }

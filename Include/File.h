@@ -48,8 +48,17 @@ std::string GetProgramFilesPath();
 double ConvertFileTime(uint64_t fileTime);
 uint64_t GetFileSize(void* fileHandle);
 std::string GetSystemDirectoryPath(int folderId);
+// Moves a file (across volumes too). With replace, an existing destination is replaced by the
+// same move, so that a failed move leaves it as it was.
 void MyRenameFile(const std::string& source, const std::string& destination, bool replace);
+// Removes a folder tree, going on past entries that cannot be removed. Junctions and symbolic
+// links are removed as links, never followed; links that the system only opens at their target
+// (Unix links under Wine) are left in place together with their targets.
 void DeleteDirectoryNoErrors(const std::string& directory);
+// With copy: copies the tree into the destination, replacing read-only files there; hidden and
+// system entries stay behind, and links are skipped on both sides. Without copy: builds the
+// folders in the destination and deletes the source's files and folders instead. A folder that
+// fails shows the message "Failed to process directory.".
 void CopyDeleteDirectory(const std::string& source, const std::string& destination, bool copy);
 void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,
              bool quoteParameters, bool minimised);

@@ -49,6 +49,13 @@ done < <(FUZZ_SECONDS="${FUZZ_SECONDS:-20}" bash "$root/scripts/run-fuzzers.sh" 
 # 3. Windows tests under Wine.
 source "$root/scripts/wine-env.sh"
 wine_prepare_prefix
+# Unix links inside the prefix, as Wine shows them to Windows programs: the folder-tree tests
+# check that deleting and copying never reach through them (their targets are made by the tests).
+links="$WINEPREFIX/drive_c/Tilvane/links"
+rm -rf "$links"; mkdir -p "$links/Tree" "$links/Destination"
+ln -s ../Outside "$links/Tree/FolderLink"; ln -s ../Empty "$links/Tree/EmptyLink"
+ln -s ../Outside.txt "$links/Tree/FileLink"; ln -s Outside "$links/RootLink"
+ln -s ../Outside.txt "$links/Destination/plain.txt"
 win_results="$WINEPREFIX/drive_c/Tilvane/results"
 rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do

@@ -96,7 +96,10 @@ TEST_F(FileTest, FullPathsAreAbsoluteAndLong) {
     EXPECT_EQ(ToFullPath(""), "");
     EXPECT_EQ(ToFullPath("C:"), "C:");
     EXPECT_EQ(ToFullPath("C:/Tilvane/./bin/../x.tvg"), "C:\\Tilvane\\x.tvg");
-    EXPECT_EQ(ToFullPath(std::string(shortPath) + "\\new.tvg"), longFolder + "\\new.tvg");
+    MakeFile(longFolder + "\\Saved Game.tvg", "x");
+    EXPECT_EQ(ToFullPath(std::string(shortPath) + "\\Saved Game.tvg"), longFolder + "\\Saved Game.tvg");
+    EXPECT_EQ(ToFullPath(std::string(shortPath) + "\\new.tvg"), std::string(shortPath) + "\\new.tvg")
+        << "a missing file has no long form";
 
     char saved[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, saved);
@@ -299,6 +302,25 @@ TEST_F(FileTest, DeleteDirectoryOfAMissingFolderFails) {
     EXPECT_EQ(ReadFileBytes(folder / "file.txt"), "not a folder") << "a file is not a folder to remove";
 }
 
+// An empty name must not turn into the search "*" of the current directory.
+TEST_F(FileTest, EmptyFolderNamesTouchNothing) {
+    TTempFolder folder("EmptyName");
+    MakeFile(folder / "current.txt", "current");
+    char saved[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    DeleteDirectoryNoErrors("");
+    ExpectRecord(fsError, "DeleteDirectoryNoErrors", "Can not find directory.");
+    {
+        TMessageBoxAnswerer answerer("Error", IDOK);
+        CopyDeleteDirectory("", folder / "Destination", false);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+        EXPECT_EQ(answerer.Count(), 1u);
+    }
+    SetCurrentDirectoryA(saved);
+    EXPECT_EQ(ReadFileBytes(folder / "current.txt"), "current");
+}
+
 TEST_F(FileTest, CopyDirectoryLeavesHiddenAndSystemEntriesBehind) {
     TTempFolder folder("CopyTree");
     const std::string source = folder / "Source", destination = folder / "Destination";
@@ -329,6 +351,7 @@ TEST_F(FileTest, CopyDirectoryLeavesHiddenAndSystemEntriesBehind) {
 TEST_F(FileTest, CopyDirectoryIntoANewDestination) {
     TTempFolder folder("CopyNew");
     MakeTree(folder / "Source");
+    TMessageBoxAnswerer answerer("Error", IDOK);
     CopyDeleteDirectory(folder / "Source", folder / "New", true);
     ExpectPerfect();
     EXPECT_EQ(ReadFileBytes(folder / "New\\Sub\\Deeper\\deep.txt"), "deep");
@@ -355,6 +378,26 @@ TEST_F(FileTest, CopyDirectoryFailuresShowTheMessageBox) {
     }
 }
 
+TEST_F(FileTest, CopyDirectoryOntoAFileFails) {
+    TTempFolder folder("CopyOntoFile");
+    MakeTree(folder / "Source");
+    MakeFile(folder / "Destination", "a file");
+    MakeFolder(folder / "Other");
+    MakeFile(folder / "Other\\Sub", "a file where a folder goes");
+    TMessageBoxAnswerer answerer("Error", IDOK);
+    CopyDeleteDirectory(folder / "Source", folder / "Destination", true);
+    ExpectRecord(fsError, "CopyDeleteDirectory", "Failed to create directory.", folder / "Source",
+                 folder / "Destination");
+    EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ReadFileBytes(folder / "Destination"), "a file");
+
+    CopyDeleteDirectory(folder / "Source", folder / "Other", true);
+    ExpectPerfect();
+    EXPECT_EQ(ReadFileBytes(folder / "Other\\plain.txt"), "plain") << "the rest is still copied";
+    EXPECT_EQ(ReadFileBytes(folder / "Other\\Sub"), "a file where a folder goes");
+    EXPECT_EQ(answerer.Count(), 2u) << "one box for each folder that failed";
+}
+
 TEST_F(FileTest, CopyDirectoryOfAMissingSourceFails) {
     TTempFolder folder("CopyMissing");
     TMessageBoxAnswerer answerer("Error", IDOK);
@@ -370,8 +413,10 @@ TEST_F(FileTest, DeletingModeEmptiesTheSourceAndBuildsTheFolders) {
     TTempFolder folder("CopyDelete");
     const std::string source = folder / "Source", destination = folder / "Destination";
     MakeTree(source);
+    TMessageBoxAnswerer answerer("Error", IDOK);
     CopyDeleteDirectory(source, destination, false);
     ExpectPerfect();
+    EXPECT_EQ(answerer.Count(), 0u);
     EXPECT_FALSE(FileExists(source + "\\plain.txt"));
     EXPECT_FALSE(FileExists(source + "\\readonly.txt"));
     EXPECT_FALSE(FolderExists(source + "\\Sub")) << "emptied folders are removed";
@@ -431,6 +476,7 @@ TEST_F(FileLinkTest, DeletingALinkedFolderLeavesItsTarget) {
 
 TEST_F(FileLinkTest, CopyingSkipsLinksOnBothSides) {
     const std::string destination = LinksFolder + "\\Destination";
+    TMessageBoxAnswerer answerer("Error", IDOK);
     CopyDeleteDirectory(LinksFolder + "\\Tree", destination, true);
     ExpectPerfect();
     ExpectOutsideIntact();
@@ -441,7 +487,17 @@ TEST_F(FileLinkTest, CopyingSkipsLinksOnBothSides) {
     DeleteDirectoryNoErrors(destination + "\\Sub");
 }
 
+TEST_F(FileLinkTest, CopyingIntoALinkedFolderIsRefused) {
+    TMessageBoxAnswerer answerer("Error", IDOK);
+    CopyDeleteDirectory(LinksFolder + "\\Tree", LinksFolder + "\\RootLink", true);
+    ExpectRecord(fsError, "CopyDeleteDirectory", "Failed to create directory.", LinksFolder + "\\Tree",
+                 LinksFolder + "\\RootLink");
+    EXPECT_FALSE(FileExists(LinksFolder + "\\Outside\\plain.txt"));
+    EXPECT_EQ(answerer.Count(), 1u);
+}
+
 TEST_F(FileLinkTest, DeletingModeLeavesLinkTargets) {
+    TMessageBoxAnswerer answerer("Error", IDOK);
     CopyDeleteDirectory(LinksFolder + "\\Tree", LinksFolder + "\\Destination", false);
     ExpectPerfect();
     ExpectOutsideIntact();
@@ -523,8 +579,7 @@ TEST_F(FileTest, OpenSiteShowsTheCallersMessageAndEndsPerfect) {
 }
 
 TEST_F(FileTest, BrowseForDirectoryStartsAtTheRoot) {
-    TTempFolder folder("Browse");
-    MakeFolder(folder / "Inner");
+    TTempFolder folder("Browse");  // no subfolders: the root is the only choice
     OleInitialize(nullptr);
     std::string chosen = "stale";
     {
