@@ -30,16 +30,25 @@ void TApplication::HandleException(void* sender, const std::string& message) {
     MessageBoxA(mainWindow_, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
+namespace {
+// Wine reports the release of Alt after another key as WM_KEYUP, Windows as WM_SYSKEYUP.
+bool IsAltRelease(const MSG& message) {
+    return (message.message == WM_SYSKEYUP || message.message == WM_KEYUP) &&
+           (message.wParam == VK_MENU || message.wParam == VK_LMENU || message.wParam == VK_RMENU);
+}
+}  // namespace
+
 void TApplication::Run() {
     MSG message;
     bool altShortcutUsed = false;
     while (mainWindow_ && IsWindow(mainWindow_) && GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Releasing Alt after an Alt shortcut must not open the menu bar: the window never saw
         // the key that the shortcut took, so it would take Alt for a press on its own.
-        if (altShortcutUsed && message.message == WM_SYSKEYUP && message.wParam == VK_MENU) {
+        if (altShortcutUsed && IsAltRelease(message)) {
             altShortcutUsed = false;
             continue;
         }
+        if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) altShortcutUsed = false;
         // Accelerators first, then the dialog keys (Tab, the "&" letters) of the active window.
         if (accelerators_ && GetActiveWindow() == acceleratorWindow_ &&
             TranslateAcceleratorA(acceleratorWindow_, accelerators_, &message)) {

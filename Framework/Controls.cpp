@@ -14,10 +14,13 @@ HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
 }  // namespace
 
 TShiftState ShiftStateFromMessage(WPARAM keys, bool doubleClick) {
+    // The keys come from the thread's key state, which is in step with the messages taken so
+    // far; the key flags of a pointer message can lag behind a key pressed just before it
+    // (Wine fills them in when the input arrives, not when the message is taken).
     TShiftState state = 0;
-    if (keys & MK_SHIFT) state |= ShiftSetOf(ssShift);
+    if (GetKeyState(VK_SHIFT) < 0) state |= ShiftSetOf(ssShift);
     if (GetKeyState(VK_MENU) < 0) state |= ShiftSetOf(ssAlt);
-    if (keys & MK_CONTROL) state |= ShiftSetOf(ssCtrl);
+    if (GetKeyState(VK_CONTROL) < 0) state |= ShiftSetOf(ssCtrl);
     if (keys & MK_LBUTTON) state |= ShiftSetOf(ssLeft);
     if (keys & MK_RBUTTON) state |= ShiftSetOf(ssRight);
     if (keys & MK_MBUTTON) state |= ShiftSetOf(ssMiddle);

@@ -32,9 +32,14 @@ const TLayoutRow Layout[] = {
     {TLayoutKind::Button, idErrorTerminateButton,     0,       65, 170, 210,  25, "&Terminate application immediately",     4},
     {TLayoutKind::Button, idErrorLogButton,           0,       90, 205,  75,  25, "&Log",                                   5},
     {TLayoutKind::Button, idErrorHelpButton,          0,      175, 205,  75,  25, "&Help",                                  6},
-    {TLayoutKind::Label,  idErrorRecursionLabel,      0,        5, 240,  57,  15, "Recursion",                             -1},
+    {TLayoutKind::Label,  idErrorRecursionLabel,      0,        5, 240,   0,  15, "Recursion",                             -1},
 };
+// The recursion label reaches to the right edge: its texts are longer than its first caption.
 // clang-format on
+
+std::string ShownDescription(const std::string& description) {
+    return description.empty() ? "Failed to perform." : description;
+}
 
 BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {
     SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
@@ -123,6 +128,7 @@ void TErrorForm::CloseWith(int modalResult) {
 
 bool TErrorForm::ShowReport(const std::string& caption, const std::string& description, const std::string& report,
                             bool* noErrors) {
+    if (!Handle()) return ShowWithoutWindow(caption, description, report, noErrors);
     SetText(caption);
     if (RecursionCount > 0) {
         // A report from inside the open dialog's loop: the user is still reading the first one.
@@ -132,12 +138,21 @@ bool TErrorForm::ShowReport(const std::string& caption, const std::string& descr
     }
     RecursionCount = 1;
     RecursionLabel->SetText(std::string(RecursionPrefix) + "None");
-    const std::string shownDescription = description.empty() ? "Failed to perform." : description;
-    MainMemo->SetText("DESCRIPTION\r\n" + shownDescription + "\r\n" + report);
+    MainMemo->SetText("DESCRIPTION\r\n" + ShownDescription(description) + "\r\n" + report);
     const int result = RunModalLoop();
     RecursionCount = 0;
     if (noErrors) *noErrors = result == mrYes;
     return result == mrOk || result == mrYes;
+}
+
+// The dialog is owned by the main window and goes with it; a failure reported after that (on
+// the way out of the program) still reaches the user, in a plain message box.
+bool TErrorForm::ShowWithoutWindow(const std::string& caption, const std::string& description,
+                                   const std::string& report, bool* noErrors) {
+    if (noErrors) *noErrors = false;
+    const std::string text = ShownDescription(description) + "\r\n" + report;
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    return false;
 }
 
 // The modal loop; an exception that ends it leaves the result a button had chosen.
@@ -159,8 +174,8 @@ std::string TErrorForm::LogFilePath() { return WithTrailingBackslash(GetProgramD
 
 bool TErrorForm::WriteLog() {
     try {
-        ClearLastError();
         const std::string path = LogFilePath();
+        ClearLastError();
         TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (LastErrorFailedAllowExisting() || !file) return false;

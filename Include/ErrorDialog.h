@@ -75,6 +75,8 @@ protected:
 private:
     void CreateLayout();
     void CloseWith(int modalResult);
+    bool ShowWithoutWindow(const std::string& caption, const std::string& description, const std::string& report,
+                           bool* noErrors);
     int RunModalLoop();
     void CenterOnMainWindow();
 

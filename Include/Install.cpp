@@ -1,9 +1,570 @@
 #include "Include/Install.h"
 
+#include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
+#include "Include/Dialogs.h"
+#include "Include/Error.h"
+#include "Include/ErrorDialog.h"
+#include "Include/File.h"
 #include "Include/Program.h"
+#include "Include/ShellLink.h"
+#include "Include/Utilities.h"
 
-bool IsInstallerRun() {
-    return EqualIgnoringAsciiCase(GetProgramFileName(), "Install.exe") ||
-           EqualIgnoringAsciiCase(GetProgramParameter(1), "/Uninstall");
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstddef>
+#include <map>
+#include <vector>
+
+TInstallForm* InstallForm = nullptr;
+
+namespace {
+
+const char* const Module = "Include\\Install";
+const char* const InstallerFileName = "Install.exe";
+const char* const UninstallParameter = "/Uninstall";
+const char* const ReadmeFileName = "Readme.txt";
+const char* const InstructionsText =
+    "The program can be reinstalled without the need to uninstall its previous version. The existing options file "
+    "will be preserved. If you want to repair the installed package, simply reinstall the program. Before "
+    "continuing, close any running instances of the program.";
+const char* const InstallFailure =
+    "Failed to install program. Check to see if you have rights to write in the installation directory.";
+const char* const UninstallFailure = "Failed to uninstall program.";
+const char* const UninstallDone = "Uninstallation successful. Some files that were in use were not deleted.";
+
+// More than any read-me needs; a larger file is shown up to here.
+const DWORD ReadmeSizeLimit = 1 << 20;
+
+const int FormClientWidth = 400;
+const int FormClientHeight = 450;
+
+enum class TInstallKind { CaptionPanel, CentredLabel, WrappedLabel, FittedLabel, Memo, Edit, Button };
+
+struct TInstallRow {
+    TInstallKind Kind;
+    int Id;
+    int Left, Top;
+    int Width, Height;  // a fitted label takes the size of its text
+    const char* Caption;
+    int TabOrder;  // -1: no tab stop
+};
+
+// clang-format off
+const TInstallRow Layout[] = {
+    // kind                        id                          left top  width height caption       tab
+    {TInstallKind::CaptionPanel, idInstallMainPanel,           5,   5, 390,  60, nullptr,      -1},
+    {TInstallKind::CentredLabel, idInstallDescriptionLabel,    5,  75, 390,  15, nullptr,      -1},
+    {TInstallKind::CentredLabel, idInstallVersionLabel,        5, 100, 390,  15, nullptr,      -1},
+    {TInstallKind::WrappedLabel, idInstallInstructionsLabel,  10, 125, 380,  65, nullptr,      -1},
+    {TInstallKind::Memo,         idInstallReadmeMemo,          5, 200, 390, 145, nullptr,       0},
+    {TInstallKind::FittedLabel,  idInstallInstallToLabel,      5, 360,   0,   0, nullptr,      -1},
+    {TInstallKind::Edit,         idInstallInstallToEdit,      20, 380, 290,  23, nullptr,       1},
+    {TInstallKind::Button,       idInstallBrowseButton,      320, 380,  75,  23, "&Browse",     2},
+    {TInstallKind::Button,       idInstallInstallButton,     120, 415,  75,  25, "&Install",    3},
+    {TInstallKind::Button,       idInstallCancelButton,      205, 415,  75,  25, "&Cancel",     4},
+};
+// clang-format on
+
+std::string WithoutTrailingBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+    return path;
+}
+
+// A file in a folder the shell named; empty when the shell named none, so that nothing is
+// ever made or deleted relative to the current directory instead.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty() || name.empty()) return std::string();
+    return WithTrailingBackslash(folder) + name;
+}
+
+bool IsUninstallParameter() { return EqualIgnoringAsciiCase(GetProgramParameter(1), UninstallParameter); }
+
+bool IsInstallerFileName() { return EqualIgnoringAsciiCase(GetProgramFileName(), InstallerFileName); }
+
+// ---------------------------------------------------------------------------------------------
+// Paths compared as the file system sees them
+
+bool SameComponent(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// The root ("C:" or "\\server\share") followed by the names below it, from an absolute path.
+std::vector<std::string> SplitAbsolutePath(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t position = 0;
+    if (path.compare(0, 2, "\\\\") == 0) {
+        // \\server\share is one root.
+        size_t serverEnd = path.find('\\', 2);
+        size_t shareEnd = serverEnd == std::string::npos ? std::string::npos : path.find('\\', serverEnd + 1);
+        parts.push_back(path.substr(0, shareEnd));
+        position = shareEnd;
+    } else {
+        size_t rootEnd = path.find('\\');
+        parts.push_back(path.substr(0, rootEnd));
+        position = rootEnd;
+    }
+    while (position != std::string::npos && position < path.size()) {
+        size_t next = path.find('\\', position + 1);
+        std::string name = path.substr(position + 1, next == std::string::npos ? std::string::npos : next - position - 1);
+        if (!name.empty() && name != ".") parts.push_back(name);
+        position = next;
+    }
+    return parts;
+}
+
+std::string JoinParts(const std::vector<std::string>& parts, size_t count) {
+    std::string path;
+    for (size_t i = 0; i < count; ++i) path += (i ? "\\" : "") + parts[i];
+    return IsDriveOnly(path) ? path + "\\" : path;
+}
+
+// The full path with every existing short name written long: names below the longest part
+// that exists cannot have a short form yet.
+std::vector<std::string> ComparableParts(const std::string& path) {
+    std::string full = path;
+    for (char& c : full)
+        if (c == '/') c = '\\';
+    full = ToFullUncPath(full);
+    // The long-path forms \\?\C:\... and \\?\UNC\server\... name the same places.
+    if (full.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        full = "\\\\" + full.substr(8);
+    else if (full.compare(0, 4, "\\\\?\\") == 0)
+        full = full.substr(4);
+    std::vector<std::string> parts = SplitAbsolutePath(full);
+    for (size_t count = parts.size(); count >= 1; --count) {
+        const std::string existing = JoinParts(parts, count);
+        if (GetFileAttributesA(existing.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        std::vector<char> buffer(MAX_PATH);
+        DWORD length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length >= buffer.size()) {
+            buffer.resize(length + 1);
+            length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        }
+        if (length == 0 || length >= buffer.size()) break;
+        std::vector<std::string> longParts = SplitAbsolutePath(std::string(buffer.data(), length));
+        longParts.insert(longParts.end(), parts.begin() + static_cast<std::ptrdiff_t>(count), parts.end());
+        return longParts;
+    }
+    return parts;
+}
+
+bool StartsWithParts(const std::vector<std::string>& parts, const std::vector<std::string>& prefix) {
+    if (prefix.empty() || prefix.size() > parts.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (!SameComponent(parts[i], prefix[i])) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folders that an uninstall never deletes
+
+#ifndef CSIDL_PROFILES
+#define CSIDL_PROFILES 0x003e  // the folder of all user profiles; missing from some SDK headers
+#endif
+
+const int ProtectedFolderIds[] = {
+    CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
+    CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_FAVORITES, CSIDL_TEMPLATES, CSIDL_SENDTO, CSIDL_RECENT,
+    CSIDL_PROFILE, CSIDL_PROFILES, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA,
+    CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP,
+    CSIDL_COMMON_STARTUP, CSIDL_ADMINTOOLS, CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_HISTORY,
+    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
+    CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS,
+};
+
+std::string SpecialFolderPath(int folderId) {
+    char buffer[MAX_PATH] = {};  // the size the shell writes into
+    if (FAILED(SHGetFolderPathA(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buffer))) return std::string();
+    return buffer;
+}
+
+std::string DownloadsPath() {
+    PWSTR wide = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide))) {
+        const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (length > 1) {
+            std::vector<char> buffer(static_cast<size_t>(length));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer.data(), length, nullptr, nullptr);
+            path = buffer.data();
+        }
+    }
+    CoTaskMemFree(wide);
+    return path;
+}
+
+std::string TemporaryFilesPath() {
+    char buffer[MAX_PATH + 1] = {};  // the largest answer GetTempPathA gives
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    return length && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
+std::vector<std::string> ProtectedFolders() {
+    std::vector<std::string> folders;
+    for (int id : ProtectedFolderIds) folders.push_back(SpecialFolderPath(id));
+    folders.push_back(DownloadsPath());
+    folders.push_back(TemporaryFilesPath());
+    return folders;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texts and files
+
+// The file's lines joined by CR LF, whatever line ends it uses; empty when it cannot be read.
+std::string ReadTextLines(const std::string& path) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return std::string();
+    const DWORD wanted = size.QuadPart < ReadmeSizeLimit ? static_cast<DWORD>(size.QuadPart) : ReadmeSizeLimit;
+    std::string bytes(wanted, '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), &bytes[0], wanted, &read, nullptr)) return std::string();
+    bytes.resize(read);
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            text += "\r\n";
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else if (c == '\0') {
+            break;  // a text control ends there anyway
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string WithExtension(const std::string& name, const std::string& extension) {
+    return name.substr(0, name.find_last_of('.')) + extension;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The two controls of this window that the framework does not offer
+
+// A panel with a lowered inner bevel and a centred caption in a font of its own.
+class TCaptionPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    void SetCaptionFont(HFONT font) {
+        captionFont_ = font;
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_SETTEXT) {
+            const LRESULT result = TPanel::HandleMessage(message, wParam, lParam);
+            InvalidateRect(Handle(), nullptr, TRUE);
+            return result;
+        }
+        if (message != WM_PAINT) return TPanel::HandleMessage(message, wParam, lParam);
+        TPaintDC paint(Handle());
+        RECT client;
+        GetClientRect(Handle(), &client);
+        DrawEdge(paint.get(), &client, BDR_SUNKENINNER, BF_RECT);
+        const std::string caption = Text();
+        TSelection font(paint.get(), captionFont_ ? captionFont_ : GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(paint.get(), TRANSPARENT);
+        SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
+        DrawTextA(paint.get(), caption.c_str(), static_cast<int>(caption.size()), &client,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return 0;
+    }
+
+private:
+    HFONT captionFont_ = nullptr;
+};
+
+// A read-only text box in the window-face colour: one line, or several lines that wrap and
+// scroll up and down.
+class TTextBox : public TControl {
+public:
+    TTextBox(TWindow& parent, int left, int top, int width, int height, int id, bool multiLine) {
+        const DWORD lines = multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL;
+        CreateSystemControl("EDIT", lines | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, "", parent, left, top, width,
+                            height, id);
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+
+bool IsInstallerRun() { return IsInstallerFileName() || IsUninstallParameter(); }
+
+TInstallPaths InstallPathsFor(const std::string& programName, const std::string& sourceDirectory,
+                              const std::string& chosenDirectory, const std::string& programsMenuPath) {
+    TInstallPaths paths;
+    paths.SourceDirectory = WithTrailingBackslash(sourceDirectory);
+    paths.FolderName = NameOfPath(WithoutTrailingBackslash(paths.SourceDirectory));
+    paths.TargetDirectory = WithTrailingBackslash(chosenDirectory) + paths.FolderName;
+    paths.ProgramFile = paths.TargetDirectory + "\\" + programName + ".exe";
+    // Quoted, so that a path with blanks cannot start another program on its way.
+    paths.UninstallCommand = Quoted(paths.ProgramFile) + " " + UninstallParameter;
+    paths.ReadmeFile = paths.TargetDirectory + "\\" + ReadmeFileName;
+    paths.ProgramGroup = InFolder(programsMenuPath, paths.FolderName);
+    return paths;
+}
+
+bool IsSameOrInsidePath(const std::string& path, const std::string& folder) {
+    if (path.empty() || folder.empty()) return false;
+    return StartsWithParts(ComparableParts(path), ComparableParts(folder));
+}
+
+bool IsProtectedDirectory(const std::string& directory) {
+    if (directory.empty()) return true;
+    const std::vector<std::string> parts = ComparableParts(directory);
+    if (parts.size() <= 1) return true;  // a drive, a share, or nothing usable
+    for (const std::string& folder : ProtectedFolders())
+        if (!folder.empty() && StartsWithParts(ComparableParts(folder), parts)) return true;
+    return false;
+}
+
+void StartInstalledProgram(const std::string& programFile) {
+    // The installed copy takes the instance guard over; still held here, it would end that copy at once.
+    CloseProgramInstance();
+    RunFile(programFile, "", "", true, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window
+
+TInstallForm::TInstallForm() {
+    InstallForm = this;
+    CreateForm("", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, FormClientWidth,
+               FormClientHeight, "Arial", 9);
+    CreateLayout();
+    CenterDialogOver(Handle(), nullptr);
+    // 1 to 3.
+    InstallToEdit->SetText(GetProgramFilesPath());
+    InstructionsLabel->SetText(InstructionsText);
+    LoadReadme();
+}
+
+TInstallForm::~TInstallForm() {
+    if (InstallForm == this) InstallForm = nullptr;
+}
+
+void TInstallForm::CreateLayout() {
+    std::map<int, TControl*> made;
+    for (const TInstallRow& row : Layout) {
+        const std::string caption = row.Caption ? row.Caption : "";
+        TControl* control = nullptr;
+        switch (row.Kind) {
+        case TInstallKind::CaptionPanel:
+            control = Add<TCaptionPanel>(*this, row.Left, row.Top, row.Width, row.Height, row.Id);
+            break;
+        case TInstallKind::CentredLabel:
+        case TInstallKind::WrappedLabel:
+        case TInstallKind::FittedLabel:
+            control = Add<TLabel>(*this, caption, row.Left, row.Top, row.Width, row.Height, row.Id);
+            if (row.Kind == TInstallKind::CentredLabel) {
+                const LONG style = GetWindowLongA(control->Handle(), GWL_STYLE);
+                SetWindowLongA(control->Handle(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_CENTER);
+            }
+            break;
+        case TInstallKind::Memo:
+        case TInstallKind::Edit:
+            control = Add<TTextBox>(*this, row.Left, row.Top, row.Width, row.Height, row.Id,
+                                    row.Kind == TInstallKind::Memo);
+            break;
+        case TInstallKind::Button:
+            control = Add<TButton>(*this, caption, row.Left, row.Top, row.Width, row.Height, row.Id);
+            break;
+        }
+        control->SetTabOrder(row.TabOrder);
+        made[row.Id] = control;
+    }
+    ApplyTabOrder();
+
+    MainPanel = static_cast<TCaptionPanel*>(made[idInstallMainPanel]);
+    DescriptionLabel = static_cast<TLabel*>(made[idInstallDescriptionLabel]);
+    VersionLabel = static_cast<TLabel*>(made[idInstallVersionLabel]);
+    InstructionsLabel = static_cast<TLabel*>(made[idInstallInstructionsLabel]);
+    ReadmeMemo = static_cast<TTextBox*>(made[idInstallReadmeMemo]);
+    InstallToLabel = static_cast<TLabel*>(made[idInstallInstallToLabel]);
+    InstallToEdit = static_cast<TTextBox*>(made[idInstallInstallToEdit]);
+    BrowseButton = static_cast<TButton*>(made[idInstallBrowseButton]);
+    InstallButton = static_cast<TButton*>(made[idInstallInstallButton]);
+    CancelButton = static_cast<TButton*>(made[idInstallCancelButton]);
+
+    BrowseButton->OnClick = [this] { BrowseButtonClick(); };
+    InstallButton->OnClick = [this] { InstallButtonClick(); };
+    CancelButton->OnClick = [this] { CancelButtonClick(); };
+
+    // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
+    font_.reset(CreatePixelFont("Arial", 12));
+    SetFontOfWindowTree(Handle(), font_.get());
+    captionFont_.reset(CreatePixelFont("Comic Sans MS", 30, true, true));
+    MainPanel->SetCaptionFont(captionFont_.get());
+}
+
+void TInstallForm::LoadReadme() { ReadmeMemo->SetText(ReadTextLines(GetProgramDirectory() + ReadmeFileName)); }
+
+void TInstallForm::SetInstallToLabel(const std::string& text) {
+    InstallToLabel->SetText(text);
+    TWindowDC dc(InstallToLabel->Handle());
+    TSelection font(dc.get(), font_.get());
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    SetWindowPos(InstallToLabel->Handle(), nullptr, 0, 0, extent.cx, extent.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TInstallForm::BeforeRun(const std::string& name, const std::string& description, const std::string& version) {
+    ProgramName = name;
+    DescriptionLabel->SetText(description);
+    VersionLabel->SetText(version);
+    if (IsInstallerFileName()) {
+        SetText("Install " + name);
+        MainPanel->SetText("Welcome to " + name);
+        SetInstallToLabel("The program's installation directory will be put in directory:");
+        InstallButton->SetText("&Install");
+    }
+    if (IsUninstallParameter()) {
+        SetText("Uninstall " + name);
+        MainPanel->SetText("Bye from " + name);
+        SetInstallToLabel("The following directory will be deleted:");
+        InstallButton->SetText("Un&install");
+        InstallToEdit->SetText(GetProgramDirectory());
+        EnableWindow(BrowseButton->Handle(), FALSE);
+    }
+}
+
+void TInstallForm::BrowseButtonClick() {
+    std::string directory;
+    if (BrowseForDirectory("", "", directory)) InstallToEdit->SetText(WithTrailingBackslash(directory));
+}
+
+void TInstallForm::InstallButtonClick() {
+    EnableWindow(InstallButton->Handle(), FALSE);
+    InstallOrUninstall();
+    Close();
+}
+
+void TInstallForm::CancelButtonClick() { Close(); }
+
+void TInstallForm::InstallOrUninstall() {
+    if (InstallToEdit->Text().empty()) {
+        ShowWarning("(Un)Installation directory is empty.");
+        return;
+    }
+    if (IsUninstallParameter())
+        Uninstall();
+    else
+        Install();
+}
+
+void TInstallForm::Install() {
+    TFunOperation op(Module, "TInstallForm::Install", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const std::string chosen = InstallToEdit->Text();
+        if (chosen.empty()) {
+            op.Raise(__LINE__, fsError, "Installation directory is empty.");
+            return;
+        }
+        const TInstallPaths paths = InstallPathsFor(ProgramName, GetProgramDirectory(), chosen, GetProgramsMenuPath());
+        // Copying a folder into itself never ends, and into its own parent overwrites it.
+        if (IsSameOrInsidePath(paths.TargetDirectory, paths.SourceDirectory) ||
+            IsSameOrInsidePath(paths.SourceDirectory, paths.TargetDirectory)) {
+            ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
+                        ": it overlaps the installation package folder " + Quoted(paths.SourceDirectory) +
+                        ". Choose a directory outside the package.");
+            return;
+        }
+        // What Install makes, Uninstall must be able to remove again.
+        if (IsProtectedDirectory(paths.TargetDirectory)) {
+            ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
+                        ": it is a drive root or a system folder. Choose another directory.");
+            return;
+        }
+        if (!AskYesNo("Install the program in directory " + Quoted(paths.TargetDirectory) + "?")) return;
+        CopyDeleteDirectory(paths.SourceDirectory, paths.TargetDirectory, true);
+        MyRenameFile(paths.TargetDirectory + "\\" + InstallerFileName, paths.ProgramFile, true);
+        if (op.TakeCurrent()) return;
+        MakeShortcuts(paths);
+        try {
+            SetUninstallRegistry(ProgramName, ProgramName, paths.UninstallCommand);
+        } catch (...) {
+            // A listing among the installed programs is a convenience; the installation stands without it.
+        }
+        StartInstalledProgram(paths.ProgramFile);
+        op.TakeCurrent();
+    });
+    op.EndShowing(__LINE__, InstallFailure);
+}
+
+// Failures here are not looked at: an installation without rights to the Start menu still runs.
+void TInstallForm::MakeShortcuts(const TInstallPaths& paths) {
+    const std::string desktopLink = InFolder(GetDesktopPath(), ProgramName + ".lnk");
+    if (!desktopLink.empty()) CopyFileAsLink(paths.ProgramFile, desktopLink, true, "", true, false);
+    // A group named like a special folder (say "Startup") would be that folder.
+    if (paths.ProgramGroup.empty() || IsProtectedDirectory(paths.ProgramGroup)) return;
+    ClearLastError();
+    CreateDirectoryA(paths.ProgramGroup.c_str(), nullptr);
+    CopyFileAsLink(paths.ProgramFile, InFolder(paths.ProgramGroup, ProgramName + ".lnk"), true, "", true, false);
+    CopyFileAsLinkWithParam(paths.ProgramFile,
+                            InFolder(paths.ProgramGroup, "Uninstall" + LinkExtensionFor(paths.ProgramFile)),
+                            UninstallParameter, true);
+    const std::string readmeLinkName = WithExtension(ReadmeFileName, LinkExtensionFor(paths.ReadmeFile));
+    CopyFileAsLink(paths.ReadmeFile, InFolder(paths.ProgramGroup, readmeLinkName), true, "", true, false);
+}
+
+void TInstallForm::Uninstall() {
+    TFunOperation op(Module, "TInstallForm::Uninstall", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const std::string directory = InstallToEdit->Text();
+        if (directory.empty()) {
+            op.Raise(__LINE__, fsError, "Uninstallation directory is empty.");
+            return;
+        }
+        if (IsProtectedDirectory(directory)) {
+            ShowWarning("The directory " + Quoted(directory) +
+                        " is a drive root or a system folder and will not be deleted. Nothing was uninstalled.");
+            return;
+        }
+        if (!AskYesNo("Delete directory " + Quoted(directory) + " (and all contained files)?")) return;
+        DeleteDirectoryNoErrors(directory);
+        const std::string desktopLink = InFolder(GetDesktopPath(), ProgramName + ".lnk");
+        if (!desktopLink.empty()) {
+            ClearLastError();
+            DeleteFileA(desktopLink.c_str());
+        }
+        const std::string folderName = NameOfPath(WithoutTrailingBackslash(DirectoryOfPath(GetProgramPath())));
+        const std::string programGroup = InFolder(GetProgramsMenuPath(), folderName);
+        // A folder named like a special one (say "Startup") is the user's, not a program group.
+        if (!programGroup.empty() && !IsProtectedDirectory(programGroup)) DeleteDirectoryNoErrors(programGroup);
+        DeleteUninstallerRegistry(ProgramName);
+        ShowInformation(UninstallDone);
+    });
+    op.EndShowing(__LINE__, UninstallFailure);
+}
+
+// The read-me has the focus first; afterwards the control that had it when the window lost it.
+void TInstallForm::RestoreFocus() {
+    HWND target = lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) ? lastFocus_
+                                                                                        : ReadmeMemo->Handle();
+    SetFocus(target);
+}
+
+LRESULT TInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE) {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        } else if (!HIWORD(wParam)) {
+            RestoreFocus();
+        }
+        return 0;
+    }
+    return TForm::HandleMessage(message, wParam, lParam);
 }

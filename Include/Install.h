@@ -1,6 +1,101 @@
-// The program as its own installer and uninstaller.
+// The program as its own installer and uninstaller: the window that copies the package folder
+// into a chosen directory with shortcuts and an uninstall entry, or removes an installation.
+// Operations with a status record report as module "Include\Install".
 #pragma once
+
+#include "Framework/Controls.h"
+#include "Framework/Form.h"
+#include "Framework/Owned.h"
+
+#include <string>
 
 // True when the running file is named "Install.exe" or the first parameter is "/Uninstall",
 // both in any letter case.
 bool IsInstallerRun();
+
+// Where an installation goes and what it makes there.
+struct TInstallPaths {
+    std::string SourceDirectory;  // the package folder, with a trailing backslash
+    std::string FolderName;       // the package folder's own name
+    std::string TargetDirectory;  // the chosen directory and the folder name, without a trailing backslash
+    std::string ProgramFile;
+    std::string UninstallCommand;
+    std::string ReadmeFile;
+    std::string ProgramGroup;     // the Start-menu folder, named like the package folder
+};
+TInstallPaths InstallPathsFor(const std::string& programName, const std::string& sourceDirectory,
+                              const std::string& chosenDirectory, const std::string& programsMenuPath);
+
+// True when path names folder itself or something inside it. Both are compared as full long
+// paths, component by component, whatever their letter case, slashes, short names or "..".
+bool IsSameOrInsidePath(const std::string& path, const std::string& folder);
+// True for a directory that must never be deleted as a whole: a drive or network share root,
+// or a folder that is, or holds, one of the user's or the system's special folders.
+bool IsProtectedDirectory(const std::string& directory);
+
+// Hands the instance guard over and starts the installed program; RunFile's outcome is current.
+void StartInstalledProgram(const std::string& programFile);
+
+// Control numbers of the installer window. Cancel carries IDCANCEL so that Escape reaches it.
+enum TInstallFormControlId : int {
+    idInstallCancelButton = IDCANCEL,
+    idInstallMainPanel = 500,
+    idInstallDescriptionLabel,
+    idInstallVersionLabel,
+    idInstallInstructionsLabel,
+    idInstallReadmeMemo,
+    idInstallInstallToLabel,
+    idInstallInstallToEdit,
+    idInstallBrowseButton,
+    idInstallInstallButton,
+};
+
+class TCaptionPanel;
+class TTextBox;
+
+class TInstallForm : public TForm {
+public:
+    // Sets InstallForm; offers the Program Files folder and shows the package's read-me.
+    TInstallForm();
+    ~TInstallForm() override;
+
+    // Names the program and chooses the mode from the running file's name and the first parameter.
+    void BeforeRun(const std::string& name, const std::string& description, const std::string& version);
+
+    void BrowseButtonClick();
+    void InstallButtonClick();
+    void CancelButtonClick();
+
+    void InstallOrUninstall();
+    void Install();
+    void Uninstall();
+
+    std::string ProgramName;
+
+    TCaptionPanel* MainPanel = nullptr;
+    TLabel* DescriptionLabel = nullptr;
+    TLabel* VersionLabel = nullptr;
+    TLabel* InstructionsLabel = nullptr;
+    TTextBox* ReadmeMemo = nullptr;
+    TLabel* InstallToLabel = nullptr;
+    TTextBox* InstallToEdit = nullptr;
+    TButton* BrowseButton = nullptr;
+    TButton* InstallButton = nullptr;
+    TButton* CancelButton = nullptr;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateLayout();
+    void LoadReadme();
+    void SetInstallToLabel(const std::string& text);
+    void MakeShortcuts(const TInstallPaths& paths);
+    void RestoreFocus();
+
+    TOwnedFont font_;
+    TOwnedFont captionFont_;
+    HWND lastFocus_ = nullptr;
+};
+
+extern TInstallForm* InstallForm;

@@ -8,6 +8,7 @@
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
 #include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneProgram.h"
 
 #include <windows.h>
 
@@ -16,7 +17,6 @@
 namespace {
 
 const char* const Module = "Tilvane\\Tilvane";
-const char* const ProgramName = "Tilvane";
 
 }  // namespace
 
@@ -28,7 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TFunOperation op(Module, "WinMain", __LINE__);
     // The windows live until WinMain returns, so that a failure that reached it is still shown
     // in the error dialog.
-    std::unique_ptr<TTilvaneForm> gameForm;
+    std::unique_ptr<TForm> mainForm;
     std::unique_ptr<TErrorForm> errorForm;
     std::unique_ptr<TAboutForm> aboutForm;
     bool anotherCopyRuns = false;
@@ -37,15 +37,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (anotherCopyRuns) return;
         Application.Initialize();
         Application.SetTitle(ProgramName);
-        const bool installerMode = IsInstallerRun();
-        if (installerMode) return;  // the installer window is not part of this build yet
-        // The first window made becomes the application's main window.
-        gameForm = std::make_unique<TTilvaneForm>();
+        // The first window made becomes the application's main window: the installer window or
+        // the game window, then in both modes the error dialog and the About dialog.
+        TInstallForm* installForm = nullptr;
+        TTilvaneForm* gameForm = nullptr;
+        if (IsInstallerRun())
+            mainForm.reset(installForm = new TInstallForm());
+        else
+            mainForm.reset(gameForm = new TTilvaneForm());
         errorForm = std::make_unique<TErrorForm>();
         aboutForm = std::make_unique<TAboutForm>();
-        gameForm->BeforeRun();
-        ShowWindow(gameForm->Handle(), SW_SHOWNORMAL);
-        UpdateWindow(gameForm->Handle());
+        if (installForm) installForm->BeforeRun(ProgramName, ProgramName, VersionText);
+        if (gameForm) gameForm->BeforeRun();
+        ShowWindow(mainForm->Handle(), SW_SHOWNORMAL);
+        UpdateWindow(mainForm->Handle());
         Application.Run();
     });
     if (anotherCopyRuns) {

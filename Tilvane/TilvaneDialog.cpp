@@ -1,5 +1,6 @@
 // The game window: layout, creation, preparation, labels and menu commands.
 #include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneProgram.h"
 
 #include "Framework/Application.h"
 #include "Include/AboutDialog.h"
@@ -22,8 +23,6 @@ TTilvaneForm* TilvaneForm = nullptr;
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
-const char* const ProgramName = "Tilvane";
-const char* const VersionText = "Version 2.5.1, released on 24.10.2004";
 const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
 const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
 const char* const GameFilter = "Tilvane game (*.tvg)|*.tvg";

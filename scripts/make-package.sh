@@ -6,7 +6,13 @@ package="$root/build/package"
 rm -rf "$package"
 mkdir -p "$package/Tilvane"
 cp "$root/build/win/Tilvane.exe" "$package/Tilvane/Install.exe"
-for text in "$root"/package/*.txt; do sed "s/\r*$/\r/" "$text" > "$package/Tilvane/$(basename "$text")"; done
+# Text files get Windows line ends; everything else ships as it is.
+for file in "$root"/package/*; do
+  case "$file" in
+    *.txt) sed "s/\r*$/\r/" "$file" > "$package/Tilvane/$(basename "$file")" ;;
+    *) cp -r "$file" "$package/Tilvane/" ;;
+  esac
+done
 (cd "$package" && zip -q -r Tilvane.zip Tilvane)
 echo "Package: $package/Tilvane/ and $package/Tilvane.zip"
 ls -l "$package/Tilvane"

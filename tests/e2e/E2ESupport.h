@@ -46,6 +46,17 @@ bool BringToForeground(HWND window);
 // Presses and releases a key with the modifiers held (F5, Ctrl+F5, Alt+R, L, S, Ctrl+Z,
 // Space, Escape, Enter, Tab...), into whatever window has the keyboard focus.
 void PressKey(WORD virtualKey, unsigned modifiers = modNone);
+// Holds the modifier keys down from construction to destruction, for pointer moves with keys
+// held (the Ctrl+Alt hint over a piece).
+class THeldModifiers {
+public:
+    explicit THeldModifiers(unsigned modifiers);
+    ~THeldModifiers();
+    THeldModifiers(const THeldModifiers&) = delete;
+    THeldModifiers& operator=(const THeldModifiers&) = delete;
+private:
+    unsigned modifiers_;
+};
 // Pointer actions at absolute screen coordinates.
 void MoveMouse(POINT screen);
 void ClickAt(POINT screen, unsigned modifiers = modNone);

@@ -120,6 +120,17 @@ TEST_F(ErrorDialog, RegistersItselfWithItsLayout) {
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
 }
 
+TEST_F(ErrorDialog, TabGoesFromTheReportThroughTheButtonsByRole) {
+    const std::vector<HWND> expected = {form->MainMemo->Handle(),        form->OkayButton->Handle(),
+                                        form->CancelButton->Handle(),    form->OkayNoErrorsButton->Handle(),
+                                        form->TerminateButton->Handle(), form->LogButton->Handle(),
+                                        form->HelpButton->Handle()};
+    std::vector<HWND> order = {expected.front()};
+    for (size_t i = 1; i < expected.size(); ++i) order.push_back(GetNextDlgTabItem(form->Handle(), order.back(), FALSE));
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(GetNextDlgTabItem(form->Handle(), order.back(), FALSE), expected.front()) << "Tab wraps round";
+}
+
 TEST_F(ErrorDialog, ShowsReportWithFocusOnOkay) {
     std::string memo, label;
     HWND focus = nullptr;
@@ -231,6 +242,17 @@ TEST_F(ErrorDialog, ClosingWaysGiveResultAndFlag) {
         }
     }
     EXPECT_TRUE(ShowWithSteps(FailedRecord("x"), "No holder.", {[&] { Click(form->OkayNoErrorsButton); }}));
+}
+
+// The dialog goes with the main window that owns it; a report made after that still shows.
+TEST_F(ErrorDialog, ReportAfterItsWindowIsGoneUsesPlainBox) {
+    DestroyWindow(form->Handle());
+    TMessageBoxAnswerer answer("Error", IDOK);
+    bool noErrors = true;
+    EXPECT_FALSE(FailedRecord("Failed to rename.").Show("Failed to close.", &noErrors));
+    EXPECT_FALSE(noErrors);
+    ASSERT_EQ(answer.Count(), 1u);
+    EXPECT_EQ(answer.Texts()[0].rfind("Failed to close.\r\n\r\nRAISE CONTEXT", 0), 0u) << answer.Texts()[0];
 }
 
 std::string Entry(const std::string& memo) { return "**********" + memo + "\r\n**********\r\n"; }

@@ -1,0 +1,428 @@
+#include "e2e/E2ESupport.h"
+
+#include "Include/ErrorDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const char* const E2ERoot = "C:\\Tilvane\\e2e\\";
+const char* const FormClass = "TilvaneForm";
+const int FileNameCombo = 0x047C;  // cmb13: the file name box of the explorer-style dialog
+const int FileNameEdit = 0x0480;   // edt1: the file name box of the older dialog
+
+void CreateFolderChain(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+struct TWindowSearch {
+    DWORD ProcessId;
+    const std::function<bool(HWND)>* Accept;
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK AcceptTopLevel(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TWindowSearch*>(data);
+    if (!IsWindowVisible(window)) return TRUE;
+    if (search->ProcessId && WindowProcess(window) != search->ProcessId) return TRUE;
+    if (!(*search->Accept)(window)) return TRUE;
+    search->Found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK AcceptId(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TWindowSearch*>(data);
+    if (GetDlgCtrlID(window) != search->Id) return TRUE;
+    search->Found = window;
+    return FALSE;
+}
+
+bool IsExtendedKey(WORD key) {
+    switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_INSERT: case VK_DELETE:
+    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
+
+std::vector<WORD> ModifierKeys(unsigned modifiers) {
+    std::vector<WORD> keys;
+    if (modifiers & modCtrl) keys.push_back(VK_CONTROL);
+    if (modifiers & modShift) keys.push_back(VK_SHIFT);
+    if (modifiers & modAlt) keys.push_back(VK_MENU);
+    return keys;
+}
+
+void Send(std::vector<INPUT> inputs) {
+    if (inputs.empty()) return;
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressModifiers(unsigned modifiers, bool up) {
+    std::vector<INPUT> inputs;
+    std::vector<WORD> keys = ModifierKeys(modifiers);
+    if (up) keys.assign(keys.rbegin(), keys.rend());
+    for (WORD key : keys) inputs.push_back(KeyInput(key, up));
+    Send(inputs);
+}
+
+// Absolute pointer coordinates as the system scales them back: x = dx * width / 65536.
+INPUT MouseInput(POINT screen, DWORD flags) {
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(screen.x) * 65536 + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(screen.y) * 65536 + height - 1) / height);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return input;
+}
+
+// Gives the receiving program time to take one pointer event before the next: pacing of
+// input, not a wait for a state.
+void Pace() { Sleep(15); }
+
+// Keys held around a click stay down as long as a person's would: Wine takes the state of
+// Shift, Ctrl and Alt for a pointer message from the keyboard as it is when the program gets
+// to the message, so keys released within a few milliseconds would be missed.
+void HoldPace() { Sleep(150); }
+
+// A button press where the pointer already is: no pointer movement, so that no motion event
+// of the X server (which knows nothing of keys pressed through SendInput) makes Wine take the
+// modifier keys for released.
+INPUT ButtonInput(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+void ButtonClickAt(POINT screen, unsigned modifiers, DWORD down, DWORD up) {
+    Send({MouseInput(screen, 0)});
+    Pace();
+    PressModifiers(modifiers, false);
+    if (modifiers) HoldPace();
+    Send({ButtonInput(down)});
+    Pace();
+    Send({ButtonInput(up)});
+    Pace();
+    if (modifiers) HoldPace();
+    PressModifiers(modifiers, true);
+}
+
+bool HasFileNameBox(HWND dialog) {
+    return GetDlgItem(dialog, FileNameCombo) != nullptr || GetDlgItem(dialog, FileNameEdit) != nullptr;
+}
+
+void SetTextAcross(HWND window, const std::string& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &result);
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return condition();
+        Sleep(20);
+    }
+}
+
+std::string WindowText(HWND window) {
+    if (!window) return std::string();
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return std::string();
+    std::vector<char> text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return std::string();
+    return std::string(text.data(), std::min<size_t>(copied, length));
+}
+
+std::string WindowClass(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+DWORD WindowProcess(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+HWND FindDescendant(HWND parent, int id) {
+    if (!parent) return nullptr;
+    TWindowSearch search{0, nullptr, id, nullptr};
+    EnumChildWindows(parent, AcceptId, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND FindTopLevelWindow(DWORD processId, const std::function<bool(HWND)>& accept) {
+    TWindowSearch search{processId, &accept, 0, nullptr};
+    EnumWindows(AcceptTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+RECT ClientRectOnScreen(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+POINT ClientPointOnScreen(HWND window, int x, int y) {
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+POINT CenterOnScreen(HWND window) {
+    const RECT client = ClientRectOnScreen(window);
+    return POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+}
+
+bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+bool BringToForeground(HWND window) {
+    return WaitUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return GetForegroundWindow() == window;
+        },
+        5000);
+}
+
+void PressKey(WORD virtualKey, unsigned modifiers) {
+    PressModifiers(modifiers, false);
+    Send({KeyInput(virtualKey, false), KeyInput(virtualKey, true)});
+    PressModifiers(modifiers, true);
+    Pace();
+}
+
+THeldModifiers::THeldModifiers(unsigned modifiers) : modifiers_(modifiers) {
+    PressModifiers(modifiers_, false);
+    Pace();
+}
+
+THeldModifiers::~THeldModifiers() {
+    PressModifiers(modifiers_, true);
+    Pace();
+}
+
+void MoveMouse(POINT screen) {
+    Send({MouseInput(screen, 0)});
+    Pace();
+}
+
+void ClickAt(POINT screen, unsigned modifiers) {
+    ButtonClickAt(screen, modifiers, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+void RightClickAt(POINT screen, unsigned modifiers) {
+    ButtonClickAt(screen, modifiers, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+void DragFromTo(POINT from, POINT to, unsigned modifiers) {
+    PressModifiers(modifiers, false);
+    Send({MouseInput(from, 0)});
+    Pace();
+    Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
+    Pace();
+    const int steps = 10;
+    for (int step = 1; step <= steps; ++step) {
+        const POINT at = {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
+        Send({MouseInput(at, 0)});
+        Pace();
+    }
+    Send({MouseInput(to, MOUSEEVENTF_LEFTUP)});
+    Pace();
+    PressModifiers(modifiers, true);
+}
+
+bool ClickCloseBox(HWND window) {
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    const int captionBottom = frame.top + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME);
+    for (int y = frame.top + 1; y < captionBottom; y += 2) {
+        for (int x = frame.right - 2; x > frame.right - 80 && x > frame.left; x -= 2) {
+            DWORD_PTR hit = 0;
+            if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit))
+                return false;
+            if (hit == HTCLOSE) {
+                BringToForeground(window);
+                ClickAt(POINT{x, y});
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TPixels CaptureClientPixels(HWND window) {
+    TPixels pixels;
+    const RECT area = ClientRectOnScreen(window);
+    pixels.Width = area.right - area.left;
+    pixels.Height = area.bottom - area.top;
+    if (pixels.Width <= 0 || pixels.Height <= 0) return TPixels();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = pixels.Width;
+    info.bmiHeader.biHeight = -pixels.Height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* quads = static_cast<const RGBQUAD*>(bits);
+    pixels.Colors.reserve(static_cast<size_t>(pixels.Width) * pixels.Height);
+    for (int i = 0; i < pixels.Width * pixels.Height; ++i)
+        pixels.Colors.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool TErrorDialogView::Open() const { return window_ && IsWindow(window_) && IsWindowVisible(window_); }
+
+std::string TErrorDialogView::Report() const { return WindowText(FindDescendant(window_, idErrorMainMemo)); }
+
+std::string TErrorDialogView::RecursionLabel() const {
+    return WindowText(FindDescendant(window_, idErrorRecursionLabel));
+}
+
+void TErrorDialogView::ClickButton(int id) const {
+    BringToForeground(window_);
+    ClickAt(CenterOnScreen(Button(id)));
+}
+
+HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindTopLevelWindow(processId, [](HWND window) {
+                if (WindowClass(window) != FormClass || !GetWindow(window, GW_OWNER)) return false;
+                HWND memo = FindDescendant(window, idErrorMainMemo);
+                return memo && WindowClass(memo) == "Edit";
+            });
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    if (!WaitUntil(
+            [&] {
+                dialog = FindTopLevelWindow(processId, [](HWND window) {
+                    return WindowClass(window) == "#32770" && HasFileNameBox(window);
+                });
+                return dialog != nullptr;
+            },
+            timeoutMs))
+        return false;
+    WaitUntilAnswering(dialog);
+    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) SetTextAcross(combo, path);
+    if (HWND edit = GetDlgItem(dialog, FileNameEdit)) SetTextAcross(edit, path);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+}
+
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files) {
+    static int counter = 0;
+    folder_ = E2ERoot + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    RemoveTree(folder_.substr(0, folder_.size() - 1));
+    CreateFolderChain(folder_.substr(0, folder_.size() - 1));
+    const std::string staged = TestProgramDirectory() + "Tilvane.exe";
+    if (!CopyFileA(staged.c_str(), ProgramPath().c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot copy " << staged << " (is Tilvane.exe staged beside the tests?)";
+        return;
+    }
+    for (const TPlacedFile& file : files) {
+        const std::string path = PathOf(file.Name);
+        CreateFolderChain(path.substr(0, path.find_last_of('\\')));
+        WriteFileBytes(path, file.Bytes);
+    }
+    process_ = std::make_unique<TChildProcess>("\"" + ProgramPath() + "\"", folder_);
+    if (!process_->Started()) {
+        ADD_FAILURE() << "cannot start " << ProgramPath();
+        return;
+    }
+    processId_ = GetProcessId(process_->Handle());
+}
+
+TGameProcess::~TGameProcess() {
+    if (process_) process_.reset();  // kills a copy that still runs
+    if (!::testing::Test::HasFailure()) RemoveTree(folder_.substr(0, folder_.size() - 1));
+}
+
+HWND TGameProcess::WaitForMainWindow(DWORD timeoutMs) {
+    if (!processId_) return nullptr;
+    WaitUntil(
+        [&] {
+            mainWindow_ = FindTopLevelWindow(processId_, [](HWND window) {
+                return WindowClass(window) == FormClass && !GetWindow(window, GW_OWNER) &&
+                       WindowText(window).rfind("Tilvane", 0) == 0;
+            });
+            return mainWindow_ != nullptr || !Running();
+        },
+        timeoutMs);
+    if (!mainWindow_) {
+        if (!Running())
+            ADD_FAILURE() << "Tilvane ended with exit code " << ExitCode()
+                          << " before it showed its window; another copy may hold this Wine prefix's mutex";
+        else
+            ADD_FAILURE() << "Tilvane showed no main window within " << timeoutMs << " ms";
+        return nullptr;
+    }
+    WaitUntilAnswering(mainWindow_, timeoutMs);
+    return mainWindow_;
+}
+
+void TGameProcess::Key(WORD virtualKey, unsigned modifiers) {
+    BringToForeground(mainWindow_);
+    PressKey(virtualKey, modifiers);
+}
+
+bool TGameProcess::Running() const { return process_ && process_->ExitCode() == STILL_ACTIVE; }
+
+bool TGameProcess::WaitForExit(DWORD timeoutMs) { return process_ && process_->Wait(timeoutMs); }
+
+DWORD TGameProcess::ExitCode() const { return process_ ? process_->ExitCode() : static_cast<DWORD>(-1); }
+
+DWORD TGameProcess::Close(DWORD timeoutMs) {
+    if (mainWindow_) PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+    if (!WaitForExit(timeoutMs)) return STILL_ACTIVE;
+    return ExitCode();
+}

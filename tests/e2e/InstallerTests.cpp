@@ -1,0 +1,413 @@
+// The program as its own installer and uninstaller, run for real: a package folder with the
+// program as "Install.exe", the installer window driven with real input, message boxes
+// answered from outside, and the copied files, shortcuts, registry entry and the started game
+// checked afterwards.
+#include "e2e/E2ESupport.h"
+#include "Include/File.h"
+#include "Include/Install.h"
+
+#include <gtest/gtest.h>
+
+#include <ole2.h>
+#include <shlobj.h>
+
+namespace {
+
+const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tilvane";
+const char* const ReadmeText = "Tilvane test package\r\nSecond line of the read-me.\r\n";
+
+// --- what the installation leaves behind ------------------------------------------------------
+
+struct TReadLink {
+    bool Loaded = false;
+    std::string Target;
+    std::string Arguments;
+    std::string WorkingDirectory;
+};
+
+TReadLink ReadLink(const std::string& linkFile) {
+    TReadLink read;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return read;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(std::wstring(linkFile.begin(), linkFile.end()).c_str(), STGM_READ))) {
+            read.Loaded = true;
+            char text[1024] = {};
+            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+            read.Target = text;
+            text[0] = '\0';
+            link->GetArguments(text, sizeof text);
+            read.Arguments = text;
+            text[0] = '\0';
+            link->GetWorkingDirectory(text, sizeof text);
+            read.WorkingDirectory = text;
+        }
+        file->Release();
+    }
+    link->Release();
+    return read;
+}
+
+// A value of the uninstall entry; empty when the key or the value is missing.
+std::string UninstallValue(const char* name) {
+    char value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::string();
+    return value;
+}
+
+bool UninstallKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+void CreateFolderChain(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+std::string ProcessImage(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return std::string();
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const bool known = QueryFullProcessImageNameA(process, 0, path, &size) != FALSE;
+    CloseHandle(process);
+    return known ? std::string(path, size) : std::string();
+}
+
+// Ends a process that is not our child, and waits until it is gone.
+void EndProcess(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) return;
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+bool WaitForProcessEnd(DWORD processId, DWORD timeoutMs = StepTimeout) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (!process) return true;  // already gone
+    const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+// A top-level window of our forms whose process runs a program file inside the folder.
+HWND FindFormOfProgramsIn(const std::string& folder, const std::string& caption = std::string()) {
+    return FindTopLevelWindow(0, [&](HWND window) {
+        if (WindowClass(window) != "TilvaneForm" || GetWindow(window, GW_OWNER)) return false;
+        if (!caption.empty() && WindowText(window) != caption) return false;
+        return IsSameOrInsidePath(ProcessImage(WindowProcess(window)), folder);
+    });
+}
+
+// --- the installer window, as a user sees it --------------------------------------------------
+
+class TInstallerWindow {
+public:
+    TInstallerWindow(const std::string& program, const std::string& parameters, const std::string& caption)
+        : process_("\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters), DirectoryOfPath(program)) {
+        if (!process_.Started()) {
+            ADD_FAILURE() << "cannot start " << program;
+            return;
+        }
+        const DWORD processId = GetProcessId(process_.Handle());
+        WaitUntil([&] {
+            window_ = FindTopLevelWindow(processId, [&](HWND window) {
+                return WindowClass(window) == "TilvaneForm" && WindowText(window) == caption;
+            });
+            return window_ != nullptr || process_.ExitCode() != STILL_ACTIVE;
+        });
+        if (!window_) {
+            ADD_FAILURE() << "no window \"" << caption << "\" from " << program << " (exit code "
+                          << process_.ExitCode() << ")";
+            return;
+        }
+        WaitUntilAnswering(window_);
+    }
+
+    HWND Window() const { return window_; }
+    HWND Control(int id) const { return FindDescendant(window_, id); }
+    std::string Text(int id) const { return WindowText(Control(id)); }
+
+    // The directory box is read-only for the user; a test writes into it from outside.
+    void SetDirectory(const std::string& directory) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(Control(idInstallInstallToEdit), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(directory.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+    }
+
+    void Click(int id) {
+        BringToForeground(window_);
+        ClickAt(CenterOnScreen(Control(id)));
+    }
+
+    bool WaitForExit(DWORD timeoutMs = StepTimeout) { return process_.Wait(timeoutMs); }
+    DWORD ExitCode() const { return process_.ExitCode(); }
+
+private:
+    TChildProcess process_;
+    HWND window_ = nullptr;
+};
+
+// --- a package and a place to install it --------------------------------------------------------
+
+class InstallerEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OleInitialize(nullptr);
+        static int counter = 0;
+        const std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        packageRoot_ = "C:\\Tilvane\\e2e\\InstallPackage-" + unique;
+        folderName_ = "TilvanePackage-" + unique;
+        package_ = packageRoot_ + "\\" + folderName_;
+        chosen_ = "C:\\Tilvane\\e2e\\InstallTarget-" + unique + "\\";
+        target_ = chosen_ + folderName_;
+        group_ = WithTrailingBackslash(GetProgramsMenuPath()) + folderName_;
+        desktopLink_ = WithTrailingBackslash(GetDesktopPath()) + "Tilvane.lnk";
+
+        CreateFolderChain(package_ + "\\Pictures");
+        CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
+        const std::string program = TestProgramDirectory() + "Tilvane.exe";
+        ASSERT_TRUE(CopyFileA(program.c_str(), (package_ + "\\Install.exe").c_str(), FALSE))
+            << "is Tilvane.exe staged beside the tests?";
+        WriteFileBytes(package_ + "\\Readme.txt", ReadmeText);
+        WriteFileBytes(package_ + "\\Pictures\\Sample.txt", "a file in a sub-folder");
+        ASSERT_FALSE(UninstallKeyExists()) << "an earlier run left the uninstall entry";
+    }
+
+    void TearDown() override {
+        // No copy of the game may outlive a test: it would hold the instance guard of the next.
+        for (const std::string& folder : {packageRoot_, chosen_})
+            for (int attempt = 0; attempt < 5; ++attempt)
+                if (HWND window = FindFormOfProgramsIn(folder)) EndProcess(WindowProcess(window));
+        DeleteFileA(desktopLink_.c_str());
+        RemoveTree(group_);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+        RemoveTree(packageRoot_);
+        RemoveTree(chosen_.substr(0, chosen_.size() - 1));
+        OleUninitialize();
+    }
+
+    // Runs Install.exe into the chosen directory and answers its question with Yes.
+    void InstallInto(const std::string& chosen, TMessageBoxAnswerer& query) {
+        TInstallerWindow installer(package_ + "\\Install.exe", "", "Install Tilvane");
+        ASSERT_NE(installer.Window(), nullptr);
+        installer.SetDirectory(chosen);
+        ASSERT_EQ(installer.Text(idInstallInstallToEdit), chosen);
+        installer.Click(idInstallInstallButton);
+        ASSERT_TRUE(installer.WaitForExit()) << "the installer closes after its work";
+        EXPECT_EQ(installer.ExitCode(), 0u);
+        ASSERT_EQ(query.Count(), 1u);
+        EXPECT_EQ(query.Texts().back(), "Install the program in directory \"" + target_ + "\"?");
+    }
+
+    // The installed game's own window; null when it did not come.
+    HWND WaitForInstalledGame() {
+        HWND game = nullptr;
+        WaitUntil([&] { return (game = FindFormOfProgramsIn(target_)) != nullptr; });
+        if (game) WaitUntilAnswering(game);
+        return game;
+    }
+
+    void CloseGame(HWND game) {
+        const DWORD processId = WindowProcess(game);
+        PostMessageA(game, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitForProcessEnd(processId)) << "the game did not end";
+    }
+
+    void ExpectLink(const std::string& link, const std::string& target, const std::string& arguments = "") {
+        const TReadLink read = ReadLink(link);
+        ASSERT_TRUE(read.Loaded) << link;
+        EXPECT_EQ(read.Target, target) << link;
+        EXPECT_EQ(read.Arguments, arguments) << link;
+        EXPECT_TRUE(IsSamePath(WithTrailingBackslash(read.WorkingDirectory), target_ + "\\"))
+            << link << ": " << read.WorkingDirectory;
+    }
+
+    std::string packageRoot_, folderName_, package_, chosen_, target_, group_, desktopLink_;
+};
+
+// --- installing, running, reinstalling and uninstalling ---------------------------------------
+
+TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
+    const std::string programFile = target_ + "\\Tilvane.exe";
+    {
+        TMessageBoxAnswerer query("Query", IDYES, false, true);
+        TMessageBoxAnswerer failures("Error", IDOK, false, true);
+        InstallInto(chosen_, query);
+        EXPECT_EQ(failures.Count(), 0u);
+    }
+    // The package, with the program under its own name.
+    EXPECT_TRUE(FileExists(programFile));
+    EXPECT_FALSE(FileExists(target_ + "\\Install.exe"));
+    EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), ReadmeText);
+    EXPECT_TRUE(FileExists(target_ + "\\Pictures\\Sample.txt"));
+    // The four shortcuts and the entry among the installed programs.
+    ExpectLink(desktopLink_, programFile);
+    ExpectLink(group_ + "\\Tilvane.lnk", programFile);
+    ExpectLink(group_ + "\\Uninstall.lnk", programFile, "/Uninstall");
+    ExpectLink(group_ + "\\Readme.lnk", target_ + "\\Readme.txt");
+    EXPECT_EQ(UninstallValue("DisplayName"), "Tilvane");
+    EXPECT_EQ(UninstallValue("UninstallString"), "\"" + programFile + "\" /Uninstall");
+
+    // The installed game really starts, although the installer held the instance guard.
+    HWND game = WaitForInstalledGame();
+    ASSERT_NE(game, nullptr) << "the installed game did not appear";
+    EXPECT_EQ(WindowText(game), "Tilvane game");
+    CloseGame(game);
+
+    // A second installation replaces the package files and keeps the player's options.
+    const std::string options = "[Options]\r\nKeptByTheTest=1\r\n";
+    WriteFileBytes(target_ + "\\Tilvane.ini", options);
+    WriteFileBytes(package_ + "\\Readme.txt", "A newer read-me.\r\n");
+    {
+        TMessageBoxAnswerer query("Query", IDYES, false, true);
+        InstallInto(chosen_, query);
+    }
+    game = WaitForInstalledGame();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(ReadFileBytes(target_ + "\\Tilvane.ini"), options);
+    EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), "A newer read-me.\r\n");
+    CloseGame(game);
+
+    // Uninstalling through the installed program itself.
+    TMessageBoxAnswerer query("Query", IDYES, false, true);
+    TMessageBoxAnswerer done("Message", IDOK, false, true);
+    {
+        TInstallerWindow uninstaller(programFile, "/UNINSTALL", "Uninstall Tilvane");
+        ASSERT_NE(uninstaller.Window(), nullptr);
+        EXPECT_EQ(uninstaller.Text(idInstallMainPanel), "Bye from Tilvane");
+        EXPECT_EQ(uninstaller.Text(idInstallInstallToLabel), "The following directory will be deleted:");
+        EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), target_ + "\\");
+        EXPECT_EQ(uninstaller.Text(idInstallInstallButton), "Un&install");
+        EXPECT_FALSE(IsWindowEnabled(uninstaller.Control(idInstallBrowseButton)));
+        uninstaller.Click(idInstallInstallButton);
+        ASSERT_TRUE(uninstaller.WaitForExit());
+    }
+    ASSERT_EQ(query.Count(), 1u);
+    EXPECT_EQ(query.Texts()[0], "Delete directory \"" + target_ + "\\\" (and all contained files)?");
+    ASSERT_EQ(done.Count(), 1u);
+    EXPECT_EQ(done.Texts()[0], "Uninstallation successful. Some files that were in use were not deleted.");
+    for (const std::string& left : EntriesOf(target_))
+        EXPECT_EQ(left, "Tilvane.exe") << "only the running program may stay";
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(FolderExists(group_));
+    EXPECT_FALSE(UninstallKeyExists());
+    EXPECT_TRUE(FileExists(package_ + "\\Install.exe")) << "the package is not touched";
+}
+
+TEST_F(InstallerEndToEnd, WindowShowsThePackageAndEscapeInstallsNothing) {
+    TInstallerWindow installer(package_ + "\\Install.exe", "", "Install Tilvane");
+    ASSERT_NE(installer.Window(), nullptr);
+    RECT client = {};
+    GetClientRect(installer.Window(), &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 450);
+    EXPECT_EQ(installer.Text(idInstallMainPanel), "Welcome to Tilvane");
+    EXPECT_EQ(installer.Text(idInstallDescriptionLabel), "Tilvane");
+    EXPECT_EQ(installer.Text(idInstallVersionLabel), "Version 2.5.1, released on 24.10.2004");
+    EXPECT_EQ(installer.Text(idInstallInstallToLabel), "The program's installation directory will be put in directory:");
+    EXPECT_EQ(installer.Text(idInstallReadmeMemo), ReadmeText);
+    EXPECT_EQ(installer.Text(idInstallInstallToEdit), WithTrailingBackslash(GetProgramFilesPath()));
+    EXPECT_EQ(installer.Text(idInstallInstallButton), "&Install");
+    EXPECT_TRUE(IsWindowEnabled(installer.Control(idInstallBrowseButton)));
+
+    BringToForeground(installer.Window());
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof focus;
+    EXPECT_TRUE(WaitUntil([&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(installer.Window(), nullptr), &focus) &&
+               focus.hwndFocus == installer.Control(idInstallReadmeMemo);
+    })) << "the read-me has the focus first";
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(installer.WaitForExit()) << "Escape closes the installer";
+    EXPECT_EQ(installer.ExitCode(), 0u);
+    EXPECT_FALSE(FolderExists(target_));
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
+// --- refusals ------------------------------------------------------------------------------
+
+TEST_F(InstallerEndToEnd, RefusesToInstallIntoThePackageItself) {
+    // Chosen as the package folder, in another spelling: the copy would land inside itself.
+    std::string spelled = package_ + "\\Pictures\\..\\";
+    for (char& c : spelled) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    TMessageBoxAnswerer warning("Warning", IDOK, false, true);
+    TMessageBoxAnswerer query("Query", IDNO, false, true);
+    TInstallerWindow installer(package_ + "\\Install.exe", "", "Install Tilvane");
+    ASSERT_NE(installer.Window(), nullptr);
+    installer.SetDirectory(spelled);
+    installer.Click(idInstallInstallButton);
+    ASSERT_TRUE(installer.WaitForExit());
+    ASSERT_EQ(warning.Count(), 1u);
+    EXPECT_NE(warning.Texts()[0].find("overlaps the installation package folder"), std::string::npos)
+        << warning.Texts()[0];
+    EXPECT_EQ(query.Count(), 0u) << "refused before asking";
+    const std::vector<std::string> entries = EntriesOf(package_);
+    EXPECT_EQ(entries.size(), 3u) << "Install.exe, Readme.txt and Pictures only";
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
+    EXPECT_EQ(FindFormOfProgramsIn(packageRoot_), nullptr) << "no game started";
+}
+
+TEST_F(InstallerEndToEnd, RefusesToUninstallADriveRootOrASpecialFolder) {
+    // Answered No if it ever came, so that a failing test cannot delete anything.
+    TMessageBoxAnswerer query("Query", IDNO, false, true);
+    TMessageBoxAnswerer warning("Warning", IDOK, false, true);
+    const std::string unique = std::to_string(GetCurrentProcessId());
+    const std::string program = TestProgramDirectory() + "Tilvane.exe";
+    const std::string desktopCanary = WithTrailingBackslash(GetDesktopPath()) + "Canary-" + unique + ".txt";
+    WriteFileBytes(desktopCanary, "stays");
+    const std::vector<std::string> places = {WithTrailingBackslash(GetDesktopPath()), "C:\\"};
+    for (const std::string& place : places) {
+        const std::string copy = place + "TilvaneProbe-" + unique + ".exe";
+        if (!CopyFileA(program.c_str(), copy.c_str(), FALSE)) {
+            ADD_FAILURE() << "cannot copy the program to " << copy;
+            continue;
+        }
+        {
+            TInstallerWindow uninstaller(copy, "/Uninstall", "Uninstall Tilvane");
+            if (uninstaller.Window()) {
+                EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), place);
+                uninstaller.Click(idInstallInstallButton);
+            }
+            EXPECT_TRUE(uninstaller.WaitForExit());
+        }
+        EXPECT_TRUE(FileExists(copy)) << "nothing deleted in " << place;
+        DeleteFileA(copy.c_str());
+    }
+    EXPECT_EQ(ReadFileBytes(desktopCanary), "stays");
+    DeleteFileA(desktopCanary.c_str());
+    EXPECT_EQ(query.Count(), 0u) << "refused before asking";
+    const std::vector<std::string> warnings = warning.Texts();
+    EXPECT_EQ(warnings.size(), places.size());
+    for (size_t i = 0; i < places.size() && i < warnings.size(); ++i)
+        EXPECT_EQ(warnings[i], "The directory \"" + places[i] +
+                                   "\" is a drive root or a system folder and will not be deleted. "
+                                   "Nothing was uninstalled.");
+    EXPECT_TRUE(FileExists(TestProgramDirectory() + "Tilvane.exe"));
+}
+
+}  // namespace

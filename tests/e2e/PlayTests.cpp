@@ -1,0 +1,318 @@
+// A whole game in the real program, played as a person would: a picture made for the test is
+// loaded through the file dialog, shuffled, pieces are flipped, marked and dragged with real
+// pointer events until the picture is whole, and every step is checked on the labels and on the
+// pixels of the pictures.
+#include "e2e/E2ESupport.h"
+#include "Tilvane/TilvaneIds.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+const int Grid = 7;
+const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
+const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
+const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
+
+// Every cell of the test picture has four quadrants of its own colours: red and green tell the
+// cell, blue tells the quadrant (0 top left, 1 top right, 2 bottom left, 3 bottom right), so a
+// glance at one pixel says which piece it is and how it is mirrored.
+COLORREF QuadrantColour(int cell, int quadrant) {
+    return RGB(40 + 4 * cell, 240 - 4 * cell, 20 + 70 * quadrant);
+}
+
+// A 24-bit bottom-up BMP of the test picture, cells of pieceWidth x pieceHeight.
+std::string TestPicture(int pieceWidth, int pieceHeight) {
+    const int width = Grid * pieceWidth, height = Grid * pieceHeight;
+    const int rowBytes = (width * 3 + 3) / 4 * 4;
+    std::string bmp(54 + static_cast<size_t>(rowBytes) * height, '\0');
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int cell = (y / pieceHeight) * Grid + x / pieceWidth;
+            const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
+            const COLORREF colour = QuadrantColour(cell, quadrant);
+            const size_t at = 54 + static_cast<size_t>(height - 1 - y) * rowBytes + static_cast<size_t>(x) * 3;
+            bmp[at] = static_cast<char>(GetBValue(colour));
+            bmp[at + 1] = static_cast<char>(GetGValue(colour));
+            bmp[at + 2] = static_cast<char>(GetRValue(colour));
+        }
+    return bmp;
+}
+
+// What a cell of the puzzle shows: which piece, and whether it is mirrored each way.
+struct TShownPiece {
+    int Piece = -1;
+    bool FlipHorizontal = false;
+    bool FlipVertical = false;
+    bool operator==(const TShownPiece& other) const {
+        return Piece == other.Piece && FlipHorizontal == other.FlipHorizontal && FlipVertical == other.FlipVertical;
+    }
+};
+
+// Holds keys down (or lets them go) until the opposite call, for pointer moves with keys held.
+void HoldKeys(std::initializer_list<WORD> keys, bool down) {
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        SendInput(1, &input, sizeof input);
+        Sleep(15);
+    }
+}
+
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 12 && std::abs(GetGValue(a) - GetGValue(b)) <= 12 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 12;
+}
+
+class PlayEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        game = std::make_unique<TGameProcess>("play");
+        ASSERT_TRUE(game->WaitForMainWindow());
+        RECT area = {};
+        GetClientRect(game->Control(idPuzzlePictureGroupBox), &area);
+        pieceWidth = (area.right - 10) / Grid;
+        pieceHeight = (area.bottom - 20 - 5) / Grid;
+        ASSERT_GT(pieceWidth, 8);
+        ASSERT_GT(pieceHeight, 8);
+        picturePath = game->PathOf("picture.bmp");
+        WriteFileBytes(picturePath, TestPicture(pieceWidth, pieceHeight));
+    }
+
+    HWND PuzzleImage() const { return game->Control(idPuzzlePictureImage); }
+    HWND OriginalImage() const { return game->Control(idOriginalPictureImage); }
+    std::string Label(int id) const { return game->ControlText(id); }
+
+    bool WaitForLabel(int id, const std::string& text) {
+        return WaitUntil([&] { return Label(id) == text; });
+    }
+
+    void LoadPictureThroughDialog() {
+        game->Key(VK_F5);
+        ASSERT_TRUE(AnswerFileDialog(game->ProcessId(), picturePath));
+        ASSERT_TRUE(WaitForLabel(idTipsLabel, RandomizeTip)) << Label(idTipsLabel);
+    }
+
+    POINT CellCentre(int column, int row) const {
+        return ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 2, row * pieceHeight + pieceHeight / 2);
+    }
+
+    // Reads one cell from captured pixels: the top-left quadrant names the piece and its mirroring.
+    TShownPiece ShownAt(const TPixels& pixels, int column, int row) const {
+        const int x = column * pieceWidth + pieceWidth / 4, y = row * pieceHeight + pieceHeight / 4;
+        const COLORREF seen = pixels.At(x, y);
+        TShownPiece best;
+        int bestDistance = 3 * 6 + 1;  // a few steps of rounding at most
+        for (int piece = 0; piece < Grid * Grid; ++piece)
+            for (int quadrant = 0; quadrant < 4; ++quadrant) {
+                const COLORREF colour = QuadrantColour(piece, quadrant);
+                const int distance = std::abs(GetRValue(seen) - GetRValue(colour)) +
+                                     std::abs(GetGValue(seen) - GetGValue(colour)) +
+                                     std::abs(GetBValue(seen) - GetBValue(colour));
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    best = {piece, (quadrant & 1) != 0, (quadrant & 2) != 0};
+                }
+            }
+        return best;
+    }
+
+    // What the screen shows once the program has painted everything it drew: the same pixels
+    // twice in a row, with the program answering in between.
+    TPixels SettledPixels(HWND image) const {
+        TPixels previous = CaptureClientPixels(image);
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            WaitUntilAnswering(game->MainWindow());
+            Sleep(20);
+            TPixels current = CaptureClientPixels(image);
+            if (current.Colors == previous.Colors) return current;
+            previous = std::move(current);
+        }
+        return previous;
+    }
+
+    std::vector<TShownPiece> Board() const {
+        const TPixels pixels = SettledPixels(PuzzleImage());
+        std::vector<TShownPiece> board;
+        for (int row = 0; row < Grid; ++row)
+            for (int column = 0; column < Grid; ++column) board.push_back(ShownAt(pixels, column, row));
+        return board;
+    }
+
+    static int Misplaced(const std::vector<TShownPiece>& board) {
+        int count = 0;
+        for (int cell = 0; cell < Grid * Grid; ++cell) count += board[cell].Piece != cell;
+        return count;
+    }
+
+    std::string RemainingText(int misplaced) const {
+        return misplaced == 0 ? "The puzzle is solved."
+                              : "There are " + std::to_string(misplaced) + " pieces remaining to be placed correctly.";
+    }
+
+    void Drag(int fromCell, int toCell) {
+        const std::string moves = Label(idMovesCountLabel);
+        DragFromTo(CellCentre(fromCell % Grid, fromCell / Grid), CellCentre(toCell % Grid, toCell / Grid));
+        ASSERT_TRUE(WaitUntil([&] { return Label(idMovesCountLabel) != moves; })) << "the drop was not taken";
+    }
+
+    std::unique_ptr<TGameProcess> game;
+    int pieceWidth = 0, pieceHeight = 0;
+    std::string picturePath;
+};
+
+TEST_F(PlayEndToEnd, LoadedPictureStartsSolvedWithItsGrid) {
+    LoadPictureThroughDialog();
+    EXPECT_EQ(WindowText(game->MainWindow()), "Tilvane");
+    RECT puzzle = {}, original = {};
+    GetClientRect(PuzzleImage(), &puzzle);
+    GetClientRect(OriginalImage(), &original);
+    EXPECT_EQ(puzzle.right, Grid * pieceWidth);
+    EXPECT_EQ(puzzle.bottom, Grid * pieceHeight);
+    EXPECT_EQ(original.right % Grid, 0);
+    EXPECT_EQ(original.bottom % Grid, 0);
+    EXPECT_EQ(Label(idMovesCountLabel), "");
+    EXPECT_EQ(Label(idRemainingCountLabel), "");
+    EXPECT_EQ(Label(idWrongMovesLabel), "");
+    const std::vector<TShownPiece> board = Board();
+    for (int cell = 0; cell < Grid * Grid; ++cell) EXPECT_EQ(board[cell], (TShownPiece{cell, false, false})) << cell;
+}
+
+TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
+    LoadPictureThroughDialog();
+    // Flipping on, then shuffle.
+    ClickAt(CenterOnScreen(game->Control(idAllowFlipCheckBox)));
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageA(game->Control(idAllowFlipCheckBox), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    game->Key('R', modAlt);
+    ASSERT_TRUE(WaitForLabel(idTipsLabel, DragTip));
+    EXPECT_EQ(Label(idMovesCountLabel), "You have made 0 moves.");
+    EXPECT_EQ(Label(idWrongMovesLabel), "You have made 0 wrong moves.");
+    std::vector<TShownPiece> board = Board();
+    for (const TShownPiece& shown : board) ASSERT_GE(shown.Piece, 0) << "every cell shows a piece of the picture";
+    int misplaced = Misplaced(board);
+    ASSERT_GT(misplaced, 1);
+    EXPECT_EQ(Label(idRemainingCountLabel), RemainingText(misplaced));
+
+    int first = 0;
+    while (board[first].Piece == first) ++first;
+    const int column = first % Grid, row = first / Grid;
+
+    // Ctrl mirrors left to right, Shift top to bottom; neither is a move.
+    const TShownPiece before = board[first];
+    ClickAt(CellCentre(column, row), modCtrl);
+
+    ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipHorizontal != before.FlipHorizontal; }));
+    Sleep(GetDoubleClickTime() + 100);  // a second click soon after would be a double click
+    ClickAt(CellCentre(column, row), modShift);
+    ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipVertical != before.FlipVertical; }));
+    EXPECT_EQ(Board()[first].Piece, before.Piece);
+    EXPECT_EQ(Label(idMovesCountLabel), "You have made 0 moves.");
+
+    // The pointer is a hand over a piece that can move, and Ctrl+Alt shows where it belongs.
+    MoveMouse(CellCentre(column, row));
+    MoveMouse(CellCentre(column, row));
+    EXPECT_TRUE(WaitUntil([&] {
+        CURSORINFO cursor = {};
+        cursor.cbSize = sizeof cursor;
+        return GetCursorInfo(&cursor) && cursor.hCursor == LoadCursorA(nullptr, IDC_HAND);
+    })) << "hand pointer over a misplaced piece";
+    EXPECT_TRUE(WaitForLabel(idPositionLabel, "Column " + std::to_string(column + 1) + ". Row " +
+                                                  std::to_string(row + 1) + "."));
+    const TShownPiece flipped = Board()[first];
+    const std::string expectedHint = "Column " + std::to_string(flipped.Piece % Grid + 1) + "; Row " +
+                                     std::to_string(flipped.Piece / Grid + 1) + "; Flip horiz " +
+                                     (flipped.FlipHorizontal ? "YES" : "NO") + "; Flip vert " +
+                                     (flipped.FlipVertical ? "YES" : "NO");
+    HoldKeys({VK_CONTROL, VK_MENU}, true);
+    MoveMouse(ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 3, row * pieceHeight + pieceHeight / 3));
+    const bool hintShown = WaitUntil([&] {
+        HWND tip = FindTopLevelWindow(game->ProcessId(), [](HWND window) {
+            return WindowClass(window) == "tooltips_class32";
+        });
+        return tip && WindowText(tip) == expectedHint;
+    });
+    HoldKeys({VK_CONTROL, VK_MENU}, false);
+    EXPECT_TRUE(hintShown) << "expected hint: " << expectedHint;
+
+    // The right button marks a cell in red in both pictures.
+    RightClickAt(CellCentre(column, row));
+    EXPECT_TRUE(WaitUntil([&] {
+        const TPixels pixels = SettledPixels(PuzzleImage());
+        return pixels.At(column * pieceWidth + pieceWidth / 2, row * pieceHeight) == RGB(255, 0, 0);
+    })) << "red outline on the puzzle";
+    RECT original = {};
+    GetClientRect(OriginalImage(), &original);
+    const int originalCellWidth = original.right / Grid, originalCellHeight = original.bottom / Grid;
+    EXPECT_EQ(SettledPixels(OriginalImage()).At(column * originalCellWidth + originalCellWidth / 2,
+                                                      row * originalCellHeight),
+              RGB(255, 0, 0))
+        << "red outline on the original";
+
+    // One wrong move: a misplaced piece dropped on a place that is not its own.
+    board = Board();
+    int wrongTarget = -1;
+    for (int cell = 0; cell < Grid * Grid && wrongTarget < 0; ++cell)
+        if (cell != first && board[cell].Piece != cell && board[first].Piece != cell) wrongTarget = cell;
+    ASSERT_GE(wrongTarget, 0);
+    const TShownPiece moving = board[first], other = board[wrongTarget];
+    Drag(first, wrongTarget);
+    EXPECT_EQ(Label(idMovesCountLabel), "You have made 1 moves.");
+    EXPECT_EQ(Label(idWrongMovesLabel), "You have made 1 wrong moves.");
+    board = Board();
+    EXPECT_EQ(board[wrongTarget].Piece, moving.Piece);
+    EXPECT_EQ(board[first].Piece, other.Piece == first ? first : other.Piece);
+    EXPECT_EQ(Label(idRemainingCountLabel), RemainingText(Misplaced(board)));
+
+    // Now every piece home, one drag each.
+    int moves = 1;
+    for (int home = 0; home < Grid * Grid; ++home) {
+        board = Board();
+        if (board[home].Piece == home) continue;
+        int from = 0;
+        while (board[from].Piece != home) ++from;
+        const int displaced = board[home].Piece;
+        Drag(from, home);
+        ++moves;
+        ASSERT_EQ(Label(idMovesCountLabel), "You have made " + std::to_string(moves) + " moves.");
+        ASSERT_EQ(Label(idWrongMovesLabel), "You have made 1 wrong moves.") << "a piece put home is no wrong move";
+        const std::vector<TShownPiece> after = Board();
+        EXPECT_EQ(after[home], (TShownPiece{home, false, false})) << "a piece at home is shown unmirrored";
+        EXPECT_EQ(after[from].Piece, displaced);
+        if (Misplaced(after) > 0) {
+            EXPECT_EQ(Label(idRemainingCountLabel), RemainingText(Misplaced(after)));
+        }
+    }
+    EXPECT_TRUE(WaitForLabel(idRemainingCountLabel, "The puzzle is solved."));
+    EXPECT_EQ(Label(idTipsLabel), StartTip);
+    // The solved picture has no lines: a border pixel shows the picture itself.
+    const TPixels solved = SettledPixels(PuzzleImage());
+    EXPECT_TRUE(Near(solved.At(pieceWidth / 4, 0), QuadrantColour(0, 0)));
+    EXPECT_TRUE(Near(solved.At(pieceWidth + pieceWidth / 4, pieceHeight), QuadrantColour(Grid + 1, 0)));
+}
+
+TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {
+    TChildProcess second("\"" + game->ProgramPath() + "\"", game->Folder());
+    ASSERT_TRUE(second.Started());
+    ASSERT_TRUE(second.Wait(StepTimeout));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_TRUE(game->Running());
+    EXPECT_EQ(game->Close(), 0u);
+}
+
+}  // namespace
