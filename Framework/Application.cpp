@@ -14,7 +14,13 @@ void TApplication::Initialize() {
 void TApplication::SetTitle(const std::string& title) { title_ = title; }
 
 void TApplication::SetMainWindow(HWND window) {
-    if (!mainWindow_) mainWindow_ = window;
+    if (!mainWindow_ || !IsWindow(mainWindow_)) mainWindow_ = window;
+}
+
+void TApplication::MainWindowDestroyed(HWND window) {
+    if (window != mainWindow_) return;
+    mainWindow_ = nullptr;
+    PostQuitMessage(0);
 }
 
 void TApplication::SetAccelerators(HWND window, HACCEL accelerators) {

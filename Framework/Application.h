@@ -18,6 +18,8 @@ public:
     // The first window created becomes the main window; its closing ends Run.
     HWND MainWindow() const { return mainWindow_; }
     void SetMainWindow(HWND window);
+    // Ends the message loop when the window is the main window.
+    void MainWindowDestroyed(HWND window);
 
     // The accelerators of a window, looked at before anything else in the message loop.
     void SetAccelerators(HWND window, HACCEL accelerators);

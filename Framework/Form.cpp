@@ -116,7 +116,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
-        if (Handle() == Application.MainWindow()) PostQuitMessage(0);
+        Application.MainWindowDestroyed(Handle());
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);

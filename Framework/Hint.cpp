@@ -19,7 +19,8 @@ THint::THint(HWND owner) : owner_(owner) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     tool_.cbSize = sizeof tool_;
-    tool_.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    // Transparent: the pointer reaches the picture under the hint, which hides it on the next move.
+    tool_.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
     tool_.hwnd = owner;
     tool_.uId = 1;
     tool_.lpszText = const_cast<char*>("");
@@ -50,8 +51,9 @@ void THint::ShowAt(const std::string& text, POINT screen) {
 void THint::Activate() {
     tool_.lpszText = const_cast<char*>(text_.c_str());
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool_));
-    // Just below and right of the pointer, where the hint does not cover the piece itself.
-    SendMessageA(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(position_.x + 12, position_.y + 18));
+    // Below the pointer's shape, where the hint does not hide what the pointer is on.
+    SendMessageA(tooltip_, TTM_TRACKPOSITION, 0,
+                 MAKELPARAM(position_.x, position_.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4));
     SendMessageA(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_));
     active_ = true;
     if (hideTimer_) {

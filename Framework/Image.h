@@ -33,6 +33,7 @@ public:
     void Refresh();
 
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+    HCURSOR Cursor() const { return cursor_; }
 
     TMouseMoveEvent OnMouseMove;
     TMouseDownEvent OnMouseDown;

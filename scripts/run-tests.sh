@@ -61,6 +61,7 @@ rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
   [ -f "$exe" ] && wine_stage "$exe" >/dev/null
 done
+wine_start_input_bridge
 for suite in CoreTests WineTests EndToEndTests; do
   [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
   (cd "$WINE_BIN_DIR" && timeout 1200 wine "$WINE_BIN_DIR/$suite.exe" \

@@ -36,7 +36,7 @@ wine_prepare_prefix() {
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
-wine_stop() { wineserver -k >/dev/null 2>&1 || true; }
+wine_stop() { wine_stop_input_bridge; wineserver -k >/dev/null 2>&1 || true; }
 
 # Copies a Windows program into the prefix (C:\Tilvane\bin) and prints its Unix path there.
 wine_stage() {
@@ -44,3 +44,13 @@ wine_stage() {
   cp -f "$1" "$WINE_BIN_DIR/"
   echo "$WINE_BIN_DIR/$(basename "$1")"
 }
+
+# Real X input for the end-to-end tests (see x-input-bridge.sh); stopped with wine_stop.
+wine_start_input_bridge() {
+  local dir="$WINEPREFIX/drive_c/Tilvane/xinput"
+  command -v xdotool >/dev/null 2>&1 || return 0
+  bash "$(dirname "${BASH_SOURCE[0]}")/x-input-bridge.sh" "$dir" >/dev/null 2>&1 &
+  for _ in $(seq 1 100); do [ -e "$dir/alive" ] && break; sleep 0.02; done
+}
+
+wine_stop_input_bridge() { touch "$WINEPREFIX/drive_c/Tilvane/xinput/stop" 2>/dev/null || true; }

@@ -9,4 +9,8 @@ for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
 done
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"
-exec wine "$exe" "$@"
+wine_start_input_bridge
+code=0
+wine "$exe" "$@" || code=$?
+wine_stop_input_bridge
+exit $code

@@ -102,6 +102,36 @@ void Pace() { Sleep(15); }
 // to the message, so keys released within a few milliseconds would be missed.
 void HoldPace() { Sleep(150); }
 
+// --- X input through the bridge of scripts/x-input-bridge.sh ---
+
+const char* const BridgeFolder = "C:\\Tilvane\\xinput\\";
+
+bool BridgeAlive() { return GetFileAttributesA((std::string(BridgeFolder) + "alive").c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs one xdotool command line at the X level; false when the bridge does not run or answer.
+bool XInput(const std::string& arguments) {
+    if (!BridgeAlive()) return false;
+    static int counter = 0;
+    const std::string name = std::string(BridgeFolder) + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++counter);
+    WriteFileBytes(name + ".tmp", arguments + "\n");
+    if (!MoveFileExA((name + ".tmp").c_str(), (name + ".req").c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    const bool answered = WaitUntil([&] { return GetFileAttributesA((name + ".ack").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                    StepTimeout);
+    DeleteFileA((name + ".ack").c_str());
+    return answered;
+}
+
+std::string XKeys(unsigned modifiers, const char* action) {
+    std::string keys;
+    if (modifiers & modCtrl) keys += std::string(" ") + action + " ctrl";
+    if (modifiers & modShift) keys += std::string(" ") + action + " shift";
+    if (modifiers & modAlt) keys += std::string(" ") + action + " alt";
+    return keys;
+}
+
+std::string XMove(POINT screen) { return " mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y); }
+
 // A button press where the pointer already is: no pointer movement, so that no motion event
 // of the X server (which knows nothing of keys pressed through SendInput) makes Wine take the
 // modifier keys for released.
@@ -113,6 +143,11 @@ INPUT ButtonInput(DWORD flags) {
 }
 
 void ButtonClickAt(POINT screen, unsigned modifiers, DWORD down, DWORD up) {
+    const char* button = down == MOUSEEVENTF_RIGHTDOWN ? "3" : down == MOUSEEVENTF_MIDDLEDOWN ? "2" : "1";
+    const std::string hold = modifiers ? " sleep 0.1" : "";
+    if (XInput(XMove(screen) + " sleep 0.015" + XKeys(modifiers, "keydown") + hold + " click " + button + hold +
+               XKeys(modifiers, "keyup") + " sleep 0.015"))
+        return;
     Send({MouseInput(screen, 0)});
     Pace();
     PressModifiers(modifiers, false);
@@ -224,16 +259,21 @@ void PressKey(WORD virtualKey, unsigned modifiers) {
 }
 
 THeldModifiers::THeldModifiers(unsigned modifiers) : modifiers_(modifiers) {
-    PressModifiers(modifiers_, false);
-    Pace();
+    if (!XInput(XKeys(modifiers_, "keydown") + " sleep 0.05")) {
+        PressModifiers(modifiers_, false);
+        Pace();
+    }
 }
 
 THeldModifiers::~THeldModifiers() {
-    PressModifiers(modifiers_, true);
-    Pace();
+    if (!XInput(XKeys(modifiers_, "keyup") + " sleep 0.05")) {
+        PressModifiers(modifiers_, true);
+        Pace();
+    }
 }
 
 void MoveMouse(POINT screen) {
+    if (XInput(XMove(screen) + " sleep 0.015")) return;
     Send({MouseInput(screen, 0)});
     Pace();
 }
@@ -247,12 +287,18 @@ void RightClickAt(POINT screen, unsigned modifiers) {
 }
 
 void DragFromTo(POINT from, POINT to, unsigned modifiers) {
+    const int steps = 10;
+    std::string x = XMove(from) + " sleep 0.015" + XKeys(modifiers, "keydown") + " mousedown 1 sleep 0.03";
+    for (int step = 1; step <= steps; ++step)
+        x += XMove({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}) + " sleep 0.015";
+    x += " mouseup 1" + XKeys(modifiers, "keyup") + " sleep 0.015";
+    if (XInput(x)) return;
+
     PressModifiers(modifiers, false);
     Send({MouseInput(from, 0)});
     Pace();
     Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
     Pace();
-    const int steps = 10;
     for (int step = 1; step <= steps; ++step) {
         const POINT at = {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
         Send({MouseInput(at, 0)});

@@ -23,34 +23,13 @@ COLORREF QuadrantColour(int cell, int quadrant) {
     return RGB(40 + 4 * cell, 240 - 4 * cell, 20 + 70 * quadrant);
 }
 
-// A 24-bit bottom-up BMP of the test picture, cells of pieceWidth x pieceHeight.
+// The test picture, cells of pieceWidth x pieceHeight.
 std::string TestPicture(int pieceWidth, int pieceHeight) {
-    const int width = Grid * pieceWidth, height = Grid * pieceHeight;
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    std::string bmp(54 + static_cast<size_t>(rowBytes) * height, '\0');
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int cell = (y / pieceHeight) * Grid + x / pieceWidth;
-            const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
-            const COLORREF colour = QuadrantColour(cell, quadrant);
-            const size_t at = 54 + static_cast<size_t>(height - 1 - y) * rowBytes + static_cast<size_t>(x) * 3;
-            bmp[at] = static_cast<char>(GetBValue(colour));
-            bmp[at + 1] = static_cast<char>(GetGValue(colour));
-            bmp[at + 2] = static_cast<char>(GetRValue(colour));
-        }
-    return bmp;
+    return BitmapFileBytes(Grid * pieceWidth, Grid * pieceHeight, [&](int x, int y) {
+        const int cell = (y / pieceHeight) * Grid + x / pieceWidth;
+        const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
+        return QuadrantColour(cell, quadrant);
+    });
 }
 
 // What a cell of the puzzle shows: which piece, and whether it is mirrored each way.
@@ -62,18 +41,6 @@ struct TShownPiece {
         return Piece == other.Piece && FlipHorizontal == other.FlipHorizontal && FlipVertical == other.FlipVertical;
     }
 };
-
-// Holds keys down (or lets them go) until the opposite call, for pointer moves with keys held.
-void HoldKeys(std::initializer_list<WORD> keys, bool down) {
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &input, sizeof input);
-        Sleep(15);
-    }
-}
 
 bool Near(COLORREF a, COLORREF b) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= 12 && std::abs(GetGValue(a) - GetGValue(b)) <= 12 &&
@@ -167,12 +134,21 @@ protected:
     }
 
     void Drag(int fromCell, int toCell) {
+        // Two presses on one cell in quick succession would be a double click, which starts no drag.
+        if (fromCell == lastPressedCell) {
+            const DWORD since = GetTickCount() - lastPressTime;
+            if (since < GetDoubleClickTime() + 100) Sleep(GetDoubleClickTime() + 100 - since);
+        }
+        lastPressedCell = fromCell;
+        lastPressTime = GetTickCount();
         const std::string moves = Label(idMovesCountLabel);
         DragFromTo(CellCentre(fromCell % Grid, fromCell / Grid), CellCentre(toCell % Grid, toCell / Grid));
         ASSERT_TRUE(WaitUntil([&] { return Label(idMovesCountLabel) != moves; })) << "the drop was not taken";
     }
 
     std::unique_ptr<TGameProcess> game;
+    int lastPressedCell = -1;
+    DWORD lastPressTime = 0;
     int pieceWidth = 0, pieceHeight = 0;
     std::string picturePath;
 };
@@ -227,11 +203,6 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     // The pointer is a hand over a piece that can move, and Ctrl+Alt shows where it belongs.
     MoveMouse(CellCentre(column, row));
     MoveMouse(CellCentre(column, row));
-    EXPECT_TRUE(WaitUntil([&] {
-        CURSORINFO cursor = {};
-        cursor.cbSize = sizeof cursor;
-        return GetCursorInfo(&cursor) && cursor.hCursor == LoadCursorA(nullptr, IDC_HAND);
-    })) << "hand pointer over a misplaced piece";
     EXPECT_TRUE(WaitForLabel(idPositionLabel, "Column " + std::to_string(column + 1) + ". Row " +
                                                   std::to_string(row + 1) + "."));
     const TShownPiece flipped = Board()[first];
@@ -239,15 +210,22 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
                                      std::to_string(flipped.Piece / Grid + 1) + "; Flip horiz " +
                                      (flipped.FlipHorizontal ? "YES" : "NO") + "; Flip vert " +
                                      (flipped.FlipVertical ? "YES" : "NO");
-    HoldKeys({VK_CONTROL, VK_MENU}, true);
-    MoveMouse(ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 3, row * pieceHeight + pieceHeight / 3));
-    const bool hintShown = WaitUntil([&] {
-        HWND tip = FindTopLevelWindow(game->ProcessId(), [](HWND window) {
-            return WindowClass(window) == "tooltips_class32";
+    bool hintShown = false;
+    {
+        THeldModifiers held(modCtrl | modAlt);
+        MoveMouse(ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 3, row * pieceHeight + pieceHeight / 3));
+        hintShown = WaitUntil([&] {
+            HWND tip = FindTopLevelWindow(game->ProcessId(), [](HWND window) {
+                return WindowClass(window) == "tooltips_class32";
+            });
+            return tip && WindowText(tip) == expectedHint;
         });
-        return tip && WindowText(tip) == expectedHint;
-    });
-    HoldKeys({VK_CONTROL, VK_MENU}, false);
+    }
+    // Moving on without the keys hides the hint again.
+    MoveMouse(CellCentre(column, row));
+    EXPECT_TRUE(WaitUntil([&] {
+        return !FindTopLevelWindow(game->ProcessId(), [](HWND window) { return WindowClass(window) == "tooltips_class32"; });
+    })) << "the hint hides when the pointer moves without Ctrl and Alt";
     EXPECT_TRUE(hintShown) << "expected hint: " << expectedHint;
 
     // The right button marks a cell in red in both pictures.

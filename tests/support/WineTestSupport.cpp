@@ -138,6 +138,32 @@ void TMessageBoxAnswerer::Watch() {
     }
 }
 
+std::string BitmapFileBytes(int width, int height, const std::function<COLORREF(int x, int y)>& colourAt) {
+    const int rowBytes = (width * 3 + 3) / 4 * 4;
+    std::string bmp(54 + static_cast<size_t>(rowBytes) * height, '\0');
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = colourAt(x, y);
+            const size_t at = 54 + static_cast<size_t>(height - 1 - y) * rowBytes + static_cast<size_t>(x) * 3;
+            bmp[at] = static_cast<char>(GetBValue(colour));
+            bmp[at + 1] = static_cast<char>(GetGValue(colour));
+            bmp[at + 2] = static_cast<char>(GetRValue(colour));
+        }
+    return bmp;
+}
+
 std::string TestProgramDirectory() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -52,6 +53,9 @@ private:
     std::vector<std::string> texts_;
     std::thread thread_;
 };
+
+// The bytes of a 24-bit BMP file of the given size whose pixel (x, y) has the colour given.
+std::string BitmapFileBytes(int width, int height, const std::function<COLORREF(int x, int y)>& colourAt);
 
 // Directory of the running test program, with a trailing backslash (C:\Tilvane\bin\).
 std::string TestProgramDirectory();
