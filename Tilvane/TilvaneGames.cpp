@@ -89,7 +89,10 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
     TFunOperation op(Module, "TTilvaneForm::LoadPicture", __LINE__);
     bool proceeded = false;
     op.Guard(__LINE__, [&] {
-        if (ask && !CheckSave()) return;
+        if (ask) {
+            const bool mayReplace = CheckSave();
+            if (op.TakeCurrent() || !mayReplace) return;
+        }
         proceeded = true;
         PositionLabel->SetText("");
         // Whether the file exists and is a picture is known before anything of the game changes.
@@ -147,8 +150,8 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
     TFunOperation op(Module, "TTilvaneForm::LoadGameFromPicture", __LINE__);
     op.Guard(__LINE__, [&] {
         if (!PictureMatchesPatterns(path)) return;
-        if (!LoadPicture(path, true, true)) return;
-        if (op.TakeCurrent()) return;
+        const bool proceeded = LoadPicture(path, true, true);
+        if (op.TakeCurrent() || !proceeded) return;
         SetGameDialogNamesFromPicture(path);
         DrawGrids(true);
         SetTip(RandomizeTip);
@@ -165,15 +168,19 @@ void TTilvaneForm::SetGameDialogNamesFromPicture(const std::string& path) {
     SaveGameDialog.FileName = DirectoryOfPath(SaveGameDialog.FileName) + name;
 }
 
-void TTilvaneForm::LoadGameFrom(const std::string& path) {
+void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
     TFunOperation op(Module, "TTilvaneForm::LoadGameFrom", __LINE__);
+    // "Load last game" passes LastGamePath itself, which a save after the save question changes:
+    // the game asked for is the one loaded.
+    const std::string path = requestedPath;
     op.Guard(__LINE__, [&] {
         if (!IsGameFileExtension(ExtensionOf(path))) return;
         if (!PathExists(path)) {
             op.Raise(__LINE__, fsError, "There is no such file", path);
             return;
         }
-        if (!CheckSave()) return;
+        const bool mayReplace = CheckSave();
+        if (op.TakeCurrent() || !mayReplace) return;
         // The file is read aside; the game on screen changes only when all of it is usable.
         loadingGame_ = std::make_unique<TLoadingGame>();
         const bool read = GameList->LoadFrom(path);
@@ -227,6 +234,7 @@ void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
         PositionLabel->SetText("");
         TakeOverGame(game);
         SetTitle("");
+        ReadGridChoice();
         PieceWidth = pieceWidth;
         PieceHeight = pieceHeight;
         PaintPictures(*picture, columns, rows);

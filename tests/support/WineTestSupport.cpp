@@ -98,15 +98,25 @@ struct TBoxSearch {
     HWND Found;
 };
 
+// The text of a window without waiting on its thread: the watcher must never block on the test
+// thread, which may be waiting for the watcher to end.
+std::string TextWithoutWaiting(HWND window) {
+    char text[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             200, &copied))
+        return std::string();
+    return text;
+}
+
 BOOL CALLBACK FindBox(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<TBoxSearch*>(data);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if ((!search->AnyProcess && process != GetCurrentProcessId()) || !IsWindowVisible(window)) return TRUE;
-    char className[64] = {}, title[256] = {};
+    char className[64] = {};
     GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (std::string(className) == "#32770" && *search->Caption == title) {
+    if (std::string(className) == "#32770" && *search->Caption == TextWithoutWaiting(window)) {
         search->Found = window;
         return FALSE;
     }
@@ -121,8 +131,7 @@ void TMessageBoxAnswerer::Watch() {
         TBoxSearch search{&caption_, anyProcess_, nullptr};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (search.Found && search.Found != lastAnswered) {
-            char text[4096] = {};
-            GetDlgItemTextA(search.Found, 0xFFFF, text, sizeof text);  // the message box's text control
+            const std::string text = TextWithoutWaiting(GetDlgItem(search.Found, 0xFFFF));  // the box's text
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 texts_.push_back(text);
