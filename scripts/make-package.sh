@@ -6,6 +6,8 @@ package="$root/build/package"
 rm -rf "$package"
 mkdir -p "$package/Tilvane"
 cp "$root/build/win/Tilvane.exe" "$package/Tilvane/Install.exe"
+# The build keeps debugging information for the tests; the package does without it.
+x86_64-w64-mingw32-strip "$package/Tilvane/Install.exe" 2>/dev/null || true
 # Text files get Windows line ends; everything else ships as it is.
 for file in "$root"/package/*; do
   case "$file" in
