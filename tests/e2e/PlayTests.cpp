@@ -3,11 +3,10 @@
 // pointer events until the picture is whole, and every step is checked on the labels and on the
 // pixels of the pictures.
 #include "e2e/E2ESupport.h"
+#include "e2e/TestPictures.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -15,37 +14,6 @@ const int Grid = 7;
 const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
 const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
 const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
-
-// Every cell of the test picture has four quadrants of its own colours: red and green tell the
-// cell, blue tells the quadrant (0 top left, 1 top right, 2 bottom left, 3 bottom right), so a
-// glance at one pixel says which piece it is and how it is mirrored.
-COLORREF QuadrantColour(int cell, int quadrant) {
-    return RGB(40 + 4 * cell, 240 - 4 * cell, 20 + 70 * quadrant);
-}
-
-// The test picture, cells of pieceWidth x pieceHeight.
-std::string TestPicture(int pieceWidth, int pieceHeight) {
-    return BitmapFileBytes(Grid * pieceWidth, Grid * pieceHeight, [&](int x, int y) {
-        const int cell = (y / pieceHeight) * Grid + x / pieceWidth;
-        const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
-        return QuadrantColour(cell, quadrant);
-    });
-}
-
-// What a cell of the puzzle shows: which piece, and whether it is mirrored each way.
-struct TShownPiece {
-    int Piece = -1;
-    bool FlipHorizontal = false;
-    bool FlipVertical = false;
-    bool operator==(const TShownPiece& other) const {
-        return Piece == other.Piece && FlipHorizontal == other.FlipHorizontal && FlipVertical == other.FlipVertical;
-    }
-};
-
-bool Near(COLORREF a, COLORREF b) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= 12 && std::abs(GetGValue(a) - GetGValue(b)) <= 12 &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= 12;
-}
 
 class PlayEndToEnd : public ::testing::Test {
 protected:
@@ -59,7 +27,7 @@ protected:
         ASSERT_GT(pieceWidth, 8);
         ASSERT_GT(pieceHeight, 8);
         picturePath = game->PathOf("picture.bmp");
-        WriteFileBytes(picturePath, TestPicture(pieceWidth, pieceHeight));
+        WriteFileBytes(picturePath, QuadrantPicture(Grid, Grid, pieceWidth, pieceHeight));
     }
 
     HWND PuzzleImage() const { return game->Control(idPuzzlePictureImage); }
@@ -80,46 +48,8 @@ protected:
         return ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 2, row * pieceHeight + pieceHeight / 2);
     }
 
-    // Reads one cell from captured pixels: the top-left quadrant names the piece and its mirroring.
-    TShownPiece ShownAt(const TPixels& pixels, int column, int row) const {
-        const int x = column * pieceWidth + pieceWidth / 4, y = row * pieceHeight + pieceHeight / 4;
-        const COLORREF seen = pixels.At(x, y);
-        TShownPiece best;
-        int bestDistance = 3 * 6 + 1;  // a few steps of rounding at most
-        for (int piece = 0; piece < Grid * Grid; ++piece)
-            for (int quadrant = 0; quadrant < 4; ++quadrant) {
-                const COLORREF colour = QuadrantColour(piece, quadrant);
-                const int distance = std::abs(GetRValue(seen) - GetRValue(colour)) +
-                                     std::abs(GetGValue(seen) - GetGValue(colour)) +
-                                     std::abs(GetBValue(seen) - GetBValue(colour));
-                if (distance < bestDistance) {
-                    bestDistance = distance;
-                    best = {piece, (quadrant & 1) != 0, (quadrant & 2) != 0};
-                }
-            }
-        return best;
-    }
-
-    // What the screen shows once the program has painted everything it drew: the same pixels
-    // twice in a row, with the program answering in between.
-    TPixels SettledPixels(HWND image) const {
-        TPixels previous = CaptureClientPixels(image);
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            WaitUntilAnswering(game->MainWindow());
-            Sleep(20);
-            TPixels current = CaptureClientPixels(image);
-            if (current.Colors == previous.Colors) return current;
-            previous = std::move(current);
-        }
-        return previous;
-    }
-
     std::vector<TShownPiece> Board() const {
-        const TPixels pixels = SettledPixels(PuzzleImage());
-        std::vector<TShownPiece> board;
-        for (int row = 0; row < Grid; ++row)
-            for (int column = 0; column < Grid; ++column) board.push_back(ShownAt(pixels, column, row));
-        return board;
+        return ShownBoard(SettledPixels(PuzzleImage(), game->MainWindow()), Grid, Grid);
     }
 
     static int Misplaced(const std::vector<TShownPiece>& board) {
@@ -231,14 +161,14 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     // The right button marks a cell in red in both pictures.
     RightClickAt(CellCentre(column, row));
     EXPECT_TRUE(WaitUntil([&] {
-        const TPixels pixels = SettledPixels(PuzzleImage());
+        const TPixels pixels = SettledPixels(PuzzleImage(), game->MainWindow());
         return pixels.At(column * pieceWidth + pieceWidth / 2, row * pieceHeight) == RGB(255, 0, 0);
     })) << "red outline on the puzzle";
     RECT original = {};
     GetClientRect(OriginalImage(), &original);
     const int originalCellWidth = original.right / Grid, originalCellHeight = original.bottom / Grid;
-    EXPECT_EQ(SettledPixels(OriginalImage()).At(column * originalCellWidth + originalCellWidth / 2,
-                                                      row * originalCellHeight),
+    EXPECT_EQ(SettledPixels(OriginalImage(), game->MainWindow())
+                  .At(column * originalCellWidth + originalCellWidth / 2, row * originalCellHeight),
               RGB(255, 0, 0))
         << "red outline on the original";
 
@@ -279,9 +209,9 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     EXPECT_TRUE(WaitForLabel(idRemainingCountLabel, "The puzzle is solved."));
     EXPECT_EQ(Label(idTipsLabel), StartTip);
     // The solved picture has no lines: a border pixel shows the picture itself.
-    const TPixels solved = SettledPixels(PuzzleImage());
-    EXPECT_TRUE(Near(solved.At(pieceWidth / 4, 0), QuadrantColour(0, 0)));
-    EXPECT_TRUE(Near(solved.At(pieceWidth + pieceWidth / 4, pieceHeight), QuadrantColour(Grid + 1, 0)));
+    const TPixels solved = SettledPixels(PuzzleImage(), game->MainWindow());
+    EXPECT_TRUE(NearColour(solved.At(pieceWidth / 4, 0), QuadrantColour(0, 0, 0, Grid, Grid)));
+    EXPECT_TRUE(NearColour(solved.At(pieceWidth + pieceWidth / 4, pieceHeight), QuadrantColour(1, 1, 0, Grid, Grid)));
 }
 
 TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {

@@ -130,6 +130,9 @@ TEST(InstallStart, InstalledProgramGetsTheInstanceGuard) {
     ASSERT_FALSE(IsProgramInstanceRunning("Tilvane")) << "this process plays the installer";
     HANDLE held = CreateEventA(nullptr, TRUE, FALSE, "TilvaneTest_GuardHeld");
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "TilvaneTest_GuardRelease");
+    // A holder left over from an interrupted run may keep these events signalled.
+    ResetEvent(held);
+    ResetEvent(release);
     CurrentFunStatContext.Reset(fsPerfect);
 
     StartInstalledProgram(TestProgramDirectory() + "InstanceGuardHolder.exe");

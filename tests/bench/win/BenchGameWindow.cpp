@@ -1,0 +1,127 @@
+// The game window with a large picture on a 30 x 30 grid: the memory the process keeps after
+// the load against the three picture bitmaps (the decoded picture must be gone), one move with
+// its drawing, and one Randomize with all pieces and both grids. Prints figures; passes or
+// fails nothing.
+#include "Include/Error.h"
+#include "Include/Myrandom.h"
+#include "Tilvane/TilvaneDialog.h"
+#include "tests/bench/BenchCommon.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <psapi.h>
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+bool JpegEncoder(CLSID& clsid) {
+    UINT count = 0, size = 0;
+    GdipGetImageEncodersSize(&count, &size);
+    std::vector<uint64_t> buffer((size + 7) / 8);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    GdipGetImageEncoders(count, size, encoders);
+    for (UINT i = 0; i < count; ++i)
+        if (std::wcscmp(encoders[i].MimeType, L"image/jpeg") == 0) {
+            clsid = encoders[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+// A picture with gradients and a checkerboard, so that the codec has detail to keep.
+bool MakeJpeg(const std::wstring& path, int width, int height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] =
+                0xFF000000u | (static_cast<uint32_t>(x * 255 / width) << 16) |
+                (static_cast<uint32_t>(y * 255 / height) << 8) | (((x / 64 + y / 64) & 1) ? 230u : 40u);
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(pixels.data()),
+                                  &bitmap) != Gdiplus::Ok)
+        return false;
+    CLSID encoder;
+    const bool saved = JpegEncoder(encoder) && GdipSaveImageToFile(bitmap, path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
+    GdipDisposeImage(bitmap);
+    return saved;
+}
+
+double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+PROCESS_MEMORY_COUNTERS Memory() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
+}
+
+double BitmapMegabytes(const TImage* image) {
+    return image ? Megabytes(static_cast<SIZE_T>(image->BitmapWidth()) * image->BitmapHeight() * 4) : 0.0;
+}
+
+}  // namespace
+
+int main() {
+    InstallReportServices();
+    SeedRandom();
+    TTilvaneForm form;
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    form.ArrangeWindow();
+
+    CreateDirectoryA("C:\\Tilvane", nullptr);
+    CreateDirectoryA("C:\\Tilvane\\tmp", nullptr);
+    const std::string path = "C:\\Tilvane\\tmp\\BenchGameWindow-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    if (!MakeJpeg(std::wstring(path.begin(), path.end()), 6000, 4000)) {
+        std::printf("could not make the picture\n");
+        return 1;
+    }
+    form.ColumnsCountComboBox->SetSelectedText("30");
+    form.RowsCountComboBox->SetSelectedText("30");
+
+    const PROCESS_MEMORY_COUNTERS before = Memory();
+    form.LoadGameFromPicture(path);
+    const PROCESS_MEMORY_COUNTERS after = Memory();
+    DeleteFileA(path.c_str());
+    if (form.Board.ResultedColumns < 2) {
+        std::printf("the picture did not load\n");
+        return 1;
+    }
+    const double bitmaps = BitmapMegabytes(form.PuzzlePictureImage.get()) + BitmapMegabytes(form.BackupPictureImage.get()) +
+                           BitmapMegabytes(form.OriginalPictureImage.get());
+    std::printf("24-megapixel JPEG on a %d x %d grid:\n", form.Board.ResultedColumns, form.Board.ResultedRows);
+    std::printf("  private memory kept by the load: %.1f MB (the three picture bitmaps: %.1f MB; the decoded picture "
+                "alone would be %.1f MB)\n",
+                Megabytes(after.PagefileUsage) - Megabytes(before.PagefileUsage), bitmaps, Megabytes(6000u * 4000u * 4u));
+    std::printf("  peak private memory of the process: %.1f MB\n", Megabytes(after.PeakPagefileUsage));
+
+    const double randomize = bench::MedianMilliseconds(21, [&] { form.RandomizeMenuClick(); });
+    std::printf("  Randomize (shuffle, all pieces, both grids): %.2f ms\n", randomize);
+
+    TPuzzleBoard& board = form.Board;
+    const double move = bench::MedianMilliseconds(201, [&] {
+        // A misplaced piece dropped on another misplaced place: one move with its drawing.
+        for (int32_t cell = 0; cell < board.ResultedColumns * board.ResultedRows; ++cell) {
+            const int32_t column = cell % board.ResultedColumns, row = cell / board.ResultedColumns;
+            if (board.IsPieceInPlace(column, row)) continue;
+            board.DragColumn = column;
+            board.DragRow = row;
+            const int32_t target = (cell + 1) % (board.ResultedColumns * board.ResultedRows);
+            board.DropPiece(target % board.ResultedColumns, target / board.ResultedColumns);
+            return;
+        }
+    });
+    std::printf("  one move (swap, two pieces, four outlines, labels): %.3f ms\n", move);
+    return 0;
+}
