@@ -189,7 +189,8 @@ void TButton::HandleCommand(int notification) {
 }
 
 TMemo::TMemo(TWindow& parent, int left, int top, int width, int height, int id) {
-    CreateSystemControl("EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+    // No horizontal scrolling: long lines wrap, as a report or a read-me reads best.
+    CreateSystemControl("EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
                         WS_EX_CLIENTEDGE, "", parent, left, top, width, height, id);
 }
 

@@ -94,7 +94,7 @@ public:
     void HandleCommand(int notification) override;
 };
 
-// A read-only, multi-line text box with scroll bars.
+// A read-only, multi-line text box whose lines wrap, with a vertical scroll bar.
 class TMemo : public TControl {
 public:
     TMemo(TWindow& parent, int left, int top, int width, int height, int id);

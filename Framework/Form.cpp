@@ -67,6 +67,8 @@ void TForm::Close() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 int TForm::ShowModal() {
     HWND owner = Application.MainWindow();
     if (owner == Handle()) owner = nullptr;
+    // The window that was active comes back afterwards: a dialog over another dialog returns to it.
+    HWND previouslyActive = GetActiveWindow();
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     modal_ = true;
@@ -87,7 +89,10 @@ int TForm::ShowModal() {
     modal_ = false;
     if (ownerWasEnabled) EnableWindow(owner, TRUE);
     ShowWindow(Handle(), SW_HIDE);
-    if (owner) SetActiveWindow(owner);
+    if (previouslyActive && IsWindow(previouslyActive) && previouslyActive != Handle())
+        SetActiveWindow(previouslyActive);
+    else if (owner)
+        SetActiveWindow(owner);
     if (quit) PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop must end too
     return quit ? mrCancel : modalResult_;
 }

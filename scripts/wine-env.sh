@@ -5,7 +5,8 @@
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$BUILD_DIR/wineprefix}"
 export WINEDEBUG=-all
 export WINEARCH=win64
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+# No debugger on a crash: a crashed test program must end, not wait for someone at a console.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
 WINE_BIN_DIR="$WINEPREFIX/drive_c/Tilvane/bin"
 
 # Makes the prefix once; later calls only start its server if it is not running.

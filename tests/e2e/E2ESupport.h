@@ -72,7 +72,11 @@ struct TPixels {
     int Width = 0;
     int Height = 0;
     std::vector<COLORREF> Colors;  // row by row from the top left
-    COLORREF At(int x, int y) const { return Colors[static_cast<size_t>(y) * Width + x]; }
+    // CLR_INVALID outside the capture (a window that was gone or hidden gives an empty one).
+    COLORREF At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= Width || y >= Height) return CLR_INVALID;
+        return Colors[static_cast<size_t>(y) * Width + x];
+    }
 };
 // What the screen shows of the window's client area now.
 TPixels CaptureClientPixels(HWND window);
