@@ -205,7 +205,8 @@ void TTilvaneForm::BeforeRun() {
         OptionsList->OnAfterLoad = [this](TStoredTextList& list) { ReadOptions(list); };
         OptionsList->OnBeforeSave = [this](TStoredTextList& list) { WriteOptions(list); };
         OptionsList->Load();
-        if (op.TakeCurrent()) return;
+        // A damaged options file is reported, and the window is still laid out for play.
+        op.TakeCurrent();
         ArrangeWindow();
     });
     op.EndShowing(__LINE__, "Failed to prepare main window.");
