@@ -1,11 +1,13 @@
 // What the benchmarks share: the saved game of 30 x 30 written and read key by key as the game
 // does, the baseline of splitting a file's bytes into lines, and the median of repeated timings.
+// Built natively as well as for Windows: no system headers here.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -76,16 +78,26 @@ inline std::vector<std::string> SplitLines(const std::string& bytes) {
     return lines;
 }
 
+// The middle one of the timings (the upper middle of an even count): one slow run from another
+// process on the machine does not move it.
+inline double Median(std::vector<double> times) {
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
+inline double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
 template <class Work>
 double MedianMilliseconds(int repetitions, Work&& work) {
     std::vector<double> times;
     for (int i = 0; i < repetitions; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(MillisecondsSince(start));
     }
-    std::nth_element(times.begin(), times.begin() + repetitions / 2, times.end());
-    return times[static_cast<size_t>(repetitions / 2)];
+    return Median(std::move(times));
 }
 
 }  // namespace bench

@@ -13,11 +13,6 @@ const char* const FormClass = "TilvaneForm";
 const int FileNameCombo = 0x047C;  // cmb13: the file name box of the explorer-style dialog
 const int FileNameEdit = 0x0480;   // edt1: the file name box of the older dialog
 
-void CreateFolderChain(const std::string& path) {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-}
-
 struct TWindowSearch {
     DWORD ProcessId;
     const std::function<bool(HWND)>* Accept;
@@ -307,6 +302,15 @@ void DragFromTo(POINT from, POINT to, unsigned modifiers) {
     Send({MouseInput(to, MOUSEEVENTF_LEFTUP)});
     Pace();
     PressModifiers(modifiers, true);
+}
+
+void TDoubleClickSpacing::BeforePress(int place) {
+    if (place == lastPlace_) {
+        const DWORD since = GetTickCount() - lastPressTime_;
+        if (since < GetDoubleClickTime() + 100) Sleep(GetDoubleClickTime() + 100 - since);
+    }
+    lastPlace_ = place;
+    lastPressTime_ = GetTickCount();
 }
 
 bool ClickCloseBox(HWND window) {

@@ -16,6 +16,11 @@
 // How long a step may take at most under Wine on a busy machine.
 const DWORD StepTimeout = 15000;
 
+// The tips label tells which stage a game is at.
+const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
+const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
+const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
+
 // Polls the condition every 20 ms; true as soon as it holds, false when the timeout passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = StepTimeout);
 
@@ -63,6 +68,16 @@ void ClickAt(POINT screen, unsigned modifiers = modNone);
 void RightClickAt(POINT screen, unsigned modifiers = modNone);
 // Presses the left button at one point, moves in steps to the other and releases there.
 void DragFromTo(POINT from, POINT to, unsigned modifiers = modNone);
+// Two presses on one place in quick succession would be a double click, which starts no drag:
+// before each press this waits, when the press lands where the last one did, until the
+// double-click time has passed.
+class TDoubleClickSpacing {
+public:
+    void BeforePress(int place);
+private:
+    int lastPlace_ = -1;
+    DWORD lastPressTime_ = 0;
+};
 // Clicks the close box in the caption of a top-level window (found by asking its hit test).
 bool ClickCloseBox(HWND window);
 

@@ -5,6 +5,7 @@
 #include "e2e/E2ESupport.h"
 #include "Include/File.h"
 #include "Include/Install.h"
+#include "support/ShellLinks.h"
 
 #include <gtest/gtest.h>
 
@@ -17,39 +18,6 @@ const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const char* const ReadmeText = "Tilvane test package\r\nSecond line of the read-me.\r\n";
 
 // --- what the installation leaves behind ------------------------------------------------------
-
-struct TReadLink {
-    bool Loaded = false;
-    std::string Target;
-    std::string Arguments;
-    std::string WorkingDirectory;
-};
-
-TReadLink ReadLink(const std::string& linkFile) {
-    TReadLink read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return read;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(std::wstring(linkFile.begin(), linkFile.end()).c_str(), STGM_READ))) {
-            read.Loaded = true;
-            char text[1024] = {};
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            read.Target = text;
-            text[0] = '\0';
-            link->GetArguments(text, sizeof text);
-            read.Arguments = text;
-            text[0] = '\0';
-            link->GetWorkingDirectory(text, sizeof text);
-            read.WorkingDirectory = text;
-        }
-        file->Release();
-    }
-    link->Release();
-    return read;
-}
 
 // A value of the uninstall entry; empty when the key or the value is missing.
 std::string UninstallValue(const char* name) {

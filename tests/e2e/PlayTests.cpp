@@ -11,19 +11,15 @@
 namespace {
 
 const int Grid = 7;
-const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
-const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
-const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
 
 class PlayEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         game = std::make_unique<TGameProcess>("play");
         ASSERT_TRUE(game->WaitForMainWindow());
-        RECT area = {};
-        GetClientRect(game->Control(idPuzzlePictureGroupBox), &area);
-        pieceWidth = (area.right - 10) / Grid;
-        pieceHeight = (area.bottom - 20 - 5) / Grid;
+        const SIZE piece = PieceSizeFilling(game->Control(idPuzzlePictureGroupBox), Grid, Grid);
+        pieceWidth = piece.cx;
+        pieceHeight = piece.cy;
         ASSERT_GT(pieceWidth, 8);
         ASSERT_GT(pieceHeight, 8);
         picturePath = game->PathOf("picture.bmp");
@@ -64,21 +60,14 @@ protected:
     }
 
     void Drag(int fromCell, int toCell) {
-        // Two presses on one cell in quick succession would be a double click, which starts no drag.
-        if (fromCell == lastPressedCell) {
-            const DWORD since = GetTickCount() - lastPressTime;
-            if (since < GetDoubleClickTime() + 100) Sleep(GetDoubleClickTime() + 100 - since);
-        }
-        lastPressedCell = fromCell;
-        lastPressTime = GetTickCount();
+        pressSpacing.BeforePress(fromCell);
         const std::string moves = Label(idMovesCountLabel);
         DragFromTo(CellCentre(fromCell % Grid, fromCell / Grid), CellCentre(toCell % Grid, toCell / Grid));
         ASSERT_TRUE(WaitUntil([&] { return Label(idMovesCountLabel) != moves; })) << "the drop was not taken";
     }
 
     std::unique_ptr<TGameProcess> game;
-    int lastPressedCell = -1;
-    DWORD lastPressTime = 0;
+    TDoubleClickSpacing pressSpacing;
     int pieceWidth = 0, pieceHeight = 0;
     std::string picturePath;
 };

@@ -20,9 +20,6 @@
 namespace {
 
 const int Grid = 7;
-const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
-const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
-const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
 const char* const SaveQuestion = "The game has been modified. Save it?";
 const char* const OptionsName = "Tilvane.ini";
 const int FileNameCombo = 0x047C;  // the file name box of the explorer-style dialog
@@ -256,10 +253,9 @@ protected:
         game.reset();
         game = std::make_unique<TGameProcess>(name, placed);
         ASSERT_TRUE(game->WaitForMainWindow());
-        RECT area = {};
-        GetClientRect(game->Control(idPuzzlePictureGroupBox), &area);
-        pieceWidth = (area.right - 10) / Grid;
-        pieceHeight = (area.bottom - 20 - 5) / Grid;
+        const SIZE piece = PieceSizeFilling(game->Control(idPuzzlePictureGroupBox), Grid, Grid);
+        pieceWidth = piece.cx;
+        pieceHeight = piece.cy;
         ASSERT_GT(pieceWidth, 8);
         ASSERT_GT(pieceHeight, 8);
     }
@@ -312,13 +308,7 @@ protected:
 
     // Drags the piece of one cell onto another and waits until the move is counted.
     void Drag(int from, int to, int columns = Grid, int rows = Grid) {
-        // Two presses on one cell in quick succession would be a double click, which starts no drag.
-        if (from == lastPressedCell) {
-            const DWORD since = GetTickCount() - lastPressTime;
-            if (since < GetDoubleClickTime() + 100) Sleep(GetDoubleClickTime() + 100 - since);
-        }
-        lastPressedCell = from;
-        lastPressTime = GetTickCount();
+        pressSpacing.BeforePress(from);
         const std::string moves = Label(idMovesCountLabel);
         DragFromTo(CellCentre(from, columns, rows), CellCentre(to, columns, rows));
         ASSERT_TRUE(WaitUntil([&] { return Label(idMovesCountLabel) != moves; })) << "the drop was not taken";
@@ -348,8 +338,7 @@ protected:
     std::unique_ptr<TTempFolder> files;
     std::unique_ptr<TGameProcess> game;
     int pieceWidth = 0, pieceHeight = 0;
-    int lastPressedCell = -1;
-    DWORD lastPressTime = 0;
+    TDoubleClickSpacing pressSpacing;
 };
 
 // --- First start and the options file ------------------------------------------------------

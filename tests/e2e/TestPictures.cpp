@@ -13,6 +13,12 @@ int Distance(COLORREF a, COLORREF b) {
 
 }  // namespace
 
+SIZE PieceSizeFilling(HWND puzzleGroupBox, int columns, int rows) {
+    RECT area = {};
+    GetClientRect(puzzleGroupBox, &area);
+    return SIZE{(area.right - 10) / columns, (area.bottom - 20 - 5) / rows};
+}
+
 COLORREF QuadrantColour(int column, int row, int quadrant, int columns, int rows) {
     return RGB(Spread(column, columns), Spread(row, rows), 20 + 70 * quadrant);
 }

@@ -20,6 +20,10 @@ std::string QuadrantPicture(int columns, int rows, int pieceWidth, int pieceHeig
 
 bool NearColour(COLORREF a, COLORREF b);
 
+// The piece size at which a picture of columns x rows pieces fills the puzzle area unscaled: the
+// group box's client area less the room the program keeps for the box's frame and caption.
+SIZE PieceSizeFilling(HWND puzzleGroupBox, int columns, int rows);
+
 // What a cell shows: which piece (row x columns + column of its own place, -1 when the pixel
 // is no colour of the picture) and whether it is mirrored each way.
 struct TShownPiece {

@@ -1,76 +1,5 @@
 #include "support/WineTestSupport.h"
 
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
-
-namespace {
-
-void CreateFolderChain(const std::string& path) {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-}
-
-}  // namespace
-
-TTempFolder::TTempFolder(const std::string& name) {
-    static int counter = 0;
-    path_ = "C:\\Tilvane\\tmp\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    RemoveTree(path_);
-    CreateFolderChain(path_);
-}
-
-TTempFolder::~TTempFolder() { RemoveTree(path_); }
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-
-bool FileExists(const std::string& path) {
-    DWORD attributes = Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    DWORD attributes = Attributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void RemoveTree(const std::string& path) {
-    DWORD attributes = Attributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {  // never walk into a link's target
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = entry.cFileName;
-                if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 TMessageBoxAnswerer::TMessageBoxAnswerer(std::string caption, int buttonId, bool answerByClose, bool anyProcess)
     : caption_(std::move(caption)), buttonId_(buttonId), answerByClose_(answerByClose), anyProcess_(anyProcess),
       thread_([this] { Watch(); }) {}
@@ -145,32 +74,6 @@ void TMessageBoxAnswerer::Watch() {
         }
         Sleep(20);
     }
-}
-
-std::string BitmapFileBytes(int width, int height, const std::function<COLORREF(int x, int y)>& colourAt) {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    std::string bmp(54 + static_cast<size_t>(rowBytes) * height, '\0');
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const COLORREF colour = colourAt(x, y);
-            const size_t at = 54 + static_cast<size_t>(height - 1 - y) * rowBytes + static_cast<size_t>(x) * 3;
-            bmp[at] = static_cast<char>(GetBValue(colour));
-            bmp[at + 1] = static_cast<char>(GetGValue(colour));
-            bmp[at + 2] = static_cast<char>(GetRValue(colour));
-        }
-    return bmp;
 }
 
 std::string TestProgramDirectory() {

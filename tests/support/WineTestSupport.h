@@ -1,35 +1,16 @@
 // Helpers for tests that run under Wine against the real system: scratch folders on C:,
-// whole-file reads and writes, answering message boxes, and child processes.
+// whole-file reads and writes (TestFiles.h), answering message boxes, and child processes.
 #pragma once
+
+#include "support/TestFiles.h"
 
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-// A scratch folder C:\Tilvane\tmp\<name>-<pid>-<n>, emptied when created and removed afterwards.
-class TTempFolder {
-public:
-    explicit TTempFolder(const std::string& name);
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    const std::string& Path() const { return path_; }            // without trailing backslash
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-private:
-    std::string path_;
-};
-
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);     // throws std::runtime_error when unreadable
-bool FileExists(const std::string& path);               // a file, not a folder
-bool FolderExists(const std::string& path);
-DWORD Attributes(const std::string& path);               // INVALID_FILE_ATTRIBUTES when missing
-void RemoveTree(const std::string& path);                // test cleanup: deletes everything, ignores errors
 
 // Watches for message boxes (dialogs of class #32770) with the given caption, owned by this
 // process (or by any process), and answers each with the button id (IDOK, IDYES, IDNO,
@@ -53,9 +34,6 @@ private:
     std::vector<std::string> texts_;
     std::thread thread_;
 };
-
-// The bytes of a 24-bit BMP file of the given size whose pixel (x, y) has the colour given.
-std::string BitmapFileBytes(int width, int height, const std::function<COLORREF(int x, int y)>& colourAt);
 
 // Directory of the running test program, with a trailing backslash (C:\Tilvane\bin\).
 std::string TestProgramDirectory();

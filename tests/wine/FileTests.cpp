@@ -3,6 +3,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/File.h"
 #include "Include/Utilities.h"
+#include "support/RecordingErrorView.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -546,20 +547,6 @@ TEST_F(FileTest, RunFileOpensADocumentWithItsProgram) {
     ExpectPerfect();
     EXPECT_TRUE(WaitForFile(marker, 15000));
 }
-
-// Records what reaches the error dialog.
-class TRecordingView : public TErrorReportView {
-public:
-    std::vector<std::string> Descriptions, Reports;
-    bool ShowReport(const std::string&, const std::string& description, const std::string& report,
-                    bool* noErrors) override {
-        Descriptions.push_back(description);
-        Reports.push_back(report);
-        if (noErrors) *noErrors = false;
-        return true;
-    }
-    int32_t RecursiveAttempts() const override { return 0; }
-};
 
 TEST_F(FileTest, OpenSiteShowsTheCallersMessageAndEndsPerfect) {
     TTempFolder folder("OpenSite");

@@ -5,18 +5,10 @@
 #include "Framework/Image.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <objidl.h>
-
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <cstdlib>
 #include <functional>
@@ -32,31 +24,16 @@ const char* const Unreadable = "The file could not be read as a picture.";
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 CLSID EncoderFor(const wchar_t* mimeType) {
-    UINT count = 0, size = 0;
-    GdipGetImageEncodersSize(&count, &size);
-    std::vector<uint64_t> buffer((size + 7) / 8);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    GdipGetImageEncoders(count, size, encoders);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wcscmp(encoders[i].MimeType, mimeType) == 0) return encoders[i].Clsid;
-    ADD_FAILURE() << "no encoder for a MIME type";
-    return CLSID();
+    CLSID clsid = CLSID();
+    if (!EncoderFor(mimeType, clsid)) ADD_FAILURE() << "no encoder for a MIME type";
+    return clsid;
 }
 
 // Writes a picture whose pixel (x, y) has the colour argb(x, y), 0xAARRGGBB.
 void SavePicture(const std::wstring& path, int width, int height, const std::function<uint32_t(int, int)>& argb,
                  const wchar_t* mimeType = L"image/png") {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = argb(x, y);
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    ASSERT_EQ(GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                        reinterpret_cast<BYTE*>(pixels.data()), &bitmap),
-              Gdiplus::Ok);
     const CLSID encoder = EncoderFor(mimeType);
-    const Gdiplus::Status saved = GdipSaveImageToFile(bitmap, path.c_str(), &encoder, nullptr);
-    GdipDisposeImage(bitmap);
-    ASSERT_EQ(saved, Gdiplus::Ok);
+    ASSERT_EQ(WritePictureFile(path, width, height, argb, PixelFormat32bppARGB, encoder), Gdiplus::Ok);
 }
 
 void SavePicture(const std::string& path, int width, int height, const std::function<uint32_t(int, int)>& argb,

@@ -2,6 +2,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/File.h"
 #include "Include/ShellLink.h"
+#include "support/ShellLinks.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,55 +12,6 @@
 #include <shlobj.h>
 
 namespace {
-
-// What the shell reads back from a shortcut file.
-struct TReadLink {
-    bool Loaded = false;
-    std::string Target;
-    std::string Arguments;
-    std::string WorkingDirectory;
-    uint32_t ShowCommand = 0;  // as stored in the file
-};
-
-// Wine's link object reads every show command back as 1, so the tests read the field itself:
-// the header holds it at byte 60, after size, class, flags, attributes, three times, file size
-// and icon index.
-uint32_t StoredShowCommand(const std::string& linkFile) {
-    const std::string bytes = ReadFileBytes(linkFile);
-    if (bytes.size() < 64) return 0;
-    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[60])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[61])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[62])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(bytes[63])) << 24;
-}
-
-TReadLink ReadLink(const std::string& linkFile) {
-    TReadLink read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return read;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        std::wstring wide(linkFile.begin(), linkFile.end());  // the tests' names are ASCII
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-            read.Loaded = true;
-            char text[1024] = {};
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            read.Target = text;
-            text[0] = '\0';
-            link->GetArguments(text, sizeof text);
-            read.Arguments = text;
-            text[0] = '\0';
-            link->GetWorkingDirectory(text, sizeof text);
-            read.WorkingDirectory = text;
-            read.ShowCommand = StoredShowCommand(linkFile);
-        }
-        file->Release();
-    }
-    link->Release();
-    return read;
-}
 
 void ExpectFailure(const std::string& description, const std::string& linkFile) {
     const TFunStatContext& record = CurrentFunStatContext;

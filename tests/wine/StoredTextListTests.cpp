@@ -3,6 +3,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/FileReplace.h"
 #include "Include/StoredTextList.h"
+#include "support/RecordingErrorView.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +13,6 @@
 namespace {
 
 const char* const NoErrorDialogText = "The error-dialog form is not created. You must create it.";
-
-// Stands in for the error dialog, so that a report's contents can be checked.
-class TRecordingView : public TErrorReportView {
-public:
-    std::vector<std::string> Descriptions, Reports;
-    bool ShowReport(const std::string&, const std::string& description, const std::string& report,
-                    bool* noErrors) override {
-        Descriptions.push_back(description);
-        Reports.push_back(report);
-        if (noErrors) *noErrors = false;
-        return true;
-    }
-    int32_t RecursiveAttempts() const override { return 0; }
-};
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -2,60 +2,29 @@
 // the load against the three picture bitmaps (the decoded picture must be gone), one move with
 // its drawing, and one Randomize with all pieces and both grids. Prints figures; passes or
 // fails nothing.
-#include "Include/Error.h"
-#include "Include/Myrandom.h"
-#include "Tilvane/TilvaneDialog.h"
 #include "tests/bench/BenchCommon.h"
+#include "tests/bench/win/BenchWindow.h"
+#include "tests/support/GdiplusPictures.h"
+#include "tests/support/TestFiles.h"
 
 #include <windows.h>
-#include <objidl.h>
 #include <psapi.h>
 
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
 #include <cstdio>
-#include <cstring>
-#include <vector>
-
-using namespace Gdiplus::DllExports;
 
 namespace {
 
-bool JpegEncoder(CLSID& clsid) {
-    UINT count = 0, size = 0;
-    GdipGetImageEncodersSize(&count, &size);
-    std::vector<uint64_t> buffer((size + 7) / 8);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    GdipGetImageEncoders(count, size, encoders);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wcscmp(encoders[i].MimeType, L"image/jpeg") == 0) {
-            clsid = encoders[i].Clsid;
-            return true;
-        }
-    return false;
-}
-
 // A picture with gradients and a checkerboard, so that the codec has detail to keep.
 bool MakeJpeg(const std::wstring& path, int width, int height) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] =
-                0xFF000000u | (static_cast<uint32_t>(x * 255 / width) << 16) |
-                (static_cast<uint32_t>(y * 255 / height) << 8) | (((x / 64 + y / 64) & 1) ? 230u : 40u);
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(pixels.data()),
-                                  &bitmap) != Gdiplus::Ok)
-        return false;
     CLSID encoder;
-    const bool saved = JpegEncoder(encoder) && GdipSaveImageToFile(bitmap, path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
-    GdipDisposeImage(bitmap);
-    return saved;
+    return EncoderFor(L"image/jpeg", encoder) &&
+           WritePictureFile(
+               path, width, height,
+               [&](int x, int y) {
+                   return 0xFF000000u | (static_cast<uint32_t>(x * 255 / width) << 16) |
+                          (static_cast<uint32_t>(y * 255 / height) << 8) | (((x / 64 + y / 64) & 1) ? 230u : 40u);
+               },
+               PixelFormat32bppRGB, encoder) == Gdiplus::Ok;
 }
 
 double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
@@ -74,15 +43,12 @@ double BitmapMegabytes(const TImage* image) {
 }  // namespace
 
 int main() {
-    InstallReportServices();
-    SeedRandom();
+    StartProgramServices();
     TTilvaneForm form;
-    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
-    form.ArrangeWindow();
+    ShowGameWindow(form);
 
-    CreateDirectoryA("C:\\Tilvane", nullptr);
-    CreateDirectoryA("C:\\Tilvane\\tmp", nullptr);
-    const std::string path = "C:\\Tilvane\\tmp\\BenchGameWindow-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    const TTempFolder folder("BenchGameWindow");
+    const std::string path = folder / "picture.jpg";
     if (!MakeJpeg(std::wstring(path.begin(), path.end()), 6000, 4000)) {
         std::printf("could not make the picture\n");
         return 1;

@@ -9,19 +9,12 @@
 #include "Framework/Image.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "tests/bench/BenchCommon.h"
+#include "tests/support/GdiplusPictures.h"
 
 #include <windows.h>
-#include <objidl.h>
-
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,43 +32,19 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-bool EncoderFor(const wchar_t* mimeType, CLSID& clsid) {
-    UINT count = 0, size = 0;
-    GdipGetImageEncodersSize(&count, &size);
-    std::vector<uint64_t> buffer((size + 7) / 8);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    GdipGetImageEncoders(count, size, encoders);
-    for (UINT i = 0; i < count; ++i)
-        if (std::wcscmp(encoders[i].MimeType, mimeType) == 0) {
-            clsid = encoders[i].Clsid;
-            return true;
-        }
-    return false;
-}
-
 // Gradients, a checkerboard and fine diagonal stripes: detail that the codecs must keep.
 bool MakePicture(const wchar_t* path, int width, int height, const wchar_t* mimeType) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint32_t red = static_cast<uint32_t>(x * 255 / width);
-            const uint32_t green = static_cast<uint32_t>(y * 255 / height);
-            const uint32_t blue = ((x / 64 + y / 64) & 1) ? 230u : static_cast<uint32_t>((x + 3 * y) & 0xFF);
-            pixels[static_cast<size_t>(y) * width + x] = 0xFF000000u | (red << 16) | (green << 8) | blue;
-        }
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(pixels.data()),
-                                  &bitmap) != Gdiplus::Ok)
-        return false;
     CLSID encoder;
-    const bool saved = EncoderFor(mimeType, encoder) && GdipSaveImageToFile(bitmap, path, &encoder, nullptr) == Gdiplus::Ok;
-    GdipDisposeImage(bitmap);
-    return saved;
+    return EncoderFor(mimeType, encoder) &&
+           WritePictureFile(
+               path, width, height,
+               [&](int x, int y) {
+                   const uint32_t red = static_cast<uint32_t>(x * 255 / width);
+                   const uint32_t green = static_cast<uint32_t>(y * 255 / height);
+                   const uint32_t blue = ((x / 64 + y / 64) & 1) ? 230u : static_cast<uint32_t>((x + 3 * y) & 0xFF);
+                   return 0xFF000000u | (red << 16) | (green << 8) | blue;
+               },
+               PixelFormat32bppRGB, encoder) == Gdiplus::Ok;
 }
 
 double Baseline(const std::wstring& path) {
@@ -182,15 +151,15 @@ void Measure(TGame& game, const std::string& path, const char* title) {
         perPaint.push_back(DecodePerPaint(game, path));
     }
     if (CurrentFunStatContext.Failed()) std::printf("  failed: %s\n", CurrentFunStatContext.Description.c_str());
-    const double base = Median(baseline), whole = Median(ours);
+    const double base = bench::Median(baseline), whole = bench::Median(ours);
     std::printf("%s (medians of %d runs)\n", title, Runs);
     std::printf("  baseline: decode + one 395 x 440 draw       %7.1f ms\n", base * 1e3);
-    std::printf("  new game: load %.1f + puzzle %.1f + backup %.1f + original %.1f ms\n", Median(load) * 1e3,
-                Median(puzzle) * 1e3, Median(backup) * 1e3, Median(original) * 1e3);
+    std::printf("  new game: load %.1f + puzzle %.1f + backup %.1f + original %.1f ms\n", bench::Median(load) * 1e3,
+                bench::Median(puzzle) * 1e3, bench::Median(backup) * 1e3, bench::Median(original) * 1e3);
     std::printf("  new game total                              %7.1f ms  = %.2f x baseline (%d x %d pieces)\n",
                 whole * 1e3, whole / base, game.columns, game.rows);
     std::printf("  decode per paint, for comparison            %7.1f ms  = %.2f x baseline\n",
-                Median(perPaint) * 1e3, Median(perPaint) / base);
+                bench::Median(perPaint) * 1e3, bench::Median(perPaint) / base);
 }
 
 }  // namespace

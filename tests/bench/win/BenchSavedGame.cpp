@@ -3,17 +3,17 @@
 // it, side by side with merely reading the file's bytes and splitting them into lines. The same
 // game without a picture separates the file's share of a load from the picture's. Prints
 // figures; passes or fails nothing.
-#include "Include/Error.h"
-#include "Include/Myrandom.h"
-#include "Tilvane/TilvaneDialog.h"
 #include "tests/bench/BenchCommon.h"
+#include "tests/bench/win/BenchWindow.h"
+#include "tests/support/TestFiles.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,53 +21,12 @@ namespace {
 const int Repetitions = 21;
 const int PictureSide = 1500;
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                          written == bytes.size();
-    CloseHandle(file);
-    return complete;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
-// A square 24-bit BMP with gradients and a checkerboard.
+// A square 24-bit BMP with gradients and a checkerboard, laid out from its bottom row up.
 std::string PictureBytes(int side) {
-    const int rowBytes = (side * 3 + 3) / 4 * 4;
-    std::string bmp(54 + static_cast<size_t>(rowBytes) * side, '\0');
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(side));
-    put32(22, static_cast<uint32_t>(side));
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            const size_t at = 54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
-            bmp[at] = static_cast<char>(((x / 50 + y / 50) & 1) ? 230 : 40);
-            bmp[at + 1] = static_cast<char>(y * 255 / side);
-            bmp[at + 2] = static_cast<char>(x * 255 / side);
-        }
-    return bmp;
+    return BitmapFileBytes(side, side, [side](int x, int y) {
+        const int fromBottom = side - 1 - y;
+        return RGB(x * 255 / side, fromBottom * 255 / side, ((x / 50 + fromBottom / 50) & 1) ? 230 : 40);
+    });
 }
 
 // A game as the program writes one: every piece on the opposite place, mirrored in a pattern.
@@ -103,48 +62,39 @@ double MedianSaveMilliseconds(TTilvaneForm& form, const std::string& path, bool&
         }
         const auto start = std::chrono::steady_clock::now();
         allSaved = form.SaveGameTo(path) && allSaved;
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(bench::MillisecondsSince(start));
     }
-    std::nth_element(times.begin(), times.begin() + Repetitions / 2, times.end());
-    return times[Repetitions / 2];
+    return bench::Median(std::move(times));
 }
 
 }  // namespace
 
 int main() {
-    InstallReportServices();
-    SeedRandom();
+    StartProgramServices();
     TTilvaneForm form;
-    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
-    form.ArrangeWindow();
+    ShowGameWindow(form);
 
-    const std::string folder = "C:\\Tilvane\\tmp\\BenchSavedGame-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA("C:\\Tilvane", nullptr);
-    CreateDirectoryA("C:\\Tilvane\\tmp", nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string picture = folder + "\\square.bmp", game = folder + "\\game.tvg",
-                      withoutPicture = folder + "\\without-picture.tvg", saved = folder + "\\saved.tvg";
-    auto cleanUp = [&] {
-        for (const std::string& path : {picture, game, withoutPicture, saved}) DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
-    };
-    if (!WriteBytes(picture, PictureBytes(PictureSide)) || !WriteBytes(game, GameText(picture)) ||
-        !WriteBytes(withoutPicture, GameText(folder + "\\notes.txt"))) {
-        std::printf("could not write the files in %s\n", folder.c_str());
-        cleanUp();
+    const TTempFolder folder("BenchSavedGame");
+    const std::string picture = folder / "square.bmp", game = folder / "game.tvg",
+                      withoutPicture = folder / "without-picture.tvg", saved = folder / "saved.tvg";
+    try {
+        WriteFileBytes(picture, PictureBytes(PictureSide));
+        WriteFileBytes(game, GameText(picture));
+        WriteFileBytes(withoutPicture, GameText(folder / "notes.txt"));
+    } catch (const std::runtime_error&) {
+        std::printf("could not write the files in %s\n", folder.Path().c_str());
         return 1;
     }
 
     form.LoadGameFrom(game);
     if (!Loaded(form, game)) {
         std::printf("the game did not load\n");
-        cleanUp();
         return 1;
     }
     const int pieceWidth = form.PieceWidth, pieceHeight = form.PieceHeight;
 
     size_t lineCount = 0;
-    const double split = bench::MedianMilliseconds(Repetitions, [&] { lineCount = bench::SplitLines(ReadBytes(game)).size(); });
+    const double split = bench::MedianMilliseconds(Repetitions, [&] { lineCount = bench::SplitLines(ReadFileBytes(game)).size(); });
     bool allLoaded = true;
     const double fileOnly = bench::MedianMilliseconds(Repetitions, [&] {
         form.LoadGameFrom(withoutPicture);
@@ -156,8 +106,7 @@ int main() {
     });
     bool allSaved = true;
     const double save = MedianSaveMilliseconds(form, saved, allSaved);
-    allSaved = allSaved && ReadBytes(saved) == ReadBytes(game);
-    cleanUp();
+    allSaved = allSaved && FileExists(saved) && ReadFileBytes(saved) == ReadFileBytes(game);
 
     std::printf("saved game 30 x 30: %zu lines, %d x %d pixels a piece, %d x %d picture (BMP)%s%s\n", lineCount,
                 pieceWidth, pieceHeight, PictureSide, PictureSide, allLoaded ? "" : ", SOME LOADS FAILED",

@@ -6,9 +6,8 @@
 #include <windows.h>
 
 #include "tests/bench/BenchCommon.h"
+#include "tests/support/TestFiles.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,30 +17,11 @@ namespace {
 const int Repetitions = 100;
 int64_t Checksum = 0;
 
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
-
-
 }  // namespace
 
 int main() {
-    const std::string folder = "C:\\Tilvane\\tmp\\BenchStoredTextList-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA("C:\\Tilvane", nullptr);
-    CreateDirectoryA("C:\\Tilvane\\tmp", nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + "\\game.tvg";
+    const TTempFolder folder("BenchStoredTextList");
+    const std::string path = folder / "game.tvg";
 
     TStoredTextList list(path);
     list.OnAfterLoad = [](TStoredTextList& loaded) { Checksum += bench::ReadGame(loaded); };
@@ -52,12 +32,10 @@ int main() {
     }
     size_t lineCount = 0;
     bool allSaved = true;
-    const double split = bench::MedianMilliseconds(Repetitions, [&] { lineCount = bench::SplitLines(ReadBytes(path)).size(); });
+    const double split = bench::MedianMilliseconds(Repetitions, [&] { lineCount = bench::SplitLines(ReadFileBytes(path)).size(); });
     const double load = bench::MedianMilliseconds(Repetitions, [&] { list.Load(); });
     const double save = bench::MedianMilliseconds(Repetitions, [&] { allSaved = list.Save(false) && allSaved; });
     const double whole = bench::MedianMilliseconds(Repetitions, [&] { allSaved = list.Load() && list.Save(false) && allSaved; });
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(folder.c_str());
     std::printf("saved game 30 x 30: %zu lines, checksum %lld%s\n", lineCount, static_cast<long long>(Checksum),
                 allSaved ? "" : ", SOME SAVES FAILED");
     std::printf("load+lookups: %.3f ms  save (with flush and rename): %.3f ms\n", load, save);
