@@ -23,8 +23,6 @@ TTilvaneForm* TilvaneForm = nullptr;
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
-const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
-const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
 const char* const GameFilter = "Tilvane game (*.tvg)|*.tvg";
 // Free pictures of every kind, good material for puzzles.
 const char* const WallpapersAddress = "https://commons.wikimedia.org/wiki/Commons:Featured_pictures";

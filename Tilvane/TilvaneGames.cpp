@@ -10,6 +10,7 @@
 #include "Include/Program.h"
 #include "Include/UtilitiesControls.h"
 #include "Tilvane/TilvaneIds.h"
+#include "Tilvane/TilvaneProgram.h"
 
 namespace {
 
@@ -18,8 +19,6 @@ const char* const Section = "TilvaneGame";
 const char* const MapSection = "Map";
 const char* const GameExtension = ".tvg";
 const int32_t MaxStoredPathLength = 259;
-const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
-const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
 
 // The extension of a path's file-name part, from its last dot; empty when there is none.
 std::string ExtensionOf(const std::string& path) {
