@@ -85,7 +85,7 @@ TTilvaneForm::TTilvaneForm() {
     helpContext_ = 100;
     // 5, 6.
     PositionLabel->SetText("");
-    Board.DragColumn = Board.DragRow = -1;
+    Board.ClearDragCell();
     // 7.
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &startupInput, nullptr);
@@ -93,7 +93,7 @@ TTilvaneForm::TTilvaneForm() {
     // 8, 9.
     SetTip(StartTip);
     ResetCounters();
-    Board.WrongMoves = 0;
+    Board.ResetWrongMoves();
     WrongMovesLabel->SetText("");
     // 10, 11.
     Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
@@ -217,7 +217,7 @@ void TTilvaneForm::ResetCounters() {
 }
 
 void TTilvaneForm::ShowMoves() {
-    MovesCountLabel->SetText("You have made " + std::to_string(Board.MovesCount) + " moves.");
+    MovesCountLabel->SetText("You have made " + std::to_string(Board.MovesCount()) + " moves.");
     const int32_t remaining = Board.CountMisplacedPieces();
     if (remaining != 0) {
         RemainingCountLabel->SetText("There are " + std::to_string(remaining) +
@@ -234,7 +234,7 @@ void TTilvaneForm::ShowMoves() {
 }
 
 void TTilvaneForm::ShowWrongMoves() {
-    WrongMovesLabel->SetText("You have made " + std::to_string(Board.WrongMoves) + " wrong moves.");
+    WrongMovesLabel->SetText("You have made " + std::to_string(Board.WrongMoves()) + " wrong moves.");
 }
 
 void TTilvaneForm::SetTip(const std::string& text) { TipsLabel->SetText(text); }
@@ -373,9 +373,8 @@ void TTilvaneForm::RandomizeMenuClick() {
     DrawAllPieces();
     DrawGrids(false);
     SetTip(DragTip);
-    Board.MovesCount = 0;
     ShowMoves();
-    Board.WrongMoves = 0;
+    Board.ResetWrongMoves();
     ShowWrongMoves();
 }
 

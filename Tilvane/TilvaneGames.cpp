@@ -64,7 +64,7 @@ bool TTilvaneForm::CheckSave() {
     TFunOperation op(Module, "TTilvaneForm::CheckSave", __LINE__);
     bool mayReplace = false;
     op.Guard(__LINE__, [&] {
-        if (!Board.Modified) {
+        if (!Board.Modified()) {
             mayReplace = true;
             return;
         }
@@ -154,7 +154,7 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
         SetGameDialogNamesFromPicture(path);
         DrawGrids(true);
         SetTip(RandomizeTip);
-        Board.WrongMoves = 0;
+        Board.ResetWrongMoves();
         WrongMovesLabel->SetText("");
     });
     op.EndShowing(__LINE__, "Failed to load game.");
@@ -249,18 +249,13 @@ void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
 
 void TTilvaneForm::TakeOverGame(const TLoadingGame& game) {
     ApplyCommonKeys(game.Keys);
-    for (int32_t column = 0; column < TPuzzleBoard::MaxColumns; ++column)
-        for (int32_t row = 0; row < TPuzzleBoard::MaxRows; ++row) Board.Pieces[column][row] = game.Board.Pieces[column][row];
-    Board.ResultedColumns = game.Board.ResultedColumns;
-    Board.ResultedRows = game.Board.ResultedRows;
-    Board.MovesCount = game.Board.MovesCount;
-    Board.WrongMoves = game.Board.WrongMoves;
+    Board.TakeOverGame(game.Board);
 }
 
 bool TTilvaneForm::SaveGameTo(const std::string& path) {
     if (!GameList->SaveAs(path, true)) return false;
     LastGamePath = path;
-    Board.Modified = false;
+    Board.MarkSaved();
     return true;
 }
 
@@ -295,10 +290,10 @@ void TTilvaneForm::ReadGame(TStoredTextList& list) {
     list.ReadInteger(Section, "ResultedColumns", board.ResultedColumns, 30, 1);
     board.ResultedRows = game.Keys.RowsCount;
     list.ReadInteger(Section, "ResultedRows", board.ResultedRows, 30, 1);
-    board.MovesCount = 0;
-    list.ReadInteger(Section, "MovesCount", board.MovesCount, 2147483647, 0);
-    board.WrongMoves = 0;
-    list.ReadInteger(Section, "WrongMoves", board.WrongMoves, 2147483647, 0);
+    int32_t movesCount = 0, wrongMoves = 0;
+    list.ReadInteger(Section, "MovesCount", movesCount, 2147483647, 0);
+    list.ReadInteger(Section, "WrongMoves", wrongMoves, 2147483647, 0);
+    board.RestoreCounters(movesCount, wrongMoves);
     // A grid outside 1..30 (no list selection and no stored grid) leaves the board empty.
     board.ResultedColumns = std::clamp(board.ResultedColumns, 0, TPuzzleBoard::MaxColumns);
     board.ResultedRows = std::clamp(board.ResultedRows, 0, TPuzzleBoard::MaxRows);
@@ -337,8 +332,8 @@ void TTilvaneForm::WriteGame(TStoredTextList& list) {
     WriteCommonKeys(list);
     list.WriteInteger(Section, "ResultedColumns", Board.ResultedColumns);
     list.WriteInteger(Section, "ResultedRows", Board.ResultedRows);
-    list.WriteInteger(Section, "MovesCount", Board.MovesCount);
-    list.WriteInteger(Section, "WrongMoves", Board.WrongMoves);
+    list.WriteInteger(Section, "MovesCount", Board.MovesCount());
+    list.WriteInteger(Section, "WrongMoves", Board.WrongMoves());
     int32_t number = 0;
     for (int32_t row = 0; row < Board.ResultedRows; ++row)
         for (int32_t column = 0; column < Board.ResultedColumns; ++column, ++number) {

@@ -68,17 +68,16 @@ void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState 
         return;
     }
     if (button != TMouseButton::Left) return;
-    Board.DragColumn = x / PieceWidth;
-    Board.DragRow = y / PieceHeight;
-    if (Board.IsPieceInPlace(Board.DragColumn, Board.DragRow)) return;
+    Board.SetDragCell(x / PieceWidth, y / PieceHeight);
+    if (Board.IsPieceInPlace(Board.DragColumn(), Board.DragRow())) return;
     const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
     if (ShiftIsEmpty(modifiers)) {
         PuzzlePictureImage->BeginDrag();
         return;
     }
-    if (ShiftEquals(modifiers, ssCtrl)) Board.ToggleFlipHorizontal(Board.DragColumn, Board.DragRow);
-    if (ShiftEquals(modifiers, ssShift)) Board.ToggleFlipVertical(Board.DragColumn, Board.DragRow);
-    Board.DragColumn = Board.DragRow = -1;
+    if (ShiftEquals(modifiers, ssCtrl)) Board.ToggleFlipHorizontal(Board.DragColumn(), Board.DragRow());
+    if (ShiftEquals(modifiers, ssShift)) Board.ToggleFlipVertical(Board.DragColumn(), Board.DragRow());
+    Board.ClearDragCell();
 }
 
 void TTilvaneForm::OriginalPictureImageMouseDown(TMouseButton button, TShiftState, int x, int y) {

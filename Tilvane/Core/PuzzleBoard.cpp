@@ -36,14 +36,44 @@ void TPuzzleBoard::ResetPieces(int32_t columns, int32_t rows) {
 }
 
 void TPuzzleBoard::ResetCounters() {
-    Modified = false;
-    MovesCount = 0;
+    modified_ = false;
+    movesCount_ = 0;
+}
+
+void TPuzzleBoard::RestoreCounters(int32_t movesCount, int32_t wrongMoves) {
+    movesCount_ = std::max(movesCount, 0);
+    wrongMoves_ = std::max(wrongMoves, 0);
+}
+
+void TPuzzleBoard::TakeOverGame(const TPuzzleBoard& game) {
+    std::copy(&game.Pieces[0][0], &game.Pieces[0][0] + MaxColumns * MaxRows, &Pieces[0][0]);
+    ResultedColumns = game.ResultedColumns;
+    ResultedRows = game.ResultedRows;
+    RestoreCounters(game.movesCount_, game.wrongMoves_);
+}
+
+bool TPuzzleBoard::HoldsEveryPieceOnce() const {
+    if (ResultedColumns < 1 || ResultedRows < 1 || ResultedColumns > MaxColumns || ResultedRows > MaxRows)
+        return false;
+    bool seen[MaxColumns][MaxRows] = {};
+    for (int32_t row = 0; row < ResultedRows; ++row)
+        for (int32_t column = 0; column < ResultedColumns; ++column) {
+            const PieceCell& cell = Pieces[column][row];
+            if (!IsInPlay(cell.SourceColumn, cell.SourceRow) || seen[cell.SourceColumn][cell.SourceRow]) return false;
+            seen[cell.SourceColumn][cell.SourceRow] = true;
+        }
+    return true;
+}
+
+void TPuzzleBoard::SetDragCell(int32_t column, int32_t row) {
+    dragColumn_ = column;
+    dragRow_ = row;
 }
 
 void TPuzzleBoard::SwapPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
     if (!IsInArray(column1, row1) || !IsInArray(column2, row2)) return;
     std::swap(Pieces[column1][row1], Pieces[column2][row2]);
-    Modified = true;
+    modified_ = true;
 }
 
 bool TPuzzleBoard::IsPieceInPlace(int32_t column, int32_t row) const {
@@ -110,17 +140,17 @@ void TPuzzleBoard::ToggleFlipVertical(int32_t column, int32_t row) {
 
 bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
     // A move with either end outside the grid would trade a piece in play for one that is not.
-    if (!IsInPlay(column, row) || !IsInPlay(DragColumn, DragRow)) return false;
-    if (column == DragColumn && row == DragRow) return false;
+    if (!IsInPlay(column, row) || !IsInPlay(dragColumn_, dragRow_)) return false;
+    if (column == dragColumn_ && row == dragRow_) return false;
 
-    SwapPieces(column, row, DragColumn, DragRow);
+    SwapPieces(column, row, dragColumn_, dragRow_);
     if (view_) {
         view_->DrawPiece(column, row);
-        view_->DrawPiece(DragColumn, DragRow);
+        view_->DrawPiece(dragColumn_, dragRow_);
         view_->DrawCellOutlines(column, row);
-        view_->DrawCellOutlines(DragColumn, DragRow);
+        view_->DrawCellOutlines(dragColumn_, dragRow_);
     }
-    CountOne(MovesCount);
+    CountOne(movesCount_);
     if (view_) {
         view_->ShowMoves();
         view_->UpdatePieceCursor(column, row);
@@ -129,8 +159,8 @@ bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
 }
 
 bool TPuzzleBoard::AcceptsDrop(int32_t column, int32_t row) const {
-    if (!IsInPlay(column, row) || !IsInPlay(DragColumn, DragRow)) return false;
-    if (column == DragColumn && row == DragRow) return false;
+    if (!IsInPlay(column, row) || !IsInPlay(dragColumn_, dragRow_)) return false;
+    if (column == dragColumn_ && row == dragRow_) return false;
     return !IsPieceInPlace(column, row);
 }
 
@@ -138,7 +168,7 @@ void TPuzzleBoard::DropPiece(int32_t column, int32_t row) {
     if (!AcceptsDrop(column, row)) return;
     if (!MovePiece(column, row)) return;
     if (IsPieceInPlace(column, row)) return;
-    CountOne(WrongMoves);
+    CountOne(wrongMoves_);
     if (view_) view_->ShowWrongMoves();
 }
 

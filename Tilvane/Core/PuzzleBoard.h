@@ -40,19 +40,35 @@ public:
     PieceCell Pieces[MaxColumns][MaxRows];
     int32_t ResultedColumns = 0;
     int32_t ResultedRows = 0;
-    int32_t MovesCount = 0;
-    int32_t WrongMoves = 0;
-    bool Modified = false;
+
+    int32_t MovesCount() const { return movesCount_; }
+    int32_t WrongMoves() const { return wrongMoves_; }
+    // A swap has changed the board since the counters were reset or the game was saved.
+    bool Modified() const { return modified_; }
     // The cell a drag started from; -1, -1 when there is none.
-    int32_t DragColumn = -1;
-    int32_t DragRow = -1;
+    int32_t DragColumn() const { return dragColumn_; }
+    int32_t DragRow() const { return dragRow_; }
 
     // Null while nothing shows the board: the rules still run, nothing is drawn.
     void SetView(TBoardView* view) { view_ = view; }
 
     // Puts the top-left columns x rows block in order, unmirrored; other cells keep their contents.
     void ResetPieces(int32_t columns, int32_t rows);
+    // A new game or shuffle: not modified, no moves. The wrong moves are reset on their own.
     void ResetCounters();
+    void ResetWrongMoves() { wrongMoves_ = 0; }
+    // The counters of a game read from a file; negative counts read as 0.
+    void RestoreCounters(int32_t movesCount, int32_t wrongMoves);
+    // The game has been written to a file.
+    void MarkSaved() { modified_ = false; }
+    // Cells, grid and counters of a game read from a file. The modified flag, the drag cell and
+    // the view stay: loading a game does not count as a change.
+    void TakeOverGame(const TPuzzleBoard& game);
+    // Every place of the grid in play stands in exactly one cell, and the grid is not empty.
+    bool HoldsEveryPieceOnce() const;
+
+    void SetDragCell(int32_t column, int32_t row);
+    void ClearDragCell() { SetDragCell(-1, -1); }
 
     // Exchanges two cells whole and marks the game modified, also when a cell meets itself.
     void SwapPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2);
@@ -91,5 +107,10 @@ private:
     int32_t PlayRows() const;
     void DrawPieceAndOutlines(int32_t column, int32_t row);
 
+    int32_t movesCount_ = 0;
+    int32_t wrongMoves_ = 0;
+    bool modified_ = false;
+    int32_t dragColumn_ = -1;
+    int32_t dragRow_ = -1;
     TBoardView* view_ = nullptr;
 };

@@ -58,28 +58,15 @@ public:
     }
     void DrawCellOutlines(int32_t c, int32_t r) override { Calls.push_back("DrawCellOutlines " + Cell(c, r)); }
     void ShowMoves() override {
-        Calls.push_back("ShowMoves " + std::to_string(board_.MovesCount) + " remaining " +
+        Calls.push_back("ShowMoves " + std::to_string(board_.MovesCount()) + " remaining " +
                         std::to_string(board_.CountMisplacedPieces()));
     }
-    void ShowWrongMoves() override { Calls.push_back("ShowWrongMoves " + std::to_string(board_.WrongMoves)); }
+    void ShowWrongMoves() override { Calls.push_back("ShowWrongMoves " + std::to_string(board_.WrongMoves())); }
     void UpdatePieceCursor(int32_t c, int32_t r) override { Calls.push_back("UpdatePieceCursor " + Cell(c, r)); }
 private:
     static std::string Cell(int32_t c, int32_t r) { return std::to_string(c) + "," + std::to_string(r); }
     const TPuzzleBoard& board_;
 };
-
-bool HoldsPermutationOfBlock(const TPuzzleBoard& board) {
-    std::set<std::pair<int32_t, int32_t>> places;
-    for (int32_t r = 0; r < board.ResultedRows; ++r)
-        for (int32_t c = 0; c < board.ResultedColumns; ++c) {
-            const PieceCell& cell = board.Pieces[c][r];
-            if (cell.SourceColumn < 0 || cell.SourceColumn >= board.ResultedColumns || cell.SourceRow < 0 ||
-                cell.SourceRow >= board.ResultedRows)
-                return false;
-            places.insert({cell.SourceColumn, cell.SourceRow});
-        }
-    return places.size() == static_cast<size_t>(board.ResultedColumns * board.ResultedRows);
-}
 
 void StartGame(TPuzzleBoard& board, int32_t columns, int32_t rows) {
     board.ResultedColumns = columns;
@@ -107,15 +94,15 @@ TEST(PuzzleBoardTest, NewBoardIsInOrderWithNothingInPlay) {
         }
     EXPECT_EQ(0, board.ResultedColumns);
     EXPECT_EQ(0, board.CountMisplacedPieces());
-    EXPECT_EQ(-1, board.DragColumn);
-    EXPECT_EQ(-1, board.DragRow);
-    EXPECT_FALSE(board.Modified);
+    EXPECT_EQ(-1, board.DragColumn());
+    EXPECT_EQ(-1, board.DragRow());
+    EXPECT_FALSE(board.Modified());
 
     // Nothing in play: a shuffle draws nothing and changes nothing.
     TRecordedRandom random;
     board.ShufflePieces(true, random.Source());
     EXPECT_EQ(0u, random.Drawn());
-    EXPECT_FALSE(board.Modified);
+    EXPECT_FALSE(board.Modified());
 }
 
 TEST(PuzzleBoardTest, ResetPiecesOrdersOnlyTheBlock) {
@@ -138,7 +125,7 @@ TEST(PuzzleBoardTest, ResetPiecesOrdersOnlyTheBlock) {
     EXPECT_EQ(25, outside.SourceColumn);
     EXPECT_TRUE(outside.FlipHorizontal);
     EXPECT_EQ(26, board.Pieces[0][3].SourceRow);
-    EXPECT_FALSE(board.Modified);
+    EXPECT_FALSE(board.Modified());
 }
 
 TEST(PuzzleBoardTest, ResetPiecesLimitsItselfToTheArray) {
@@ -158,7 +145,7 @@ TEST(PuzzleBoardTest, SwapExchangesWholeCellsAndSetsModified) {
     board.Pieces[3][4].FlipVertical = true;
 
     board.SwapPieces(1, 2, 3, 4);
-    EXPECT_TRUE(board.Modified);
+    EXPECT_TRUE(board.Modified());
     EXPECT_EQ(3, board.Pieces[1][2].SourceColumn);
     EXPECT_EQ(4, board.Pieces[1][2].SourceRow);
     EXPECT_FALSE(board.Pieces[1][2].FlipHorizontal);
@@ -171,7 +158,7 @@ TEST(PuzzleBoardTest, SwapExchangesWholeCellsAndSetsModified) {
     // A cell swapped with itself stays as it is, but the game still counts as changed.
     board.ResetCounters();
     board.SwapPieces(0, 0, 0, 0);
-    EXPECT_TRUE(board.Modified);
+    EXPECT_TRUE(board.Modified());
     EXPECT_TRUE(board.IsPieceInPlace(0, 0));
 }
 
@@ -184,7 +171,7 @@ TEST(PuzzleBoardTest, CallsOutsideTheArrayAreIgnored) {
     board.SwapPieces(30, 0, 0, 0);
     board.SwapPieces(0, 0, 0, -1);
     board.SwapPieces(std::numeric_limits<int32_t>::min(), 0, 1, 1);
-    EXPECT_FALSE(board.Modified);
+    EXPECT_FALSE(board.Modified());
     EXPECT_EQ(0, board.CountMisplacedPieces());
 
     EXPECT_FALSE(board.IsPieceInPlace(-1, 0));
@@ -192,13 +179,12 @@ TEST(PuzzleBoardTest, CallsOutsideTheArrayAreIgnored) {
     board.ToggleFlipHorizontal(30, 30);
     board.ToggleFlipVertical(-1, 0);
 
-    board.DragColumn = 31;
-    board.DragRow = 0;
+    board.SetDragCell(31, 0);
     EXPECT_FALSE(board.MovePiece(0, 0));
-    board.DragColumn = 0;
+    board.SetDragCell(0, 0);
     EXPECT_FALSE(board.MovePiece(0, 40));
     board.DropPiece(-5, 0);
-    EXPECT_EQ(0, board.MovesCount);
+    EXPECT_EQ(0, board.MovesCount());
     EXPECT_TRUE(view.Calls.empty());
 }
 
@@ -211,7 +197,7 @@ TEST(PuzzleBoardTest, GridBeyondTheArrayIsLimitedToIt) {
     TSteppingRandom random(3);
     board.ShufflePieces(true, random.Source());
     board.ResultedColumns = board.ResultedRows = 30;
-    EXPECT_TRUE(HoldsPermutationOfBlock(board));
+    EXPECT_TRUE(board.HoldsEveryPieceOnce());
 
     board.ResultedColumns = -4;
     EXPECT_EQ(0, board.CountMisplacedPieces());
@@ -276,7 +262,7 @@ TEST(PuzzleBoardTest, ShuffleDrawsSwapValuesRowByRowThenFlipsOfMisplacedPieces) 
     expectCell(1, 1, 0, 0, false, false);
     expectCell(2, 1, 2, 0, true, true);
     EXPECT_EQ(4, board.CountMisplacedPieces());
-    EXPECT_TRUE(board.Modified);
+    EXPECT_TRUE(board.Modified());
 }
 
 TEST(PuzzleBoardTest, ShuffleWithoutFlippingClearsEveryFlagAndDrawsOnlySwapValues) {
@@ -298,7 +284,7 @@ TEST(PuzzleBoardTest, ShuffleWithoutFlippingClearsEveryFlagAndDrawsOnlySwapValue
             EXPECT_FALSE(board.Pieces[c][r].FlipHorizontal);
             EXPECT_FALSE(board.Pieces[c][r].FlipVertical);
         }
-    EXPECT_TRUE(HoldsPermutationOfBlock(board));
+    EXPECT_TRUE(board.HoldsEveryPieceOnce());
 }
 
 TEST(PuzzleBoardTest, SingleColumnOrRowKeepsEverySwapInIt) {
@@ -310,8 +296,8 @@ TEST(PuzzleBoardTest, SingleColumnOrRowKeepsEverySwapInIt) {
     StartGame(row, 12, 1);
     row.ShufflePieces(true, random.Source());
 
-    EXPECT_TRUE(HoldsPermutationOfBlock(column));
-    EXPECT_TRUE(HoldsPermutationOfBlock(row));
+    EXPECT_TRUE(column.HoldsEveryPieceOnce());
+    EXPECT_TRUE(row.HoldsEveryPieceOnce());
     EXPECT_GT(column.CountMisplacedPieces(), 0);
     EXPECT_GT(row.CountMisplacedPieces(), 0);
     // The cells next to the line in play were never touched.
@@ -333,17 +319,16 @@ TEST(PuzzleBoardTest, ReshuffleStartsFromTheCurrentArrangement) {
             for (int32_t c = 0; c < 4; ++c) AddSelfSwap(selfSwaps, c, r, 4, 4, pass);
     for (int32_t i = 0; i < 2 * board.CountMisplacedPieces(); ++i) selfSwaps.Add(1);  // odd: no flips
 
-    board.MovesCount = 12;
-    board.WrongMoves = 3;
+    board.RestoreCounters(12, 3);
     board.ResetCounters();
     board.ShufflePieces(true, selfSwaps.Source());
 
     EXPECT_EQ(selfSwaps.Recorded(), selfSwaps.Drawn());
     EXPECT_EQ(before.SourceColumn, board.Pieces[0][0].SourceColumn);
     EXPECT_EQ(before.SourceRow, board.Pieces[0][0].SourceRow);
-    EXPECT_TRUE(board.Modified);
-    EXPECT_EQ(0, board.MovesCount);
-    EXPECT_EQ(3, board.WrongMoves);  // the window zeroes it after the shuffle
+    EXPECT_TRUE(board.Modified());
+    EXPECT_EQ(0, board.MovesCount());
+    EXPECT_EQ(3, board.WrongMoves());  // the window zeroes it after the shuffle
 }
 
 TEST(PuzzleBoardTest, FullBoardStaysAPermutationThroughShufflesAndMoves) {
@@ -353,18 +338,18 @@ TEST(PuzzleBoardTest, FullBoardStaysAPermutationThroughShufflesAndMoves) {
     const auto next = random.Source();
     for (int round = 0; round < 3; ++round) {
         board.ShufflePieces(true, next);
-        ASSERT_TRUE(HoldsPermutationOfBlock(board));
+        ASSERT_TRUE(board.HoldsEveryPieceOnce());
         for (int move = 0; move < 200; ++move) {
-            board.DragColumn = static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u);
-            board.DragRow = static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u);
-            if (board.IsPieceInPlace(board.DragColumn, board.DragRow)) continue;
+            const int32_t dragColumn = static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u);
+            board.SetDragCell(dragColumn, static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u));
+            if (board.IsPieceInPlace(board.DragColumn(), board.DragRow())) continue;
             board.DropPiece(static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u),
                             static_cast<int32_t>(static_cast<uint32_t>(next()) % 30u));
         }
-        ASSERT_TRUE(HoldsPermutationOfBlock(board));
+        ASSERT_TRUE(board.HoldsEveryPieceOnce());
     }
-    EXPECT_GT(board.MovesCount, 0);
-    EXPECT_LE(board.WrongMoves, board.MovesCount);
+    EXPECT_GT(board.MovesCount(), 0);
+    EXPECT_LE(board.WrongMoves(), board.MovesCount());
 }
 
 TEST(PuzzleBoardTest, MoveSwapsDrawsOutlinesCountsAndUpdatesTheCursorInOrder) {
@@ -375,8 +360,7 @@ TEST(PuzzleBoardTest, MoveSwapsDrawsOutlinesCountsAndUpdatesTheCursorInOrder) {
     TRecordingView view(board);
     board.SetView(&view);
 
-    board.DragColumn = 2;
-    board.DragRow = 1;
+    board.SetDragCell(2, 1);
     EXPECT_TRUE(board.MovePiece(1, 0));
 
     const std::vector<std::string> expected{
@@ -384,15 +368,15 @@ TEST(PuzzleBoardTest, MoveSwapsDrawsOutlinesCountsAndUpdatesTheCursorInOrder) {
         "DrawCellOutlines 2,1",     "ShowMoves 1 remaining 3", "UpdatePieceCursor 1,0",
     };
     EXPECT_EQ(expected, view.Calls);
-    EXPECT_EQ(2, board.DragColumn);  // the drag cell stays
-    EXPECT_EQ(1, board.DragRow);
-    EXPECT_TRUE(board.Modified);
-    EXPECT_EQ(0, board.WrongMoves);  // counting wrong moves is the drop's business
+    EXPECT_EQ(2, board.DragColumn());  // the drag cell stays
+    EXPECT_EQ(1, board.DragRow());
+    EXPECT_TRUE(board.Modified());
+    EXPECT_EQ(0, board.WrongMoves());  // counting wrong moves is the drop's business
 
     view.Calls.clear();
     EXPECT_FALSE(board.MovePiece(2, 1));  // onto the drag cell itself
     EXPECT_TRUE(view.Calls.empty());
-    EXPECT_EQ(1, board.MovesCount);
+    EXPECT_EQ(1, board.MovesCount());
 }
 
 TEST(PuzzleBoardTest, DropRefusesTheDragCellAndPlacedPieces) {
@@ -400,8 +384,7 @@ TEST(PuzzleBoardTest, DropRefusesTheDragCellAndPlacedPieces) {
     StartGame(board, 3, 1);
     board.SwapPieces(0, 0, 1, 0);
     board.ResetCounters();
-    board.DragColumn = 0;
-    board.DragRow = 0;
+    board.SetDragCell(0, 0);
 
     EXPECT_FALSE(board.AcceptsDrop(0, 0));
     EXPECT_FALSE(board.AcceptsDrop(2, 0));  // piece in place
@@ -409,9 +392,9 @@ TEST(PuzzleBoardTest, DropRefusesTheDragCellAndPlacedPieces) {
     EXPECT_TRUE(board.AcceptsDrop(1, 0));
     board.DropPiece(0, 0);
     board.DropPiece(2, 0);
-    EXPECT_EQ(0, board.MovesCount);
-    EXPECT_EQ(0, board.WrongMoves);
-    EXPECT_FALSE(board.Modified);
+    EXPECT_EQ(0, board.MovesCount());
+    EXPECT_EQ(0, board.WrongMoves());
+    EXPECT_FALSE(board.Modified());
 }
 
 TEST(PuzzleBoardTest, FlippedPieceDroppedOnItsPlaceIsRightAndKeepsItsFlags) {
@@ -423,13 +406,12 @@ TEST(PuzzleBoardTest, FlippedPieceDroppedOnItsPlaceIsRightAndKeepsItsFlags) {
     TRecordingView view(board);
     board.SetView(&view);
 
-    board.DragColumn = 1;
-    board.DragRow = 1;
+    board.SetDragCell(1, 1);
     board.DropPiece(0, 0);
 
     EXPECT_EQ(0, board.CountMisplacedPieces());
-    EXPECT_EQ(1, board.MovesCount);
-    EXPECT_EQ(0, board.WrongMoves);
+    EXPECT_EQ(1, board.MovesCount());
+    EXPECT_EQ(0, board.WrongMoves());
     EXPECT_TRUE(board.Pieces[0][0].FlipHorizontal);
     EXPECT_FALSE(board.DrawnPiece(0, 0).FlipHorizontal);
     EXPECT_EQ("ShowMoves 1 remaining 0", view.Calls[4]);
@@ -450,12 +432,11 @@ TEST(PuzzleBoardTest, WrongMoveLooksOnlyAtTheDraggedPiece) {
     TRecordingView view(board);
     board.SetView(&view);
 
-    board.DragColumn = 0;
-    board.DragRow = 0;
+    board.SetDragCell(0, 0);
     board.DropPiece(1, 0);
 
-    EXPECT_EQ(1, board.MovesCount);
-    EXPECT_EQ(1, board.WrongMoves);
+    EXPECT_EQ(1, board.MovesCount());
+    EXPECT_EQ(1, board.WrongMoves());
     EXPECT_EQ(2, board.CountMisplacedPieces());
     ASSERT_EQ(7u, view.Calls.size());
     EXPECT_EQ("UpdatePieceCursor 1,0", view.Calls[5]);
@@ -468,13 +449,12 @@ TEST(PuzzleBoardTest, CountersStopAtTheirLargestValue) {
     StartGame(board, 3, 1);
     board.SwapPieces(0, 0, 2, 0);
     board.SwapPieces(1, 0, 2, 0);
-    board.MovesCount = std::numeric_limits<int32_t>::max();
-    board.WrongMoves = std::numeric_limits<int32_t>::max();
-    board.DragColumn = 0;
-    board.DragRow = 0;
+    board.MovesCount() = std::numeric_limits<int32_t>::max();
+    board.WrongMoves() = std::numeric_limits<int32_t>::max();
+    board.SetDragCell(0, 0);
     board.DropPiece(1, 0);  // a wrong move: piece 2 lands on cell 1
-    EXPECT_EQ(std::numeric_limits<int32_t>::max(), board.MovesCount);
-    EXPECT_EQ(std::numeric_limits<int32_t>::max(), board.WrongMoves);
+    EXPECT_EQ(std::numeric_limits<int32_t>::max(), board.MovesCount());
+    EXPECT_EQ(std::numeric_limits<int32_t>::max(), board.WrongMoves());
     EXPECT_EQ(2, board.Pieces[1][0].SourceColumn);  // the move itself still happened
 }
 
@@ -483,8 +463,7 @@ TEST(PuzzleBoardTest, TogglesRedrawButAreNotMoves) {
     StartGame(board, 2, 2);
     board.SwapPieces(0, 1, 1, 0);
     board.ResetCounters();
-    board.MovesCount = 4;
-    board.WrongMoves = 2;
+    board.RestoreCounters(4, 2);
     TRecordingView view(board);
     board.SetView(&view);
 
@@ -496,14 +475,62 @@ TEST(PuzzleBoardTest, TogglesRedrawButAreNotMoves) {
     board.ToggleFlipVertical(0, 1);
     EXPECT_FALSE(board.Pieces[0][1].FlipHorizontal || board.Pieces[0][1].FlipVertical);
 
-    EXPECT_EQ(4, board.MovesCount);
-    EXPECT_EQ(2, board.WrongMoves);
-    EXPECT_FALSE(board.Modified);
+    EXPECT_EQ(4, board.MovesCount());
+    EXPECT_EQ(2, board.WrongMoves());
+    EXPECT_FALSE(board.Modified());
     ASSERT_EQ(8u, view.Calls.size());
     for (size_t i = 0; i < view.Calls.size(); i += 2) {
         EXPECT_EQ("DrawPiece 0,1 holds 1,0", view.Calls[i]);
         EXPECT_EQ("DrawCellOutlines 0,1", view.Calls[i + 1]);
     }
+}
+
+TEST(PuzzleBoardTest, PermutationCheckRefusesRepeatedMissingAndOutsidePieces) {
+    TPuzzleBoard board;
+    EXPECT_FALSE(board.HoldsEveryPieceOnce());  // no grid in play yet
+    StartGame(board, 3, 2);
+    EXPECT_TRUE(board.HoldsEveryPieceOnce());
+
+    TPuzzleBoard repeated = board;
+    repeated.Pieces[2][1] = repeated.Pieces[0][0];
+    EXPECT_FALSE(repeated.HoldsEveryPieceOnce());
+
+    TPuzzleBoard outside = board;
+    outside.Pieces[1][1].SourceColumn = 3;  // a place beyond the grid, inside the array
+    EXPECT_FALSE(outside.HoldsEveryPieceOnce());
+    outside.Pieces[1][1].SourceColumn = -1;
+    EXPECT_FALSE(outside.HoldsEveryPieceOnce());
+
+    TPuzzleBoard tooLarge = board;
+    tooLarge.ResultedColumns = 31;
+    EXPECT_FALSE(tooLarge.HoldsEveryPieceOnce());
+}
+
+TEST(PuzzleBoardTest, TakingOverALoadedGameKeepsModifiedDragCellAndView) {
+    TPuzzleBoard screen;
+    StartGame(screen, 5, 5);
+    screen.SwapPieces(0, 0, 1, 0);
+    screen.SetDragCell(1, 0);
+    TRecordingView view(screen);
+    screen.SetView(&view);
+
+    TPuzzleBoard loaded;
+    StartGame(loaded, 2, 3);
+    loaded.SwapPieces(0, 0, 1, 2);
+    loaded.RestoreCounters(7, -4);
+    EXPECT_EQ(0, loaded.WrongMoves());  // a negative count reads as none
+
+    screen.TakeOverGame(loaded);
+    EXPECT_EQ(2, screen.ResultedColumns);
+    EXPECT_EQ(3, screen.ResultedRows);
+    EXPECT_EQ(1, screen.Pieces[0][0].SourceColumn);
+    EXPECT_EQ(2, screen.Pieces[0][0].SourceRow);
+    EXPECT_EQ(7, screen.MovesCount());
+    EXPECT_TRUE(screen.Modified());  // loading is not a change, nor does it undo one
+    EXPECT_EQ(1, screen.DragColumn());
+    EXPECT_TRUE(view.Calls.empty());
+    screen.MarkSaved();
+    EXPECT_FALSE(screen.Modified());
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ protected:
         delete picture;
     }
     void SetUp() override {
-        form->Board.Modified = false;  // no save question between tests
+        form->Board.MarkSaved();  // no save question between tests
         form->LoadGameFromPicture(picturePath);
         ASSERT_GT(form->Board.ResultedColumns, 1);
     }

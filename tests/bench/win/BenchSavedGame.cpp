@@ -48,7 +48,7 @@ std::string GameText(const std::string& picture) {
 // The load took the game over: the window names the file and shows the saved grid.
 bool Loaded(const TTilvaneForm& form, const std::string& game) {
     return form.LastGamePath == game && form.Board.ResultedColumns == bench::Columns &&
-           form.Board.ResultedRows == bench::Rows && form.Board.MovesCount == 1234;
+           form.Board.ResultedRows == bench::Rows && form.Board.MovesCount() == 1234;
 }
 
 // The median time of saving to a path that does not exist yet, so that no overwrite question comes.
