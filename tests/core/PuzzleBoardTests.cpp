@@ -449,8 +449,7 @@ TEST(PuzzleBoardTest, CountersStopAtTheirLargestValue) {
     StartGame(board, 3, 1);
     board.SwapPieces(0, 0, 2, 0);
     board.SwapPieces(1, 0, 2, 0);
-    board.MovesCount() = std::numeric_limits<int32_t>::max();
-    board.WrongMoves() = std::numeric_limits<int32_t>::max();
+    board.RestoreCounters(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max());
     board.SetDragCell(0, 0);
     board.DropPiece(1, 0);  // a wrong move: piece 2 lands on cell 1
     EXPECT_EQ(std::numeric_limits<int32_t>::max(), board.MovesCount());
