@@ -43,6 +43,7 @@ public:
 
     // The document in memory; none before the first Load or SaveAs and after a file could not be read.
     const TTextStore* Store() const { return store_.get(); }
+    TTextStore* Store() { return store_.get(); }
 
 private:
     bool SaveStore(bool confirmOverwrite, bool readMissingStore);
