@@ -23,7 +23,6 @@ TTilvaneForm* TilvaneForm = nullptr;
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
-const char* const GameFilter = "Tilvane game (*.tvg)|*.tvg";
 // Free pictures of every kind, good material for puzzles.
 const char* const WallpapersAddress = "https://commons.wikimedia.org/wiki/Commons:Featured_pictures";
 
@@ -66,56 +65,50 @@ TTilvaneForm::TTilvaneForm() {
     CreateLayout();
     CreateMenu();
     OnCloseQuery = [this] { return FormCloseQuery(); };
-
-    // 1. The imaging library's start-up input.
-    Gdiplus::GdiplusStartupInput startupInput;
-    startupInput.GdiplusVersion = 1;
-    startupInput.DebugEventCallback = nullptr;
-    startupInput.SuppressBackgroundThread = FALSE;
-    startupInput.SuppressExternalCodecs = FALSE;
-    // 2. Exceptions that reach the message loop become reports.
+    // Exceptions that reach the message loop become reports.
     Application.OnException = [](void* sender, const std::string& message) {
         FunStatContext.OnApplicationException(sender, message);
     };
-    // 3. Hint timing.
     hint_ = std::make_unique<THint>(Handle());
     hint_->SetTiming(THintTiming{400, 100000, 200});
-    // 4. Help.
     helpFile_ = GetProgramDirectory() + "Help.hlp";
     helpContext_ = 100;
-    // 5, 6.
+    StartImaging();
+
     PositionLabel->SetText("");
-    Board.ClearDragCell();
-    // 7.
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &startupInput, nullptr);
-    gdiplusToken_ = token;
-    // 8, 9.
     SetTip(StartTip);
     ResetCounters();
-    Board.ResetWrongMoves();
     WrongMovesLabel->SetText("");
-    // 10, 11.
+    // The whole array starts in order, so that nothing stale stands outside the first grid.
     Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
     Board.SetView(this);
-    ColumnsCount = RowsCount = 7;
     ColumnsCountComboBox->SetSelectedText("7");
     RowsCountComboBox->SetSelectedText("7");
-    // 12, 13.
     PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
+    PrepareDialogs();
+    GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
+    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), CurrentGame()); };
+}
+
+// The picture engine needs GDI+ running for as long as the window shows pictures. Without it no
+// picture can be decoded; each load then reports that on its own, so the window still opens.
+void TTilvaneForm::StartImaging() {
+    Gdiplus::GdiplusStartupInput startupInput;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &startupInput, nullptr) == Gdiplus::Ok) gdiplusToken_ = token;
+}
+
+// The picture filter lists every pattern the decoders know; both game dialogs start in the games
+// folder, which is also the "last game" before any game was loaded or saved.
+void TTilvaneForm::PrepareDialogs() {
     PictureExtensions = GetPictureExtensionsAsFilter();
     LoadPictureDialog.Filter = "Picture (" + PictureExtensions + ")|" + PictureExtensions;
     LoadPictureDialog.FileName = PicturePath;
-    // 14, 15.
-    LoadGameDialog.Filter = GameFilter;
-    LoadGameDialog.FileName = GetGamesDirectory() + "*.tvg";
-    SaveGameDialog.Filter = GameFilter;
+    LoadGameDialog.Filter = GameFileFilter;
+    LoadGameDialog.FileName = GetGamesDirectory() + "*" + GameFileExtension;
+    SaveGameDialog.Filter = GameFileFilter;
     SaveGameDialog.FileName = LoadGameDialog.FileName;
     LastGamePath = SaveGameDialog.FileName;
-    // 16.
-    GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
-    GameList->OnAfterLoad = [this](TStoredTextList& list) { ReadGame(list); };
-    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(list); };
 }
 
 TTilvaneForm::~TTilvaneForm() {
@@ -179,7 +172,7 @@ void TTilvaneForm::CreateMenu() {
                       command(cmLoadGame, "Load game", &TTilvaneForm::LoadGameMenuClick, {'L', 0}),
                       command(cmSaveGame, "Save game", &TTilvaneForm::SaveGameMenuClick, {'S', 0}),
                       MenuSeparator(),
-                      command(cmHide, "Hide", &TTilvaneForm::HideMeuClick, {VK_SPACE, 0}),
+                      command(cmHide, "Hide", &TTilvaneForm::HideMenuClick, {VK_SPACE, 0}),
                   }),
         command(cmRandomize, "&Randomize", &TTilvaneForm::RandomizeMenuClick, {'R', FALT}),
         MenuPopup("Down&load pictures",
@@ -197,12 +190,11 @@ void TTilvaneForm::BeforeRun() {
             AboutForm->ProgramNameLabel->SetText(ProgramName);
             AboutForm->ProgramVersionLabel->SetText(VersionText);
         }
+        // The games folder is only where the game dialogs start; without it they start elsewhere,
+        // so an existing folder or a refusal is no failure.
         ClearLastError();
         CreateDirectoryA(GetGamesDirectory().c_str(), nullptr);
-        OptionsList = std::make_unique<TStoredTextList>(GetProgramDirectory() + "Tilvane.ini");
-        OptionsList->OnAfterLoad = [this](TStoredTextList& list) { ReadOptions(list); };
-        OptionsList->OnBeforeSave = [this](TStoredTextList& list) { WriteOptions(list); };
-        OptionsList->Load();
+        LoadOptions();
         // A damaged options file is reported, and the window is still laid out for play.
         op.TakeCurrent();
         ArrangeWindow();
@@ -226,11 +218,15 @@ void TTilvaneForm::ShowMoves() {
     }
     RemainingCountLabel->SetText("The puzzle is solved.");
     SetTip(StartTip);
-    if (PicturesShown()) {
-        BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(),
-               BackupPictureImage->BitmapHeight(), BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
-        PuzzlePictureImage->Refresh();
-    }
+    ShowSolvedPicture();
+}
+
+// The whole unshuffled picture over the puzzle, without a single grid line.
+void TTilvaneForm::ShowSolvedPicture() {
+    if (!PicturesShown()) return;
+    BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(), BackupPictureImage->BitmapHeight(),
+           BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
+    PuzzlePictureImage->Refresh();
 }
 
 void TTilvaneForm::ShowWrongMoves() {
@@ -253,6 +249,7 @@ void TTilvaneForm::ComputePieceSize() {
     PieceHeight = (PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5) / RowsCount;
 }
 
+// The window takes 95 % of the work area, centred, and never less than its designed size.
 void TTilvaneForm::ArrangeWindow() {
     RECT workArea = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
@@ -262,7 +259,12 @@ void TTilvaneForm::ArrangeWindow() {
     const int height = std::max(static_cast<int>(workHeight * 0.95), 540);
     SetWindowPos(Handle(), nullptr, (workWidth - width) / 2, (workHeight - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    ArrangePictureAreas();
+    ComputePieceSize();
+}
 
+// The original picture takes about a third of the width, at least the panel's; the puzzle the rest.
+void TTilvaneForm::ArrangePictureAreas() {
     const RECT panel = MainPanel->Bounds();
     const int panelWidth = panel.right - panel.left;
     const RECT original = OriginalPictureGroupBox->Bounds();
@@ -283,7 +285,6 @@ void TTilvaneForm::ArrangeWindow() {
     const RECT puzzleImage = PuzzlePictureImage->Bounds();
     PuzzlePictureImage->SetBounds(puzzleImage.left, puzzleImage.top, puzzleWidth - 10,
                                   puzzleHeight - puzzleImage.top - 5);
-    ComputePieceSize();
 }
 
 bool TTilvaneForm::PicturesShown() const {
@@ -299,72 +300,67 @@ int TTilvaneForm::OriginalImageTop() const {
     return OriginalPictureImage ? static_cast<int>(OriginalPictureImage->Bounds().top) : OriginalImagePlace.Top;
 }
 
+// A menu command runs inside a status record of its own, and whatever failed in it, in the body
+// or in an operation the body called and took over, is shown once with the failure message.
+template <class Body>
+void TTilvaneForm::RunCommand(int32_t line, const char* operation, const char* failureMessage, Body&& body) {
+    TFunOperation op(Module, operation, line);
+    op.Guard(line, [&] { body(op); });
+    op.EndShowing(line, failureMessage);
+}
+
 void TTilvaneForm::LoadPictureMenuClick() {
-    TFunOperation op(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__);
-    op.Guard(__LINE__, [&] {
+    RunCommand(__LINE__, "TTilvaneForm::LoadPictureMenuClick", "Failed to load file.", [&](TFunOperation& op) {
         LoadPictureDialog.FileName = PicturePath;
         if (!LoadPictureDialog.Execute(Handle())) return;
         LoadGameFromPicture(LoadPictureDialog.FileName);
         op.TakeCurrent();
     });
-    op.EndShowing(__LINE__, "Failed to load file.");
 }
 
 void TTilvaneForm::ReloadCurrentPictureMenuClick() {
-    TFunOperation op(Module, "TTilvaneForm::ReloadCurrentPictureMenuClick", __LINE__);
-    op.Guard(__LINE__, [&] {
-        LoadGameFromPicture(PicturePath);
-        op.TakeCurrent();
-    });
-    op.EndShowing(__LINE__, "Failed to load file.");
+    RunCommand(__LINE__, "TTilvaneForm::ReloadCurrentPictureMenuClick", "Failed to load file.",
+               [&](TFunOperation& op) {
+                   LoadGameFromPicture(PicturePath);
+                   op.TakeCurrent();
+               });
 }
 
 void TTilvaneForm::OpenPictureMenuClick() {
-    TFunOperation op(Module, "TTilvaneForm::OpenPictureMenuClick", __LINE__);
-    op.Guard(__LINE__, [&] {
+    RunCommand(__LINE__, "TTilvaneForm::OpenPictureMenuClick", "Failed to open file.", [&](TFunOperation& op) {
         RunFile(PicturePath, "", "", true, false);
         op.TakeCurrent();
     });
-    op.EndShowing(__LINE__, "Failed to open file.");
 }
 
 void TTilvaneForm::LoadLastGameMenuClick() {
-    TFunOperation op(Module, "TTilvaneForm::LoadLastGameMenuClick", __LINE__);
-    op.Guard(__LINE__, [&] {
+    RunCommand(__LINE__, "TTilvaneForm::LoadLastGameMenuClick", "Failed to load last game.", [&](TFunOperation& op) {
         LoadGameFrom(LastGamePath);
-        if (op.TakeCurrent()) return;
-        LoadGameDialog.FileName = LastGamePath;
+        if (!op.TakeCurrent()) LoadGameDialog.FileName = LastGamePath;
     });
-    op.EndShowing(__LINE__, "Failed to load last game.");
 }
 
 void TTilvaneForm::LoadGameMenuClick() {
-    TFunOperation op(Module, "TTilvaneForm::LoadGameMenuClick", __LINE__);
-    op.Guard(__LINE__, [&] {
+    RunCommand(__LINE__, "TTilvaneForm::LoadGameMenuClick", "Failed to load game.", [&](TFunOperation& op) {
         if (!LoadGameDialog.Execute(Handle())) return;
         LoadGameFrom(LoadGameDialog.FileName);
         op.TakeCurrent();
     });
-    op.EndShowing(__LINE__, "Failed to load game.");
 }
 
 void TTilvaneForm::SaveGameMenuClick() { SaveGameCommand(); }
 
-// The "Save game" command; true when the game was written to a file.
 bool TTilvaneForm::SaveGameCommand() {
-    TFunOperation op(Module, "TTilvaneForm::SaveGameMenuClick", __LINE__);
     bool saved = false;
-    op.Guard(__LINE__, [&] {
-        if (PicturePath.empty()) return;
-        if (!SaveGameDialog.Execute(Handle())) return;
+    RunCommand(__LINE__, "TTilvaneForm::SaveGameMenuClick", "Failed to save game.", [&](TFunOperation& op) {
+        if (PicturePath.empty() || !SaveGameDialog.Execute(Handle())) return;
         saved = SaveGameTo(SaveGameDialog.FileName);
         op.TakeCurrent();
     });
-    op.EndShowing(__LINE__, "Failed to save game.");
     return saved;
 }
 
-void TTilvaneForm::HideMeuClick() { Application.Minimize(); }
+void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 
 void TTilvaneForm::RandomizeMenuClick() {
     if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
@@ -389,6 +385,8 @@ void TTilvaneForm::AboutMenuClick() {
     if (AboutForm) AboutForm->Dialog();
 }
 
+// Either check box: the outline colours follow "Light grid"; "Allow flipping" only takes effect
+// at the next shuffle, but redraws the grids all the same.
 void TTilvaneForm::LightGridCheckBoxClick() {
     if (PicturesShown()) DrawGrids(false);
 }

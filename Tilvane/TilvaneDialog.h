@@ -1,6 +1,12 @@
 // The game window: the board, the two pictures, the option controls, counters and tips, the
 // menu commands, the pointer play over the pictures, and the flows that load pictures and
-// games and save them.
+// games and save them. Its parts live in files of their own:
+//   TilvaneDialog.cpp       layout, creation, preparation, labels and menu commands
+//   TilvaneGames.cpp        new games from pictures, saved games and the options file
+//   TilvaneDrawing.cpp      pieces and cell outlines on the two pictures
+//   TilvaneInteraction.cpp  the pointer over the pictures
+// The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
+// Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
 
 #include "Framework/FileDialog.h"
@@ -8,7 +14,9 @@
 #include "Framework/Hint.h"
 #include "Framework/Image.h"
 #include "Framework/Layout.h"
+#include "Framework/Owned.h"
 #include "Include/StoredTextList.h"
+#include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PuzzleBoard.h"
 
 #include <cstdint>
@@ -16,6 +24,7 @@
 #include <string>
 
 class TPicture;
+class TFunOperation;
 
 class TTilvaneForm : public TForm, private TBoardView {
 public:
@@ -25,24 +34,40 @@ public:
     // Once, after every window exists: options, games folder, size and place.
     void BeforeRun();
 
+private:
+    // In-process tests and benchmarks look inside through this one friend.
+    friend struct TTilvaneFormTestAccess;
+
+    // Creation.
+    void CreateLayout();
+    void CreateMenu();
+    void PrepareDialogs();
+    void StartImaging();
+
     // Labels and layout.
     void ResetCounters();
     void ShowMoves() override;
     void ShowWrongMoves() override;
+    void ShowSolvedPicture();
     void SetTip(const std::string& text);
     void SetTitle(const std::string& title);
     void ReadGridChoice();
     void ComputePieceSize();
     void ArrangeWindow();
+    void ArrangePictureAreas();
 
     // Commands.
+    template <class Body>
+    void RunCommand(int32_t line, const char* operation, const char* failureMessage, Body&& body);
     void LoadPictureMenuClick();
     void ReloadCurrentPictureMenuClick();
     void OpenPictureMenuClick();
     void LoadLastGameMenuClick();
     void LoadGameMenuClick();
     void SaveGameMenuClick();
-    void HideMeuClick();
+    // The "Save game" command; true when the game was written to a file.
+    bool SaveGameCommand();
+    void HideMenuClick();
     void RandomizeMenuClick();
     void GameWallpapersMenuClick();
     void HelpMenuClick();
@@ -57,34 +82,33 @@ public:
     void LoadGameFrom(const std::string& path);
     // True when the game was written.
     bool SaveGameTo(const std::string& path);
-    // The four keys both files share, read with the present choices as defaults.
-    struct TCommonKeys {
-        int32_t ColumnsCount = 7;
-        int32_t RowsCount = 7;
-        bool LightGrid = false;
-        std::string PicturePath;
-    };
-    TCommonKeys ReadCommonKeys(TStoredTextList& list);
+    void TakeOverGameWithPicture(const TSavedGame& game);
+    void TakeOverGame(const TSavedGame& game);
+    bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture);
+    void PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows);
+    void MakeBackupImage();
+    void SetGameDialogNamesFromPicture(const std::string& path);
+    bool PictureMatchesPatterns(const std::string& path) const;
+    // What the window shows now: the defaults of everything a file may leave out.
+    TCommonKeys ShownCommonKeys();
+    TSavedGame CurrentGame() const;
+    TCommonKeys CurrentKeys() const;
     void ApplyCommonKeys(const TCommonKeys& keys);
-    void ReadGame(TStoredTextList& list);
-    void ReadOptions(TStoredTextList& list);
-    void WriteCommonKeys(TStoredTextList& list);
-    void WriteGame(TStoredTextList& list);
-    void WriteOptions(TStoredTextList& list);
-    static std::string GetGamesDirectory();
-    static bool IsGameFileExtension(const std::string& extension);
+    void ApplyOptions(const TGameOptions& options);
+    void LoadOptions();
 
     // Drawing.
-    void DrawPiece(const PieceCell& cell, int32_t column, int32_t row);
+    void DrawPiece(int32_t column, int32_t row) override;
     void DrawAllPieces();
-    void SwapAndDrawPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2);
     void DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row,
                          bool mark);
     void DrawCellOutlines(int32_t column, int32_t row, bool mark);
+    void DrawCellOutlines(int32_t column, int32_t row) override;
     void DrawGrid(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t columns, int32_t rows);
     void DrawGrids(bool originalOnly);
     void MarkCell(int32_t column, int32_t row);
     void UnmarkCell();
+    bool PicturesShown() const;
     // The cell size of the original picture: its bitmap divided by the grid.
     int32_t OriginalCellWidth() const;
     int32_t OriginalCellHeight() const;
@@ -102,9 +126,15 @@ public:
     void OriginalPictureImageDragOver(TImage* source, int x, int y, bool& accept);
     void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
     void OriginalPictureImageDragDrop(TImage* source, int x, int y);
+    void ShowPieceHint(int32_t column, int32_t row);
+    void AttachPuzzleImageHandlers();
+    void AttachOriginalImageHandlers();
+    int PuzzleImageTop() const;
+    int OriginalImageTop() const;
 
+    // The game.
     TPuzzleBoard Board;
-    int32_t ColumnsCount = 7;
+    int32_t ColumnsCount = 7;  // the grid chosen when the picture was cut
     int32_t RowsCount = 7;
     int32_t PieceWidth = 0;
     int32_t PieceHeight = 0;
@@ -112,7 +142,7 @@ public:
     int32_t MarkedRow = 0;
     std::string PicturePath;
     std::string LastGamePath;
-    std::string PictureExtensions;
+    std::string PictureExtensions;  // the patterns of every decodable picture, joined by ";"
     std::unique_ptr<TStoredTextList> OptionsList;
     std::unique_ptr<TStoredTextList> GameList;
 
@@ -138,40 +168,15 @@ public:
     TFileDialog LoadGameDialog{TFileDialog::Open};
     TFileDialog SaveGameDialog{TFileDialog::Save};
 
-private:
-    // A saved game as read from its file, before it replaces the game on screen.
-    struct TLoadingGame {
-        TCommonKeys Keys;
-        TPuzzleBoard Board;
-    };
-    void TakeOverGameWithPicture(const TLoadingGame& game);
-    void TakeOverGame(const TLoadingGame& game);
-    void PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows);
-
-    // Board hooks: drawing and labels after the board has changed cells.
-    void DrawPiece(int32_t column, int32_t row) override;
-    void DrawCellOutlines(int32_t column, int32_t row) override;
-
-    void CreateLayout();
-    void CreateMenu();
-    bool PicturesShown() const;
-    bool PictureMatchesPatterns(const std::string& path) const;
-    void SetGameDialogNamesFromPicture(const std::string& path);
-    void AttachPuzzleImageHandlers();
-    void AttachOriginalImageHandlers();
-    void MakeBackupImage();
-    int PuzzleImageTop() const;
-    int OriginalImageTop() const;
-    bool SaveGameCommand();
-    void ShowPieceHint(int32_t column, int32_t row);
-
-    std::unique_ptr<TLoadingGame> loadingGame_;
     TLayout layout_;
     std::unique_ptr<THint> hint_;
     uintptr_t gdiplusToken_ = 0;
     std::string helpFile_;
     int helpContext_ = 0;
-    TOwnedPen pens_[4];
+    TOwnedPen pens_[4];  // made on first use, one per outline colour
 };
 
 extern TTilvaneForm* TilvaneForm;
+
+// Where the game dialogs start: "TilvaneGames\" in the program directory.
+std::string GetGamesDirectory();

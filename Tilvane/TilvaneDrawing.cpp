@@ -15,37 +15,25 @@ const COLORREF OutlineColours[] = {
 
 }  // namespace
 
-void TTilvaneForm::DrawPiece(const PieceCell& cell, int32_t column, int32_t row) {
+// One stretching copy from the backup picture; a reversed destination axis mirrors the piece.
+void TTilvaneForm::DrawPiece(int32_t column, int32_t row) {
     if (!PuzzlePictureImage || !BackupPictureImage) return;
+    const PieceCell cell = Board.DrawnPiece(column, row);
     const int w = PieceWidth, h = PieceHeight;
     const int left = column * w, top = row * h;
-    // A piece on its own place is shown as the picture has it, whatever its stored flags.
-    const bool placed = Board.IsPieceInPlace(cell.SourceColumn, cell.SourceRow);
-    const bool flipHorizontal = cell.FlipHorizontal && !placed;
-    const bool flipVertical = cell.FlipVertical && !placed;
-    // One stretching copy; a reversed destination axis mirrors the piece.
-    const int destinationX = flipHorizontal ? left + w - 1 : left;
-    const int destinationY = flipVertical ? top + h - 1 : top;
-    const int destinationWidth = flipHorizontal ? -w : w;
-    const int destinationHeight = flipVertical ? -h : h;
+    const int destinationX = cell.FlipHorizontal ? left + w - 1 : left;
+    const int destinationY = cell.FlipVertical ? top + h - 1 : top;
+    const int destinationWidth = cell.FlipHorizontal ? -w : w;
+    const int destinationHeight = cell.FlipVertical ? -h : h;
     SetStretchBltMode(PuzzlePictureImage->Canvas(), COLORONCOLOR);
     StretchBlt(PuzzlePictureImage->Canvas(), destinationX, destinationY, destinationWidth, destinationHeight,
                BackupPictureImage->Canvas(), cell.SourceColumn * w, cell.SourceRow * h, w, h, SRCCOPY);
     PuzzlePictureImage->Refresh();
 }
 
-void TTilvaneForm::DrawPiece(int32_t column, int32_t row) { DrawPiece(Board.Pieces[column][row], column, row); }
-
 void TTilvaneForm::DrawAllPieces() {
     for (int32_t row = 0; row < Board.ResultedRows; ++row)
-        for (int32_t column = 0; column < Board.ResultedColumns; ++column)
-            DrawPiece(Board.Pieces[column][row], column, row);
-}
-
-void TTilvaneForm::SwapAndDrawPieces(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
-    Board.SwapPieces(column1, row1, column2, row2);
-    DrawPiece(column1, row1);
-    DrawPiece(column2, row2);
+        for (int32_t column = 0; column < Board.ResultedColumns; ++column) DrawPiece(column, row);
 }
 
 void TTilvaneForm::DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row,

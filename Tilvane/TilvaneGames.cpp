@@ -15,10 +15,6 @@
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
-const char* const Section = "TilvaneGame";
-const char* const MapSection = "Map";
-const char* const GameExtension = ".tvg";
-const int32_t MaxStoredPathLength = 259;
 
 // The extension of a path's file-name part, from its last dot; empty when there is none.
 std::string ExtensionOf(const std::string& path) {
@@ -32,29 +28,9 @@ std::string WithExtension(const std::string& name, const std::string& extension)
     return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
 }
 
-// Every place of the grid stands in exactly one cell.
-bool CellsFormPermutation(const TPuzzleBoard& board) {
-    std::vector<bool> seen(static_cast<size_t>(TPuzzleBoard::MaxColumns * TPuzzleBoard::MaxRows), false);
-    for (int32_t row = 0; row < board.ResultedRows; ++row)
-        for (int32_t column = 0; column < board.ResultedColumns; ++column) {
-            const PieceCell& cell = board.Pieces[column][row];
-            if (cell.SourceColumn < 0 || cell.SourceColumn >= board.ResultedColumns || cell.SourceRow < 0 ||
-                cell.SourceRow >= board.ResultedRows)
-                return false;
-            const size_t place = static_cast<size_t>(cell.SourceRow * TPuzzleBoard::MaxColumns + cell.SourceColumn);
-            if (seen[place]) return false;
-            seen[place] = true;
-        }
-    return true;
-}
-
 }  // namespace
 
-std::string TTilvaneForm::GetGamesDirectory() { return GetProgramDirectory() + "TilvaneGames\\"; }
-
-bool TTilvaneForm::IsGameFileExtension(const std::string& extension) {
-    return EqualIgnoringAsciiCase(extension, GameExtension);
-}
+std::string GetGamesDirectory() { return GetProgramDirectory() + "TilvaneGames\\"; }
 
 bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
     return MatchesFileMask(path, PictureExtensions);
@@ -162,7 +138,7 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
 
 // The next save is offered under the picture's name, in the folder last used.
 void TTilvaneForm::SetGameDialogNamesFromPicture(const std::string& path) {
-    const std::string name = WithExtension(NameOfPath(path), GameExtension);
+    const std::string name = WithExtension(NameOfPath(path), GameFileExtension);
     LoadGameDialog.FileName = DirectoryOfPath(LoadGameDialog.FileName) + name;
     SaveGameDialog.FileName = DirectoryOfPath(SaveGameDialog.FileName) + name;
 }
@@ -181,20 +157,18 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
         const bool mayReplace = CheckSave();
         if (op.TakeCurrent() || !mayReplace) return;
         // The file is read aside; the game on screen changes only when all of it is usable.
-        loadingGame_ = std::make_unique<TLoadingGame>();
-        const bool read = GameList->LoadFrom(path);
-        std::unique_ptr<TLoadingGame> game = std::move(loadingGame_);
-        if (!read) return;
-        if (!CellsFormPermutation(game->Board) || game->Board.ResultedColumns < 1 || game->Board.ResultedRows < 1) {
+        if (!GameList->LoadFrom(path)) return;
+        const TSavedGame game = ReadGame(*GameList->Store(), ShownCommonKeys());
+        if (!IsPlayableGame(game)) {
             op.Raise(__LINE__, fsError, "The saved game is damaged: its cells do not hold every piece exactly once.",
                      path);
             return;
         }
-        if (PictureMatchesPatterns(game->Keys.PicturePath)) {
-            TakeOverGameWithPicture(*game);
+        if (PictureMatchesPatterns(game.Keys.PicturePath)) {
+            TakeOverGameWithPicture(game);
             if (op.TakeCurrent()) return;
         } else {
-            TakeOverGame(*game);
+            TakeOverGame(game);
             // Without a picture the old one must not stand for the new board.
             PuzzlePictureImage->SetVisible(false);
             OriginalPictureImage->SetVisible(false);
@@ -207,7 +181,7 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
 }
 
 // Checks the game's picture, then takes the game over and paints it on the saved grid.
-void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
+void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
     TFunOperation op(Module, "TTilvaneForm::TakeOverGameWithPicture", __LINE__);
     op.Guard(__LINE__, [&] {
         const std::string& picturePath = game.Keys.PicturePath;
@@ -216,27 +190,12 @@ void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
             return;
         }
         std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath);
-        if (op.TakeCurrent()) return;
-        // The pieces are cut to the saved grid, whatever the size of this screen.
-        int32_t fittedWidth = 0, fittedHeight = 0;
-        const int puzzleTop = PuzzleImageTop();
-        FitPictureSize(picture->Width(), picture->Height(), PuzzlePictureGroupBox->ClientWidth() - 10,
-                       PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5, true, fittedWidth, fittedHeight);
-        const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
-        const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
-        const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
-        if (grid.Columns != columns || grid.Rows != rows) {
-            op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too "
-                     "flat for " + std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picturePath);
-            return;
-        }
+        if (op.TakeCurrent() || !SavedGameFitsPicture(op, game, *picture)) return;
         PositionLabel->SetText("");
         TakeOverGame(game);
         SetTitle("");
         ReadGridChoice();
-        PieceWidth = pieceWidth;
-        PieceHeight = pieceHeight;
-        PaintPictures(*picture, columns, rows);
+        PaintPictures(*picture, game.Board.ResultedColumns, game.Board.ResultedRows);
         if (op.TakeCurrent()) return;
         DrawAllPieces();
         DrawGrids(false);
@@ -247,7 +206,26 @@ void TTilvaneForm::TakeOverGameWithPicture(const TLoadingGame& game) {
     op.EndPassing();
 }
 
-void TTilvaneForm::TakeOverGame(const TLoadingGame& game) {
+// The pieces are cut to the saved grid, whatever the size of this screen; only a picture too
+// narrow or too flat for that grid is refused. Sets the piece size the grid gives here.
+bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture) {
+    int32_t fittedWidth = 0, fittedHeight = 0;
+    FitPictureSize(picture.Width(), picture.Height(), PuzzlePictureGroupBox->ClientWidth() - 10,
+                   PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5, true, fittedWidth, fittedHeight);
+    const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
+    const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
+    const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
+    if (grid.Columns != columns || grid.Rows != rows) {
+        op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
+                 std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
+        return false;
+    }
+    PieceWidth = pieceWidth;
+    PieceHeight = pieceHeight;
+    return true;
+}
+
+void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     ApplyCommonKeys(game.Keys);
     Board.TakeOverGame(game.Board);
 }
@@ -259,17 +237,26 @@ bool TTilvaneForm::SaveGameTo(const std::string& path) {
     return true;
 }
 
-TTilvaneForm::TCommonKeys TTilvaneForm::ReadCommonKeys(TStoredTextList& list) {
+// What a file's missing or unacceptable keys keep: the lists' present grid (a list without a
+// selection counts as 0, so that a game then reads its own grid or none) and the present picture.
+TCommonKeys TTilvaneForm::ShownCommonKeys() {
     TCommonKeys keys;
     keys.ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox);
-    list.ReadInteger(Section, "ColumnsCount", keys.ColumnsCount, 30, 5);
     keys.RowsCount = GetIntFromComboBox(*RowsCountComboBox);
-    list.ReadInteger(Section, "RowsCount", keys.RowsCount, 30, 5);
-    keys.LightGrid = false;
-    list.ReadBool(Section, "LightGrid", keys.LightGrid);
     keys.PicturePath = PicturePath;
-    list.ReadString(Section, "PictureTitle", keys.PicturePath, true, MaxStoredPathLength);
     return keys;
+}
+
+// A game is written with the grid its picture was cut with, not the lists' present choice.
+TSavedGame TTilvaneForm::CurrentGame() const {
+    TSavedGame game;
+    game.Keys = CurrentKeys();
+    game.Board = Board;
+    return game;
+}
+
+TCommonKeys TTilvaneForm::CurrentKeys() const {
+    return TCommonKeys{ColumnsCount, RowsCount, LightGridCheckBox->Checked(), PicturePath};
 }
 
 void TTilvaneForm::ApplyCommonKeys(const TCommonKeys& keys) {
@@ -281,75 +268,24 @@ void TTilvaneForm::ApplyCommonKeys(const TCommonKeys& keys) {
     PicturePath = keys.PicturePath;
 }
 
-void TTilvaneForm::ReadGame(TStoredTextList& list) {
-    if (!loadingGame_) return;
-    TLoadingGame& game = *loadingGame_;
-    game.Keys = ReadCommonKeys(list);
-    TPuzzleBoard& board = game.Board;
-    board.ResultedColumns = game.Keys.ColumnsCount;
-    list.ReadInteger(Section, "ResultedColumns", board.ResultedColumns, 30, 1);
-    board.ResultedRows = game.Keys.RowsCount;
-    list.ReadInteger(Section, "ResultedRows", board.ResultedRows, 30, 1);
-    int32_t movesCount = 0, wrongMoves = 0;
-    list.ReadInteger(Section, "MovesCount", movesCount, 2147483647, 0);
-    list.ReadInteger(Section, "WrongMoves", wrongMoves, 2147483647, 0);
-    board.RestoreCounters(movesCount, wrongMoves);
-    // A grid outside 1..30 (no list selection and no stored grid) leaves the board empty.
-    board.ResultedColumns = std::clamp(board.ResultedColumns, 0, TPuzzleBoard::MaxColumns);
-    board.ResultedRows = std::clamp(board.ResultedRows, 0, TPuzzleBoard::MaxRows);
-    board.ResetPieces(board.ResultedColumns, board.ResultedRows);
-    int32_t number = 0;
-    for (int32_t row = 0; row < board.ResultedRows; ++row)
-        for (int32_t column = 0; column < board.ResultedColumns; ++column, ++number) {
-            PieceCell& cell = board.Pieces[column][row];
-            const std::string n = std::to_string(number);
-            list.ReadInteger(MapSection, "C" + n, cell.SourceColumn, board.ResultedColumns - 1, 0);
-            list.ReadInteger(MapSection, "R" + n, cell.SourceRow, board.ResultedRows - 1, 0);
-            list.ReadBool(MapSection, "FH" + n, cell.FlipHorizontal);
-            list.ReadBool(MapSection, "FV" + n, cell.FlipVertical);
-        }
-}
-
-void TTilvaneForm::ReadOptions(TStoredTextList& list) {
-    ApplyCommonKeys(ReadCommonKeys(list));
-    bool allowFlip = false;
-    list.ReadBool(Section, "AllowFlip", allowFlip);
-    AllowFlipCheckBox->SetChecked(allowFlip);
-    list.ReadString(Section, "LastGameTitle", LastGamePath, false, MaxStoredPathLength);
+void TTilvaneForm::ApplyOptions(const TGameOptions& options) {
+    ApplyCommonKeys(options.Keys);
+    AllowFlipCheckBox->SetChecked(options.AllowFlip);
+    LastGamePath = options.LastGamePath;
     LoadGameDialog.FileName = LastGamePath;
     SaveGameDialog.FileName = LastGamePath;
 }
 
-void TTilvaneForm::WriteCommonKeys(TStoredTextList& list) {
-    list.WriteInteger(Section, "ColumnsCount", ColumnsCount);
-    list.WriteInteger(Section, "RowsCount", RowsCount);
-    list.WriteBool(Section, "LightGrid", LightGridCheckBox->Checked());
-    list.WriteString(Section, "PictureTitle", PicturePath);
-}
-
-void TTilvaneForm::WriteGame(TStoredTextList& list) {
-    list.Clear();
-    WriteCommonKeys(list);
-    list.WriteInteger(Section, "ResultedColumns", Board.ResultedColumns);
-    list.WriteInteger(Section, "ResultedRows", Board.ResultedRows);
-    list.WriteInteger(Section, "MovesCount", Board.MovesCount());
-    list.WriteInteger(Section, "WrongMoves", Board.WrongMoves());
-    int32_t number = 0;
-    for (int32_t row = 0; row < Board.ResultedRows; ++row)
-        for (int32_t column = 0; column < Board.ResultedColumns; ++column, ++number) {
-            const PieceCell& cell = Board.Pieces[column][row];
-            const std::string n = std::to_string(number);
-            list.WriteInteger(MapSection, "C" + n, cell.SourceColumn);
-            list.WriteInteger(MapSection, "R" + n, cell.SourceRow);
-            list.WriteBool(MapSection, "FH" + n, cell.FlipHorizontal);
-            list.WriteBool(MapSection, "FV" + n, cell.FlipVertical);
-        }
-}
-
-void TTilvaneForm::WriteOptions(TStoredTextList& list) {
-    list.Clear();
-    ReadGridChoice();
-    WriteCommonKeys(list);
-    list.WriteBool(Section, "AllowFlip", AllowFlipCheckBox->Checked());
-    list.WriteString(Section, "LastGameTitle", LastGamePath);
+// Reads the options file once at start; closing the window writes it (FormCloseQuery).
+void TTilvaneForm::LoadOptions() {
+    OptionsList = std::make_unique<TStoredTextList>(GetProgramDirectory() + "Tilvane.ini");
+    OptionsList->OnAfterLoad = [this](TStoredTextList& list) {
+        ApplyOptions(ReadOptions(*list.Store(), TGameOptions{ShownCommonKeys(), false, LastGamePath}));
+    };
+    OptionsList->OnBeforeSave = [this](TStoredTextList& list) {
+        // The options keep the lists' present choice, which takes effect with the next picture.
+        ReadGridChoice();
+        WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
+    };
+    OptionsList->Load();
 }

@@ -1,6 +1,7 @@
 // The game window made in this process: what the window does between an input event and the
 // screen, checked on its own members where another process cannot look (the pointer shape).
 #include "Tilvane/TilvaneDialog.h"
+#include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,39 +14,43 @@ class GameWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         form = new TTilvaneForm();
+        inside = new TTilvaneFormTestAccess(*form);
         ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);  // a hidden window shows no pictures to shuffle
         picture = new TTempFolder("game-window");
         picturePath = *picture / "stripes.bmp";
         WriteFileBytes(picturePath, BitmapFileBytes(140, 140, [](int x, int y) { return RGB(x, y, (x + y) / 2); }));
     }
     static void TearDownTestSuite() {
+        delete inside;
         delete form;
         delete picture;
     }
     void SetUp() override {
-        form->Board.MarkSaved();  // no save question between tests
-        form->LoadGameFromPicture(picturePath);
-        ASSERT_GT(form->Board.ResultedColumns, 1);
+        inside->Board.MarkSaved();  // no save question between tests
+        inside->LoadGameFromPicture(picturePath);
+        ASSERT_GT(inside->Board.ResultedColumns, 1);
     }
 
     // Sends the puzzle image a pointer move to the middle of a cell.
     void PointAt(int32_t column, int32_t row) {
-        const int x = column * form->PieceWidth + form->PieceWidth / 2, y = row * form->PieceHeight + form->PieceHeight / 2;
-        SendMessageA(form->PuzzlePictureImage->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        const int x = column * inside->PieceWidth + inside->PieceWidth / 2, y = row * inside->PieceHeight + inside->PieceHeight / 2;
+        SendMessageA(inside->PuzzlePictureImage->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     }
 
     static TTilvaneForm* form;
+    static TTilvaneFormTestAccess* inside;
     static TTempFolder* picture;
     static std::string picturePath;
 };
 
 TTilvaneForm* GameWindow::form = nullptr;
+TTilvaneFormTestAccess* GameWindow::inside = nullptr;
 TTempFolder* GameWindow::picture = nullptr;
 std::string GameWindow::picturePath;
 
 TEST_F(GameWindow, PointerIsTheHandOverMisplacedPiecesOnly) {
-    form->RandomizeMenuClick();
-    TPuzzleBoard& board = form->Board;
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
     int32_t misplaced = -1, placed = -1;
     for (int32_t cell = 0; cell < board.ResultedColumns * board.ResultedRows; ++cell) {
         const bool inPlace = board.IsPieceInPlace(cell % board.ResultedColumns, cell / board.ResultedColumns);
@@ -53,59 +58,58 @@ TEST_F(GameWindow, PointerIsTheHandOverMisplacedPiecesOnly) {
     }
     ASSERT_GE(misplaced, 0);
     PointAt(misplaced % board.ResultedColumns, misplaced / board.ResultedColumns);
-    EXPECT_EQ(form->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_HAND));
-    EXPECT_EQ(form->PositionLabel->Text(), "Column " + std::to_string(misplaced % board.ResultedColumns + 1) + ". Row " +
+    EXPECT_EQ(inside->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_HAND));
+    EXPECT_EQ(inside->PositionLabel.Text(), "Column " + std::to_string(misplaced % board.ResultedColumns + 1) + ". Row " +
                                                std::to_string(misplaced / board.ResultedColumns + 1) + ".");
     // Put one piece home by hand and point at it: the arrow.
     if (placed < 0) {
         const int32_t column = misplaced % board.ResultedColumns, row = misplaced / board.ResultedColumns;
         const PieceCell piece = board.Pieces[column][row];
-        board.DragColumn = column;
-        board.DragRow = row;
+        board.SetDragCell(column, row);
         board.DropPiece(piece.SourceColumn, piece.SourceRow);
         placed = piece.SourceRow * board.ResultedColumns + piece.SourceColumn;
     }
     PointAt(placed % board.ResultedColumns, placed / board.ResultedColumns);
-    EXPECT_EQ(form->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(inside->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
 TEST_F(GameWindow, LabelsTitleAndOptionsThatChangeNoPiece) {
-    EXPECT_EQ(form->TipsLabel->Text(), "Press [Alt + R] to randomize the picture.");
+    EXPECT_EQ(inside->TipsLabel.Text(), "Press [Alt + R] to randomize the picture.");
     EXPECT_EQ(form->Text(), "Tilvane");
-    form->SetTitle("C:\\Games\\a.tvg");
+    inside->SetTitle("C:\\Games\\a.tvg");
     EXPECT_EQ(form->Text(), "Tilvane - C:\\Games\\a.tvg");
 
-    form->RandomizeMenuClick();
-    EXPECT_EQ(form->MovesCountLabel->Text(), "You have made 0 moves.");
-    EXPECT_EQ(form->WrongMovesLabel->Text(), "You have made 0 wrong moves.");
-    const int32_t misplaced = form->Board.CountMisplacedPieces();
-    EXPECT_EQ(form->RemainingCountLabel->Text(),
+    inside->RandomizeMenuClick();
+    EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 0 moves.");
+    EXPECT_EQ(inside->WrongMovesLabel.Text(), "You have made 0 wrong moves.");
+    const int32_t misplaced = inside->Board.CountMisplacedPieces();
+    EXPECT_EQ(inside->RemainingCountLabel.Text(),
               misplaced ? "There are " + std::to_string(misplaced) + " pieces remaining to be placed correctly."
                         : std::string("The puzzle is solved."));
 
     PieceCell before[30][30];
-    std::copy(&form->Board.Pieces[0][0], &form->Board.Pieces[0][0] + 900, &before[0][0]);
-    SendMessageA(form->AllowFlipCheckBox->Handle(), BM_CLICK, 0, 0);
-    SendMessageA(form->LightGridCheckBox->Handle(), BM_CLICK, 0, 0);
+    std::copy(&inside->Board.Pieces[0][0], &inside->Board.Pieces[0][0] + 900, &before[0][0]);
+    SendMessageA(inside->AllowFlipCheckBox.Handle(), BM_CLICK, 0, 0);
+    SendMessageA(inside->LightGridCheckBox.Handle(), BM_CLICK, 0, 0);
     for (int c = 0; c < 30; ++c)
         for (int r = 0; r < 30; ++r) {
-            EXPECT_EQ(form->Board.Pieces[c][r].SourceColumn, before[c][r].SourceColumn);
-            EXPECT_EQ(form->Board.Pieces[c][r].FlipHorizontal, before[c][r].FlipHorizontal);
+            EXPECT_EQ(inside->Board.Pieces[c][r].SourceColumn, before[c][r].SourceColumn);
+            EXPECT_EQ(inside->Board.Pieces[c][r].FlipHorizontal, before[c][r].FlipHorizontal);
         }
 }
 
 TEST_F(GameWindow, GridChoiceWithoutSelectionCountsAsSeven) {
-    form->ColumnsCountComboBox->SetItemIndex(-1);
-    form->RowsCountComboBox->SetSelectedText("12");
-    form->ReadGridChoice();
-    EXPECT_EQ(form->ColumnsCount, 7);
-    EXPECT_EQ(form->RowsCount, 12);
+    inside->ColumnsCountComboBox.SetItemIndex(-1);
+    inside->RowsCountComboBox.SetSelectedText("12");
+    inside->ReadGridChoice();
+    EXPECT_EQ(inside->ColumnsCount, 7);
+    EXPECT_EQ(inside->RowsCount, 12);
 }
 
 TEST_F(GameWindow, SaveWithoutPicturePathOpensNoDialog) {
-    form->PicturePath.clear();
+    inside->PicturePath.clear();
     TMessageBoxAnswerer anyBox("Save game", IDCANCEL);
-    form->SaveGameMenuClick();  // would block in the file dialog if it opened one
+    inside->SaveGameMenuClick();  // would block in the file dialog if it opened one
     EXPECT_EQ(anyBox.Count(), 0u);
 }
 

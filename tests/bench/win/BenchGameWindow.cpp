@@ -45,6 +45,7 @@ double BitmapMegabytes(const TImage* image) {
 int main() {
     StartProgramServices();
     TTilvaneForm form;
+    TTilvaneFormTestAccess inside(form);
     ShowGameWindow(form);
 
     const TTempFolder folder("BenchGameWindow");
@@ -53,36 +54,35 @@ int main() {
         std::printf("could not make the picture\n");
         return 1;
     }
-    form.ColumnsCountComboBox->SetSelectedText("30");
-    form.RowsCountComboBox->SetSelectedText("30");
+    inside.ColumnsCountComboBox.SetSelectedText("30");
+    inside.RowsCountComboBox.SetSelectedText("30");
 
     const PROCESS_MEMORY_COUNTERS before = Memory();
-    form.LoadGameFromPicture(path);
+    inside.LoadGameFromPicture(path);
     const PROCESS_MEMORY_COUNTERS after = Memory();
     DeleteFileA(path.c_str());
-    if (form.Board.ResultedColumns < 2) {
+    if (inside.Board.ResultedColumns < 2) {
         std::printf("the picture did not load\n");
         return 1;
     }
-    const double bitmaps = BitmapMegabytes(form.PuzzlePictureImage.get()) + BitmapMegabytes(form.BackupPictureImage.get()) +
-                           BitmapMegabytes(form.OriginalPictureImage.get());
-    std::printf("24-megapixel JPEG on a %d x %d grid:\n", form.Board.ResultedColumns, form.Board.ResultedRows);
+    const double bitmaps = BitmapMegabytes(inside.PuzzlePictureImage.get()) + BitmapMegabytes(inside.BackupPictureImage.get()) +
+                           BitmapMegabytes(inside.OriginalPictureImage.get());
+    std::printf("24-megapixel JPEG on a %d x %d grid:\n", inside.Board.ResultedColumns, inside.Board.ResultedRows);
     std::printf("  private memory kept by the load: %.1f MB (the three picture bitmaps: %.1f MB; the decoded picture "
                 "alone would be %.1f MB)\n",
                 Megabytes(after.PagefileUsage) - Megabytes(before.PagefileUsage), bitmaps, Megabytes(6000u * 4000u * 4u));
     std::printf("  peak private memory of the process: %.1f MB\n", Megabytes(after.PeakPagefileUsage));
 
-    const double randomize = bench::MedianMilliseconds(21, [&] { form.RandomizeMenuClick(); });
+    const double randomize = bench::MedianMilliseconds(21, [&] { inside.RandomizeMenuClick(); });
     std::printf("  Randomize (shuffle, all pieces, both grids): %.2f ms\n", randomize);
 
-    TPuzzleBoard& board = form.Board;
+    TPuzzleBoard& board = inside.Board;
     const double move = bench::MedianMilliseconds(201, [&] {
         // A misplaced piece dropped on another misplaced place: one move with its drawing.
         for (int32_t cell = 0; cell < board.ResultedColumns * board.ResultedRows; ++cell) {
             const int32_t column = cell % board.ResultedColumns, row = cell / board.ResultedColumns;
             if (board.IsPieceInPlace(column, row)) continue;
-            board.DragColumn = column;
-            board.DragRow = row;
+            board.SetDragCell(column, row);
             const int32_t target = (cell + 1) % (board.ResultedColumns * board.ResultedRows);
             board.DropPiece(target % board.ResultedColumns, target / board.ResultedColumns);
             return;

@@ -46,13 +46,13 @@ std::string GameText(const std::string& picture) {
 }
 
 // The load took the game over: the window names the file and shows the saved grid.
-bool Loaded(const TTilvaneForm& form, const std::string& game) {
-    return form.LastGamePath == game && form.Board.ResultedColumns == bench::Columns &&
-           form.Board.ResultedRows == bench::Rows && form.Board.MovesCount() == 1234;
+bool Loaded(TTilvaneFormTestAccess& inside, const std::string& game) {
+    return inside.LastGamePath == game && inside.Board.ResultedColumns == bench::Columns &&
+           inside.Board.ResultedRows == bench::Rows && inside.Board.MovesCount() == 1234;
 }
 
 // The median time of saving to a path that does not exist yet, so that no overwrite question comes.
-double MedianSaveMilliseconds(TTilvaneForm& form, const std::string& path, bool& allSaved) {
+double MedianSaveMilliseconds(TTilvaneFormTestAccess& inside, const std::string& path, bool& allSaved) {
     std::vector<double> times;
     for (int i = 0; i < Repetitions; ++i) {
         DeleteFileA(path.c_str());
@@ -61,7 +61,7 @@ double MedianSaveMilliseconds(TTilvaneForm& form, const std::string& path, bool&
             return 0;
         }
         const auto start = std::chrono::steady_clock::now();
-        allSaved = form.SaveGameTo(path) && allSaved;
+        allSaved = inside.SaveGameTo(path) && allSaved;
         times.push_back(bench::MillisecondsSince(start));
     }
     return bench::Median(std::move(times));
@@ -72,6 +72,7 @@ double MedianSaveMilliseconds(TTilvaneForm& form, const std::string& path, bool&
 int main() {
     StartProgramServices();
     TTilvaneForm form;
+    TTilvaneFormTestAccess inside(form);
     ShowGameWindow(form);
 
     const TTempFolder folder("BenchSavedGame");
@@ -86,26 +87,26 @@ int main() {
         return 1;
     }
 
-    form.LoadGameFrom(game);
-    if (!Loaded(form, game)) {
+    inside.LoadGameFrom(game);
+    if (!Loaded(inside, game)) {
         std::printf("the game did not load\n");
         return 1;
     }
-    const int pieceWidth = form.PieceWidth, pieceHeight = form.PieceHeight;
+    const int pieceWidth = inside.PieceWidth, pieceHeight = inside.PieceHeight;
 
     size_t lineCount = 0;
     const double split = bench::MedianMilliseconds(Repetitions, [&] { lineCount = bench::SplitLines(ReadFileBytes(game)).size(); });
     bool allLoaded = true;
     const double fileOnly = bench::MedianMilliseconds(Repetitions, [&] {
-        form.LoadGameFrom(withoutPicture);
-        allLoaded = Loaded(form, withoutPicture) && allLoaded;
+        inside.LoadGameFrom(withoutPicture);
+        allLoaded = Loaded(inside, withoutPicture) && allLoaded;
     });
     const double load = bench::MedianMilliseconds(Repetitions, [&] {
-        form.LoadGameFrom(game);
-        allLoaded = Loaded(form, game) && allLoaded;
+        inside.LoadGameFrom(game);
+        allLoaded = Loaded(inside, game) && allLoaded;
     });
     bool allSaved = true;
-    const double save = MedianSaveMilliseconds(form, saved, allSaved);
+    const double save = MedianSaveMilliseconds(inside, saved, allSaved);
     allSaved = allSaved && FileExists(saved) && ReadFileBytes(saved) == ReadFileBytes(game);
 
     std::printf("saved game 30 x 30: %zu lines, %d x %d pixels a piece, %d x %d picture (BMP)%s%s\n", lineCount,

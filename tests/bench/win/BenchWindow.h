@@ -4,6 +4,7 @@
 #include "Include/Error.h"
 #include "Include/Myrandom.h"
 #include "Tilvane/TilvaneDialog.h"
+#include "tests/support/TilvaneFormAccess.h"
 
 #include <windows.h>
 
@@ -16,5 +17,5 @@ inline void StartProgramServices() {
 // Shown without taking the focus from whatever the user is doing, and laid out as at start-up.
 inline void ShowGameWindow(TTilvaneForm& form) {
     ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
-    form.ArrangeWindow();
+    TTilvaneFormTestAccess(form).ArrangeWindow();
 }

@@ -1,0 +1,47 @@
+// In-process tests and benchmarks reach inside the game window through this one friend: its
+// state stays private to the program, and a test names exactly what it looks at.
+#pragma once
+
+#include "Tilvane/TilvaneDialog.h"
+
+struct TTilvaneFormTestAccess {
+    explicit TTilvaneFormTestAccess(TTilvaneForm& form)
+        : Form(form), Board(form.Board), ColumnsCount(form.ColumnsCount), RowsCount(form.RowsCount),
+          PieceWidth(form.PieceWidth), PieceHeight(form.PieceHeight), PicturePath(form.PicturePath),
+          LastGamePath(form.LastGamePath), TipsLabel(*form.TipsLabel), PositionLabel(*form.PositionLabel),
+          MovesCountLabel(*form.MovesCountLabel), WrongMovesLabel(*form.WrongMovesLabel),
+          RemainingCountLabel(*form.RemainingCountLabel), ColumnsCountComboBox(*form.ColumnsCountComboBox),
+          RowsCountComboBox(*form.RowsCountComboBox), AllowFlipCheckBox(*form.AllowFlipCheckBox),
+          LightGridCheckBox(*form.LightGridCheckBox), PuzzlePictureImage(form.PuzzlePictureImage),
+          OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage) {}
+
+    void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
+    void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
+    bool SaveGameTo(const std::string& path) { return Form.SaveGameTo(path); }
+    void RandomizeMenuClick() { Form.RandomizeMenuClick(); }
+    void SaveGameMenuClick() { Form.SaveGameMenuClick(); }
+    void ReadGridChoice() { Form.ReadGridChoice(); }
+    void ArrangeWindow() { Form.ArrangeWindow(); }
+    void SetTitle(const std::string& title) { Form.SetTitle(title); }
+
+    TTilvaneForm& Form;
+    TPuzzleBoard& Board;
+    int32_t& ColumnsCount;
+    int32_t& RowsCount;
+    int32_t& PieceWidth;
+    int32_t& PieceHeight;
+    std::string& PicturePath;
+    std::string& LastGamePath;
+    TLabel& TipsLabel;
+    TLabel& PositionLabel;
+    TLabel& MovesCountLabel;
+    TLabel& WrongMovesLabel;
+    TLabel& RemainingCountLabel;
+    TComboBox& ColumnsCountComboBox;
+    TComboBox& RowsCountComboBox;
+    TCheckBox& AllowFlipCheckBox;
+    TCheckBox& LightGridCheckBox;
+    std::unique_ptr<TImage>& PuzzlePictureImage;
+    std::unique_ptr<TImage>& OriginalPictureImage;
+    std::unique_ptr<TImage>& BackupPictureImage;
+};
