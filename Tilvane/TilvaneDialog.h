@@ -127,6 +127,13 @@ private:
     void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
     void OriginalPictureImageDragDrop(TImage* source, int x, int y);
     void ShowPieceHint(int32_t column, int32_t row);
+    struct TImageHandlers {
+        void (TTilvaneForm::*MouseMove)(TShiftState shift, int x, int y);
+        void (TTilvaneForm::*MouseDown)(TMouseButton button, TShiftState shift, int x, int y);
+        void (TTilvaneForm::*DragOver)(TImage* source, int x, int y, bool& accept);
+        void (TTilvaneForm::*DragDrop)(TImage* source, int x, int y);
+    };
+    void AttachImageHandlers(TImage& image, const TImageHandlers& handlers);
     void AttachPuzzleImageHandlers();
     void AttachOriginalImageHandlers();
     int PuzzleImageTop() const;

@@ -103,26 +103,26 @@ void TTilvaneForm::OriginalPictureImageDragDrop(TImage*, int x, int y) {
     Board.DropPiece(ColumnAtOriginalX(x), RowAtOriginalY(y));
 }
 
+// A picture image is made anew with every picture, so its handlers are attached anew too.
+void TTilvaneForm::AttachImageHandlers(TImage& image, const TImageHandlers& handlers) {
+    image.OnMouseMove = [this, handlers](TShiftState shift, int x, int y) { (this->*handlers.MouseMove)(shift, x, y); };
+    image.OnMouseDown = [this, handlers](TMouseButton button, TShiftState shift, int x, int y) {
+        (this->*handlers.MouseDown)(button, shift, x, y);
+    };
+    image.OnDragOver = [this, handlers](TImage* source, int x, int y, bool& accept) {
+        (this->*handlers.DragOver)(source, x, y, accept);
+    };
+    image.OnDragDrop = [this, handlers](TImage* source, int x, int y) { (this->*handlers.DragDrop)(source, x, y); };
+}
+
 void TTilvaneForm::AttachPuzzleImageHandlers() {
-    TImage& image = *PuzzlePictureImage;
-    image.OnMouseMove = [this](TShiftState shift, int x, int y) { PuzzlePictureImageMouseMove(shift, x, y); };
-    image.OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) {
-        PuzzlePictureImageMouseDown(button, shift, x, y);
-    };
-    image.OnDragOver = [this](TImage* source, int x, int y, bool& accept) {
-        PuzzlePictureImageDragOver(source, x, y, accept);
-    };
-    image.OnDragDrop = [this](TImage* source, int x, int y) { PuzzlePictureImageDragDrop(source, x, y); };
+    AttachImageHandlers(*PuzzlePictureImage,
+                        {&TTilvaneForm::PuzzlePictureImageMouseMove, &TTilvaneForm::PuzzlePictureImageMouseDown,
+                         &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
 }
 
 void TTilvaneForm::AttachOriginalImageHandlers() {
-    TImage& image = *OriginalPictureImage;
-    image.OnMouseMove = [this](TShiftState shift, int x, int y) { OriginalPictureImageMouseMove(shift, x, y); };
-    image.OnMouseDown = [this](TMouseButton button, TShiftState shift, int x, int y) {
-        OriginalPictureImageMouseDown(button, shift, x, y);
-    };
-    image.OnDragOver = [this](TImage* source, int x, int y, bool& accept) {
-        OriginalPictureImageDragOver(source, x, y, accept);
-    };
-    image.OnDragDrop = [this](TImage* source, int x, int y) { OriginalPictureImageDragDrop(source, x, y); };
+    AttachImageHandlers(*OriginalPictureImage,
+                        {&TTilvaneForm::OriginalPictureImageMouseMove, &TTilvaneForm::OriginalPictureImageMouseDown,
+                         &TTilvaneForm::OriginalPictureImageDragOver, &TTilvaneForm::OriginalPictureImageDragDrop});
 }
