@@ -1,10 +1,11 @@
 #include "Include/Install.h"
 
+#include "Framework/Fonts.h"
+#include "Framework/Placement.h"
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
-#include "Include/ErrorDialog.h"
 #include "Include/File.h"
 #include "Include/Program.h"
 #include "Include/ShellLink.h"
