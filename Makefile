@@ -6,29 +6,39 @@ NATIVE_DIR := $(BUILD)/native
 FUZZ_DIR   := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 300
 
+# Made after the dependency installer has succeeded, so that later builds skip it; `make deps`
+# runs it again (after tools were removed, say), and so does a change of the installer script.
+DEPS_READY := $(BUILD)/.deps-ready
+
 .PHONY: all deps build win native fuzz-build test run package bench fuzz clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
+	@mkdir -p $(BUILD) && touch $(DEPS_READY)
 
-$(WIN_DIR)/Makefile:
+$(DEPS_READY): scripts/install-deps.sh
+	@bash scripts/install-deps.sh
+	@mkdir -p $(BUILD) && touch $@
+
+# Configuring needs the tools, hence the order-only prerequisite.
+$(WIN_DIR)/Makefile: | $(DEPS_READY)
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-$(NATIVE_DIR)/Makefile:
+$(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
-$(FUZZ_DIR)/Makefile:
+$(FUZZ_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-win: deps $(WIN_DIR)/Makefile
+win: $(DEPS_READY) $(WIN_DIR)/Makefile
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
-native: deps $(NATIVE_DIR)/Makefile
+native: $(DEPS_READY) $(NATIVE_DIR)/Makefile
 	cmake --build $(NATIVE_DIR) -j $(JOBS)
 
-fuzz-build: deps $(FUZZ_DIR)/Makefile
+fuzz-build: $(DEPS_READY) $(FUZZ_DIR)/Makefile
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 build: win native fuzz-build

@@ -1,5 +1,7 @@
 #include "Framework/Controls.h"
 
+#include "Framework/Owned.h"
+
 #include <algorithm>
 #include <windowsx.h>
 
@@ -127,8 +129,44 @@ LRESULT TGroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return TContainer::HandleMessage(message, wParam, lParam);
 }
 
-TLabel::TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id) {
-    CreateSystemControl("STATIC", SS_LEFT | SS_NOPREFIX, 0, caption, parent, left, top, width, height, id);
+void TCaptionPanel::SetCaptionFont(HFONT font) {
+    captionFont_ = font;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+LRESULT TCaptionPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETTEXT) {
+        const LRESULT result = TPanel::HandleMessage(message, wParam, lParam);
+        InvalidateRect(Handle(), nullptr, TRUE);
+        return result;
+    }
+    if (message != WM_PAINT) return TPanel::HandleMessage(message, wParam, lParam);
+    TPaintDC paint(Handle());
+    RECT client;
+    GetClientRect(Handle(), &client);
+    DrawEdge(paint.get(), &client, BDR_SUNKENINNER, BF_RECT);
+    const std::string caption = Text();
+    TSelection font(paint.get(), captionFont_ ? captionFont_ : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(paint.get(), TRANSPARENT);
+    SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
+    DrawTextA(paint.get(), caption.c_str(), static_cast<int>(caption.size()), &client,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    return 0;
+}
+
+TLabel::TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id,
+               bool centred) {
+    CreateSystemControl("STATIC", (centred ? SS_CENTER : SS_LEFT) | SS_NOPREFIX, 0, caption, parent, left, top,
+                        width, height, id);
+}
+
+void TLabel::FitToText() {
+    const std::string text = Text();
+    TWindowDC dc(Handle());
+    TSelection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(Handle(), WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    SetWindowPos(Handle(), nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TComboBox::TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id) {
@@ -192,6 +230,11 @@ TMemo::TMemo(TWindow& parent, int left, int top, int width, int height, int id) 
     // No horizontal scrolling: long lines wrap, as a report or a read-me reads best.
     CreateSystemControl("EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
                         WS_EX_CLIENTEDGE, "", parent, left, top, width, height, id);
+}
+
+TReadOnlyEdit::TReadOnlyEdit(TWindow& parent, int left, int top, int width, int height, int id) {
+    CreateSystemControl("EDIT", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, "", parent, left, top,
+                        width, height, id);
 }
 
 void ApplyTabOrder(const std::vector<TControl*>& controls) {

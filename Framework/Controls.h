@@ -58,9 +58,25 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
+// A panel whose centred caption has a font of its own, larger than its window's.
+class TCaptionPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    // The font stays the caller's; null draws the caption in the system's interface font.
+    void SetCaptionFont(HFONT font);
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+private:
+    HFONT captionFont_ = nullptr;
+};
+
+// Static text; its words wrap at the right edge.
 class TLabel : public TControl {
 public:
-    TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id);
+    TLabel(TWindow& parent, const std::string& caption, int left, int top, int width, int height, int id,
+           bool centred = false);
+    // Takes the size of its text in its own font, on one line.
+    void FitToText();
 };
 
 // A drop-down list without free text.
@@ -98,6 +114,12 @@ public:
 class TMemo : public TControl {
 public:
     TMemo(TWindow& parent, int left, int top, int width, int height, int id);
+};
+
+// A read-only, one-line text box that scrolls sideways for a long text.
+class TReadOnlyEdit : public TControl {
+public:
+    TReadOnlyEdit(TWindow& parent, int left, int top, int width, int height, int id);
 };
 
 // Puts the tab-stop controls of one parent into the order of their tab numbers.

@@ -1,53 +1,61 @@
 #include "Framework/Layout.h"
 
-#include <stdexcept>
+#include <cassert>
 
 namespace {
 const int LabelHeight = 16;
 const int CheckBoxHeight = 17;
 const int ButtonHeight = 25;
+
+int HeightOr(const TLayoutRow& row, int standard) { return row.Height ? row.Height : standard; }
 }  // namespace
 
-TWindow& TLayout::ParentOf(TForm& form, int parentId) const {
-    if (parentId == 0) return form;
+TWindow* TLayout::ParentOf(TForm& form, int parentId) const {
+    if (parentId == 0) return &form;
     auto found = controls_.find(parentId);
-    if (found == controls_.end()) throw std::logic_error("layout: parent listed after its child");
-    return *found->second;
+    return found == controls_.end() ? nullptr : found->second;
 }
 
-void TLayout::BuildRow(TForm& form, const TLayoutRow& row) {
-    TWindow& parent = ParentOf(form, row.ParentId);
-    const std::string caption = row.Caption ? row.Caption : "";
-    int width = row.Width;
-    if (width == 0) width = parent.ClientWidth() - row.Left - 4;
-    TControl* control = nullptr;
-    switch (row.Kind) {
-    case TLayoutKind::Panel:
-        control = form.Add<TPanel>(parent, row.Left, row.Top, width, row.Height, row.Id);
-        break;
-    case TLayoutKind::GroupBox:
-        control = form.Add<TGroupBox>(parent, caption, row.Left, row.Top, width, row.Height, row.Id);
-        break;
-    case TLayoutKind::Label:
-        control = form.Add<TLabel>(parent, caption, row.Left, row.Top, width, row.Height ? row.Height : LabelHeight,
-                                   row.Id);
-        break;
-    case TLayoutKind::ComboBox:
-        control = form.Add<TComboBox>(parent, row.Left, row.Top, width, row.Height, row.Id);
-        break;
-    case TLayoutKind::CheckBox:
-        control = form.Add<TCheckBox>(parent, caption, row.Left, row.Top, width,
-                                      row.Height ? row.Height : CheckBoxHeight, row.Id);
-        break;
-    case TLayoutKind::Button:
-    case TLayoutKind::DefaultButton:
-        control = form.Add<TButton>(parent, caption, row.Left, row.Top, width, row.Height ? row.Height : ButtonHeight,
-                                    row.Id, row.Kind == TLayoutKind::DefaultButton);
-        break;
-    case TLayoutKind::Memo:
-        control = form.Add<TMemo>(parent, row.Left, row.Top, width, row.Height, row.Id);
-        break;
-    }
+bool TLayout::BuildRow(TForm& form, const TLayoutRow& row) {
+    TWindow* parent = ParentOf(form, row.ParentId);
+    assert(parent && "layout: a row comes before its parent");
+    if (!parent) return false;
+    TControl* control = MakeControl(form, *parent, row);
     control->SetTabOrder(row.TabOrder);
     controls_[row.Id] = control;
+    return true;
+}
+
+TControl* TLayout::MakeControl(TForm& form, TWindow& parent, const TLayoutRow& row) {
+    const std::string caption = row.Caption ? row.Caption : "";
+    const int left = row.Left, top = row.Top, id = row.Id;
+    const int width = row.Width == 0 && row.Kind != TLayoutKind::FittedLabel ? parent.ClientWidth() - left - 4
+                                                                             : row.Width;
+    switch (row.Kind) {
+    case TLayoutKind::Panel:
+        return form.Add<TPanel>(parent, left, top, width, row.Height, id);
+    case TLayoutKind::CaptionPanel:
+        return form.Add<TCaptionPanel>(parent, left, top, width, row.Height, id);
+    case TLayoutKind::GroupBox:
+        return form.Add<TGroupBox>(parent, caption, left, top, width, row.Height, id);
+    case TLayoutKind::Label:
+    case TLayoutKind::CentredLabel:
+        return form.Add<TLabel>(parent, caption, left, top, width, HeightOr(row, LabelHeight), id,
+                                row.Kind == TLayoutKind::CentredLabel);
+    case TLayoutKind::FittedLabel:
+        return form.Add<TLabel>(parent, caption, left, top, width, row.Height, id);
+    case TLayoutKind::ComboBox:
+        return form.Add<TComboBox>(parent, left, top, width, row.Height, id);
+    case TLayoutKind::CheckBox:
+        return form.Add<TCheckBox>(parent, caption, left, top, width, HeightOr(row, CheckBoxHeight), id);
+    case TLayoutKind::Button:
+    case TLayoutKind::DefaultButton:
+        return form.Add<TButton>(parent, caption, left, top, width, HeightOr(row, ButtonHeight), id,
+                                 row.Kind == TLayoutKind::DefaultButton);
+    case TLayoutKind::Memo:
+        return form.Add<TMemo>(parent, left, top, width, row.Height, id);
+    case TLayoutKind::ReadOnlyEdit:
+        return form.Add<TReadOnlyEdit>(parent, left, top, width, row.Height, id);
+    }
+    return nullptr;
 }

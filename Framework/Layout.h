@@ -6,7 +6,20 @@
 
 #include <map>
 
-enum class TLayoutKind { Panel, GroupBox, Label, ComboBox, CheckBox, Button, DefaultButton, Memo };
+enum class TLayoutKind {
+    Panel,
+    CaptionPanel,   // a panel with a centred caption in a font of its own
+    GroupBox,
+    Label,          // wraps its words
+    CentredLabel,
+    FittedLabel,    // a width of 0 stays 0: the window fits it to its text with FitToText
+    ComboBox,
+    CheckBox,
+    Button,
+    DefaultButton,
+    Memo,           // read-only, several lines
+    ReadOnlyEdit,   // read-only, one line
+};
 
 struct TLayoutRow {
     TLayoutKind Kind;
@@ -20,10 +33,14 @@ struct TLayoutRow {
 
 class TLayout {
 public:
+    // A row must come after its parent's row. One that does not is a fault of the table: it is
+    // skipped, with its children, debug builds stop at an assertion, and Build returns false.
     template <size_t Count>
-    void Build(TForm& form, const TLayoutRow (&rows)[Count]) {
-        for (const TLayoutRow& row : rows) BuildRow(form, row);
+    bool Build(TForm& form, const TLayoutRow (&rows)[Count]) {
+        bool complete = true;
+        for (const TLayoutRow& row : rows) complete = BuildRow(form, row) && complete;
         form.ApplyTabOrder();
+        return complete;
     }
     // The control made from the row with this number.
     template <class TKind>
@@ -33,7 +50,8 @@ public:
     }
 
 private:
-    void BuildRow(TForm& form, const TLayoutRow& row);
-    TWindow& ParentOf(TForm& form, int parentId) const;
+    bool BuildRow(TForm& form, const TLayoutRow& row);
+    TWindow* ParentOf(TForm& form, int parentId) const;
+    static TControl* MakeControl(TForm& form, TWindow& parent, const TLayoutRow& row);
     std::map<int, TControl*> controls_;
 };

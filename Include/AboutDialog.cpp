@@ -1,6 +1,8 @@
 #include "Include/AboutDialog.h"
 
 #include "Framework/Application.h"
+#include "Framework/Fonts.h"
+#include "Framework/Placement.h"
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/ErrorDialog.h"

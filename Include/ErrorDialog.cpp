@@ -1,6 +1,8 @@
 #include "Include/ErrorDialog.h"
 
 #include "Framework/Application.h"
+#include "Framework/Fonts.h"
+#include "Framework/Placement.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
@@ -41,42 +43,7 @@ std::string ShownDescription(const std::string& description) {
     return description.empty() ? "Failed to perform." : description;
 }
 
-BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {
-    SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-    return TRUE;
-}
-
 }  // namespace
-
-HFONT CreatePixelFont(const char* name, int characterHeight, bool bold, bool italic) {
-    // A negative height asks for the character height, without the internal leading.
-    return CreateFontA(-characterHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name);
-}
-
-void SetFontOfWindowTree(HWND window, HFONT font) {
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    EnumChildWindows(window, SetFontOfChild, reinterpret_cast<LPARAM>(font));
-}
-
-void CenterDialogOver(HWND dialog, HWND window) {
-    RECT workArea = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    RECT over = workArea;
-    // A minimised window stands far outside the screen; a hidden one means nothing to the user.
-    if (window && window != dialog && IsWindowVisible(window) && !IsIconic(window)) GetWindowRect(window, &over);
-    RECT own = {};
-    GetWindowRect(dialog, &own);
-    const int width = own.right - own.left;
-    const int height = own.bottom - own.top;
-    int left = over.left + (over.right - over.left - width) / 2;
-    int top = over.top + (over.bottom - over.top - height) / 2;
-    if (left + width > workArea.right) left = workArea.right - width;
-    if (top + height > workArea.bottom) top = workArea.bottom - height;
-    if (left < workArea.left) left = workArea.left;
-    if (top < workArea.top) top = workArea.top;
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 LRESULT FocusedButtonAsDefault(HWND dialog) {
     HWND focus = GetFocus();

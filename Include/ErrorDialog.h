@@ -25,14 +25,6 @@ enum TErrorFormControlId : int {
 };
 
 // What the program's small modal dialogs share.
-// A font of the given character height in pixels (not points), so the layout's pixel
-// positions fit it on every screen.
-HFONT CreatePixelFont(const char* name, int characterHeight, bool bold = false, bool italic = false);
-// Gives the window and every control inside it the font.
-void SetFontOfWindowTree(HWND window, HFONT font);
-// Places the dialog over the centre of the window; over the work area when that window is
-// missing, hidden or minimised. The dialog's caption stays on the screen.
-void CenterDialogOver(HWND dialog, HWND window);
 // The answer to DM_GETDEFID: Enter presses the focused push button, or else the Okay button.
 LRESULT FocusedButtonAsDefault(HWND dialog);
 

@@ -1,10 +1,11 @@
 #include "Include/Install.h"
 
+#include "Framework/Fonts.h"
+#include "Framework/Placement.h"
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
-#include "Include/ErrorDialog.h"
 #include "Include/File.h"
 #include "Include/Program.h"
 #include "Include/ShellLink.h"
@@ -15,7 +16,6 @@
 #include <shlobj.h>
 
 #include <cstddef>
-#include <map>
 #include <vector>
 
 TInstallForm* InstallForm = nullptr;
@@ -41,30 +41,19 @@ const DWORD ReadmeSizeLimit = 1 << 20;
 const int FormClientWidth = 400;
 const int FormClientHeight = 450;
 
-enum class TInstallKind { CaptionPanel, CentredLabel, WrappedLabel, FittedLabel, Memo, Edit, Button };
-
-struct TInstallRow {
-    TInstallKind Kind;
-    int Id;
-    int Left, Top;
-    int Width, Height;  // a fitted label takes the size of its text
-    const char* Caption;
-    int TabOrder;  // -1: no tab stop
-};
-
 // clang-format off
-const TInstallRow Layout[] = {
-    // kind                        id                          left top  width height caption       tab
-    {TInstallKind::CaptionPanel, idInstallMainPanel,           5,   5, 390,  60, nullptr,      -1},
-    {TInstallKind::CentredLabel, idInstallDescriptionLabel,    5,  75, 390,  15, nullptr,      -1},
-    {TInstallKind::CentredLabel, idInstallVersionLabel,        5, 100, 390,  15, nullptr,      -1},
-    {TInstallKind::WrappedLabel, idInstallInstructionsLabel,  10, 125, 380,  65, nullptr,      -1},
-    {TInstallKind::Memo,         idInstallReadmeMemo,          5, 200, 390, 145, nullptr,       0},
-    {TInstallKind::FittedLabel,  idInstallInstallToLabel,      5, 360,   0,   0, nullptr,      -1},
-    {TInstallKind::Edit,         idInstallInstallToEdit,      20, 380, 290,  23, nullptr,       1},
-    {TInstallKind::Button,       idInstallBrowseButton,      320, 380,  75,  23, "&Browse",     2},
-    {TInstallKind::Button,       idInstallInstallButton,     120, 415,  75,  25, "&Install",    3},
-    {TInstallKind::Button,       idInstallCancelButton,      205, 415,  75,  25, "&Cancel",     4},
+const TLayoutRow Layout[] = {
+    // kind                        id                          parent left top  width height caption       tab
+    {TLayoutKind::CaptionPanel,  idInstallMainPanel,          0,      5,   5, 390,  60, nullptr,      -1},
+    {TLayoutKind::CentredLabel,  idInstallDescriptionLabel,   0,      5,  75, 390,  15, nullptr,      -1},
+    {TLayoutKind::CentredLabel,  idInstallVersionLabel,       0,      5, 100, 390,  15, nullptr,      -1},
+    {TLayoutKind::Label,         idInstallInstructionsLabel,  0,     10, 125, 380,  65, nullptr,      -1},
+    {TLayoutKind::Memo,          idInstallReadmeMemo,         0,      5, 200, 390, 145, nullptr,       0},
+    {TLayoutKind::FittedLabel,   idInstallInstallToLabel,     0,      5, 360,   0,   0, nullptr,      -1},
+    {TLayoutKind::ReadOnlyEdit,  idInstallInstallToEdit,      0,     20, 380, 290,  23, nullptr,       1},
+    {TLayoutKind::Button,        idInstallBrowseButton,       0,    320, 380,  75,  23, "&Browse",     2},
+    {TLayoutKind::Button,        idInstallInstallButton,      0,    120, 415,  75,  25, "&Install",    3},
+    {TLayoutKind::Button,        idInstallCancelButton,       0,    205, 415,  75,  25, "&Cancel",     4},
 };
 // clang-format on
 
@@ -250,54 +239,6 @@ std::string WithExtension(const std::string& name, const std::string& extension)
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The two controls of this window that the framework does not offer
-
-// A panel with a lowered inner bevel and a centred caption in a font of its own.
-class TCaptionPanel : public TPanel {
-public:
-    using TPanel::TPanel;
-    void SetCaptionFont(HFONT font) {
-        captionFont_ = font;
-        InvalidateRect(Handle(), nullptr, TRUE);
-    }
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_SETTEXT) {
-            const LRESULT result = TPanel::HandleMessage(message, wParam, lParam);
-            InvalidateRect(Handle(), nullptr, TRUE);
-            return result;
-        }
-        if (message != WM_PAINT) return TPanel::HandleMessage(message, wParam, lParam);
-        TPaintDC paint(Handle());
-        RECT client;
-        GetClientRect(Handle(), &client);
-        DrawEdge(paint.get(), &client, BDR_SUNKENINNER, BF_RECT);
-        const std::string caption = Text();
-        TSelection font(paint.get(), captionFont_ ? captionFont_ : GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(paint.get(), TRANSPARENT);
-        SetTextColor(paint.get(), GetSysColor(COLOR_BTNTEXT));
-        DrawTextA(paint.get(), caption.c_str(), static_cast<int>(caption.size()), &client,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        return 0;
-    }
-
-private:
-    HFONT captionFont_ = nullptr;
-};
-
-// A read-only text box in the window-face colour: one line, or several lines that wrap and
-// scroll up and down.
-class TTextBox : public TControl {
-public:
-    TTextBox(TWindow& parent, int left, int top, int width, int height, int id, bool multiLine) {
-        const DWORD lines = multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL : ES_AUTOHSCROLL;
-        CreateSystemControl("EDIT", lines | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, "", parent, left, top, width,
-                            height, id);
-    }
-};
-
-// ---------------------------------------------------------------------------------------------
 
 bool IsInstallerRun() { return IsInstallerFileName() || IsUninstallParameter(); }
 
@@ -355,47 +296,17 @@ TInstallForm::~TInstallForm() {
 }
 
 void TInstallForm::CreateLayout() {
-    std::map<int, TControl*> made;
-    for (const TInstallRow& row : Layout) {
-        const std::string caption = row.Caption ? row.Caption : "";
-        TControl* control = nullptr;
-        switch (row.Kind) {
-        case TInstallKind::CaptionPanel:
-            control = Add<TCaptionPanel>(*this, row.Left, row.Top, row.Width, row.Height, row.Id);
-            break;
-        case TInstallKind::CentredLabel:
-        case TInstallKind::WrappedLabel:
-        case TInstallKind::FittedLabel:
-            control = Add<TLabel>(*this, caption, row.Left, row.Top, row.Width, row.Height, row.Id);
-            if (row.Kind == TInstallKind::CentredLabel) {
-                const LONG style = GetWindowLongA(control->Handle(), GWL_STYLE);
-                SetWindowLongA(control->Handle(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_CENTER);
-            }
-            break;
-        case TInstallKind::Memo:
-        case TInstallKind::Edit:
-            control = Add<TTextBox>(*this, row.Left, row.Top, row.Width, row.Height, row.Id,
-                                    row.Kind == TInstallKind::Memo);
-            break;
-        case TInstallKind::Button:
-            control = Add<TButton>(*this, caption, row.Left, row.Top, row.Width, row.Height, row.Id);
-            break;
-        }
-        control->SetTabOrder(row.TabOrder);
-        made[row.Id] = control;
-    }
-    ApplyTabOrder();
-
-    MainPanel = static_cast<TCaptionPanel*>(made[idInstallMainPanel]);
-    DescriptionLabel = static_cast<TLabel*>(made[idInstallDescriptionLabel]);
-    VersionLabel = static_cast<TLabel*>(made[idInstallVersionLabel]);
-    InstructionsLabel = static_cast<TLabel*>(made[idInstallInstructionsLabel]);
-    ReadmeMemo = static_cast<TTextBox*>(made[idInstallReadmeMemo]);
-    InstallToLabel = static_cast<TLabel*>(made[idInstallInstallToLabel]);
-    InstallToEdit = static_cast<TTextBox*>(made[idInstallInstallToEdit]);
-    BrowseButton = static_cast<TButton*>(made[idInstallBrowseButton]);
-    InstallButton = static_cast<TButton*>(made[idInstallInstallButton]);
-    CancelButton = static_cast<TButton*>(made[idInstallCancelButton]);
+    layout_.Build(*this, Layout);
+    MainPanel = layout_.Get<TCaptionPanel>(idInstallMainPanel);
+    DescriptionLabel = layout_.Get<TLabel>(idInstallDescriptionLabel);
+    VersionLabel = layout_.Get<TLabel>(idInstallVersionLabel);
+    InstructionsLabel = layout_.Get<TLabel>(idInstallInstructionsLabel);
+    ReadmeMemo = layout_.Get<TMemo>(idInstallReadmeMemo);
+    InstallToLabel = layout_.Get<TLabel>(idInstallInstallToLabel);
+    InstallToEdit = layout_.Get<TReadOnlyEdit>(idInstallInstallToEdit);
+    BrowseButton = layout_.Get<TButton>(idInstallBrowseButton);
+    InstallButton = layout_.Get<TButton>(idInstallInstallButton);
+    CancelButton = layout_.Get<TButton>(idInstallCancelButton);
 
     BrowseButton->OnClick = [this] { BrowseButtonClick(); };
     InstallButton->OnClick = [this] { InstallButtonClick(); };
@@ -412,12 +323,7 @@ void TInstallForm::LoadReadme() { ReadmeMemo->SetText(ReadTextLines(GetProgramDi
 
 void TInstallForm::SetInstallToLabel(const std::string& text) {
     InstallToLabel->SetText(text);
-    TWindowDC dc(InstallToLabel->Handle());
-    TSelection font(dc.get(), font_.get());
-    SIZE extent = {};
-    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    SetWindowPos(InstallToLabel->Handle(), nullptr, 0, 0, extent.cx, extent.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InstallToLabel->FitToText();
 }
 
 void TInstallForm::BeforeRun(const std::string& name, const std::string& description, const std::string& version) {

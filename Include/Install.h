@@ -5,6 +5,7 @@
 
 #include "Framework/Controls.h"
 #include "Framework/Form.h"
+#include "Framework/Layout.h"
 #include "Framework/Owned.h"
 
 #include <string>
@@ -50,9 +51,6 @@ enum TInstallFormControlId : int {
     idInstallInstallButton,
 };
 
-class TCaptionPanel;
-class TTextBox;
-
 class TInstallForm : public TForm {
 public:
     // Sets InstallForm; offers the Program Files folder and shows the package's read-me.
@@ -76,9 +74,9 @@ public:
     TLabel* DescriptionLabel = nullptr;
     TLabel* VersionLabel = nullptr;
     TLabel* InstructionsLabel = nullptr;
-    TTextBox* ReadmeMemo = nullptr;
+    TMemo* ReadmeMemo = nullptr;
     TLabel* InstallToLabel = nullptr;
-    TTextBox* InstallToEdit = nullptr;
+    TReadOnlyEdit* InstallToEdit = nullptr;
     TButton* BrowseButton = nullptr;
     TButton* InstallButton = nullptr;
     TButton* CancelButton = nullptr;
@@ -93,6 +91,7 @@ private:
     void MakeShortcuts(const TInstallPaths& paths);
     void RestoreFocus();
 
+    TLayout layout_;
     TOwnedFont font_;
     TOwnedFont captionFont_;
     HWND lastFocus_ = nullptr;
