@@ -5,7 +5,7 @@
 
 #include "Framework/Commands.h"
 #include "Framework/Controls.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <functional>
 #include <memory>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Framework/Controls.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <functional>
 

@@ -5,7 +5,7 @@
 
 #include "Framework/Controls.h"
 #include "Framework/Form.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "Include/MyGDIPlus.h"
 
 #include "Framework/Image.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/Error.h"

@@ -8,7 +8,7 @@
 #include "Include/File.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/Program.h"
-#include "Include/UtilitiesControls.h"
+#include "Include/Utilities.h"
 #include "Tilvane/TilvaneIds.h"
 #include "Tilvane/TilvaneProgram.h"
 
@@ -266,9 +266,9 @@ bool TTilvaneForm::SaveGameTo(const std::string& path) {
 
 TTilvaneForm::TCommonKeys TTilvaneForm::ReadCommonKeys(TStoredTextList& list) {
     TCommonKeys keys;
-    keys.ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox);
+    keys.ColumnsCount = GetIntFromComboBox(ColumnsCountComboBox->Handle());
     list.ReadInteger(Section, "ColumnsCount", keys.ColumnsCount, 30, 5);
-    keys.RowsCount = GetIntFromComboBox(*RowsCountComboBox);
+    keys.RowsCount = GetIntFromComboBox(RowsCountComboBox->Handle());
     list.ReadInteger(Section, "RowsCount", keys.RowsCount, 30, 5);
     keys.LightGrid = false;
     list.ReadBool(Section, "LightGrid", keys.LightGrid);
