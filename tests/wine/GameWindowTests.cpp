@@ -1,6 +1,8 @@
 // The game window made in this process: what the window does between an input event and the
 // screen, checked on its own members where another process cannot look (the pointer shape).
+#include "Include/Core/FunStat.h"
 #include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneIds.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +69,33 @@ TEST_F(GameWindow, PointerIsTheHandOverMisplacedPiecesOnly) {
     }
     PointAt(placed % board.ResultedColumns, placed / board.ResultedColumns);
     EXPECT_EQ(form->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// Each load shows its pictures in new controls where the old ones stood; the backup of the
+// puzzle picture stays hidden.
+TEST_F(GameWindow, EveryLoadShowsThePicturesInNewControls) {
+    auto expectShownIn = [](const TImage& image, const TGroupBox& box, int id) {
+        EXPECT_EQ(GetParent(image.Handle()), box.Handle());
+        EXPECT_EQ(image.Id(), id);
+        EXPECT_TRUE(image.Visible());
+        const RECT bounds = image.Bounds();
+        EXPECT_EQ(bounds.left, 5);
+        EXPECT_EQ(bounds.right - bounds.left, image.BitmapWidth());
+        EXPECT_EQ(bounds.bottom - bounds.top, image.BitmapHeight());
+    };
+    const HWND puzzle = form->PuzzlePictureImage->Handle(), original = form->OriginalPictureImage->Handle();
+    const RECT puzzleBounds = form->PuzzlePictureImage->Bounds();
+    form->LoadGameFromPicture(picturePath);
+    ASSERT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+
+    expectShownIn(*form->PuzzlePictureImage, *form->PuzzlePictureGroupBox, idPuzzlePictureImage);
+    expectShownIn(*form->OriginalPictureImage, *form->OriginalPictureGroupBox, idOriginalPictureImage);
+    EXPECT_EQ(form->PuzzlePictureImage->Bounds().top, puzzleBounds.top);
+    EXPECT_FALSE(IsWindow(puzzle));
+    EXPECT_FALSE(IsWindow(original));
+    EXPECT_FALSE(form->BackupPictureImage->Visible());
+    EXPECT_EQ(form->BackupPictureImage->Id(), idBackupPictureImage);
+    EXPECT_EQ(form->BackupPictureImage->BitmapWidth(), form->PuzzlePictureImage->BitmapWidth());
 }
 
 TEST_F(GameWindow, LabelsTitleAndOptionsThatChangeNoPiece) {
