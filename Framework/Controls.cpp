@@ -141,8 +141,6 @@ void TComboBox::AddItem(const std::string& text) {
     SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int TComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
-
 void TComboBox::SetItemIndex(int index) { SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 int TComboBox::IndexOf(const std::string& text) const {
@@ -156,8 +154,6 @@ int TComboBox::IndexOf(const std::string& text) const {
     }
     return -1;
 }
-
-std::string TComboBox::SelectedText() const { return ItemIndex() < 0 ? std::string() : Text(); }
 
 void TComboBox::SetSelectedText(const std::string& text) { SetItemIndex(IndexOf(text)); }
 
