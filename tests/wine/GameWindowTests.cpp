@@ -9,11 +9,24 @@
 
 namespace {
 
+// The first form of a process becomes the application's main window, and its end ends the
+// message loop. A hidden host that lives as long as the process takes that place, so that
+// deleting the game window leaves later suites a process that can still make forms.
+void KeepAMainWindow() {
+    static TForm* host = [] {
+        auto* form = new TForm;
+        form->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
+        return form;
+    }();
+    (void)host;
+}
+
 // One window for the whole suite, as in the program: the imaging library it starts cannot be
 // started a second time in one process under Wine.
 class GameWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        KeepAMainWindow();
         form = new TTilvaneForm();
         ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);  // a hidden window shows no pictures to shuffle
         picture = new TTempFolder("game-window");
