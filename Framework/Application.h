@@ -12,7 +12,6 @@ public:
     using TExceptionEvent = std::function<void(void* sender, const std::string& message)>;
 
     void Initialize();
-    const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
 
     // The first window created becomes the main window; its closing ends Run.

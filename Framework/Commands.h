@@ -2,7 +2,7 @@
 // the accelerator table and the handler of each command.
 #pragma once
 
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "Framework/Controls.h"
 
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <algorithm>
 #include <windowsx.h>
@@ -84,12 +84,10 @@ TPanel::TPanel(TWindow& parent, int left, int top, int width, int height, int id
 
 LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(Handle(), &paint);
+        TPaintDC paint(Handle());
         RECT client;
         GetClientRect(Handle(), &client);
-        DrawEdge(dc, &client, BDR_SUNKENINNER, BF_RECT);
-        EndPaint(Handle(), &paint);
+        DrawEdge(paint.get(), &client, BDR_SUNKENINNER, BF_RECT);
         return 0;
     }
     return TContainer::HandleMessage(message, wParam, lParam);
@@ -104,10 +102,11 @@ TGroupBox::TGroupBox(TWindow& parent, const std::string& caption, int left, int 
 
 LRESULT TGroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(Handle(), &paint);
+        TPaintDC paint(Handle());
+        const HDC dc = paint.get();
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
-        HGDIOBJ previousFont = font ? SelectObject(dc, font) : nullptr;
+        // Without a font of its own the box draws with the DC's, as a system group box does.
+        const TSelection selectedFont(dc, font ? static_cast<HGDIOBJ>(font) : GetCurrentObject(dc, OBJ_FONT));
         TEXTMETRICA metrics = {};
         GetTextMetricsA(dc, &metrics);
         RECT frame;
@@ -122,8 +121,6 @@ LRESULT TGroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const std::string padded = " " + caption + " ";
             TextOutA(dc, 6, 0, padded.c_str(), static_cast<int>(padded.size()));
         }
-        if (previousFont) SelectObject(dc, previousFont);
-        EndPaint(Handle(), &paint);
         return 0;
     }
     return TContainer::HandleMessage(message, wParam, lParam);
@@ -180,8 +177,6 @@ void TComboBox::AddItem(const std::string& text) {
     SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int TComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
-
 void TComboBox::SetItemIndex(int index) { SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 int TComboBox::IndexOf(const std::string& text) const {
@@ -195,8 +190,6 @@ int TComboBox::IndexOf(const std::string& text) const {
     }
     return -1;
 }
-
-std::string TComboBox::SelectedText() const { return ItemIndex() < 0 ? std::string() : Text(); }
 
 void TComboBox::SetSelectedText(const std::string& text) { SetItemIndex(IndexOf(text)); }
 

@@ -84,11 +84,8 @@ class TComboBox : public TControl {
 public:
     TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id);
     void AddItem(const std::string& text);
-    int ItemIndex() const;
     void SetItemIndex(int index);
     int IndexOf(const std::string& text) const;
-    // The text of the selected item; empty without a selection.
-    std::string SelectedText() const;
     // Selects the item with this text, or none when there is no such item.
     void SetSelectedText(const std::string& text);
 };

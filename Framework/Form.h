@@ -5,7 +5,7 @@
 
 #include "Framework/Commands.h"
 #include "Framework/Controls.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <functional>
 #include <memory>
@@ -48,7 +48,6 @@ public:
     // Shows the form over the application's window and runs messages until a modal result is set.
     int ShowModal();
     void SetModalResult(int result) { modalResult_ = result; }
-    bool Modal() const { return modal_; }
 
     // Sets the outer size so that the client area has the given size.
     void SetClientSize(int width, int height);

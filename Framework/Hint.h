@@ -24,7 +24,6 @@ public:
     // Shows the text at the screen point; a hint already showing moves and changes at once.
     void ShowAt(const std::string& text, POINT screen);
     void Hide();
-    bool Showing() const { return active_; }
     HWND Handle() const { return tooltip_; }
 
 private:

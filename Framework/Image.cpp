@@ -20,44 +20,31 @@ HCURSOR DragCursor() {
     return cursor;
 }
 
+// Drawing on a control is not a place to report from: a canvas that cannot be had is an exception.
+std::unique_ptr<TBitmapCanvas> CanvasOrThrow(int width, int height) {
+    std::unique_ptr<TBitmapCanvas> canvas = TBitmapCanvas::Create(width, height);
+    if (!canvas) throw std::runtime_error(TBitmapCanvas::NoMemoryText(width, height));
+    return canvas;
+}
+
 }  // namespace
 
 TImage::TImage(TWindow& parent, int left, int top, int width, int height, int id) {
     RegisterOwnWindowClass(ImageClass, CS_DBLCLKS, nullptr, nullptr);
     CreateOwnWindow(ImageClass, 0, WS_CHILD | WS_CLIPSIBLINGS, "", left, top, width, height, parent.Handle(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-    CreateBitmap(width, height);
+    bitmap_ = CanvasOrThrow(width, height);
 }
 
-TImage::~TImage() {
-    if (canvas_ && originalBitmap_) SelectObject(canvas_.get(), originalBitmap_);
-}
-
-void TImage::CreateBitmap(int width, int height) {
-    if (canvas_ && originalBitmap_) SelectObject(canvas_.get(), originalBitmap_);
-    bitmap_.reset();
-    pixels_ = nullptr;
-    width_ = width > 0 ? width : 0;
-    height_ = height > 0 ? height : 0;
-    if (!canvas_) canvas_.reset(CreateCompatibleDC(nullptr));
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_ ? width_ : 1;
-    info.bmiHeader.biHeight = -(height_ ? height_ : 1);  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap_) throw std::runtime_error("Not enough memory for a picture of " + std::to_string(width_) + " x " +
-                                           std::to_string(height_) + " pixels.");
-    pixels_ = static_cast<uint32_t*>(bits);
-    HGDIOBJ previous = SelectObject(canvas_.get(), bitmap_.get());
-    if (!originalBitmap_) originalBitmap_ = previous;
+TImage::TImage(TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap, int id)
+    : bitmap_(std::move(bitmap)) {
+    RegisterOwnWindowClass(ImageClass, CS_DBLCLKS, nullptr, nullptr);
+    CreateOwnWindow(ImageClass, 0, WS_CHILD | WS_CLIPSIBLINGS, "", left, top, bitmap_->Width(), bitmap_->Height(),
+                    parent.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 void TImage::SetBounds(int left, int top, int width, int height) {
-    CreateBitmap(width, height);
+    bitmap_ = CanvasOrThrow(width, height);
     TWindow::SetBounds(left, top, width, height);
 }
 
@@ -71,9 +58,10 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         TPaintDC paint(Handle());
+        if (!bitmap_) return 0;  // still being made
         const RECT& area = paint.Area();
         GdiFlush();
-        BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.get(),
+        BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, bitmap_->Canvas(),
                area.left, area.top, SRCCOPY);
         return 0;
     }

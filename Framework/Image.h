@@ -1,12 +1,13 @@
-// An image control: a child window that owns a bitmap of its own size, shows it, and reports
+// An image control: a child window that owns a bitmap canvas of its own size, shows it, and reports
 // pointer events. One image can drag onto another: the drag captures the pointer, asks the
 // image under it whether it accepts, shows the drag or no-drop pointer, and drops on release.
 #pragma once
 
 #include "Framework/Controls.h"
-#include "Framework/Owned.h"
+#include "Include/BitmapCanvas.h"
 
 #include <functional>
+#include <memory>
 
 enum class TMouseButton { Left, Right, Middle };
 
@@ -17,18 +18,20 @@ using TDragDropEvent = std::function<void(TImage* source, int x, int y)>;
 
 class TImage : public TControl {
 public:
-    // A hidden image of the given size inside the parent.
+    // A hidden image of the given size inside the parent, black. Throws when there is no memory
+    // for the bitmap.
     TImage(TWindow& parent, int left, int top, int width, int height, int id = 0);
-    ~TImage() override;
+    // A hidden image that shows a canvas painted before (not null), at the canvas's size.
+    TImage(TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap, int id = 0);
 
     // Gives the control and its bitmap a new size; the bitmap's content is lost.
     void SetBounds(int left, int top, int width, int height);
-    int BitmapWidth() const { return width_; }
-    int BitmapHeight() const { return height_; }
-    // A memory device context with the bitmap selected, valid as long as the image.
-    HDC Canvas() const { return canvas_.get(); }
+    int BitmapWidth() const { return bitmap_->Width(); }
+    int BitmapHeight() const { return bitmap_->Height(); }
+    // A memory device context with the bitmap selected, valid as long as the bitmap.
+    HDC Canvas() const { return bitmap_->Canvas(); }
     // 32-bit pixels, top row first (BGRX).
-    const uint32_t* Pixels() const { return pixels_; }
+    const uint32_t* Pixels() const { return bitmap_->Pixels(); }
     // Shows what was drawn on the canvas.
     void Refresh();
 
@@ -42,24 +45,17 @@ public:
 
     // Starts dragging this image now, without a movement threshold.
     void BeginDrag();
-    bool Dragging() const { return dragging_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void CreateBitmap(int width, int height);
     void DragMove();
     void EndDrag(bool drop);
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
 
-    int width_ = 0;
-    int height_ = 0;
-    TOwnedMemoryDC canvas_;
-    TOwnedBitmap bitmap_;
-    HGDIOBJ originalBitmap_ = nullptr;
-    uint32_t* pixels_ = nullptr;
+    std::unique_ptr<TBitmapCanvas> bitmap_;
     HCURSOR cursor_ = nullptr;
     bool dragging_ = false;
     TImage* dragTarget_ = nullptr;

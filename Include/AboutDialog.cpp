@@ -106,11 +106,11 @@ std::string TAboutForm::LicenseTermsAddress() { return FileBesideProgram("Licens
 
 std::string TAboutForm::ContactMeAddress() { return FileBesideProgram("Help.html"); }
 
-void TAboutForm::VisitMySiteButtonClick() { OpenSite(VisitMySiteAddress(), OpenFailure); }
+void TAboutForm::VisitMySiteButtonClick() { OpenSite(VisitMySiteAddress(), OpenFailure, Handle()); }
 
-void TAboutForm::LicenseTermsButtonClick() { OpenSite(LicenseTermsAddress(), OpenFailure); }
+void TAboutForm::LicenseTermsButtonClick() { OpenSite(LicenseTermsAddress(), OpenFailure, Handle()); }
 
-void TAboutForm::ContactMeButtonClick() { OpenSite(ContactMeAddress(), OpenFailure); }
+void TAboutForm::ContactMeButtonClick() { OpenSite(ContactMeAddress(), OpenFailure, Handle()); }
 
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

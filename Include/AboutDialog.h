@@ -4,7 +4,7 @@
 
 #include "Framework/Form.h"
 #include "Framework/Layout.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 // Control numbers of the About dialog. Okay carries IDOK so that Enter reaches it.
 enum TAboutFormControlId : int {

@@ -5,7 +5,7 @@
 
 #include "Framework/Form.h"
 #include "Framework/Layout.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 #include "Include/Core/FunStat.h"
 
 #include <cstdint>

@@ -1,10 +1,7 @@
 #include "Include/File.h"
 
-#include "Framework/Application.h"
-
-#include "Include/Core/DateTime.h"
 #include "Include/Error.h"
-#include "Include/Utilities.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -18,54 +15,6 @@
 namespace {
 
 const char* const Module = "Include\\File";
-
-// File times are shown as local times; fixed for the whole run.
-constexpr bool LocalFileTimes = true;
-
-// The window that owns what the shell shows on our behalf.
-HWND ApplicationMainWindow() { return Application.MainWindow(); }
-
-// ---------------------------------------------------------------------------------------------
-// Library start and end
-
-TOptionalEntryPoint EntryPoint(HMODULE library, const char* name) {
-    if (!library) return nullptr;
-    return reinterpret_cast<TOptionalEntryPoint>(GetProcAddress(library, name));
-}
-
-class TFileLibrary {
-public:
-    TFileLibrary() {
-        if (!IsWindowsNT5OrLater()) return;
-        kernel_ = LoadLibraryA("Kernel32.dll");
-        advApi_ = LoadLibraryA("AdvAPI32.dll");
-        Functions.CopyFileExA = EntryPoint(kernel_, "CopyFileExA");
-        Functions.MoveFileWithProgressA = EntryPoint(kernel_, "MoveFileWithProgressA");
-        Functions.CreateHardLinkA = EntryPoint(kernel_, "CreateHardLinkA");
-        Functions.EncryptFileA = EntryPoint(advApi_, "EncryptFileA");
-    }
-    ~TFileLibrary() {
-        if (advApi_) FreeLibrary(advApi_);
-        if (kernel_) FreeLibrary(kernel_);
-    }
-    TFileLibrary(const TFileLibrary&) = delete;
-    TFileLibrary& operator=(const TFileLibrary&) = delete;
-
-    TOptionalFileFunctions Functions;
-
-private:
-    HMODULE kernel_ = nullptr;
-    HMODULE advApi_ = nullptr;
-};
-
-const TFileLibrary& FileLibrary() {
-    static const TFileLibrary library;
-    return library;
-}
-
-// The lookup belongs to program start, before the entry point runs; the function-local object
-// above still makes an earlier use from another module's start-up safe.
-const bool FileLibraryStarted = (FileLibrary(), true);
 
 // ---------------------------------------------------------------------------------------------
 // Texts that system calls write into caller-sized buffers
@@ -133,26 +82,21 @@ public:
         const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
         if (forChange)
-            handle_ = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, sharing,
-                                  nullptr, OPEN_EXISTING, flags, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE)
-            handle_ = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) return;
-        known_ = GetFileInformationByHandleEx(handle_, FileAttributeTagInfo, &reached_, sizeof reached_) != FALSE;
+            handle_.reset(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, sharing,
+                                      nullptr, OPEN_EXISTING, flags, nullptr));
+        if (!handle_)
+            handle_.reset(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, sharing, nullptr, OPEN_EXISTING, flags, nullptr));
+        if (!handle_) return;
+        known_ = GetFileInformationByHandleEx(handle_.get(), FileAttributeTagInfo, &reached_, sizeof reached_) != FALSE;
         TextFromSystem([&](char* buffer, DWORD size) {
-            return GetFinalPathNameByHandleA(handle_, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            return GetFinalPathNameByHandleA(handle_.get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         }, finalPath_);
     }
-    ~TEntry() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    TEntry(const TEntry&) = delete;
-    TEntry& operator=(const TEntry&) = delete;
 
     // What the name leads to. namedAttributes: what the path or the directory search reported;
     // expectedFinalPath: where the entry stands, empty when no parent was opened before it.
     TEntryKind Kind(DWORD namedAttributes, const std::string& expectedFinalPath) const {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        if (!handle_)
             return namedAttributes == INVALID_FILE_ATTRIBUTES ? TEntryKind::Missing : TEntryKind::Unreachable;
         if (!known_) return TEntryKind::Unreachable;
         const bool reachedReparsePoint = (reached_.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -176,17 +120,17 @@ public:
         if (!(reached_.FileAttributes & FILE_ATTRIBUTE_READONLY)) return;
         FILE_BASIC_INFO basic = {};  // zero times stay as they are
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic);
+        SetFileInformationByHandle(handle_.get(), FileBasicInfo, &basic, sizeof basic);
     }
 
     // The entry goes when the handle closes; a folder only when it is empty by then.
     void Delete() {
         FILE_DISPOSITION_INFO disposition = {TRUE};
-        SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition);
+        SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition);
     }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    TFileHandle handle_;
     bool known_ = false;
     FILE_ATTRIBUTE_TAG_INFO reached_ = {};
     std::string finalPath_;
@@ -206,13 +150,10 @@ public:
             return;
         }
         ClearLastError();
-        search_ = FindFirstFileA((WithTrailingBackslash(directory) + "*").c_str(), &entry_);
-        result_ = search_ != INVALID_HANDLE_VALUE ? 0 : FailureCode();
+        search_.reset(FindFirstFileA((WithTrailingBackslash(directory) + "*").c_str(), &entry_));
+        result_ = search_ ? 0 : FailureCode();
         SkipUnwanted();
     }
-    ~TSearch() { Close(); }
-    TSearch(const TSearch&) = delete;
-    TSearch& operator=(const TSearch&) = delete;
 
     uint32_t Result() const { return result_; }
     const WIN32_FIND_DATAA& Entry() const { return entry_; }
@@ -224,10 +165,8 @@ public:
         return result_;
     }
 
-    void Close() {
-        if (search_ != INVALID_HANDLE_VALUE) FindClose(search_);
-        search_ = INVALID_HANDLE_VALUE;
-    }
+    // A folder is removed only once no search holds it open.
+    void Close() { search_.reset(); }
 
 private:
     // A failure that names no cause still must not read as success.
@@ -237,7 +176,7 @@ private:
     }
     void Step() {
         ClearLastError();
-        result_ = FindNextFileA(search_, &entry_) ? 0 : FailureCode();
+        result_ = FindNextFileA(search_.get(), &entry_) ? 0 : FailureCode();
     }
     bool Unwanted() const {
         if (IsDotEntry(entry_.cFileName)) return true;
@@ -247,7 +186,7 @@ private:
         while (result_ == 0 && Unwanted()) Step();
     }
 
-    HANDLE search_ = INVALID_HANDLE_VALUE;
+    TOwnedFind search_;
     WIN32_FIND_DATAA entry_ = {};
     uint32_t result_ = 0;
     bool skipHiddenAndSystem_;
@@ -380,17 +319,13 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
 // Shell
 
 // An item list of the shell, freed with the task allocator.
-class TItemList {
-public:
-    explicit TItemList(LPITEMIDLIST list) : list_(list) {}
-    ~TItemList() { CoTaskMemFree(list_); }
-    TItemList(const TItemList&) = delete;
-    TItemList& operator=(const TItemList&) = delete;
-    LPITEMIDLIST Get() const { return list_; }
-
-private:
-    LPITEMIDLIST list_;
+struct TFreeItemList {
+    bool operator()(LPITEMIDLIST list) const {
+        CoTaskMemFree(list);
+        return true;
+    }
 };
+using TItemList = TOwned<LPITEMIDLIST, TFreeItemList>;
 
 // Selects the starting folder once the browser is up, so that OK at once chooses it.
 int CALLBACK BrowseStarted(HWND browser, UINT message, LPARAM, LPARAM startFolder) {
@@ -398,17 +333,7 @@ int CALLBACK BrowseStarted(HWND browser, UINT message, LPARAM, LPARAM startFolde
     return 0;
 }
 
-double DateTimeOfFields(const SYSTEMTIME& fields) {
-    const double day = EncodeDate(fields.wYear, fields.wMonth, fields.wDay);
-    const double time = EncodeTime(fields.wHour, fields.wMinute, fields.wSecond, fields.wMilliseconds);
-    // Before 30 December 1899 the whole part is the (negative) day and the time of day still
-    // counts forward from its midnight.
-    return day >= 0 ? day + time : day - time;
-}
-
 }  // namespace
-
-const TOptionalFileFunctions& OptionalFileFunctions() { return FileLibrary().Functions; }
 
 // ---------------------------------------------------------------------------------------------
 // Path functions
@@ -460,22 +385,22 @@ uint32_t ClearReadOnly(const std::string& path) {
     return code ? code : ERROR_GEN_FAILURE;
 }
 
-bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory) {
+bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory, HWND owner) {
     directory.clear();
     TItemList rootList(root.empty() ? nullptr : ILCreateFromPathA(root.c_str()));
     char displayName[MAX_PATH] = {};
     BROWSEINFOA browse = {};
-    browse.hwndOwner = ApplicationMainWindow();
-    browse.pidlRoot = rootList.Get();
+    browse.hwndOwner = owner;
+    browse.pidlRoot = rootList.get();
     browse.pszDisplayName = displayName;
     browse.lpszTitle = caption.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = BrowseStarted;
-    browse.lParam = rootList.Get() ? reinterpret_cast<LPARAM>(root.c_str()) : 0;
+    browse.lParam = rootList.get() ? reinterpret_cast<LPARAM>(root.c_str()) : 0;
     TItemList chosen(SHBrowseForFolderA(&browse));
-    if (!chosen.Get()) return false;
+    if (!chosen.get()) return false;
     char path[MAX_PATH] = {};  // the size the shell writes into
-    if (!SHGetPathFromIDListA(chosen.Get(), path)) return false;
+    if (!SHGetPathFromIDListA(chosen.get(), path)) return false;
     directory = path;
     return true;
 }
@@ -487,32 +412,6 @@ std::string GetProgramFilesPath() { return GetSystemDirectoryPath(sfProgramFiles
 
 // ---------------------------------------------------------------------------------------------
 // Reporting operations
-
-double ConvertFileTime(uint64_t fileTime) {
-    double result = 0;
-    TFunOperation op(Module, "ConvertFileTime", __LINE__);
-    op.Guard(__LINE__, [&] {
-        FILETIME time = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-        if (LocalFileTimes) {
-            FILETIME local = {};
-            ClearLastError();
-            if (!FileTimeToLocalFileTime(&time, &local) || LastErrorFailed()) {
-                op.Raise(__LINE__, fsError, "Failed to convert time.", "", "", static_cast<int32_t>(LastError()));
-                return;
-            }
-            time = local;
-        }
-        SYSTEMTIME fields = {};
-        ClearLastError();
-        if (!FileTimeToSystemTime(&time, &fields) || LastErrorFailed()) {
-            op.Raise(__LINE__, fsError, "Failed to convert time.", "", "", static_cast<int32_t>(LastError()));
-            return;
-        }
-        result = DateTimeOfFields(fields);
-    });
-    op.EndPassing([&] { result = 0; });
-    return result;
-}
 
 uint64_t GetFileSize(void* fileHandle) {
     uint64_t size = 0;
@@ -568,7 +467,7 @@ void CopyDeleteDirectory(const std::string& source, const std::string& destinati
 }
 
 void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,
-             bool quoteParameters, bool minimised) {
+             bool quoteParameters, bool minimised, HWND owner) {
     TFunOperation op(Module, "RunFile", __LINE__);
     op.Guard(__LINE__, [&] {
         if (file.empty()) return;
@@ -576,7 +475,7 @@ void RunFile(const std::string& file, const std::string& parameters, const std::
         SHELLEXECUTEINFOA execute = {};
         execute.cbSize = sizeof execute;
         execute.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_CONNECTNETDRV;
-        execute.hwnd = ApplicationMainWindow();
+        execute.hwnd = owner;
         execute.lpFile = file.c_str();
         execute.lpParameters = shellParameters.empty() ? nullptr : shellParameters.c_str();
         execute.lpDirectory = directory.empty() ? nullptr : directory.c_str();
@@ -588,10 +487,10 @@ void RunFile(const std::string& file, const std::string& parameters, const std::
     op.EndPassing();
 }
 
-void OpenSite(const std::string& address, const std::string& failureMessage) {
+void OpenSite(const std::string& address, const std::string& failureMessage, HWND owner) {
     TFunOperation op(Module, "OpenSite", __LINE__);
     op.Guard(__LINE__, [&] {
-        RunFile(address, "", "", true, false);
+        RunFile(address, "", "", true, false, owner);
         op.TakeCurrent();
     });
     op.EndShowing(__LINE__, failureMessage);

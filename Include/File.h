@@ -5,6 +5,8 @@
 
 #include "Include/Core/PathText.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -16,17 +18,6 @@ enum : int {
     sfMyPictures = 39,
 };
 
-// Optional system entry points, looked up when the library starts on systems of version 5 or
-// later and released at its end; each is empty when its library or entry is missing.
-using TOptionalEntryPoint = void (*)();
-struct TOptionalFileFunctions {
-    TOptionalEntryPoint CopyFileExA = nullptr;            // Kernel32.dll
-    TOptionalEntryPoint MoveFileWithProgressA = nullptr;  // Kernel32.dll
-    TOptionalEntryPoint CreateHardLinkA = nullptr;        // Kernel32.dll
-    TOptionalEntryPoint EncryptFileA = nullptr;           // AdvAPI32.dll
-};
-const TOptionalFileFunctions& OptionalFileFunctions();
-
 // Path functions: no status record, never fail.
 std::string ToLongPath(const std::string& path);
 std::string ToFullPath(const std::string& path);
@@ -36,8 +27,10 @@ bool MatchesFileMask(const std::string& name, const std::string& mask);
 bool PathExists(const std::string& path);
 // Clears the read-only attribute; returns 0 or the system error of the change.
 uint32_t ClearReadOnly(const std::string& path);
-// Shows the folder browser; true and the chosen folder, or false and an empty text.
-bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory);
+// Shows the folder browser over the owner window; true and the chosen folder, or false and an
+// empty text.
+bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory,
+                        HWND owner = nullptr);
 
 std::string GetMyPicturesPath();
 std::string GetDesktopPath();
@@ -45,7 +38,6 @@ std::string GetProgramsMenuPath();
 std::string GetProgramFilesPath();
 
 // Reporting operations (status protocol).
-double ConvertFileTime(uint64_t fileTime);
 uint64_t GetFileSize(void* fileHandle);
 std::string GetSystemDirectoryPath(int folderId);
 // Moves a file (across volumes too). With replace, an existing destination is replaced by the
@@ -60,6 +52,9 @@ void DeleteDirectoryNoErrors(const std::string& directory);
 // folders in the destination and deletes the source's files and folders instead. A folder that
 // fails shows the message "Failed to process directory.".
 void CopyDeleteDirectory(const std::string& source, const std::string& destination, bool copy);
+// Hands the file to the shell; what the shell shows about it (a failure, a choice of program)
+// is owned by the owner window.
 void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,
-             bool quoteParameters, bool minimised);
-void OpenSite(const std::string& address, const std::string& failureMessage);
+             bool quoteParameters, bool minimised, HWND owner = nullptr);
+// Opens the web address; a failure is shown with the failure message.
+void OpenSite(const std::string& address, const std::string& failureMessage, HWND owner = nullptr);

@@ -2,6 +2,7 @@
 
 #include "Include/Error.h"
 #include "Include/File.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 
@@ -45,7 +46,7 @@ public:
     TNewFile(const TNewFile&) = delete;
     TNewFile& operator=(const TNewFile&) = delete;
     ~TNewFile() {
-        Close();
+        handle_.reset();
         if (!path_.empty() && !kept_) DeleteFileA(path_.c_str());
     }
 
@@ -56,8 +57,8 @@ public:
         if (InjectedFailure(frsCreate, ERROR_ACCESS_DENIED)) return false;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = NewFileName(folderPrefix);
-            handle_ = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (handle_ != INVALID_HANDLE_VALUE) {
+            handle_.reset(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (handle_) {
                 path_ = name;
                 return true;
             }
@@ -73,7 +74,7 @@ public:
         for (size_t done = 0; done < limit;) {
             DWORD chunk = static_cast<DWORD>(std::min(chunkLimit, limit - done));
             DWORD written = 0;
-            if (!WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr)) return false;
+            if (!WriteFile(handle_.get(), bytes.data() + done, chunk, &written, nullptr)) return false;
             if (written == 0) {
                 SetLastError(ERROR_WRITE_FAULT);
                 return false;
@@ -85,21 +86,17 @@ public:
 
     bool Flush() {
         if (InjectedFailure(frsFlush, ERROR_WRITE_FAULT)) return false;
-        return FlushFileBuffers(handle_) != 0;
+        return FlushFileBuffers(handle_.get()) != 0;
     }
 
-    bool Close() {
-        if (handle_ == INVALID_HANDLE_VALUE) return true;
-        HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != 0;
-    }
+    // The last writes can fail only here; false then.
+    bool Close() { return handle_.Close(); }
 
     void Keep() { kept_ = true; }
 
 private:
     std::string path_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    TFileHandle handle_;
     bool kept_ = false;
 };
 

@@ -24,6 +24,6 @@ const char* const HtmlHelpFileName = "Help.html";
 
 void ShowHelp(HWND owner, const std::string& helpFile, int context) {
     if (ShowInHelpViewer(owner, helpFile, context)) return;
-    RunFile(DirectoryOfPath(helpFile) + HtmlHelpFileName, "", "", true, false);
+    RunFile(DirectoryOfPath(helpFile) + HtmlHelpFileName, "", "", true, false, owner);
     ShowCurrentFailure(Module, __LINE__, "Failed to open help.");
 }

@@ -273,7 +273,7 @@ bool IsProtectedDirectory(const std::string& directory) {
 void StartInstalledProgram(const std::string& programFile) {
     // The installed copy takes the instance guard over; still held here, it would end that copy at once.
     CloseProgramInstance();
-    RunFile(programFile, "", "", true, false);
+    RunFile(programFile, "", "", true, false, InstallForm ? InstallForm->Handle() : nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -348,7 +348,7 @@ void TInstallForm::BeforeRun(const std::string& name, const std::string& descrip
 
 void TInstallForm::BrowseButtonClick() {
     std::string directory;
-    if (BrowseForDirectory("", "", directory)) InstallToEdit->SetText(WithTrailingBackslash(directory));
+    if (BrowseForDirectory("", "", directory, Handle())) InstallToEdit->SetText(WithTrailingBackslash(directory));
 }
 
 void TInstallForm::InstallButtonClick() {

@@ -6,7 +6,7 @@
 #include "Framework/Controls.h"
 #include "Framework/Form.h"
 #include "Framework/Layout.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 
 #include <string>
 

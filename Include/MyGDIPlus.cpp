@@ -1,10 +1,10 @@
 #include "Include/MyGDIPlus.h"
 
-#include "Framework/Image.h"
-#include "Framework/Owned.h"
+#include "Include/BitmapCanvas.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/Error.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -162,25 +162,23 @@ bool DrawStretched(HDC target, Gdiplus::GpImage* source, int32_t width, int32_t 
 }
 
 // ---------------------------------------------------------------------------------------------
-// Image controls
+// Bitmaps
 
-// A new hidden control with the picture painted; it replaces the old one only when complete.
-void PaintNewImage(TFunOperation& op, TWindow& parent, int left, int top, std::unique_ptr<TImage>& image,
-                   const TPicture& picture, int width, int height, int id) {
-    ClearLastError();
-    auto painted = std::make_unique<TImage>(parent, left, top, width, height, id);
-    if (!painted->Handle()) {
-        op.Raise(__LINE__, fsError, "The picture control could not be created.", picture.FileName(), "",
-                 static_cast<int32_t>(LastError()));
-        return;
+// Report text of failures that were exceptions once and keep the text those gave.
+std::string FormerExceptionText(const std::string& message) { return "Unhandled exception: " + message; }
+
+// A new bitmap with the picture painted, or null after a failure raised on op.
+std::unique_ptr<TBitmapCanvas> PaintNewBitmap(TFunOperation& op, const TPicture& picture, int width, int height) {
+    std::unique_ptr<TBitmapCanvas> bitmap = TBitmapCanvas::Create(width, height);
+    if (!bitmap) {
+        op.Raise(__LINE__, fsError, FormerExceptionText(TBitmapCanvas::NoMemoryText(width, height)), "", "0");
+        return nullptr;
     }
-    if (!picture.DrawInto(*painted)) {
+    if (!picture.DrawInto(*bitmap)) {
         op.Raise(__LINE__, fsError, "The picture could not be drawn.", picture.FileName());
-        return;
+        return nullptr;
     }
-    image = std::move(painted);
-    image->SetVisible(true);
-    image->Refresh();
+    return bitmap;
 }
 
 }  // namespace
@@ -200,12 +198,12 @@ struct TRendering {
 
     uint64_t Area() const { return static_cast<uint64_t>(Width) * static_cast<uint64_t>(Height); }
 
-    void Keep(const TImage& image) {
+    void Keep(const TBitmapCanvas& drawing) {
         Bitmap.reset();
         Width = Height = 0;
-        const int32_t width = image.BitmapWidth(), height = image.BitmapHeight();
+        const int32_t width = drawing.Width(), height = drawing.Height();
         try {
-            Pixels.assign(image.Pixels(), image.Pixels() + static_cast<size_t>(width) * static_cast<size_t>(height));
+            Pixels.assign(drawing.Pixels(), drawing.Pixels() + static_cast<size_t>(width) * static_cast<size_t>(height));
         } catch (const std::bad_alloc&) {
             Pixels.clear();  // only a shortcut is lost
             return;
@@ -277,17 +275,17 @@ int32_t TPicture::Width() const { return data_->Width; }
 int32_t TPicture::Height() const { return data_->Height; }
 const std::string& TPicture::FileName() const { return data_->FileName; }
 
-bool TPicture::DrawInto(TImage& image) const {
-    const int32_t width = image.BitmapWidth(), height = image.BitmapHeight();
-    PatBlt(image.Canvas(), 0, 0, width, height, BLACKNESS);
+bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
+    const int32_t width = bitmap.Width(), height = bitmap.Height();
+    PatBlt(bitmap.Canvas(), 0, 0, width, height, BLACKNESS);
     if (width <= 0 || height <= 0) return true;
     TRendering& kept = data_->Rendering;
     const bool fromKept = kept.Bitmap && kept.Width >= width && kept.Height >= height;
-    if (!DrawStretched(image.Canvas(), fromKept ? kept.Bitmap.get() : data_->Image.get(), width, height)) return false;
+    if (!DrawStretched(bitmap.Canvas(), fromKept ? kept.Bitmap.get() : data_->Image.get(), width, height)) return false;
     GdiFlush();
     const uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     const uint64_t pictureArea = static_cast<uint64_t>(data_->Width) * static_cast<uint64_t>(data_->Height);
-    if (!fromKept && area < pictureArea && area > kept.Area()) kept.Keep(image);
+    if (!fromKept && area < pictureArea && area > kept.Area()) kept.Keep(bitmap);
     return true;
 }
 
@@ -315,31 +313,35 @@ std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName) {
     return picture;
 }
 
-void PaintPictureToGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
-                        bool Enlarge, int Width, int Height, int PieceWidth, int PieceHeight, int MaxColumns,
-                        int MaxRows, int& ResultedColumns, int& ResultedRows, int ImageId) {
+std::unique_ptr<TBitmapCanvas> PaintPictureToGrid(const TPicture& Picture, bool Enlarge, int Width, int Height,
+                                                  int PieceWidth, int PieceHeight, int MaxColumns, int MaxRows,
+                                                  int& ResultedColumns, int& ResultedRows) {
+    std::unique_ptr<TBitmapCanvas> bitmap;
     TFunOperation op(Module, "PaintPictureToGrid", __LINE__);
     op.Guard(__LINE__, [&] {
         int32_t fittedWidth = 0, fittedHeight = 0;
         FitPictureSize(Picture.Width(), Picture.Height(), Width, Height, Enlarge, fittedWidth, fittedHeight);
         const TPictureGrid grid =
             ChoosePictureGrid(fittedWidth, fittedHeight, PieceWidth, PieceHeight, MaxColumns, MaxRows);
-        PaintNewImage(op, Parent, Left, Top, Image, Picture, grid.Width, grid.Height, ImageId);
-        if (op.Failed()) return;
+        bitmap = PaintNewBitmap(op, Picture, grid.Width, grid.Height);
+        if (!bitmap) return;
         ResultedColumns = grid.Columns;
         ResultedRows = grid.Rows;
     });
-    op.EndPassing();
+    op.EndPassing([&] { bitmap.reset(); });
+    return bitmap;
 }
 
-void PaintPictureUsingGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
-                           bool Enlarge, int Width, int Height, int Columns, int Rows, int ImageId) {
+std::unique_ptr<TBitmapCanvas> PaintPictureUsingGrid(const TPicture& Picture, bool Enlarge, int Width, int Height,
+                                                     int Columns, int Rows) {
+    std::unique_ptr<TBitmapCanvas> bitmap;
     TFunOperation op(Module, "PaintPictureUsingGrid", __LINE__);
     op.Guard(__LINE__, [&] {
         int32_t fittedWidth = 0, fittedHeight = 0;
         FitPictureSize(Picture.Width(), Picture.Height(), Width, Height, Enlarge, fittedWidth, fittedHeight);
         const TPictureGrid size = PictureSizeOnGrid(fittedWidth, fittedHeight, Columns, Rows);
-        PaintNewImage(op, Parent, Left, Top, Image, Picture, size.Width, size.Height, ImageId);
+        bitmap = PaintNewBitmap(op, Picture, size.Width, size.Height);
     });
-    op.EndPassing();
+    op.EndPassing([&] { bitmap.reset(); });
+    return bitmap;
 }

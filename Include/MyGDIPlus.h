@@ -1,5 +1,5 @@
 // The picture engine over GDI+: which picture files can be opened, decoding a picture file once
-// per load, and painting it scaled into fresh image controls on a grid of whole cells.
+// per load, and painting it scaled into fresh bitmaps on a grid of whole cells.
 // Operations with a status record report as module "Include\MyGDIPlus". GDI+ must be started
 // (GdiplusStartup) before any of them runs.
 #pragma once
@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-class TImage;
-class TWindow;
+class TBitmapCanvas;
 
 // The file patterns of every picture decoder, in the order GDI+ reports them, joined by ";" and
 // lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
@@ -27,11 +26,11 @@ public:
     int32_t Height() const;
     const std::string& FileName() const;
 
-    // Fills the image's whole bitmap with black and draws the whole picture stretched over it
-    // with high-quality interpolation; transparent parts show the black. False when GDI+ failed.
-    // The first drawing of a large picture is kept, so that a later, smaller image is scaled
+    // Fills the whole bitmap with black and draws the whole picture stretched over it with
+    // high-quality interpolation; transparent parts show the black. False when GDI+ failed.
+    // The first drawing of a large picture is kept, so that a later, smaller bitmap is scaled
     // from it instead of from the whole picture again.
-    bool DrawInto(TImage& image) const;
+    bool DrawInto(TBitmapCanvas& bitmap) const;
 
     struct TData;  // what the engine keeps of a decoded picture
 
@@ -47,16 +46,15 @@ private:
 // any length are accepted.
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName);
 
-// Replaces Image by a new control in Parent at Left, Top (with the control id ImageId) showing
-// the picture fitted into Width x Height and stretched over the whole pieces of PieceWidth x
-// PieceHeight that it holds, at most MaxColumns x MaxRows; the grid painted is returned in
-// ResultedColumns x ResultedRows. On failure the old control and the grid stay as they were.
-void PaintPictureToGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
-                        bool Enlarge, int Width, int Height, int PieceWidth, int PieceHeight, int MaxColumns,
-                        int MaxRows, int& ResultedColumns, int& ResultedRows, int ImageId = 0);
+// A new bitmap showing the picture fitted into Width x Height and stretched over the whole
+// pieces of PieceWidth x PieceHeight that it holds, at most MaxColumns x MaxRows; the grid
+// painted is returned in ResultedColumns x ResultedRows. On failure null, and the grid stays as
+// it was.
+std::unique_ptr<TBitmapCanvas> PaintPictureToGrid(const TPicture& Picture, bool Enlarge, int Width, int Height,
+                                                  int PieceWidth, int PieceHeight, int MaxColumns, int MaxRows,
+                                                  int& ResultedColumns, int& ResultedRows);
 
-// Replaces Image by a new control in Parent at Left, Top showing the whole picture fitted into
-// Width x Height, each side cut down to a multiple of Columns and Rows (at least one pixel per
-// cell). On failure the old control stays.
-void PaintPictureUsingGrid(TWindow& Parent, int Left, int Top, std::unique_ptr<TImage>& Image, const TPicture& Picture,
-                           bool Enlarge, int Width, int Height, int Columns, int Rows, int ImageId = 0);
+// A new bitmap showing the whole picture fitted into Width x Height, each side cut down to a
+// multiple of Columns and Rows (at least one pixel per cell). On failure null.
+std::unique_ptr<TBitmapCanvas> PaintPictureUsingGrid(const TPicture& Picture, bool Enlarge, int Width, int Height,
+                                                     int Columns, int Rows);

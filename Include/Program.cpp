@@ -2,17 +2,20 @@
 
 #include "Include/Core/FunStat.h"
 #include "Include/Core/PathText.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace {
 
 const char* const Module = "Include\\Program";
-HANDLE ProgramInstanceMutex = nullptr;
+// Held for the whole run, so that a second copy sees this one.
+TOwnedHandle ProgramInstanceMutex;
 
 }  // namespace
 
@@ -33,22 +36,14 @@ TProgram Program;
 
 bool IsProgramInstanceRunning(const std::string& programName) {
     SetLastError(0);
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, (ProgramInstanceMutexPrefix + programName).c_str());
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return true;
-    }
+    TOwnedHandle mutex(CreateMutexA(nullptr, TRUE, (ProgramInstanceMutexPrefix + programName).c_str()));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return true;
     // A new mutex, or none at all: either way this copy runs.
-    if (ProgramInstanceMutex) CloseHandle(ProgramInstanceMutex);
-    ProgramInstanceMutex = mutex;
+    ProgramInstanceMutex = std::move(mutex);
     return false;
 }
 
-void CloseProgramInstance() {
-    if (!ProgramInstanceMutex) return;
-    CloseHandle(ProgramInstanceMutex);
-    ProgramInstanceMutex = nullptr;
-}
+void CloseProgramInstance() { ProgramInstanceMutex.reset(); }
 
 void TerminateProgramFun() {
     static const char* const Message = "Abort intercepted.\r\nProgram must be terminated.";

@@ -4,6 +4,7 @@
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/FileReplace.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 
@@ -56,16 +57,16 @@ bool ReadStoreSource(TFunOperation& op, const std::string& path, std::string& by
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
     ClearLastError();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         op.Raise(__LINE__, fsError, "Failed to open file.", path, std::string(), static_cast<int32_t>(LastError()));
         return false;
     }
     ClearLastError();
-    const bool complete = ReadToEnd(file, bytes);
+    const bool complete = ReadToEnd(file.get(), bytes);
     const uint32_t errorCode = LastError();
-    CloseHandle(file);
     if (!complete) {
         op.Raise(__LINE__, fsError, "Failed to read file.", path, std::string(), static_cast<int32_t>(errorCode));
         return false;

@@ -1,6 +1,9 @@
 #include "Include/Utilities.h"
 
+#include "Include/Core/NumberText.h"
+#include "Include/Dialogs.h"
 #include "Include/Error.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 
@@ -8,37 +11,75 @@ namespace {
 
 const char* const Module = "Include\\Utilities";
 
-// An open registry key, closed on every path.
-class TRegistryKey {
-public:
-    TRegistryKey() = default;
-    ~TRegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    TRegistryKey(const TRegistryKey&) = delete;
-    TRegistryKey& operator=(const TRegistryKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
+// 0, or the system error of the write.
+LONG WriteStringValue(HKEY key, const char* name, const std::string& value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
+}
 
-private:
-    HKEY key_ = nullptr;
-};
+// Failures that were exceptions once keep the report text those exceptions gave.
+const char* const FormerException = "Unhandled exception: ";
 
-void WriteStringValue(HKEY key, const char* name, const std::string& value) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+// The list's selected item; empty when none is selected.
+std::string SelectedComboText(HWND comboBox) {
+    const LRESULT index = SendMessageA(comboBox, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return std::string();
+    const LRESULT length = SendMessageA(comboBox, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(comboBox, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// Selects the item that reads text; none when there is no such item.
+void SelectComboText(HWND comboBox, const std::string& text) {
+    const LRESULT index = SendMessageA(comboBox, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(comboBox, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string LimitsWarning(int32_t minimum, int32_t maximum, int32_t defaultValue) {
+    return "Integer value outside limits.\nIt will be set to default.\n    * Minimum = " + std::to_string(minimum) +
+           "\n    * Maximum = " + std::to_string(maximum) + "\n    * Default = " + std::to_string(defaultValue);
 }
 
 }  // namespace
 
-bool IsWindowsNT5OrLater() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
-#ifdef _MSC_VER
-#pragma warning(suppress : 4996)  // deprecated, yet the major version is all that is asked here
-#endif
-    if (!GetVersionExA(&version)) return false;
-    return version.dwMajorVersion >= 5;
+int32_t GetIntFromComboBox(HWND comboBox, int32_t Minimum, int32_t Maximum, int32_t Default) {
+    TFunOperation op(Module, "GetIntFromComboBox", __LINE__);
+    int32_t value = Default;
+    const std::string text = SelectedComboText(comboBox);
+    bool outOfLimits = true;
+    if (text.empty()) {
+        outOfLimits = Default < Minimum || Default > Maximum;
+    } else if (TextToInteger(text, value)) {
+        outOfLimits = value < Minimum || value > Maximum;
+    } else {
+        op.Raise(__LINE__, fsError, FormerException + ("'" + text + "' is not a valid integer value"), "", "0");
+    }
+    if (outOfLimits) {
+        op.Guard(__LINE__, [&] {
+            ShowWarning(LimitsWarning(Minimum, Maximum, Default));
+            MyFocusControl(comboBox);
+            if (op.TakeCurrent()) {}  // a control that cannot take the focus still shows the default
+            SelectComboText(comboBox, std::to_string(Default));
+        });
+        value = Default;
+    }
+    op.EndPassing();
+    return value;
+}
+
+int32_t GetIntFromComboBox(HWND comboBox) { return GetIntFromComboBox(comboBox, INT32_MIN, INT32_MAX, 0); }
+
+void MyFocusControl(HWND control) {
+    TFunOperation op(Module, "MyFocusControl", __LINE__);
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control))
+        op.Raise(__LINE__, fsError, std::string(FormerException) + "Cannot focus a disabled or invisible window", "", "0");
+    else
+        SetFocus(control);
+    op.EndPassing();
 }
 
 std::string UninstallRegistryKey(const std::string& keyName) {
@@ -50,13 +91,19 @@ void SetUninstallRegistry(const std::string& keyName, const std::string& display
     TFunOperation op(Module, "SetUninstallRegistry", __LINE__);
     op.Guard(__LINE__, [&] {
         if (keyName.empty()) return;  // would write into the list of all programs itself
-        TRegistryKey key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallRegistryKey(keyName).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Receive(),
-                            nullptr) != ERROR_SUCCESS)
+        const std::string keyPath = UninstallRegistryKey(keyName);
+        HKEY created = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
             return;
-        WriteStringValue(key.Get(), "DisplayName", displayName);
-        WriteStringValue(key.Get(), "UninstallString", uninstallString);
+        const TOwnedRegistryKey key(created);
+        auto write = [&](const char* name, const std::string& value) {
+            const LONG result = WriteStringValue(key.get(), name, value);
+            if (result != ERROR_SUCCESS)
+                op.Raise(__LINE__, fsError, "Failed to write registry value.", keyPath, name, result);
+            return result == ERROR_SUCCESS;
+        };
+        if (write("DisplayName", displayName)) write("UninstallString", uninstallString);
     });
     op.EndPassing();
 }

@@ -1,17 +1,18 @@
-// Small system services: the operating system's version and the uninstall entry in the registry.
+// Small system services: the uninstall entry in the registry, whole numbers read from drop-down
+// lists, and the keyboard focus.
 // Operations with a status record report as module "Include\Utilities".
 #pragma once
 
-#include <string>
+#include <windows.h>
 
-// True when the system's major version is 5 or more.
-bool IsWindowsNT5OrLater();
+#include <cstdint>
+#include <string>
 
 // Writes the entry that lists a program among the installed ones: the key
 // HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\<keyName> with the
 // string values "DisplayName" and "UninstallString". A key that cannot be created (no
-// administrator rights) leaves the registry as it was and is not reported; an empty key name
-// changes nothing.
+// administrator rights) leaves the registry as it was and is not reported; a value that cannot
+// be written is an Error naming the key and the value; an empty key name changes nothing.
 void SetUninstallRegistry(const std::string& keyName, const std::string& displayName,
                           const std::string& uninstallString);
 // Deletes that key; whether it existed is not looked at.
@@ -19,3 +20,12 @@ void DeleteUninstallerRegistry(const std::string& keyName);
 
 // The key path of a program's uninstall entry below HKEY_LOCAL_MACHINE.
 std::string UninstallRegistryKey(const std::string& keyName);
+
+// The drop-down list's number: Default when no item is selected; outside Minimum..Maximum, or
+// not a number, a warning names the limits, the list shows Default and Default is returned.
+int32_t GetIntFromComboBox(HWND comboBox, int32_t Minimum, int32_t Maximum, int32_t Default);
+// Without limits and with the default 0.
+int32_t GetIntFromComboBox(HWND comboBox);
+
+// Gives the control the keyboard focus; a hidden or disabled control is an Error.
+void MyFocusControl(HWND control);

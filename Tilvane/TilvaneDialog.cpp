@@ -11,7 +11,7 @@
 #include "Include/MyGDIPlus.h"
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
-#include "Include/UtilitiesControls.h"
+#include "Include/Utilities.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
@@ -240,8 +240,8 @@ void TTilvaneForm::SetTitle(const std::string& title) {
 }
 
 void TTilvaneForm::ReadGridChoice() {
-    ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox, 5, 30, 7);
-    RowsCount = GetIntFromComboBox(*RowsCountComboBox, 5, 30, 7);
+    ColumnsCount = GetIntFromComboBox(ColumnsCountComboBox->Handle(), 5, 30, 7);
+    RowsCount = GetIntFromComboBox(RowsCountComboBox->Handle(), 5, 30, 7);
 }
 
 void TTilvaneForm::ComputePieceSize() {
@@ -328,7 +328,7 @@ void TTilvaneForm::ReloadCurrentPictureMenuClick() {
 
 void TTilvaneForm::OpenPictureMenuClick() {
     RunCommand(__LINE__, "TTilvaneForm::OpenPictureMenuClick", "Failed to open file.", [&](TFunOperation& op) {
-        RunFile(PicturePath, "", "", true, false);
+        RunFile(PicturePath, "", "", true, false, Handle());
         op.TakeCurrent();
     });
 }
@@ -375,7 +375,7 @@ void TTilvaneForm::RandomizeMenuClick() {
 }
 
 void TTilvaneForm::GameWallpapersMenuClick() {
-    RunFile(WallpapersAddress, "", "", true, false);
+    RunFile(WallpapersAddress, "", "", true, false, Handle());
     ShowCurrentFailure(Module, __LINE__, "Failed to open link.");
 }
 

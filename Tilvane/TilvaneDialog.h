@@ -14,7 +14,7 @@
 #include "Framework/Hint.h"
 #include "Framework/Image.h"
 #include "Framework/Layout.h"
-#include "Framework/Owned.h"
+#include "Include/Owned.h"
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PuzzleBoard.h"

@@ -4,11 +4,13 @@
 
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PictureFit.h"
+#include "Include/BitmapCanvas.h"
 #include "Include/Dialogs.h"
+#include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/Program.h"
-#include "Include/UtilitiesControls.h"
+#include "Include/Utilities.h"
 #include "Tilvane/TilvaneIds.h"
 #include "Tilvane/TilvaneProgram.h"
 
@@ -26,6 +28,23 @@ std::string ExtensionOf(const std::string& path) {
 std::string WithExtension(const std::string& name, const std::string& extension) {
     const size_t dot = name.rfind('.');
     return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
+}
+
+// Puts a new image control showing the painted bitmap in place of the old one. The new control
+// is made while the old one still stands, so that a failure leaves the old picture in place.
+bool ReplaceImage(TFunOperation& op, TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap,
+                  const std::string& pictureFile, int id, std::unique_ptr<TImage>& image) {
+    ClearLastError();
+    auto painted = std::make_unique<TImage>(parent, left, top, std::move(bitmap), id);
+    if (!painted->Handle()) {
+        op.Raise(__LINE__, fsError, "The picture control could not be created.", pictureFile, "",
+                 static_cast<int32_t>(LastError()));
+        return false;
+    }
+    image = std::move(painted);
+    image->SetVisible(true);
+    image->Refresh();
+    return true;
 }
 
 }  // namespace
@@ -94,22 +113,28 @@ void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, in
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     op.Guard(__LINE__, [&] {
         const int puzzleTop = PuzzleImageTop();
-        PaintPictureToGrid(*PuzzlePictureGroupBox, 5, puzzleTop, PuzzlePictureImage, picture, true,
-                           PuzzlePictureGroupBox->ClientWidth() - 10, PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5,
-                           PieceWidth, PieceHeight, maxColumns, maxRows, Board.ResultedColumns, Board.ResultedRows,
-                           idPuzzlePictureImage);
+        int columns = Board.ResultedColumns, rows = Board.ResultedRows;
+        std::unique_ptr<TBitmapCanvas> puzzle = PaintPictureToGrid(
+            picture, true, PuzzlePictureGroupBox->ClientWidth() - 10,
+            PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5, PieceWidth, PieceHeight, maxColumns, maxRows,
+            columns, rows);
         if (op.TakeCurrent()) return;
-        if (PuzzlePictureImage) {
-            AttachPuzzleImageHandlers();
-            MakeBackupImage();
-        }
+        if (!ReplaceImage(op, *PuzzlePictureGroupBox, 5, puzzleTop, std::move(puzzle), picture.FileName(),
+                          idPuzzlePictureImage, PuzzlePictureImage))
+            return;
+        Board.ResultedColumns = columns;
+        Board.ResultedRows = rows;
+        AttachPuzzleImageHandlers();
+        MakeBackupImage();
         const int originalTop = OriginalImageTop();
-        PaintPictureUsingGrid(*OriginalPictureGroupBox, 5, originalTop, OriginalPictureImage, picture, true,
-                              OriginalPictureGroupBox->ClientWidth() - 10,
-                              OriginalPictureGroupBox->ClientHeight() - originalTop - 5, Board.ResultedColumns,
-                              Board.ResultedRows, idOriginalPictureImage);
+        std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(
+            picture, true, OriginalPictureGroupBox->ClientWidth() - 10,
+            OriginalPictureGroupBox->ClientHeight() - originalTop - 5, Board.ResultedColumns, Board.ResultedRows);
         if (op.TakeCurrent()) return;
-        if (OriginalPictureImage) AttachOriginalImageHandlers();
+        if (!ReplaceImage(op, *OriginalPictureGroupBox, 5, originalTop, std::move(original), picture.FileName(),
+                          idOriginalPictureImage, OriginalPictureImage))
+            return;
+        AttachOriginalImageHandlers();
     });
     op.EndPassing();
 }
@@ -241,8 +266,8 @@ bool TTilvaneForm::SaveGameTo(const std::string& path) {
 // selection counts as 0, so that a game then reads its own grid or none) and the present picture.
 TCommonKeys TTilvaneForm::ShownCommonKeys() {
     TCommonKeys keys;
-    keys.ColumnsCount = GetIntFromComboBox(*ColumnsCountComboBox);
-    keys.RowsCount = GetIntFromComboBox(*RowsCountComboBox);
+    keys.ColumnsCount = GetIntFromComboBox(ColumnsCountComboBox->Handle());
+    keys.RowsCount = GetIntFromComboBox(RowsCountComboBox->Handle());
     keys.PicturePath = PicturePath;
     return keys;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test suite: the native core tests under the sanitizers, the fuzz harnesses briefly,
-# and the Windows tests under Wine on a virtual display. Ends with one line "N passed, N failed".
+# Runs every test suite: the include rules of the layers, the native core tests under the
+# sanitizers, the fuzz harnesses briefly, and the Windows tests under Wine on a virtual display.
+# Ends with one line "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if [ -z "${TILVANE_DISPLAY_READY:-}" ]; then
@@ -32,6 +33,13 @@ count_report() {
   echo "$suite: $p passed, $f failed"
   passed=$((passed + p)); failed=$((failed + f))
 }
+
+# 0. The layers point one way: one test case.
+if layers=$(bash "$root/scripts/check-layers.sh" 2>&1); then
+  echo "layers: ok"; passed=$((passed + 1))
+else
+  echo "$layers"; echo "layers: FAILED"; failed=$((failed + 1))
+fi
 
 # 1. Native core tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 native_xml="$results/native-core.xml"

@@ -12,7 +12,8 @@ struct TTilvaneFormTestAccess {
           MovesCountLabel(*form.MovesCountLabel), WrongMovesLabel(*form.WrongMovesLabel),
           RemainingCountLabel(*form.RemainingCountLabel), ColumnsCountComboBox(*form.ColumnsCountComboBox),
           RowsCountComboBox(*form.RowsCountComboBox), AllowFlipCheckBox(*form.AllowFlipCheckBox),
-          LightGridCheckBox(*form.LightGridCheckBox), PuzzlePictureImage(form.PuzzlePictureImage),
+          LightGridCheckBox(*form.LightGridCheckBox), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
+          PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
           OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
@@ -41,6 +42,8 @@ struct TTilvaneFormTestAccess {
     TComboBox& RowsCountComboBox;
     TCheckBox& AllowFlipCheckBox;
     TCheckBox& LightGridCheckBox;
+    TGroupBox& OriginalPictureGroupBox;
+    TGroupBox& PuzzlePictureGroupBox;
     std::unique_ptr<TImage>& PuzzlePictureImage;
     std::unique_ptr<TImage>& OriginalPictureImage;
     std::unique_ptr<TImage>& BackupPictureImage;

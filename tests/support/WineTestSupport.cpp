@@ -14,6 +14,11 @@ std::vector<std::string> TMessageBoxAnswerer::Texts() const {
     return texts_;
 }
 
+std::vector<HWND> TMessageBoxAnswerer::Owners() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return owners_;
+}
+
 size_t TMessageBoxAnswerer::Count() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return texts_.size();
@@ -64,6 +69,7 @@ void TMessageBoxAnswerer::Watch() {
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 texts_.push_back(text);
+                owners_.push_back(GetWindow(search.Found, GW_OWNER));
             }
             if (answerByClose_)
                 PostMessageA(search.Found, WM_CLOSE, 0, 0);

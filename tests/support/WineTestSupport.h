@@ -14,7 +14,7 @@
 
 // Watches for message boxes (dialogs of class #32770) with the given caption, owned by this
 // process (or by any process), and answers each with the button id (IDOK, IDYES, IDNO,
-// IDCANCEL...) or, with answerByClose, with WM_CLOSE. Records each box's text.
+// IDCANCEL...) or, with answerByClose, with WM_CLOSE. Records each box's text and owner window.
 class TMessageBoxAnswerer {
 public:
     TMessageBoxAnswerer(std::string caption, int buttonId, bool answerByClose = false, bool anyProcess = false);
@@ -22,6 +22,7 @@ public:
     TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
     TMessageBoxAnswerer& operator=(const TMessageBoxAnswerer&) = delete;
     std::vector<std::string> Texts() const;
+    std::vector<HWND> Owners() const;
     size_t Count() const;
 private:
     void Watch();
@@ -32,6 +33,7 @@ private:
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> texts_;
+    std::vector<HWND> owners_;
     std::thread thread_;
 };
 

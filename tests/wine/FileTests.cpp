@@ -1,8 +1,6 @@
 // Files, folder trees, special folders and the shell, against the real system under Wine.
-#include "Include/Core/DateTime.h"
 #include "Include/Core/FunStat.h"
 #include "Include/File.h"
-#include "Include/Utilities.h"
 #include "support/RecordingErrorView.h"
 #include "support/WineTestSupport.h"
 
@@ -50,37 +48,13 @@ void MakeFolder(const std::string& path, DWORD attributes = 0) {
     if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
-uint64_t FileTimeOfLocal(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME fields = {};
-    fields.wYear = static_cast<WORD>(year);
-    fields.wMonth = static_cast<WORD>(month);
-    fields.wDay = static_cast<WORD>(day);
-    fields.wHour = static_cast<WORD>(hour);
-    fields.wMinute = static_cast<WORD>(minute);
-    fields.wSecond = static_cast<WORD>(second);
-    FILETIME local = {}, utc = {};
-    SystemTimeToFileTime(&fields, &local);
-    LocalFileTimeToFileTime(&local, &utc);
-    return (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
-}
-
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override { CurrentFunStatContext.Reset(fsPerfect); }
     void TearDown() override { CurrentFunStatContext.Reset(fsPerfect); }
 };
 
-// --- library start and path functions ------------------------------------------------------
-
-TEST_F(FileTest, OptionalEntryPointsAreFoundAtStart) {
-    ASSERT_TRUE(IsWindowsNT5OrLater());
-    const TOptionalFileFunctions& functions = OptionalFileFunctions();
-    EXPECT_EQ(functions.CopyFileExA, reinterpret_cast<TOptionalEntryPoint>(
-                                         GetProcAddress(GetModuleHandleA("kernel32.dll"), "CopyFileExA")));
-    EXPECT_NE(functions.MoveFileWithProgressA, nullptr);
-    EXPECT_NE(functions.CreateHardLinkA, nullptr);
-    EXPECT_NE(functions.EncryptFileA, nullptr);
-}
+// --- path functions ------------------------------------------------------
 
 TEST_F(FileTest, FullPathsAreAbsoluteAndLong) {
     TTempFolder folder("FullPaths");
@@ -168,24 +142,6 @@ TEST_F(FileTest, ExistenceAndReadOnly) {
 }
 
 // --- reporting operations -------------------------------------------------------------------
-
-TEST_F(FileTest, FileTimesBecomeLocalDateTimes) {
-    EXPECT_NEAR(ConvertFileTime(FileTimeOfLocal(2010, 3, 3, 6, 40, 0)),
-                EncodeDate(2010, 3, 3) + EncodeTime(6, 40, 0, 0), 1e-9);
-    ExpectPerfect();
-    EXPECT_NEAR(ConvertFileTime(FileTimeOfLocal(2024, 2, 29, 23, 59, 59)),
-                EncodeDate(2024, 2, 29) + EncodeTime(23, 59, 59, 0), 1e-9);
-    // Before the epoch the day is negative and the time of day counts forward from its start.
-    EXPECT_NEAR(ConvertFileTime(FileTimeOfLocal(1899, 12, 28, 18, 0, 0)), -2.75, 1e-9);
-    EXPECT_NEAR(ConvertFileTime(FileTimeOfLocal(1899, 12, 28, 18, 0, 0)), NormalizeDateTime(-1.25), 1e-9);
-    ExpectPerfect();
-}
-
-TEST_F(FileTest, UnconvertibleFileTimeFailsWithTheSystemCode) {
-    EXPECT_EQ(ConvertFileTime(0x8000000000000000ull), 0.0);
-    ExpectRecord(fsError, "ConvertFileTime", "Failed to convert time.");
-    EXPECT_NE(CurrentFunStatContext.SystemErrorCode, 0);
-}
 
 TEST_F(FileTest, FileSizeBeyondFourGigabytesIsExact) {
     TTempFolder folder("Size");
@@ -565,15 +521,19 @@ TEST_F(FileTest, OpenSiteShowsTheCallersMessageAndEndsPerfect) {
         << view.Reports[0];
 }
 
-TEST_F(FileTest, BrowseForDirectoryStartsAtTheRoot) {
+TEST_F(FileTest, BrowseForDirectoryStartsAtTheRootOverItsOwner) {
     TTempFolder folder("Browse");  // no subfolders: the root is the only choice
     OleInitialize(nullptr);
+    const HWND owner = CreateWindowExA(0, "STATIC", "Browse owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                       nullptr, nullptr);
     std::string chosen = "stale";
     {
         TMessageBoxAnswerer answerer("Browse for Folder", IDCANCEL);
-        EXPECT_FALSE(BrowseForDirectory("Pick a folder", folder.Path(), chosen));
-        EXPECT_EQ(answerer.Count(), 1u);
+        EXPECT_FALSE(BrowseForDirectory("Pick a folder", folder.Path(), chosen, owner));
+        ASSERT_EQ(answerer.Count(), 1u);
+        EXPECT_EQ(answerer.Owners()[0], owner);
     }
+    DestroyWindow(owner);
     EXPECT_EQ(chosen, "");
     {
         TMessageBoxAnswerer answerer("Browse for Folder", IDOK);

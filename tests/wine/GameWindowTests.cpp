@@ -1,6 +1,8 @@
 // The game window made in this process: what the window does between an input event and the
 // screen, checked on its own members where another process cannot look (the pointer shape).
+#include "Include/Core/FunStat.h"
 #include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneIds.h"
 #include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
@@ -8,11 +10,24 @@
 
 namespace {
 
+// The first form of a process becomes the application's main window, and its end ends the
+// message loop. A hidden host that lives as long as the process takes that place, so that
+// deleting the game window leaves later suites a process that can still make forms.
+void KeepAMainWindow() {
+    static TForm* host = [] {
+        auto* form = new TForm;
+        form->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
+        return form;
+    }();
+    (void)host;
+}
+
 // One window for the whole suite, as in the program: the imaging library it starts cannot be
 // started a second time in one process under Wine.
 class GameWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        KeepAMainWindow();
         form = new TTilvaneForm();
         inside = new TTilvaneFormTestAccess(*form);
         ShowWindow(form->Handle(), SW_SHOWNOACTIVATE);  // a hidden window shows no pictures to shuffle
@@ -71,6 +86,33 @@ TEST_F(GameWindow, PointerIsTheHandOverMisplacedPiecesOnly) {
     }
     PointAt(placed % board.ResultedColumns, placed / board.ResultedColumns);
     EXPECT_EQ(inside->PuzzlePictureImage->Cursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// Each load shows its pictures in new controls where the old ones stood; the backup of the
+// puzzle picture stays hidden.
+TEST_F(GameWindow, EveryLoadShowsThePicturesInNewControls) {
+    auto expectShownIn = [](const TImage& image, const TGroupBox& box, int id) {
+        EXPECT_EQ(GetParent(image.Handle()), box.Handle());
+        EXPECT_EQ(image.Id(), id);
+        EXPECT_TRUE(image.Visible());
+        const RECT bounds = image.Bounds();
+        EXPECT_EQ(bounds.left, 5);
+        EXPECT_EQ(bounds.right - bounds.left, image.BitmapWidth());
+        EXPECT_EQ(bounds.bottom - bounds.top, image.BitmapHeight());
+    };
+    const HWND puzzle = inside->PuzzlePictureImage->Handle(), original = inside->OriginalPictureImage->Handle();
+    const RECT puzzleBounds = inside->PuzzlePictureImage->Bounds();
+    inside->LoadGameFromPicture(picturePath);
+    ASSERT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+
+    expectShownIn(*inside->PuzzlePictureImage, inside->PuzzlePictureGroupBox, idPuzzlePictureImage);
+    expectShownIn(*inside->OriginalPictureImage, inside->OriginalPictureGroupBox, idOriginalPictureImage);
+    EXPECT_EQ(inside->PuzzlePictureImage->Bounds().top, puzzleBounds.top);
+    EXPECT_FALSE(IsWindow(puzzle));
+    EXPECT_FALSE(IsWindow(original));
+    EXPECT_FALSE(inside->BackupPictureImage->Visible());
+    EXPECT_EQ(inside->BackupPictureImage->Id(), idBackupPictureImage);
+    EXPECT_EQ(inside->BackupPictureImage->BitmapWidth(), inside->PuzzlePictureImage->BitmapWidth());
 }
 
 TEST_F(GameWindow, LabelsTitleAndOptionsThatChangeNoPiece) {

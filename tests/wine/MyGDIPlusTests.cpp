@@ -1,8 +1,7 @@
 // The picture engine against the real GDI+ under Wine: the decoder patterns, decoding real
 // picture files made here with GDI+'s own encoders, refusing files that are not pictures or
-// too large, and painting into real image controls whose bounds and pixels are checked.
-#include "Framework/Form.h"
-#include "Framework/Image.h"
+// too large, and painting into bitmaps whose sizes and pixels are checked.
+#include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "support/GdiplusPictures.h"
@@ -101,13 +100,13 @@ bool Near(uint32_t pixel, uint32_t argb) {
     return true;
 }
 
-uint32_t PixelAt(const TImage& image, int x, int y) {
-    return image.Pixels()[static_cast<size_t>(y) * image.BitmapWidth() + x] & 0xFFFFFFu;
+uint32_t PixelAt(const TBitmapCanvas& image, int x, int y) {
+    return image.Pixels()[static_cast<size_t>(y) * image.Width() + x] & 0xFFFFFFu;
 }
 
-void ExpectQuarters(const TImage& image, uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft,
+void ExpectQuarters(const TBitmapCanvas& image, uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft,
                     uint32_t bottomRight) {
-    const int w = image.BitmapWidth(), h = image.BitmapHeight();
+    const int w = image.Width(), h = image.Height();
     EXPECT_TRUE(Near(PixelAt(image, w / 4, h / 4), topLeft)) << std::hex << PixelAt(image, w / 4, h / 4);
     EXPECT_TRUE(Near(PixelAt(image, 3 * w / 4, h / 4), topRight)) << std::hex << PixelAt(image, 3 * w / 4, h / 4);
     EXPECT_TRUE(Near(PixelAt(image, w / 4, 3 * h / 4), bottomLeft)) << std::hex << PixelAt(image, w / 4, 3 * h / 4);
@@ -123,28 +122,6 @@ void ExpectFailure(const std::string& description, const std::string& path) {
     EXPECT_EQ(record.Description, description);
     EXPECT_EQ(record.Parameter1, path);
 }
-
-// Shown by itself; the hidden host keeps it off the screen.
-bool Shown(const TImage& image) { return (GetWindowLongA(image.Handle(), GWL_STYLE) & WS_VISIBLE) != 0; }
-
-// A hidden window with a group box, as the game holds its pictures. The first form of a process
-// becomes the application's main window, so it lives as long as the process.
-class THost {
-public:
-    static THost& Get() {
-        static THost* host = new THost;
-        return *host;
-    }
-    TGroupBox& Box() { return *box_; }
-
-private:
-    THost() {
-        form_.CreateForm("Picture test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 1200, 1100, "Arial", 9);
-        box_ = form_.Add<TGroupBox>(form_, "Pictures", 0, 0, 1150, 1050, 200);
-    }
-    TForm form_;
-    TGroupBox* box_ = nullptr;
-};
 
 class MyGDIPlusTest : public ::testing::Test {
 protected:
@@ -166,8 +143,8 @@ protected:
     // Paints the puzzle image of a picture into an area, with the piece size from the area and
     // the chosen counts as the game computes it.
     void PaintPuzzle(const TPicture& picture, int width, int height, int columnsCount, int rowsCount) {
-        PaintPictureToGrid(THost::Get().Box(), 5, 20, image_, picture, true, width, height, width / columnsCount,
-                           height / rowsCount, 30, 30, columns_, rows_, 301);
+        image_ = PaintPictureToGrid(picture, true, width, height, width / columnsCount, height / rowsCount, 30, 30,
+                                    columns_, rows_);
         EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
     }
 
@@ -175,21 +152,13 @@ protected:
         ASSERT_NE(image_, nullptr);
         EXPECT_EQ(columns_, columns);
         EXPECT_EQ(rows_, rows);
-        EXPECT_EQ(image_->BitmapWidth(), width);
-        EXPECT_EQ(image_->BitmapHeight(), height);
-        const RECT bounds = image_->Bounds();
-        EXPECT_EQ(bounds.left, 5);
-        EXPECT_EQ(bounds.top, 20);
-        EXPECT_EQ(bounds.right - bounds.left, width);
-        EXPECT_EQ(bounds.bottom - bounds.top, height);
-        EXPECT_TRUE(Shown(*image_));
-        EXPECT_EQ(GetParent(image_->Handle()), THost::Get().Box().Handle());
-        EXPECT_EQ(image_->Id(), 301);
+        EXPECT_EQ(image_->Width(), width);
+        EXPECT_EQ(image_->Height(), height);
     }
 
     static ULONG_PTR Token;
     TTempFolder folder_{"Pictures"};
-    std::unique_ptr<TImage> image_;
+    std::unique_ptr<TBitmapCanvas> image_;
     int columns_ = -1;
     int rows_ = -1;
 };
@@ -353,22 +322,21 @@ TEST_F(MyGDIPlusTest, TheOriginalImageIsAMultipleOfTheGridWithAPixelPerCell) {
     SavePicture(path, 440, 330, Plain);
     std::unique_ptr<TPicture> picture = Load(path);
     ASSERT_NE(picture, nullptr);
-    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 440, 500, 7, 7, 301);
+    image_ = PaintPictureUsingGrid(*picture, true, 440, 500, 7, 7);
     EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
     ASSERT_NE(image_, nullptr);
-    EXPECT_EQ(image_->BitmapWidth(), 434);
-    EXPECT_EQ(image_->BitmapHeight(), 329);
-    EXPECT_TRUE(Shown(*image_));
+    EXPECT_EQ(image_->Width(), 434);
+    EXPECT_EQ(image_->Height(), 329);
 
     // Fitted 5 pixels wide: still 7 columns of one pixel.
     const std::string narrow = folder_ / "narrow.png";
     SavePicture(narrow, 4, 400, Plain);
     picture = Load(narrow);
     ASSERT_NE(picture, nullptr);
-    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, image_, *picture, true, 440, 500, 7, 7, 301);
+    image_ = PaintPictureUsingGrid(*picture, true, 440, 500, 7, 7);
     ASSERT_NE(image_, nullptr);
-    EXPECT_EQ(image_->BitmapWidth(), 7);
-    EXPECT_EQ(image_->BitmapHeight(), 497);
+    EXPECT_EQ(image_->Width(), 7);
+    EXPECT_EQ(image_->Height(), 497);
 }
 
 // --- painting ----------------------------------------------------------------------------------
@@ -383,18 +351,17 @@ TEST_F(MyGDIPlusTest, ThePictureIsPaintedOverTheWholeImage) {
     ExpectQuarters(*image_, Red, Green, Blue, White);
 
     // The original image after it, smaller, scaled from the puzzle's drawing.
-    std::unique_ptr<TImage> original;
-    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, original, *picture, true, 440, 500, 7, 5, 302);
+    std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(*picture, true, 440, 500, 7, 5);
     ASSERT_NE(original, nullptr);
-    EXPECT_EQ(original->BitmapWidth(), 434);
-    EXPECT_EQ(original->BitmapHeight(), 350);
+    EXPECT_EQ(original->Width(), 434);
+    EXPECT_EQ(original->Height(), 350);
     ExpectQuarters(*original, Red, Green, Blue, White);
 
     // A larger original than the puzzle comes from the picture itself.
-    PaintPictureUsingGrid(THost::Get().Box(), 5, 20, original, *picture, true, 1100, 1000, 7, 5, 302);
+    original = PaintPictureUsingGrid(*picture, true, 1100, 1000, 7, 5);
     ASSERT_NE(original, nullptr);
-    EXPECT_EQ(original->BitmapWidth(), 1099);
-    EXPECT_EQ(original->BitmapHeight(), 880);
+    EXPECT_EQ(original->Width(), 1099);
+    EXPECT_EQ(original->Height(), 880);
     ExpectQuarters(*original, Red, Green, Blue, White);
 }
 
@@ -408,45 +375,27 @@ TEST_F(MyGDIPlusTest, TransparentPartsShowBlack) {
     ExpectQuarters(*image_, Red, 0, Blue, White);
 }
 
-TEST_F(MyGDIPlusTest, EveryPaintReplacesTheControl) {
-    const std::string path = folder_ / "first.png";
-    SavePicture(path, 100, 100, Quarters(100, 100));
-    std::unique_ptr<TPicture> picture = Load(path);
-    ASSERT_NE(picture, nullptr);
-    PaintPuzzle(*picture, 500, 500, 5, 5);
-    ASSERT_NE(image_, nullptr);
-    const HWND first = image_->Handle();
-    PaintPuzzle(*picture, 500, 500, 10, 10);
-    ASSERT_NE(image_, nullptr);
-    EXPECT_NE(image_->Handle(), first);
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(columns_, 10);
-}
-
-TEST_F(MyGDIPlusTest, AFailedPaintKeepsTheOldControlAndGrid) {
-    const std::string path = folder_ / "kept.png";
+TEST_F(MyGDIPlusTest, APictureTooLargeForMemoryGivesNoBitmapAndKeepsTheGrid) {
+    const std::string path = folder_ / "square.png";
     SavePicture(path, 100, 100, Plain);
     std::unique_ptr<TPicture> picture = Load(path);
     ASSERT_NE(picture, nullptr);
     PaintPuzzle(*picture, 500, 500, 5, 5);
     ASSERT_NE(image_, nullptr);
-    TImage* const old = image_.get();
 
-    // A parent whose window is gone cannot hold a new control.
-    TGroupBox gone(THost::Get().Box(), "Gone", 0, 0, 100, 100, 0);
-    DestroyWindow(gone.Handle());
-    PaintPictureToGrid(gone, 5, 20, image_, *picture, true, 500, 500, 50, 50, 30, 30, columns_, rows_, 301);
+    // 16 GiB of pixels: more than the system gives one bitmap.
+    EXPECT_EQ(PaintPictureToGrid(*picture, true, 65536, 65536, 65536, 65536, 30, 30, columns_, rows_), nullptr);
     EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+    EXPECT_EQ(CurrentFunStatContext.File, "Include\\MyGDIPlus");
     EXPECT_EQ(CurrentFunStatContext.Function, "PaintPictureToGrid");
-    EXPECT_EQ(CurrentFunStatContext.Description, "The picture control could not be created.");
-    EXPECT_EQ(CurrentFunStatContext.Parameter1, path);
-    EXPECT_EQ(image_.get(), old);
-    EXPECT_TRUE(IsWindow(old->Handle()));
+    EXPECT_EQ(CurrentFunStatContext.Description,
+              "Unhandled exception: Not enough memory for a picture of 65536 x 65536 pixels.");
     EXPECT_EQ(columns_, 5);
     EXPECT_EQ(rows_, 5);
 
     CurrentFunStatContext.Reset(fsPerfect);
-    PaintPictureUsingGrid(gone, 5, 20, image_, *picture, true, 500, 500, 5, 5, 301);
+    EXPECT_EQ(PaintPictureUsingGrid(*picture, true, 65536, 65536, 5, 5), nullptr);
     EXPECT_EQ(CurrentFunStatContext.Function, "PaintPictureUsingGrid");
-    EXPECT_EQ(image_.get(), old);
+    EXPECT_EQ(CurrentFunStatContext.Description,
+              "Unhandled exception: Not enough memory for a picture of 65535 x 65535 pixels.");
 }

@@ -1,4 +1,5 @@
-// The system version and the uninstall entry, against the real registry under Wine.
+// The uninstall entry against the real registry, and the drop-down list and focus services
+// against real controls, under Wine.
 #include "Include/Core/FunStat.h"
 #include "Include/Utilities.h"
 #include "support/WineTestSupport.h"
@@ -44,15 +45,6 @@ protected:
     std::string keyName_;
 };
 
-TEST(SystemVersionTest, WineIsVersionFiveOrLater) {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    ASSERT_EQ(sizeof version, 148u);
-    ASSERT_TRUE(GetVersionExA(&version));
-    EXPECT_EQ(IsWindowsNT5OrLater(), version.dwMajorVersion >= 5);
-    EXPECT_TRUE(IsWindowsNT5OrLater());
-}
-
 TEST_F(UninstallRegistryTest, EntryIsWrittenReplacedAndDeleted) {
     const std::string key = UninstallRegistryKey(keyName_);
     EXPECT_EQ(key, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName_);
@@ -86,4 +78,97 @@ TEST_F(UninstallRegistryTest, EmptyKeyNameTouchesNothing) {
     EXPECT_EQ(KeyExists(list), listExisted);
 }
 
+// A shown window with a drop-down list of numbers, as the game asks for its grid.
+class ComboBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CurrentFunStatContext.Reset(fsPerfect);
+        window_ = CreateWindowExA(0, "STATIC", "Combo host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+        combo_ = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 10, 10,
+                                 100, 200, window_, nullptr, nullptr, nullptr);
+        for (const char* item : {"3", "7", "12", "40", "seven"})
+            SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+    void TearDown() override {
+        DestroyWindow(window_);
+        CurrentFunStatContext.Reset(fsPerfect);
+    }
+    void Select(const char* item) {
+        SendMessageA(combo_, CB_SETCURSEL,
+                     SendMessageA(combo_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)),
+                     0);
+    }
+    std::string Selected() const {
+        char text[32] = {};
+        GetWindowTextA(combo_, text, sizeof text);
+        return text;
+    }
+    void ExpectRecord(int32_t status, const char* function, const std::string& description) const {
+        EXPECT_EQ(CurrentFunStatContext.Status, status);
+        EXPECT_EQ(CurrentFunStatContext.File, "Include\\Utilities");
+        EXPECT_EQ(CurrentFunStatContext.Function, function);
+        EXPECT_EQ(CurrentFunStatContext.Description, description);
+    }
+
+    HWND window_ = nullptr;
+    HWND combo_ = nullptr;
+};
+
 }  // namespace
+
+TEST_F(ComboBoxTest, NumbersWithinTheLimitsAreReadWithoutAWarning) {
+    TMessageBoxAnswerer warning("Warning", IDOK);
+    Select("12");
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 12);
+    EXPECT_EQ(GetIntFromComboBox(combo_), 12);
+    SendMessageA(combo_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 7) << "no selection reads as the default";
+    EXPECT_EQ(GetIntFromComboBox(combo_), 0);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+    EXPECT_EQ(warning.Count(), 0u);
+}
+
+TEST_F(ComboBoxTest, NumbersOutsideTheLimitsBecomeTheDefaultAfterAWarning) {
+    TMessageBoxAnswerer warning("Warning", IDOK);
+    Select("40");
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 7);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+    ASSERT_EQ(warning.Count(), 1u);
+    EXPECT_EQ(warning.Texts()[0], "Integer value outside limits.\nIt will be set to default.\n    * Minimum = 5\n"
+                                  "    * Maximum = 30\n    * Default = 7");
+    EXPECT_EQ(Selected(), "7");
+    EXPECT_EQ(GetFocus(), combo_);
+
+    Select("3");
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 7);
+    EXPECT_EQ(warning.Count(), 2u);
+}
+
+TEST_F(ComboBoxTest, TextThatIsNoNumberFailsAndShowsTheDefault) {
+    TMessageBoxAnswerer warning("Warning", IDOK);
+    Select("seven");
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 7);
+    ExpectRecord(fsError, "GetIntFromComboBox", "Unhandled exception: 'seven' is not a valid integer value");
+    EXPECT_EQ(warning.Count(), 1u);
+    EXPECT_EQ(Selected(), "7");
+}
+
+TEST_F(ComboBoxTest, OnlyShownEnabledControlsTakeTheFocus) {
+    MyFocusControl(combo_);
+    EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
+    EXPECT_EQ(GetFocus(), combo_);
+
+    EnableWindow(combo_, FALSE);
+    MyFocusControl(combo_);
+    ExpectRecord(fsError, "MyFocusControl", "Unhandled exception: Cannot focus a disabled or invisible window");
+
+    // A hidden list still shows the default; the failed focus is passed on.
+    TMessageBoxAnswerer warning("Warning", IDOK);
+    CurrentFunStatContext.Reset(fsPerfect);
+    ShowWindow(combo_, SW_HIDE);
+    Select("40");
+    EXPECT_EQ(GetIntFromComboBox(combo_, 5, 30, 7), 7);
+    ExpectRecord(fsError, "MyFocusControl", "Unhandled exception: Cannot focus a disabled or invisible window");
+    EXPECT_EQ(Selected(), "7");
+}

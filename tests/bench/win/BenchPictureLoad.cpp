@@ -90,9 +90,16 @@ struct TGame {
         originalBox = form.Add<TGroupBox>(form, "Original", 820, 0, 450, 530, 2);
     }
 
+    // As the game shows a painted bitmap: in a new control that replaces the old one.
+    static void Show(TGroupBox& box, std::unique_ptr<TBitmapCanvas> bitmap, int id, std::unique_ptr<TImage>& image) {
+        if (!bitmap) return;
+        image = std::make_unique<TImage>(box, 5, 20, std::move(bitmap), id);
+        image->SetVisible(true);
+        image->Refresh();
+    }
     void PaintPuzzle(const TPicture& picture) {
-        PaintPictureToGrid(*puzzleBox, 5, 20, puzzle, picture, true, 800, 900, 800 / 7, 900 / 7, 30, 30, columns, rows,
-                           10);
+        Show(*puzzleBox, PaintPictureToGrid(picture, true, 800, 900, 800 / 7, 900 / 7, 30, 30, columns, rows), 10,
+             puzzle);
     }
     void CopyBackup() {
         backup = std::make_unique<TImage>(*puzzleBox, 0, 0, puzzle->BitmapWidth(), puzzle->BitmapHeight(), 11);
@@ -100,7 +107,7 @@ struct TGame {
         GdiFlush();
     }
     void PaintOriginal(const TPicture& picture) {
-        PaintPictureUsingGrid(*originalBox, 5, 20, original, picture, true, 440, 500, columns, rows, 12);
+        Show(*originalBox, PaintPictureUsingGrid(picture, true, 440, 500, columns, rows), 12, original);
     }
 };
 
