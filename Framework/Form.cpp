@@ -127,3 +127,11 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefaultHandling(message, wParam, lParam);
     }
 }
+
+LRESULT FocusedButtonAsDefault(HWND dialog) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(dialog, focus) &&
+        (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    return MAKELRESULT(IDOK, DC_HASDEFID);
+}

@@ -63,3 +63,7 @@ private:
     bool modal_ = false;
     int modalResult_ = mrNone;
 };
+
+// The answer of a small modal form to DM_GETDEFID: Enter presses the focused push button, or
+// else the button numbered IDOK.
+LRESULT FocusedButtonAsDefault(HWND dialog);

@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -20,20 +19,12 @@ HCURSOR DragCursor() {
     return cursor;
 }
 
-// Drawing on a control is not a place to report from: a canvas that cannot be had is an exception.
-std::unique_ptr<TBitmapCanvas> CanvasOrThrow(int width, int height) {
-    std::unique_ptr<TBitmapCanvas> canvas = TBitmapCanvas::Create(width, height);
-    if (!canvas) throw std::runtime_error(TBitmapCanvas::NoMemoryText(width, height));
-    return canvas;
-}
-
 }  // namespace
 
 TImage::TImage(TWindow& parent, int left, int top, int width, int height, int id) {
     RegisterOwnWindowClass(ImageClass, CS_DBLCLKS, nullptr, nullptr);
     CreateOwnWindow(ImageClass, 0, WS_CHILD | WS_CLIPSIBLINGS, "", left, top, width, height, parent.Handle(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-    bitmap_ = CanvasOrThrow(width, height);
 }
 
 TImage::TImage(TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap, int id)
@@ -41,11 +32,6 @@ TImage::TImage(TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas
     RegisterOwnWindowClass(ImageClass, CS_DBLCLKS, nullptr, nullptr);
     CreateOwnWindow(ImageClass, 0, WS_CHILD | WS_CLIPSIBLINGS, "", left, top, bitmap_->Width(), bitmap_->Height(),
                     parent.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
-}
-
-void TImage::SetBounds(int left, int top, int width, int height) {
-    bitmap_ = CanvasOrThrow(width, height);
-    TWindow::SetBounds(left, top, width, height);
 }
 
 void TImage::Refresh() {
@@ -58,7 +44,7 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         TPaintDC paint(Handle());
-        if (!bitmap_) return 0;  // still being made
+        if (!bitmap_) return 0;  // a place for a picture still to come
         const RECT& area = paint.Area();
         GdiFlush();
         BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, bitmap_->Canvas(),

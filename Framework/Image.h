@@ -18,20 +18,18 @@ using TDragDropEvent = std::function<void(TImage* source, int x, int y)>;
 
 class TImage : public TControl {
 public:
-    // A hidden image of the given size inside the parent, black. Throws when there is no memory
-    // for the bitmap.
+    // A hidden place for a picture still to come: it has a size and no bitmap, shows nothing, and
+    // its canvas is null.
     TImage(TWindow& parent, int left, int top, int width, int height, int id = 0);
     // A hidden image that shows a canvas painted before (not null), at the canvas's size.
     TImage(TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap, int id = 0);
 
-    // Gives the control and its bitmap a new size; the bitmap's content is lost.
-    void SetBounds(int left, int top, int width, int height);
-    int BitmapWidth() const { return bitmap_->Width(); }
-    int BitmapHeight() const { return bitmap_->Height(); }
-    // A memory device context with the bitmap selected, valid as long as the bitmap.
-    HDC Canvas() const { return bitmap_->Canvas(); }
+    int BitmapWidth() const { return bitmap_ ? bitmap_->Width() : 0; }
+    int BitmapHeight() const { return bitmap_ ? bitmap_->Height() : 0; }
+    // A memory device context with the bitmap selected, valid as long as the image.
+    HDC Canvas() const { return bitmap_ ? bitmap_->Canvas() : nullptr; }
     // 32-bit pixels, top row first (BGRX).
-    const uint32_t* Pixels() const { return bitmap_->Pixels(); }
+    const uint32_t* Pixels() const { return bitmap_ ? bitmap_->Pixels() : nullptr; }
     // Shows what was drawn on the canvas.
     void Refresh();
 

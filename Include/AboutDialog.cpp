@@ -25,24 +25,18 @@ const int FormClientHeight = 270;
 
 // clang-format off
 const TLayoutRow Layout[] = {
-    // kind                    id                           parent         left top  width height caption          tab
-    {TLayoutKind::Panel,  idAboutPanel,               0,               5,   5, 415, 220, nullptr,          0},
-    {TLayoutKind::Label,  idAboutProgramNameLabel,    idAboutPanel,   10,   5, 360,  65, nullptr,         -1},
-    {TLayoutKind::Label,  idAboutProgramVersionLabel, idAboutPanel,   10,  75, 395,  15, nullptr,         -1},
-    {TLayoutKind::Label,  idAboutAuthorLabel,         idAboutPanel,   10,  95, 395,  15, AuthorText,      -1},
-    {TLayoutKind::Label,  idAboutProgramsLabel,       idAboutPanel,   10, 120, 395,  50, ProgramsText,    -1},
-    {TLayoutKind::Button, idAboutVisitMySiteButton,   idAboutPanel,   55, 180, 100,  25, "Visit my site",  0},
-    {TLayoutKind::Button, idAboutLicenseTermsButton,  idAboutPanel,  160, 180, 100,  25, "License terms",  1},
-    {TLayoutKind::Button, idAboutContactMeButton,     idAboutPanel,  265, 180, 100,  25, "Contact me",     2},
-    {TLayoutKind::Button, idAboutOkayButton,          0,             175, 235,  75,  25, "&Okay",          1},
+    // kind                          id                           parent        left  top width height caption          tab
+    {TLayoutKind::Panel,         idAboutPanel,                0,               5,   5,  415,  220, nullptr,           0},
+    {TLayoutKind::CentredLabel,  idAboutProgramNameLabel,     idAboutPanel,   10,   5,  360,   65, nullptr,          -1},
+    {TLayoutKind::CentredLabel,  idAboutProgramVersionLabel,  idAboutPanel,   10,  75,  395,   15, nullptr,          -1},
+    {TLayoutKind::CentredLabel,  idAboutAuthorLabel,          idAboutPanel,   10,  95,  395,   15, AuthorText,       -1},
+    {TLayoutKind::Label,         idAboutProgramsLabel,        idAboutPanel,   10, 120,  395,   50, ProgramsText,     -1},
+    {TLayoutKind::Button,        idAboutVisitMySiteButton,    idAboutPanel,   55, 180,  100,   25, "Visit my site",   0},
+    {TLayoutKind::Button,        idAboutLicenseTermsButton,   idAboutPanel,  160, 180,  100,   25, "License terms",   1},
+    {TLayoutKind::Button,        idAboutContactMeButton,      idAboutPanel,  265, 180,  100,   25, "Contact me",      2},
+    {TLayoutKind::Button,        idAboutOkayButton,           0,             175, 235,   75,   25, "&Okay",           1},
 };
 // clang-format on
-
-void CenterLabelText(TLabel& label) {
-    const LONG style = GetWindowLongA(label.Handle(), GWL_STYLE);
-    SetWindowLongA(label.Handle(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_CENTER);
-    InvalidateRect(label.Handle(), nullptr, TRUE);
-}
 
 std::string FileBesideProgram(const char* name) { return WithTrailingBackslash(GetProgramDirectory()) + name; }
 
@@ -62,31 +56,21 @@ TAboutForm::~TAboutForm() {
 
 void TAboutForm::CreateLayout() {
     layout_.Build(*this, Layout);
-    AboutPanel = layout_.Get<TPanel>(idAboutPanel);
     ProgramNameLabel = layout_.Get<TLabel>(idAboutProgramNameLabel);
     ProgramVersionLabel = layout_.Get<TLabel>(idAboutProgramVersionLabel);
-    AuthorLabel = layout_.Get<TLabel>(idAboutAuthorLabel);
-    ProgramsLabel = layout_.Get<TLabel>(idAboutProgramsLabel);
-    VisitMySiteButton = layout_.Get<TButton>(idAboutVisitMySiteButton);
-    LicenseTermsButton = layout_.Get<TButton>(idAboutLicenseTermsButton);
-    ContactMeButton = layout_.Get<TButton>(idAboutContactMeButton);
     OkayButton = layout_.Get<TButton>(idAboutOkayButton);
-
-    VisitMySiteButton->OnClick = [this] { VisitMySiteButtonClick(); };
-    LicenseTermsButton->OnClick = [this] { LicenseTermsButtonClick(); };
-    ContactMeButton->OnClick = [this] { ContactMeButtonClick(); };
     OkayButton->OnClick = [this] { SetModalResult(mrOk); };
+    layout_.Get<TButton>(idAboutVisitMySiteButton)->OnClick = [this] { VisitMySiteButtonClick(); };
+    layout_.Get<TButton>(idAboutLicenseTermsButton)->OnClick = [this] { LicenseTermsButtonClick(); };
+    layout_.Get<TButton>(idAboutContactMeButton)->OnClick = [this] { ContactMeButtonClick(); };
 }
 
-// Fonts by pixel height, and the centred labels; static labels wrap their words already.
+// Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
 void TAboutForm::StyleLabels() {
     font_.reset(CreatePixelFont("Arial", 12));
     SetFontOfWindowTree(Handle(), font_.get());
     nameFont_.reset(CreatePixelFont("Comic Sans MS", 48, true, true));
     ProgramNameLabel->SetFont(nameFont_.get());
-    CenterLabelText(*ProgramNameLabel);
-    CenterLabelText(*ProgramVersionLabel);
-    CenterLabelText(*AuthorLabel);
 }
 
 void TAboutForm::Dialog() {
@@ -100,17 +84,13 @@ void TAboutForm::Dialog() {
 
 void TAboutForm::FormActivate() { SetFocus(OkayButton->Handle()); }
 
-std::string TAboutForm::VisitMySiteAddress() { return FileBesideProgram("Readme.txt"); }
+// The three page buttons open what ships beside the program: the read-me, the licence, and the
+// help page, whose last section says how to report a problem.
+void TAboutForm::VisitMySiteButtonClick() { OpenSite(FileBesideProgram("Readme.txt"), OpenFailure, Handle()); }
 
-std::string TAboutForm::LicenseTermsAddress() { return FileBesideProgram("License.txt"); }
+void TAboutForm::LicenseTermsButtonClick() { OpenSite(FileBesideProgram("License.txt"), OpenFailure, Handle()); }
 
-std::string TAboutForm::ContactMeAddress() { return FileBesideProgram("Help.html"); }
-
-void TAboutForm::VisitMySiteButtonClick() { OpenSite(VisitMySiteAddress(), OpenFailure, Handle()); }
-
-void TAboutForm::LicenseTermsButtonClick() { OpenSite(LicenseTermsAddress(), OpenFailure, Handle()); }
-
-void TAboutForm::ContactMeButtonClick() { OpenSite(ContactMeAddress(), OpenFailure, Handle()); }
+void TAboutForm::ContactMeButtonClick() { OpenSite(FileBesideProgram("Help.html"), OpenFailure, Handle()); }
 
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -33,22 +33,9 @@ public:
     void LicenseTermsButtonClick();
     void ContactMeButtonClick();
 
-    // What each page button opens: a file beside the program.
-    static std::string VisitMySiteAddress();
-    static std::string LicenseTermsAddress();
-    static std::string ContactMeAddress();
-
     // The game window fills these in while it prepares itself.
     TLabel* ProgramNameLabel = nullptr;
     TLabel* ProgramVersionLabel = nullptr;
-
-    TPanel* AboutPanel = nullptr;
-    TLabel* AuthorLabel = nullptr;
-    TLabel* ProgramsLabel = nullptr;
-    TButton* VisitMySiteButton = nullptr;
-    TButton* LicenseTermsButton = nullptr;
-    TButton* ContactMeButton = nullptr;
-    TButton* OkayButton = nullptr;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -57,6 +44,7 @@ private:
     void CreateLayout();
     void StyleLabels();
 
+    TButton* OkayButton = nullptr;
     TLayout layout_;
     TOwnedFont font_;
     TOwnedFont nameFont_;

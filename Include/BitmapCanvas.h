@@ -15,6 +15,8 @@ public:
     static std::unique_ptr<TBitmapCanvas> Create(int width, int height);
     // What a canvas that could not be made is reported as.
     static std::string NoMemoryText(int width, int height);
+    // The same, in the words reports have always used for it.
+    static std::string NoMemoryReport(int width, int height) { return "Unhandled exception: " + NoMemoryText(width, height); }
 
     TBitmapCanvas(const TBitmapCanvas&) = delete;
     TBitmapCanvas& operator=(const TBitmapCanvas&) = delete;

@@ -45,14 +45,6 @@ std::string ShownDescription(const std::string& description) {
 
 }  // namespace
 
-LRESULT FocusedButtonAsDefault(HWND dialog) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(dialog, focus) &&
-        (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-    return MAKELRESULT(IDOK, DC_HASDEFID);
-}
-
 TErrorForm::TErrorForm() {
     CreateForm("Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, FormClientWidth,
                FormClientHeight, "Arial", 9);

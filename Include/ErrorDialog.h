@@ -24,10 +24,6 @@ enum TErrorFormControlId : int {
     idErrorRecursionLabel,
 };
 
-// What the program's small modal dialogs share.
-// The answer to DM_GETDEFID: Enter presses the focused push button, or else the Okay button.
-LRESULT FocusedButtonAsDefault(HWND dialog);
-
 class TErrorForm : public TForm, public TErrorReportView {
 public:
     // Sets ErrorForm and hands the application's exceptions to the status record's handler.
@@ -70,7 +66,6 @@ private:
     bool ShowWithoutWindow(const std::string& caption, const std::string& description, const std::string& report,
                            bool* noErrors);
     int RunModalLoop();
-    void CenterOnMainWindow();
 
     TLayout layout_;
     TOwnedFont font_;

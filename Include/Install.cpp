@@ -285,7 +285,6 @@ TInstallForm::TInstallForm() {
                FormClientHeight, "Arial", 9);
     CreateLayout();
     CenterDialogOver(Handle(), nullptr);
-    // 1 to 3.
     InstallToEdit->SetText(GetProgramFilesPath());
     InstructionsLabel->SetText(InstructionsText);
     LoadReadme();

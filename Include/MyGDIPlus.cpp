@@ -164,14 +164,11 @@ bool DrawStretched(HDC target, Gdiplus::GpImage* source, int32_t width, int32_t 
 // ---------------------------------------------------------------------------------------------
 // Bitmaps
 
-// Report text of failures that were exceptions once and keep the text those gave.
-std::string FormerExceptionText(const std::string& message) { return "Unhandled exception: " + message; }
-
 // A new bitmap with the picture painted, or null after a failure raised on op.
 std::unique_ptr<TBitmapCanvas> PaintNewBitmap(TFunOperation& op, const TPicture& picture, int width, int height) {
     std::unique_ptr<TBitmapCanvas> bitmap = TBitmapCanvas::Create(width, height);
     if (!bitmap) {
-        op.Raise(__LINE__, fsError, FormerExceptionText(TBitmapCanvas::NoMemoryText(width, height)), "", "0");
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
         return nullptr;
     }
     if (!picture.DrawInto(*bitmap)) {

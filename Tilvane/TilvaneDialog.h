@@ -86,7 +86,7 @@ private:
     void TakeOverGame(const TSavedGame& game);
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture);
     void PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows);
-    void MakeBackupImage();
+    bool MakeBackupImage(TFunOperation& op);
     void SetGameDialogNamesFromPicture(const std::string& path);
     bool PictureMatchesPatterns(const std::string& path) const;
     // What the window shows now: the defaults of everything a file may leave out.

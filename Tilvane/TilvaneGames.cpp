@@ -125,7 +125,7 @@ void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, in
         Board.ResultedColumns = columns;
         Board.ResultedRows = rows;
         AttachPuzzleImageHandlers();
-        MakeBackupImage();
+        if (!MakeBackupImage(op)) return;
         const int originalTop = OriginalImageTop();
         std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(
             picture, true, OriginalPictureGroupBox->ClientWidth() - 10,
@@ -139,11 +139,17 @@ void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, in
     op.EndPassing();
 }
 
-void TTilvaneForm::MakeBackupImage() {
-    BackupPictureImage.reset();
+// Every piece is copied from this unshuffled copy of the puzzle picture, never from the puzzle.
+bool TTilvaneForm::MakeBackupImage(TFunOperation& op) {
     const int width = PuzzlePictureImage->BitmapWidth(), height = PuzzlePictureImage->BitmapHeight();
-    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, 0, 0, width, height, idBackupPictureImage);
-    BitBlt(BackupPictureImage->Canvas(), 0, 0, width, height, PuzzlePictureImage->Canvas(), 0, 0, SRCCOPY);
+    std::unique_ptr<TBitmapCanvas> copy = TBitmapCanvas::Create(width, height);
+    if (!copy) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
+        return false;
+    }
+    BitBlt(copy->Canvas(), 0, 0, width, height, PuzzlePictureImage->Canvas(), 0, 0, SRCCOPY);
+    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, 0, 0, std::move(copy), idBackupPictureImage);
+    return true;
 }
 
 void TTilvaneForm::LoadGameFromPicture(const std::string& path) {

@@ -44,13 +44,6 @@ void TFunStatContext::Reset(int32_t status) {
     SystemErrorCode = 0;
 }
 
-void TFunStatContext::ClearUserInfo() {
-    UserCode = 0;
-    UserText.clear();
-    UserInt = 0;
-    UserReal = 0.0;
-}
-
 void TFunStatContext::Begin(const std::string& file, const std::string& function, int32_t line) {
     Status = fsBeginFunctionError;
     File = file;

@@ -63,7 +63,6 @@ public:
     bool Failed() const { return Status >= fsError; }
 
     void Reset(int32_t status);
-    void ClearUserInfo();
     void Begin(const std::string& file, const std::string& function, int32_t line);
     void Raise(const std::string& file, const std::string& function, int32_t line, int32_t status,
                const std::string& description, const std::string& parameter1,

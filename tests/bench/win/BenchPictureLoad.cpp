@@ -102,9 +102,11 @@ struct TGame {
              puzzle);
     }
     void CopyBackup() {
-        backup = std::make_unique<TImage>(*puzzleBox, 0, 0, puzzle->BitmapWidth(), puzzle->BitmapHeight(), 11);
-        BitBlt(backup->Canvas(), 0, 0, puzzle->BitmapWidth(), puzzle->BitmapHeight(), puzzle->Canvas(), 0, 0, SRCCOPY);
+        std::unique_ptr<TBitmapCanvas> copy = TBitmapCanvas::Create(puzzle->BitmapWidth(), puzzle->BitmapHeight());
+        if (!copy) return;
+        BitBlt(copy->Canvas(), 0, 0, copy->Width(), copy->Height(), puzzle->Canvas(), 0, 0, SRCCOPY);
         GdiFlush();
+        backup = std::make_unique<TImage>(*puzzleBox, 0, 0, std::move(copy), 11);
     }
     void PaintOriginal(const TPicture& picture) {
         Show(*originalBox, PaintPictureUsingGrid(picture, true, 440, 500, columns, rows), 12, original);
