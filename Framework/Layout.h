@@ -48,6 +48,13 @@ public:
         auto found = controls_.find(id);
         return found == controls_.end() ? nullptr : dynamic_cast<TKind*>(found->second);
     }
+    // The same, with its click handler attached: a button or check box and what it does, in one place.
+    template <class TKind>
+    TKind* Get(int id, TNotifyEvent onClick) const {
+        TKind* control = Get<TKind>(id);
+        if (control) control->OnClick = std::move(onClick);
+        return control;
+    }
 
 private:
     bool BuildRow(TForm& form, const TLayoutRow& row);

@@ -58,11 +58,10 @@ void TAboutForm::CreateLayout() {
     layout_.Build(*this, Layout);
     ProgramNameLabel = layout_.Get<TLabel>(idAboutProgramNameLabel);
     ProgramVersionLabel = layout_.Get<TLabel>(idAboutProgramVersionLabel);
-    OkayButton = layout_.Get<TButton>(idAboutOkayButton);
-    OkayButton->OnClick = [this] { SetModalResult(mrOk); };
-    layout_.Get<TButton>(idAboutVisitMySiteButton)->OnClick = [this] { VisitMySiteButtonClick(); };
-    layout_.Get<TButton>(idAboutLicenseTermsButton)->OnClick = [this] { LicenseTermsButtonClick(); };
-    layout_.Get<TButton>(idAboutContactMeButton)->OnClick = [this] { ContactMeButtonClick(); };
+    OkayButton = layout_.Get<TButton>(idAboutOkayButton, [this] { SetModalResult(mrOk); });
+    layout_.Get<TButton>(idAboutVisitMySiteButton, [this] { VisitMySiteButtonClick(); });
+    layout_.Get<TButton>(idAboutLicenseTermsButton, [this] { LicenseTermsButtonClick(); });
+    layout_.Get<TButton>(idAboutContactMeButton, [this] { ContactMeButtonClick(); });
 }
 
 // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.

@@ -64,20 +64,13 @@ TErrorForm::~TErrorForm() {
 void TErrorForm::CreateLayout() {
     layout_.Build(*this, Layout);
     MainMemo = layout_.Get<TMemo>(idErrorMainMemo);
-    OkayButton = layout_.Get<TButton>(idErrorOkayButton);
-    OkayNoErrorsButton = layout_.Get<TButton>(idErrorOkayNoErrorsButton);
-    CancelButton = layout_.Get<TButton>(idErrorCancelButton);
-    TerminateButton = layout_.Get<TButton>(idErrorTerminateButton);
-    LogButton = layout_.Get<TButton>(idErrorLogButton);
-    HelpButton = layout_.Get<TButton>(idErrorHelpButton);
     RecursionLabel = layout_.Get<TLabel>(idErrorRecursionLabel);
-
-    OkayButton->OnClick = [this] { CloseWith(mrOk); };
-    OkayNoErrorsButton->OnClick = [this] { CloseWith(mrYes); };
-    CancelButton->OnClick = [this] { CloseWith(mrCancel); };
-    TerminateButton->OnClick = [this] { TerminateButtonClick(); };
-    LogButton->OnClick = [this] { LogButtonClick(); };
-    HelpButton->OnClick = [this] { HelpButtonClick(); };
+    OkayButton = layout_.Get<TButton>(idErrorOkayButton, [this] { CloseWith(mrOk); });
+    OkayNoErrorsButton = layout_.Get<TButton>(idErrorOkayNoErrorsButton, [this] { CloseWith(mrYes); });
+    CancelButton = layout_.Get<TButton>(idErrorCancelButton, [this] { CloseWith(mrCancel); });
+    TerminateButton = layout_.Get<TButton>(idErrorTerminateButton, [this] { TerminateButtonClick(); });
+    LogButton = layout_.Get<TButton>(idErrorLogButton, [this] { LogButtonClick(); });
+    HelpButton = layout_.Get<TButton>(idErrorHelpButton, [this] { HelpButtonClick(); });
 }
 
 void TErrorForm::CloseWith(int modalResult) {

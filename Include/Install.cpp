@@ -47,7 +47,7 @@ const TLayoutRow Layout[] = {
     {TLayoutKind::CaptionPanel,  idInstallMainPanel,          0,      5,   5, 390,  60, nullptr,      -1},
     {TLayoutKind::CentredLabel,  idInstallDescriptionLabel,   0,      5,  75, 390,  15, nullptr,      -1},
     {TLayoutKind::CentredLabel,  idInstallVersionLabel,       0,      5, 100, 390,  15, nullptr,      -1},
-    {TLayoutKind::Label,         idInstallInstructionsLabel,  0,     10, 125, 380,  65, nullptr,      -1},
+    {TLayoutKind::Label,         idInstallInstructionsLabel,  0,     10, 125, 380,  65, InstructionsText, -1},
     {TLayoutKind::Memo,          idInstallReadmeMemo,         0,      5, 200, 390, 145, nullptr,       0},
     {TLayoutKind::FittedLabel,   idInstallInstallToLabel,     0,      5, 360,   0,   0, nullptr,      -1},
     {TLayoutKind::ReadOnlyEdit,  idInstallInstallToEdit,      0,     20, 380, 290,  23, nullptr,       1},
@@ -286,7 +286,6 @@ TInstallForm::TInstallForm() {
     CreateLayout();
     CenterDialogOver(Handle(), nullptr);
     InstallToEdit->SetText(GetProgramFilesPath());
-    InstructionsLabel->SetText(InstructionsText);
     LoadReadme();
 }
 
@@ -296,20 +295,15 @@ TInstallForm::~TInstallForm() {
 
 void TInstallForm::CreateLayout() {
     layout_.Build(*this, Layout);
+    layout_.Get<TButton>(idInstallCancelButton, [this] { CancelButtonClick(); });
+    BrowseButton = layout_.Get<TButton>(idInstallBrowseButton, [this] { BrowseButtonClick(); });
+    InstallButton = layout_.Get<TButton>(idInstallInstallButton, [this] { InstallButtonClick(); });
     MainPanel = layout_.Get<TCaptionPanel>(idInstallMainPanel);
     DescriptionLabel = layout_.Get<TLabel>(idInstallDescriptionLabel);
     VersionLabel = layout_.Get<TLabel>(idInstallVersionLabel);
-    InstructionsLabel = layout_.Get<TLabel>(idInstallInstructionsLabel);
     ReadmeMemo = layout_.Get<TMemo>(idInstallReadmeMemo);
     InstallToLabel = layout_.Get<TLabel>(idInstallInstallToLabel);
     InstallToEdit = layout_.Get<TReadOnlyEdit>(idInstallInstallToEdit);
-    BrowseButton = layout_.Get<TButton>(idInstallBrowseButton);
-    InstallButton = layout_.Get<TButton>(idInstallInstallButton);
-    CancelButton = layout_.Get<TButton>(idInstallCancelButton);
-
-    BrowseButton->OnClick = [this] { BrowseButtonClick(); };
-    InstallButton->OnClick = [this] { InstallButtonClick(); };
-    CancelButton->OnClick = [this] { CancelButtonClick(); };
 
     // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
     font_.reset(CreatePixelFont("Arial", 12));
@@ -397,11 +391,9 @@ void TInstallForm::Install() {
         MyRenameFile(paths.TargetDirectory + "\\" + InstallerFileName, paths.ProgramFile, true);
         if (op.TakeCurrent()) return;
         MakeShortcuts(paths);
-        try {
-            SetUninstallRegistry(ProgramName, ProgramName, paths.UninstallCommand);
-        } catch (...) {
-            // A listing among the installed programs is a convenience; the installation stands without it.
-        }
+        // A listing among the installed programs is a convenience: the installation stands without
+        // it, so its failure is not taken over (the next operation replaces the current record).
+        SetUninstallRegistry(ProgramName, ProgramName, paths.UninstallCommand);
         StartInstalledProgram(paths.ProgramFile);
         op.TakeCurrent();
     });

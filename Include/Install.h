@@ -70,17 +70,6 @@ public:
 
     std::string ProgramName;
 
-    TCaptionPanel* MainPanel = nullptr;
-    TLabel* DescriptionLabel = nullptr;
-    TLabel* VersionLabel = nullptr;
-    TLabel* InstructionsLabel = nullptr;
-    TMemo* ReadmeMemo = nullptr;
-    TLabel* InstallToLabel = nullptr;
-    TReadOnlyEdit* InstallToEdit = nullptr;
-    TButton* BrowseButton = nullptr;
-    TButton* InstallButton = nullptr;
-    TButton* CancelButton = nullptr;
-
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -91,6 +80,14 @@ private:
     void MakeShortcuts(const TInstallPaths& paths);
     void RestoreFocus();
 
+    TCaptionPanel* MainPanel = nullptr;
+    TLabel* DescriptionLabel = nullptr;
+    TLabel* VersionLabel = nullptr;
+    TMemo* ReadmeMemo = nullptr;
+    TLabel* InstallToLabel = nullptr;
+    TReadOnlyEdit* InstallToEdit = nullptr;
+    TButton* BrowseButton = nullptr;
+    TButton* InstallButton = nullptr;
     TLayout layout_;
     TOwnedFont font_;
     TOwnedFont captionFont_;

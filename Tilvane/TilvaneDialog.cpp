@@ -124,26 +124,27 @@ void TTilvaneForm::CreateLayout() {
     layout_.Build(*this, Layout);
     MainPanel = layout_.Get<TPanel>(idMainPanel);
     TipsLabel = layout_.Get<TLabel>(idTipsLabel);
-    ColumnsCountComboBox = layout_.Get<TComboBox>(idColumnsCountComboBox);
-    AllowFlipCheckBox = layout_.Get<TCheckBox>(idAllowFlipCheckBox);
-    RowsCountComboBox = layout_.Get<TComboBox>(idRowsCountComboBox);
-    LightGridCheckBox = layout_.Get<TCheckBox>(idLightGridCheckBox);
     PositionLabel = layout_.Get<TLabel>(idPositionLabel);
     MovesCountLabel = layout_.Get<TLabel>(idMovesCountLabel);
     WrongMovesLabel = layout_.Get<TLabel>(idWrongMovesLabel);
     RemainingCountLabel = layout_.Get<TLabel>(idRemainingCountLabel);
-    OriginalPictureGroupBox = layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
-    PuzzlePictureGroupBox = layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
-
+    AllowFlipCheckBox = layout_.Get<TCheckBox>(idAllowFlipCheckBox, [this] { LightGridCheckBoxClick(); });
+    LightGridCheckBox = layout_.Get<TCheckBox>(idLightGridCheckBox, [this] { LightGridCheckBoxClick(); });
+    ColumnsCountComboBox = layout_.Get<TComboBox>(idColumnsCountComboBox);
+    RowsCountComboBox = layout_.Get<TComboBox>(idRowsCountComboBox);
     for (int count = 5; count <= 30; ++count) {
         ColumnsCountComboBox->AddItem(std::to_string(count));
         RowsCountComboBox->AddItem(std::to_string(count));
     }
-    AllowFlipCheckBox->OnClick = [this] { LightGridCheckBoxClick(); };
-    LightGridCheckBox->OnClick = [this] { LightGridCheckBoxClick(); };
+    OriginalPictureGroupBox = layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
+    PuzzlePictureGroupBox = layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
     OriginalPictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
     PuzzlePictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
+    CreatePicturePlaces();
+}
 
+// Places for the pictures until the first one is loaded: hidden, without bitmaps.
+void TTilvaneForm::CreatePicturePlaces() {
     const TImagePlace& original = OriginalImagePlace;
     const TImagePlace& puzzle = PuzzleImagePlace;
     const TImagePlace& backup = BackupImagePlace;

@@ -40,6 +40,7 @@ private:
 
     // Creation.
     void CreateLayout();
+    void CreatePicturePlaces();
     void CreateMenu();
     void PrepareDialogs();
     void StartImaging();
