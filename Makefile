@@ -22,9 +22,18 @@ $(DEPS_READY): scripts/install-deps.sh
 	@bash scripts/install-deps.sh
 	@mkdir -p $(BUILD) && touch $@
 
+# libjpeg-turbo from the Debian source package, cross-built once; deleting the stamp builds it again.
+JPEG_DIR   := $(BUILD)/deps/libjpeg-turbo/win
+JPEG_READY := $(JPEG_DIR)/.built
+
+$(JPEG_READY): scripts/build-libjpeg-turbo.sh | $(DEPS_READY)
+	@rm -f $@
+	@JOBS=$(JOBS) bash scripts/build-libjpeg-turbo.sh $(abspath $(BUILD))
+
 # Configuring needs the tools, hence the order-only prerequisite.
-$(WIN_DIR)/Makefile: | $(DEPS_READY)
-	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+$(WIN_DIR)/Makefile: | $(DEPS_READY) $(JPEG_READY)
+	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTILVANE_JPEG_ROOT=$(abspath $(JPEG_DIR))
 
 $(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
@@ -32,7 +41,7 @@ $(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 $(FUZZ_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-win: $(DEPS_READY) $(WIN_DIR)/Makefile
+win: $(DEPS_READY) $(JPEG_READY) $(WIN_DIR)/Makefile
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
 native: $(DEPS_READY) $(NATIVE_DIR)/Makefile

@@ -17,9 +17,43 @@ have zip || need+=(zip)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # libFuzzer and the sanitizer runtimes for clang
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+# The JPEG library: its SIMD code needs NASM, unpacking its source package dpkg-source; the native
+# core links the system's build of the same source.
+have nasm || need+=(nasm)
+have dpkg-source || need+=(dpkg-dev)
+[ -f /usr/include/jpeglib.h ] || need+=(libjpeg62-turbo-dev)
+
+SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+# `apt-get source` needs a deb-src entry for the archive the machine already installs from.
+source_entries() {
+  cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | grep -E '^\s*deb-src\s' || true
+  cat /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -E '^Types:.*deb-src' || true
+}
+add_source_entries() {
+  local added=/etc/apt/sources.list.d/tilvane-deb-src
+  if ls /etc/apt/sources.list.d/*.sources >/dev/null 2>&1; then
+    for file in /etc/apt/sources.list.d/*.sources; do
+      grep -q '^URIs:.*debian\|^URIs:.*ubuntu' "$file" || continue
+      sed 's/^Types: deb$/Types: deb-src/' "$file"
+      echo
+    done | $SUDO tee "$added.sources" >/dev/null
+  else
+    grep -hE '^\s*deb\s' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      sed 's/^\s*deb\s/deb-src /' | $SUDO tee "$added.list" >/dev/null
+  fi
+}
+update_lists=false
+if [ -z "$(source_entries)" ]; then
+  echo "Adding deb-src entries for the configured archive"
+  add_source_entries
+  update_lists=true
+fi
+
+if [ ${#need[@]} -gt 0 ] || $update_lists; then
+  $SUDO apt-get update -qq
+fi
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi

@@ -1,6 +1,7 @@
 #include "Include/Core/PictureFit.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -61,4 +62,38 @@ TPictureGrid PictureSizeOnGrid(int32_t FittedWidth, int32_t FittedHeight, int32_
     grid.Width = std::max(FittedWidth / grid.Columns * grid.Columns, grid.Columns);
     grid.Height = std::max(FittedHeight / grid.Rows * grid.Rows, grid.Rows);
     return grid;
+}
+
+TPictureSize NeededPictureSize(int32_t ImageWidth, int32_t ImageHeight, const TPictureSize* Areas, int AreaCount) {
+    TPictureSize needed;
+    if (AreaCount <= 0 || ImageWidth < 1 || ImageHeight < 1) {
+        needed.Width = std::max(ImageWidth, 0);
+        needed.Height = std::max(ImageHeight, 0);
+        return needed;
+    }
+    for (int i = 0; i < AreaCount; ++i) {
+        TPictureSize fitted;
+        FitPictureSize(ImageWidth, ImageHeight, Areas[i].Width, Areas[i].Height, true, fitted.Width, fitted.Height);
+        needed.Width = std::max(needed.Width, fitted.Width);
+        needed.Height = std::max(needed.Height, fitted.Height);
+    }
+    return needed;
+}
+
+uint32_t ScaledSide(uint32_t Side, int32_t Denominator) {
+    const uint64_t denominator = static_cast<uint64_t>(std::max(Denominator, 1));
+    return static_cast<uint32_t>((Side + denominator - 1) / denominator);
+}
+
+int32_t ChooseJpegScale(uint32_t ImageWidth, uint32_t ImageHeight, TPictureSize Needed, uint64_t MaxPixels) {
+    int32_t covering = 1, fitting = 0;
+    for (const int32_t denominator : JpegScaleDenominators) {
+        const uint32_t width = ScaledSide(ImageWidth, denominator), height = ScaledSide(ImageHeight, denominator);
+        if (static_cast<int64_t>(width) >= Needed.Width && static_cast<int64_t>(height) >= Needed.Height)
+            covering = denominator;
+        if (fitting == 0 && static_cast<uint64_t>(width) * height <= MaxPixels) fitting = denominator;
+    }
+    // Past the budget a smaller decode is taken even when it no longer covers the need.
+    if (fitting == 0) fitting = JpegScaleDenominators[std::size(JpegScaleDenominators) - 1];
+    return std::max(covering, fitting);
 }

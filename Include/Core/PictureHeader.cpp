@@ -246,12 +246,21 @@ bool FitsPictureBudget(uint64_t width, uint64_t height) {
     return width * height <= MaxPicturePixels;
 }
 
+bool FitsJpegBudget(uint64_t width, uint64_t height) {
+    if (width > MaxJpegPixels || height > MaxJpegPixels) return width == 0 || height == 0;
+    return width * height <= MaxJpegPixels;
+}
+
 TPictureHeader ReadPictureHeader(const TReadAt& read) {
     TByteReader reader(read);
     if (StartsWith(reader, 0, PngSignature, 8)) return ReadPng(reader, 0);
     if (StartsWith(reader, 0, "BM", 2)) return ReadBmp(reader);
     if (StartsWith(reader, 0, "GIF87a", 6) || StartsWith(reader, 0, "GIF89a", 6)) return ReadGif(reader);
-    if (StartsWith(reader, 0, "\xFF\xD8", 2)) return ReadJpeg(reader);
+    if (StartsWith(reader, 0, "\xFF\xD8", 2)) {
+        TPictureHeader header = ReadJpeg(reader);
+        header.Jpeg = true;
+        return header;
+    }
     if (StartsWith(reader, 0, "II*\0", 4)) return ReadTiff(reader, false, false);
     if (StartsWith(reader, 0, "MM\0*", 4)) return ReadTiff(reader, true, false);
     if (StartsWith(reader, 0, "II+\0", 4)) return ReadTiff(reader, false, true);

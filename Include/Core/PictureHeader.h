@@ -12,6 +12,13 @@ constexpr uint64_t MaxPicturePixels = 100000000;
 
 bool FitsPictureBudget(uint64_t width, uint64_t height);
 
+// A JPEG is decoded no larger than the budget allows (at 1/2, 1/4 or 1/8 of its size straight from
+// its DCT coefficients), so it may claim more pixels than the budget; only a picture that cannot be
+// a photograph, above a gigapixel, is refused, since its decode costs time however small it is shown.
+constexpr uint64_t MaxJpegPixels = 1000000000;
+
+bool FitsJpegBudget(uint64_t width, uint64_t height);
+
 // Reads up to size bytes of the file at offset into buffer; returns how many it read (fewer at
 // the end of the file, 0 past it or when reading fails).
 using TReadAt = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t size)>;
@@ -24,6 +31,7 @@ enum class TPictureHeaderKind {
 
 struct TPictureHeader {
     TPictureHeaderKind Kind = TPictureHeaderKind::Unknown;
+    bool Jpeg = false;  // the file starts as a JPEG stream does
     uint32_t Width = 0;
     uint32_t Height = 0;
 };
