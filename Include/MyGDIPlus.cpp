@@ -1,6 +1,7 @@
 #include "Include/MyGDIPlus.h"
 
 #include "Include/BitmapCanvas.h"
+#include "Include/Core/JpegDecoder.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/Error.h"
@@ -108,17 +109,9 @@ void LowerCaseInPlace(std::string& text) {
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
-// Refuses, from its header, a file that is damaged or claims more pixels than the budget: some
-// decoders allocate the whole picture as soon as they open the file.
-bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const std::wstring& path) {
-    ClearLastError();
-    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
-        return false;
-    }
-    const TReadAt read = [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
+// Reads the picture file at any offset; reads past its end or failing give 0 bytes.
+TReadAt FileReader(const TFileHandle& file) {
+    return [&file](uint64_t offset, uint8_t* buffer, size_t size) -> size_t {
         OVERLAPPED at = {};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
@@ -126,12 +119,19 @@ bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const st
         if (!ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, &at)) return 0;
         return got;
     };
-    const TPictureHeader header = ReadPictureHeader(read);
+}
+
+// Refuses, from its header, a file that is damaged or claims more pixels than the budget: some
+// decoders allocate the whole picture as soon as they open the file. A JPEG is decoded scaled
+// down to the budget, so only its own, larger limit applies.
+bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const TPictureHeader& header) {
     if (header.Kind == TPictureHeaderKind::Damaged) {
         op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
         return false;
     }
-    if (header.Kind == TPictureHeaderKind::Sized && !FitsPictureBudget(header.Width, header.Height)) {
+    const bool fits = header.Jpeg ? FitsJpegBudget(header.Width, header.Height)
+                                  : FitsPictureBudget(header.Width, header.Height);
+    if (header.Kind == TPictureHeaderKind::Sized && !fits) {
         RaiseTooLarge(op, __LINE__, fileName, header.Width, header.Height);
         return false;
     }
@@ -220,9 +220,13 @@ struct TRendering {
 
 struct TPicture::TData {
     std::string FileName;
+    // Pixels decoded by our own decoder, which Image then refers to: declared first, freed last.
+    std::vector<uint32_t> Pixels;
     TOwnedGpImage Image;
-    int32_t Width = 0;
+    int32_t Width = 0;  // the picture's own size
     int32_t Height = 0;
+    int32_t DecodedWidth = 0;  // the size of Image, smaller when a JPEG was decoded scaled down
+    int32_t DecodedHeight = 0;
     // Scaling a large picture costs a pass over all its pixels; a smaller image scaled from an
     // earlier, larger drawing of it looks the same and costs only its own size.
     TRendering Rendering;
@@ -230,11 +234,9 @@ struct TPicture::TData {
 
 namespace {
 
-// The decoded picture, or null after a failure raised on op.
-std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName) {
-    const std::wstring path = LongPathForm(WideText(fileName));
-    if (!CheckPictureHeader(op, fileName, path)) return nullptr;
-
+// A picture GDI+ decodes from the file, or null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std::string& fileName,
+                                                   const std::wstring& path) {
     Gdiplus::GpImage* loaded = nullptr;
     const Gdiplus::Status status = GdipLoadImageFromFile(path.c_str(), &loaded);
     TOwnedGpImage image(loaded);
@@ -258,9 +260,75 @@ std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std:
     auto data = std::make_unique<TPicture::TData>();
     data->FileName = fileName;
     data->Image = std::move(image);
-    data->Width = static_cast<int32_t>(width);
-    data->Height = static_cast<int32_t>(height);
+    data->Width = data->DecodedWidth = static_cast<int32_t>(width);
+    data->Height = data->DecodedHeight = static_cast<int32_t>(height);
     return data;
+}
+
+// Raises what kept a JPEG from being decoded.
+void RaiseJpegFailure(TFunOperation& op, const std::string& fileName, const TDecodedJpeg& decoded) {
+    switch (decoded.Outcome) {
+    case TJpegOutcome::TooLarge:
+        RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
+        break;
+    case TJpegOutcome::NoMemory:
+        op.Raise(__LINE__, fsError,
+                 TBitmapCanvas::NoMemoryReport(static_cast<int>(ScaledSide(decoded.ImageWidth, decoded.Denominator)),
+                                               static_cast<int>(ScaledSide(decoded.ImageHeight, decoded.Denominator))),
+                 "", "0");
+        break;
+    default:
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+    }
+}
+
+// A JPEG decoded by libjpeg-turbo no larger than the areas need, handed to GDI+ as a bitmap over
+// the decoded pixels, so that both images are resampled as from any other picture. Null after a
+// failure raised on op.
+std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::string& fileName, const TReadAt& read,
+                                                const std::vector<TPictureSize>& areas) {
+    TJpegRequest request;
+    request.Areas = areas;
+    TDecodedJpeg decoded = DecodeJpeg(read, request);
+    if (decoded.Outcome != TJpegOutcome::Decoded) {
+        RaiseJpegFailure(op, fileName, decoded);
+        return nullptr;
+    }
+    auto data = std::make_unique<TPicture::TData>();
+    data->Pixels = std::move(decoded.Pixels);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (GdipCreateBitmapFromScan0(decoded.Width, decoded.Height, decoded.Width * 4, PixelFormat32bppRGB,
+                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
+        !created) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(decoded.Width, decoded.Height), "", "0");
+        return nullptr;
+    }
+    data->Image.reset(created);
+    data->FileName = fileName;
+    data->Width = static_cast<int32_t>(decoded.ImageWidth);
+    data->Height = static_cast<int32_t>(decoded.ImageHeight);
+    data->DecodedWidth = decoded.Width;
+    data->DecodedHeight = decoded.Height;
+    return data;
+}
+
+// The decoded picture, or null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName,
+                                                   const std::vector<TPictureSize>& areas) {
+    const std::wstring path = LongPathForm(WideText(fileName));
+    ClearLastError();
+    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
+        return nullptr;
+    }
+    const TReadAt read = FileReader(file);
+    const TPictureHeader header = ReadPictureHeader(read);
+    if (!CheckPictureHeader(op, fileName, header)) return nullptr;
+    if (header.Jpeg) return DecodeJpegFile(op, fileName, read, areas);
+    file.reset();
+    return DecodeWithGdiplus(op, fileName, path);
 }
 
 }  // namespace
@@ -270,6 +338,8 @@ TPicture::~TPicture() = default;
 
 int32_t TPicture::Width() const { return data_->Width; }
 int32_t TPicture::Height() const { return data_->Height; }
+int32_t TPicture::DecodedWidth() const { return data_->DecodedWidth; }
+int32_t TPicture::DecodedHeight() const { return data_->DecodedHeight; }
 const std::string& TPicture::FileName() const { return data_->FileName; }
 
 bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
@@ -281,7 +351,7 @@ bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
     if (!DrawStretched(bitmap.Canvas(), fromKept ? kept.Bitmap.get() : data_->Image.get(), width, height)) return false;
     GdiFlush();
     const uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-    const uint64_t pictureArea = static_cast<uint64_t>(data_->Width) * static_cast<uint64_t>(data_->Height);
+    const uint64_t pictureArea = static_cast<uint64_t>(data_->DecodedWidth) * static_cast<uint64_t>(data_->DecodedHeight);
     if (!fromKept && area < pictureArea && area > kept.Area()) kept.Keep(bitmap);
     return true;
 }
@@ -299,11 +369,11 @@ std::string GetPictureExtensionsAsFilter() {
     return patterns;
 }
 
-std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName) {
+std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas) {
     std::unique_ptr<TPicture> picture;
     TFunOperation op(Module, "LoadPictureFile", __LINE__);
     op.Guard(__LINE__, [&] {
-        std::unique_ptr<TPicture::TData> data = DecodePictureFile(op, FileName);
+        std::unique_ptr<TPicture::TData> data = DecodePictureFile(op, FileName, PaintAreas);
         if (data) picture.reset(new TPicture(std::move(data)));
     });
     op.EndPassing([&] { picture.reset(); });

@@ -4,9 +4,12 @@
 // (GdiplusStartup) before any of them runs.
 #pragma once
 
+#include "Include/Core/PictureFit.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TBitmapCanvas;
 
@@ -24,6 +27,9 @@ public:
 
     int32_t Width() const;
     int32_t Height() const;
+    // The size the pixels were decoded at: smaller than the picture for a JPEG decoded scaled down.
+    int32_t DecodedWidth() const;
+    int32_t DecodedHeight() const;
     const std::string& FileName() const;
 
     // Fills the whole bitmap with black and draws the whole picture stretched over it with
@@ -36,7 +42,8 @@ public:
 
 private:
     explicit TPicture(std::unique_ptr<TData> data);
-    friend std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName);
+    friend std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
+                                                     const std::vector<TPictureSize>& PaintAreas);
     std::unique_ptr<TData> data_;
 };
 
@@ -44,7 +51,11 @@ private:
 // or larger than the pixel budget gives null and an Error whose first parameter is the path;
 // nothing else changes, so a caller can check a picture before it replaces anything. Paths of
 // any length are accepted.
-std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName);
+// PaintAreas are the areas the picture will be fitted into: a JPEG is decoded by libjpeg-turbo
+// only as large as the largest of them needs (its full size when there are none) and at most as
+// large as the pixel budget, which lets JPEGs beyond the budget load. Other formats go to GDI+.
+std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
+                                          const std::vector<TPictureSize>& PaintAreas = {});
 
 // A new bitmap showing the picture fitted into Width x Height and stretched over the whole
 // pieces of PieceWidth x PieceHeight that it holds, at most MaxColumns x MaxRows; the grid

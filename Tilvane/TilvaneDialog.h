@@ -22,8 +22,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TPicture;
+struct TPictureSize;
 class TFunOperation;
 
 class TTilvaneForm : public TForm, private TBoardView {
@@ -87,6 +89,7 @@ private:
     void TakeOverGame(const TSavedGame& game);
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture);
     void PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows);
+    std::vector<TPictureSize> PictureAreas() const;
     bool MakeBackupImage(TFunOperation& op);
     void SetGameDialogNamesFromPicture(const std::string& path);
     bool PictureMatchesPatterns(const std::string& path) const;

@@ -94,7 +94,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
             op.Raise(__LINE__, fsError, "There is no such file.", path);
             return;
         }
-        std::unique_ptr<TPicture> picture = LoadPictureFile(path);
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path, PictureAreas());
         if (op.TakeCurrent()) return;
         if (newGame) ResetCounters();
         PicturePath = path;
@@ -109,15 +109,23 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
     return proceeded;
 }
 
+// The areas the puzzle and the original picture are fitted into, so that a picture is decoded only
+// as large as they show it.
+std::vector<TPictureSize> TTilvaneForm::PictureAreas() const {
+    return {{PuzzlePictureGroupBox->ClientWidth() - 10, PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5},
+            {OriginalPictureGroupBox->ClientWidth() - 10,
+             OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - 5}};
+}
+
 void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows) {
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     op.Guard(__LINE__, [&] {
         const int puzzleTop = PuzzleImageTop();
+        const std::vector<TPictureSize> areas = PictureAreas();
         int columns = Board.ResultedColumns, rows = Board.ResultedRows;
-        std::unique_ptr<TBitmapCanvas> puzzle = PaintPictureToGrid(
-            picture, true, PuzzlePictureGroupBox->ClientWidth() - 10,
-            PuzzlePictureGroupBox->ClientHeight() - puzzleTop - 5, PieceWidth, PieceHeight, maxColumns, maxRows,
-            columns, rows);
+        std::unique_ptr<TBitmapCanvas> puzzle =
+            PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, PieceWidth, PieceHeight, maxColumns,
+                               maxRows, columns, rows);
         if (op.TakeCurrent()) return;
         if (!ReplaceImage(op, *PuzzlePictureGroupBox, 5, puzzleTop, std::move(puzzle), picture.FileName(),
                           idPuzzlePictureImage, PuzzlePictureImage))
@@ -128,8 +136,7 @@ void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, in
         if (!MakeBackupImage(op)) return;
         const int originalTop = OriginalImageTop();
         std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(
-            picture, true, OriginalPictureGroupBox->ClientWidth() - 10,
-            OriginalPictureGroupBox->ClientHeight() - originalTop - 5, Board.ResultedColumns, Board.ResultedRows);
+            picture, true, areas[1].Width, areas[1].Height, Board.ResultedColumns, Board.ResultedRows);
         if (op.TakeCurrent()) return;
         if (!ReplaceImage(op, *OriginalPictureGroupBox, 5, originalTop, std::move(original), picture.FileName(),
                           idOriginalPictureImage, OriginalPictureImage))
@@ -220,7 +227,7 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
             op.Raise(__LINE__, fsError, "There is no such file.", picturePath);
             return;
         }
-        std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath);
+        std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath, PictureAreas());
         if (op.TakeCurrent() || !SavedGameFitsPicture(op, game, *picture)) return;
         PositionLabel->SetText("");
         TakeOverGame(game);
