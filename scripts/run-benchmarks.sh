@@ -9,6 +9,8 @@ if [ -z "${TILVANE_DISPLAY_READY:-}" ]; then
 fi
 source "$root/scripts/wine-env.sh"
 wine_prepare_prefix
+bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
+wine_stage_pictures
 for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
   [ -f "$exe" ] || continue
   staged=$(wine_stage "$exe")

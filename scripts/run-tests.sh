@@ -69,6 +69,8 @@ rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
   [ -f "$exe" ] && wine_stage "$exe" >/dev/null
 done
+bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
+wine_stage_pictures
 wine_start_input_bridge
 for suite in CoreTests WineTests EndToEndTests; do
   [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue

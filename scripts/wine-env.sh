@@ -55,3 +55,10 @@ wine_start_input_bridge() {
 }
 
 wine_stop_input_bridge() { touch "$WINEPREFIX/drive_c/Tilvane/xinput/stop" 2>/dev/null || true; }
+
+# The JPEG pictures of build/pictures (scripts/make-test-pictures.sh) in C:\Tilvane\pictures.
+wine_stage_pictures() {
+  [ -d "$BUILD_DIR/pictures" ] || return 0
+  mkdir -p "$WINEPREFIX/drive_c/Tilvane/pictures"
+  cp -u "$BUILD_DIR"/pictures/*.jpg "$WINEPREFIX/drive_c/Tilvane/pictures/"
+}

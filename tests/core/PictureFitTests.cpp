@@ -146,3 +146,52 @@ TEST(PictureGridTest, TheOriginalImageHasAtLeastOnePixelPerCell) {
     // A grid count below one cannot divide the image.
     ExpectGrid(PictureSizeOnGrid(440, 500, 0, -2), 1, 1, 440, 500);
 }
+
+TEST(NeededPictureSizeTest, TheLargerFitOfEachSideOverBothAreas) {
+    // 6000 x 4000 into a wide puzzle area and a tall original area.
+    const TPictureSize areas[] = {{1190, 880}, {440, 900}};
+    const TPictureSize needed = NeededPictureSize(6000, 4000, areas, 2);
+    EXPECT_EQ(needed.Width, 1190);
+    EXPECT_EQ(needed.Height, 793);
+    // The sides may come from different areas.
+    const TPictureSize crossing[] = {{1000, 100}, {300, 900}};
+    const TPictureSize mixed = NeededPictureSize(400, 400, crossing, 2);
+    EXPECT_EQ(mixed.Width, 300);
+    EXPECT_EQ(mixed.Height, 300);
+    // Small pictures are enlarged to the area, as they are painted.
+    EXPECT_EQ(NeededPictureSize(100, 50, areas, 1).Width, 1190);
+}
+
+TEST(NeededPictureSizeTest, NoAreasOrNoPictureAskForThePicturesOwnSize) {
+    const TPictureSize areas[] = {{800, 600}};
+    EXPECT_EQ(NeededPictureSize(6000, 4000, nullptr, 0).Width, 6000);
+    EXPECT_EQ(NeededPictureSize(6000, 4000, nullptr, 0).Height, 4000);
+    EXPECT_EQ(NeededPictureSize(0, 4000, areas, 1).Width, 0);
+    EXPECT_EQ(NeededPictureSize(-5, -5, areas, 1).Height, 0);
+}
+
+TEST(JpegScaleTest, TheSmallestScaleThatStillCoversTheNeed) {
+    const uint64_t budget = 100000000;
+    // 6000 x 4000 at 1/4 is 1500 x 1000, at 1/8 750 x 500.
+    EXPECT_EQ(ChooseJpegScale(6000, 4000, {1190, 793}, budget), 4);
+    EXPECT_EQ(ChooseJpegScale(6000, 4000, {750, 500}, budget), 8);
+    EXPECT_EQ(ChooseJpegScale(6000, 4000, {751, 500}, budget), 4);
+    EXPECT_EQ(ChooseJpegScale(6000, 4000, {1500, 1001}, budget), 2);
+    EXPECT_EQ(ChooseJpegScale(6000, 4000, {6000, 4000}, budget), 1);
+    // An enlarged picture is decoded whole.
+    EXPECT_EQ(ChooseJpegScale(640, 480, {1190, 893}, budget), 1);
+    // Sides round up as the decoder's do: 1001 / 8 gives 126.
+    EXPECT_EQ(ScaledSide(1001, 8), 126u);
+    EXPECT_EQ(ChooseJpegScale(1001, 1001, {126, 126}, budget), 8);
+    EXPECT_EQ(ScaledSide(0xFFFFFFFFu, 8), 0x20000000u);
+}
+
+TEST(JpegScaleTest, BeyondTheBudgetASmallerScaleIsTakenWhateverTheNeed) {
+    const uint64_t budget = 100000000;
+    // 200 megapixels shown whole: half of each side is 50 megapixels.
+    EXPECT_EQ(ChooseJpegScale(16320, 12256, {16320, 12256}, budget), 2);
+    // 1 gigapixel: a quarter of each side is 62.5 megapixels.
+    EXPECT_EQ(ChooseJpegScale(40000, 25000, {40000, 25000}, budget), 4);
+    // Nothing fits: the smallest scale there is.
+    EXPECT_EQ(ChooseJpegScale(60000, 60000, {100, 100}, 1000), 8);
+}

@@ -132,6 +132,10 @@ TEST(PictureHeaderTest, JpegFrameAfterOtherSegments) {
     const std::string app = Segment(0xE0, "JFIF" + std::string(10, '\0')) + Segment(0xE1, std::string(60000, 'x'));
     const std::string tables = Segment(0xDB, std::string(65, '\0')) + Segment(0xC4, std::string(30, '\0'));
     ExpectSized(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))), 6000, 4000);
+    // A JPEG is told apart, damaged or not, so that it goes to the scaled decoder.
+    EXPECT_TRUE(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))).Jpeg);
+    EXPECT_TRUE(HeaderOf(start + Bytes("\xFF\xD9", 2)).Jpeg);
+    EXPECT_FALSE(HeaderOf(Bytes("\xD8\xFF", 2)).Jpeg);
     // Progressive frame, fill bytes before the marker, stray bytes between segments.
     ExpectSized(HeaderOf(start + app + "\x12\x34" + Bytes("\xFF\xFF\xFF", 3) + Segment(0xC2, FrameHeader(65535, 1)).substr(1)),
                 65535, 1);
@@ -198,4 +202,13 @@ TEST(PictureHeaderTest, AFailingReadIsADamagedHeader) {
         return count;
     };
     ExpectDamaged(ReadPictureHeader(shortRead));
+}
+
+TEST(PictureBudgetTest, JpegsUpToAGigapixelBecauseTheyAreDecodedScaled) {
+    EXPECT_TRUE(FitsJpegBudget(16320, 12256));  // a 200-megapixel photograph
+    EXPECT_TRUE(FitsJpegBudget(40000, 25000));
+    EXPECT_FALSE(FitsJpegBudget(40000, 25001));
+    EXPECT_FALSE(FitsJpegBudget(65535, 65535));  // the largest frame a JPEG can claim
+    EXPECT_FALSE(FitsJpegBudget(1ull << 40, 1ull << 40));
+    EXPECT_TRUE(FitsJpegBudget(1ull << 40, 0));
 }
