@@ -1,6 +1,9 @@
 // Picture files made with GDI+'s own encoders, for the tests and benchmarks that need real
-// pictures to load. GDI+ must be started by the caller.
+// pictures to load, and pictures as GDI+ alone draws them, to compare with. GDI+ must be started
+// by the caller.
 #pragma once
+
+#include "Include/BitmapCanvas.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -13,8 +16,10 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,4 +54,62 @@ Gdiplus::Status WritePictureFile(const std::wstring& path, int width, int height
     const Gdiplus::Status saved = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, path.c_str(), &encoder, nullptr);
     Gdiplus::DllExports::GdipDisposeImage(bitmap);
     return saved;
+}
+
+// The picture file as GDI+ alone shows it: decoded whole and drawn with high-quality bicubic
+// interpolation into a bitmap of the size, over black. Null when GDI+ cannot load it.
+inline std::unique_ptr<TBitmapCanvas> DrawnByGdiplus(const std::wstring& path, int width, int height) {
+    Gdiplus::GpImage* image = nullptr;
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &image) != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<TBitmapCanvas> bitmap = TBitmapCanvas::Create(width, height);
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (bitmap && Gdiplus::DllExports::GdipCreateFromHDC(bitmap->Canvas(), &graphics) == Gdiplus::Ok) {
+        Gdiplus::DllExports::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+        if (Gdiplus::DllExports::GdipDrawImageRectI(graphics, image, 0, 0, width, height) != Gdiplus::Ok) bitmap.reset();
+        Gdiplus::DllExports::GdipDeleteGraphics(graphics);
+        GdiFlush();
+    } else {
+        bitmap.reset();
+    }
+    Gdiplus::DllExports::GdipDisposeImage(image);
+    return bitmap;
+}
+
+// The peak signal-to-noise ratio of two bitmaps of one size over their red, green and blue, in
+// decibels; 99 when they are equal, 0 when their sizes differ.
+inline double PeakSignalToNoise(const TBitmapCanvas& a, const TBitmapCanvas& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return 0;
+    const size_t count = static_cast<size_t>(a.Width()) * static_cast<size_t>(a.Height());
+    double squares = 0;
+    for (size_t i = 0; i < count; ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            const double difference =
+                static_cast<double>((a.Pixels()[i] >> shift) & 0xFF) - static_cast<double>((b.Pixels()[i] >> shift) & 0xFF);
+            squares += difference * difference;
+        }
+    if (squares == 0 || count == 0) return 99;
+    return 10 * std::log10(255.0 * 255.0 * 3.0 * static_cast<double>(count) / squares);
+}
+
+// The bitmap reduced to width x height by averaging, for each pixel, the source pixels whose
+// centres fall into its footprint: a reduction without aliasing, to measure others against.
+inline std::unique_ptr<TBitmapCanvas> AreaAveraged(const TBitmapCanvas& source, int width, int height) {
+    std::unique_ptr<TBitmapCanvas> target = TBitmapCanvas::Create(width, height);
+    if (!target || width <= 0 || height <= 0) return target;
+    const int64_t sourceWidth = source.Width(), sourceHeight = source.Height();
+    for (int y = 0; y < height; ++y) {
+        const int64_t top = y * sourceHeight / height, bottom = std::max(top + 1, (y + 1) * sourceHeight / height);
+        for (int x = 0; x < width; ++x) {
+            const int64_t left = x * sourceWidth / width, right = std::max(left + 1, (x + 1) * sourceWidth / width);
+            uint64_t sums[3] = {};
+            for (int64_t sy = top; sy < bottom; ++sy)
+                for (int64_t sx = left; sx < right; ++sx)
+                    for (int c = 0; c < 3; ++c) sums[c] += (source.Pixels()[sy * sourceWidth + sx] >> (8 * c)) & 0xFF;
+            const uint64_t count = static_cast<uint64_t>((bottom - top) * (right - left));
+            uint32_t pixel = 0xFF000000u;
+            for (int c = 0; c < 3; ++c) pixel |= static_cast<uint32_t>((sums[c] + count / 2) / count) << (8 * c);
+            target->Pixels()[static_cast<size_t>(y) * width + x] = pixel;
+        }
+    }
+    return target;
 }

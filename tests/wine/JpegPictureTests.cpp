@@ -1,0 +1,148 @@
+// JPEG pictures through the picture engine's own decoder under Wine: every kind of JPEG looks as
+// GDI+ alone shows it, at full size and scaled down, and broken or oversized files are refused
+// with the reports GDI+'s pictures have always had. The pictures come from
+// scripts/make-test-pictures.sh (ImageMagick), staged in C:\Tilvane\pictures.
+#include "Include/BitmapCanvas.h"
+#include "Include/Core/FunStat.h"
+#include "Include/MyGDIPlus.h"
+#include "support/GdiplusPictures.h"
+#include "support/WineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const Unreadable = "The file could not be read as a picture.";
+
+std::string StagedPicture(const std::string& name) { return "C:\\Tilvane\\pictures\\" + name; }
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+class JpegPictureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&Token, &input, nullptr);
+    }
+    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(Token); }
+    void SetUp() override { CurrentFunStatContext.Reset(fsPerfect); }
+    void TearDown() override { CurrentFunStatContext.Reset(fsPerfect); }
+
+    std::unique_ptr<TPicture> Load(const std::string& path, const std::vector<TPictureSize>& areas) {
+        EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES)
+            << path << " is missing: scripts/make-test-pictures.sh makes it";
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path, areas);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+        return picture;
+    }
+
+    // How close the picture painted by the engine, fitted into width x height, comes to GDI+'s
+    // own full decode drawn at that size (PSNR in dB), and, as the measure of a faithful
+    // reduction, how close each comes to GDI+'s full decode averaged over each pixel's footprint.
+    struct TQuality {
+        double AgainstGdiplus = 0, OursAgainstAverage = 0, GdiplusAgainstAverage = 0;
+    };
+    TQuality CompareWithGdiplus(const std::string& path, const TPicture& picture, int width, int height) {
+        TQuality quality;
+        std::unique_ptr<TBitmapCanvas> ours = PaintPictureUsingGrid(picture, true, width, height, 1, 1);
+        std::unique_ptr<TBitmapCanvas> whole = DrawnByGdiplus(Wide(path), picture.Width(), picture.Height());
+        if (!ours || !whole) {
+            ADD_FAILURE() << "no bitmap to compare";
+            return quality;
+        }
+        std::unique_ptr<TBitmapCanvas> drawn = DrawnByGdiplus(Wide(path), ours->Width(), ours->Height());
+        std::unique_ptr<TBitmapCanvas> average = AreaAveraged(*whole, ours->Width(), ours->Height());
+        quality.AgainstGdiplus = PeakSignalToNoise(*ours, *drawn);
+        quality.OursAgainstAverage = PeakSignalToNoise(*ours, *average);
+        quality.GdiplusAgainstAverage = PeakSignalToNoise(*drawn, *average);
+        return quality;
+    }
+
+    void ExpectRefused(const std::string& path, const std::string& description) {
+        CurrentFunStatContext.Reset(fsPerfect);
+        EXPECT_EQ(LoadPictureFile(path, {{800, 600}}), nullptr);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+        EXPECT_EQ(CurrentFunStatContext.Function, "LoadPictureFile");
+        EXPECT_EQ(CurrentFunStatContext.Description, description);
+        EXPECT_EQ(CurrentFunStatContext.Parameter1, path);
+    }
+
+    static ULONG_PTR Token;
+    TTempFolder folder_{"Jpeg"};
+};
+
+ULONG_PTR JpegPictureTest::Token = 0;
+
+}  // namespace
+
+TEST_F(JpegPictureTest, EveryKindLooksAsGdiplusShowsItWholeAndScaledDown) {
+    for (const char* name : {"plasma.jpg", "progressive.jpg", "grey.jpg", "ycck.jpg", "photo.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = StagedPicture(name);
+        std::unique_ptr<TPicture> whole = Load(path, {});
+        ASSERT_NE(whole, nullptr);
+        const int width = whole->Width(), height = whole->Height();
+        EXPECT_EQ(whole->DecodedWidth(), width);
+        const TQuality wholeQuality = CompareWithGdiplus(path, *whole, width, height);
+        EXPECT_GE(wholeQuality.AgainstGdiplus, 40.0);
+
+        // A third of each side: decoded at half the size, then resampled as GDI+ resamples.
+        std::unique_ptr<TPicture> scaled = Load(path, {{width / 3, height / 3}, {width / 4, height / 4}});
+        ASSERT_NE(scaled, nullptr);
+        EXPECT_EQ(scaled->Width(), width);
+        EXPECT_EQ(scaled->DecodedWidth(), (width + 1) / 2);
+        EXPECT_EQ(scaled->DecodedHeight(), (height + 1) / 2);
+        const TQuality scaledQuality = CompareWithGdiplus(path, *scaled, width / 3, height / 3);
+        // Wine's GDI+ samples the whole picture without a prefilter when it reduces, so its own
+        // drawing aliases; the scaled decode averages, and must come nearer the faithful reduction.
+        EXPECT_GE(scaledQuality.OursAgainstAverage, 40.0);
+        EXPECT_GT(scaledQuality.OursAgainstAverage, scaledQuality.GdiplusAgainstAverage);
+        EXPECT_GE(scaledQuality.AgainstGdiplus, 30.0);
+        std::printf("  %-16s whole: %.1f dB against GDI+; a third: %.1f dB against GDI+, against the average ours %.1f dB, GDI+'s %.1f dB\n",
+                    name, wholeQuality.AgainstGdiplus, scaledQuality.AgainstGdiplus, scaledQuality.OursAgainstAverage,
+                    scaledQuality.GdiplusAgainstAverage);
+    }
+}
+
+TEST_F(JpegPictureTest, AJpegBeyondTheOtherFormatsBudgetLoadsScaledToItsAreas) {
+    std::unique_ptr<TPicture> picture = Load(StagedPicture("gradient-200mp.jpg"), {{1190, 880}, {440, 500}});
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 16320);
+    EXPECT_EQ(picture->Height(), 12256);
+    EXPECT_EQ(picture->DecodedWidth(), 2040);
+    EXPECT_EQ(picture->DecodedHeight(), 1532);
+    int columns = 0, rows = 0;
+    std::unique_ptr<TBitmapCanvas> puzzle = PaintPictureToGrid(*picture, true, 1190, 880, 160, 125, 30, 30, columns, rows);
+    ASSERT_NE(puzzle, nullptr);
+    EXPECT_EQ(columns, 7);
+    EXPECT_EQ(rows, 7);
+    // Navy at the top, orange at the bottom.
+    const uint32_t top = puzzle->Pixels()[puzzle->Width() / 2], bottom = puzzle->Pixels()[puzzle->Width() * (puzzle->Height() - 1)];
+    EXPECT_GT(top & 0xFF, (top >> 16) & 0xFF) << std::hex << top;
+    EXPECT_GT((bottom >> 16) & 0xFF, bottom & 0xFF) << std::hex << bottom;
+}
+
+TEST_F(JpegPictureTest, BrokenAndOversizedJpegsAreRefusedAsBefore) {
+    const std::string whole = ReadFileBytes(StagedPicture("plasma.jpg"));
+    ASSERT_GT(whole.size(), 1000u);
+    const std::string truncated = folder_ / "truncated.jpg";
+    WriteFileBytes(truncated, whole.substr(0, whole.size() / 2));
+    const std::string text = folder_ / "notes.jpg";
+    WriteFileBytes(text, "This is a text file, not a picture.\r\n");
+    // A frame header of 60000 x 60000 and nothing behind it.
+    const std::string bomb = folder_ / "bomb.jpg";
+    WriteFileBytes(bomb, std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\xEA\x60\xEA\x60\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"
+                                     "\xFF\xD9", 23));
+    // Within the JPEG budget by its header, broken behind it.
+    std::string large = whole.substr(0, whole.size() / 3);
+    const size_t frame = large.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    large.replace(frame + 5, 4, "\x4E\x20\x4E\x20");  // 20000 x 20000
+    const std::string claimed = folder_ / "claimed.jpg";
+    WriteFileBytes(claimed, large);
+
+    ExpectRefused(truncated, Unreadable);
+    ExpectRefused(text, Unreadable);
+    ExpectRefused(claimed, Unreadable);
+    ExpectRefused(bomb, "The picture of 60000 x 60000 pixels is too large to load.");
+}
