@@ -3,6 +3,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 package="$root/build/package"
+# The program links libjpeg-turbo, whose licence ships beside ours: the text in package/ must be
+# the one of the source package built (scripts/build-libjpeg-turbo.sh writes it there).
+built_licence="$root/build/deps/libjpeg-turbo/win/LICENSE.txt"
+if [ -f "$built_licence" ] && ! cmp -s "$built_licence" "$root/package/License-libjpeg-turbo.txt"; then
+  echo "package/License-libjpeg-turbo.txt is not the licence of the libjpeg-turbo linked in: copy $built_licence over it" >&2
+  exit 1
+fi
 rm -rf "$package"
 mkdir -p "$package/Tilvane"
 cp "$root/build/win/Tilvane.exe" "$package/Tilvane/Install.exe"

@@ -42,6 +42,7 @@ plasma 1200x900 3 -quality 90 -colorspace CMYK "$out/ycck.jpg"
 photo 1600x1200 photo.jpg
 # The benchmarks' pictures.
 photo 6000x4000 photo-6000x4000.jpg
+plasma 6000x4000 3 -quality 90 "$out/plasma-6000x4000.jpg"
 photo 16000x12000 photo-16000x12000.jpg
 # Beyond the megapixel budget of every other format: 200 megapixels, smooth and quick to make.
 "$convert" -size 16320x12256 gradient:navy-orange -quality 90 "$out/gradient-200mp.jpg"

@@ -1,0 +1,197 @@
+// JPEG pictures loaded as the game loads them against one plain GDI+ decode and draw, each
+// measurement in a process of its own, so that each has its own peak of memory:
+//   GDI+:     GdipLoadImageFromFile + one high-quality draw at the puzzle image's size
+//   new load: LoadPictureFile told the two areas + the puzzle image (7 x 7 pieces) + the
+//             original image, as the game window paints them
+// Then the quality of the puzzle image: its PSNR against today's path (GDI+'s full decode drawn
+// at the same size) and, as the measure of a faithful reduction, of both against GDI+'s full
+// decode averaged over each pixel's footprint. The pictures come from scripts/make-test-pictures.sh.
+//   BenchJpegLoad                          everything
+//   BenchJpegLoad gdiplus|game|quality P   one measurement of picture P, one line of figures
+#include "Include/BitmapCanvas.h"
+#include "Include/Core/FunStat.h"
+#include "Include/MyGDIPlus.h"
+#include "tests/bench/BenchCommon.h"
+#include "tests/support/GdiplusPictures.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+const int Runs = 3;
+// The game's areas on a large screen, and the grid of a new game.
+const TPictureSize PuzzleArea = {1190, 880}, OriginalArea = {440, 500};
+const int Columns = 7, Rows = 7;
+
+double Now() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The process's peak of memory. Wine's private-bytes counters leave out the heap, so the peak
+// working set stands for them: every byte a decode allocates it also writes.
+double PeakMegabytes() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage)) / (1024.0 * 1024.0);
+}
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+TPictureSize PuzzleSize(int32_t width, int32_t height) {
+    TPictureSize fitted;
+    FitPictureSize(width, height, PuzzleArea.Width, PuzzleArea.Height, true, fitted.Width, fitted.Height);
+    return fitted;
+}
+
+// One GDI+ decode and draw; false when GDI+ could not load or draw the picture.
+bool GdiplusDecodeAndDraw(const std::string& path) {
+    Gdiplus::GpImage* image = nullptr;
+    if (GdipLoadImageFromFile(Wide(path).c_str(), &image) != Gdiplus::Ok) return false;
+    UINT width = 0, height = 0;
+    GdipGetImageWidth(image, &width);
+    GdipGetImageHeight(image, &height);
+    GdipDisposeImage(image);
+    const TPictureSize size = PuzzleSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+    return DrawnByGdiplus(Wide(path), size.Width, size.Height) != nullptr;
+}
+
+std::unique_ptr<TBitmapCanvas> NewLoad(const std::string& path, int32_t& decodedWidth) {
+    std::unique_ptr<TPicture> picture = LoadPictureFile(path, {PuzzleArea, OriginalArea});
+    if (!picture) return nullptr;
+    decodedWidth = picture->DecodedWidth();
+    int columns = 0, rows = 0;
+    std::unique_ptr<TBitmapCanvas> puzzle =
+        PaintPictureToGrid(*picture, true, PuzzleArea.Width, PuzzleArea.Height, PuzzleArea.Width / Columns,
+                           PuzzleArea.Height / Rows, 30, 30, columns, rows);
+    std::unique_ptr<TBitmapCanvas> original =
+        PaintPictureUsingGrid(*picture, true, OriginalArea.Width, OriginalArea.Height, columns, rows);
+    return original ? std::move(puzzle) : nullptr;
+}
+
+// Times a step: once to warm the file cache and the code, then the median of Runs.
+template <class TStep>
+int MeasureInThisProcess(TStep&& step) {
+    if (!step()) {
+        std::printf("failed %.1f\n", PeakMegabytes());
+        return 1;
+    }
+    std::vector<double> times;
+    for (int run = 0; run < Runs; ++run) {
+        const double start = Now();
+        step();
+        times.push_back(Now() - start);
+    }
+    std::printf("%.1f %.1f\n", bench::Median(times) * 1e3, PeakMegabytes());
+    return 0;
+}
+
+int Quality(const std::string& path) {
+    int32_t decodedWidth = 0;
+    std::unique_ptr<TBitmapCanvas> ours = NewLoad(path, decodedWidth);
+    std::unique_ptr<TPicture> whole = LoadPictureFile(path);
+    if (!ours || !whole) {
+        std::printf("failed\n");
+        return 1;
+    }
+    // Today's puzzle image: the whole picture decoded by GDI+ and resampled to the same size.
+    std::unique_ptr<TBitmapCanvas> today = DrawnByGdiplus(Wide(path), ours->Width(), ours->Height());
+    std::unique_ptr<TBitmapCanvas> full = DrawnByGdiplus(Wide(path), whole->Width(), whole->Height());
+    if (!today || !full) {
+        std::printf("failed\n");
+        return 1;
+    }
+    std::unique_ptr<TBitmapCanvas> average = AreaAveraged(*full, ours->Width(), ours->Height());
+    std::printf("%.1f %.1f %.1f %d %d %d\n", PeakSignalToNoise(*ours, *today), PeakSignalToNoise(*ours, *average),
+                PeakSignalToNoise(*today, *average), ours->Width(), ours->Height(), decodedWidth);
+    return 0;
+}
+
+int MeasureOne(const std::string& what, const std::string& path) {
+    if (what == "gdiplus") return MeasureInThisProcess([&] { return GdiplusDecodeAndDraw(path); });
+    if (what == "game") {
+        int32_t decodedWidth = 0;
+        return MeasureInThisProcess([&] { return NewLoad(path, decodedWidth) != nullptr; });
+    }
+    if (what == "quality") return Quality(path);
+    if (what == "idle") {
+        std::printf("0 %.1f\n", PeakMegabytes());
+        return 0;
+    }
+    return 2;
+}
+
+// The line of figures a measurement in a process of its own printed.
+std::string MeasuredInChild(const std::string& what, const std::string& path) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string command = std::string(self) + " " + what + " " + path;
+    FILE* child = _popen(command.c_str(), "r");
+    if (!child) return "failed";
+    char line[256] = {};
+    const bool read = std::fgets(line, sizeof line, child) != nullptr;
+    _pclose(child);
+    return read ? std::string(line) : "failed";
+}
+
+void ReportPicture(const std::string& path, const char* title) {
+    std::fflush(stdout);
+    double gdiplusMs = 0, gdiplusMb = 0, gameMs = 0, gameMb = 0;
+    const std::string gdiplus = MeasuredInChild("gdiplus", path), game = MeasuredInChild("game", path);
+    std::printf("%s\n", title);
+    if (std::sscanf(gdiplus.c_str(), "%lf %lf", &gdiplusMs, &gdiplusMb) == 2)
+        std::printf("  GDI+ decode and draw   %8.1f ms   peak memory %7.1f MB\n", gdiplusMs, gdiplusMb);
+    else
+        std::printf("  GDI+ decode and draw   could not load it (%s)\n", gdiplus.substr(0, gdiplus.find('\n')).c_str());
+    if (std::sscanf(game.c_str(), "%lf %lf", &gameMs, &gameMb) != 2) {
+        std::printf("  new load               failed\n");
+        return;
+    }
+    std::printf("  new load               %8.1f ms   peak memory %7.1f MB", gameMs, gameMb);
+    if (gdiplusMs > 0) std::printf("   = %.2f x GDI+", gameMs / gdiplusMs);
+    std::printf("\n");
+    double againstToday = 0, oursAverage = 0, todayAverage = 0;
+    int width = 0, height = 0, decodedWidth = 0;
+    const std::string quality = MeasuredInChild("quality", path);
+    if (std::sscanf(quality.c_str(), "%lf %lf %lf %d %d %d", &againstToday, &oursAverage, &todayAverage, &width, &height,
+                    &decodedWidth) == 6)
+        std::printf("  puzzle image %d x %d from a decode %d wide: PSNR %.1f dB against today's; against the "
+                    "footprint average %.1f dB (today's %.1f dB)\n",
+                    width, height, decodedWidth, againstToday, oursAverage, todayAverage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    int code = 0;
+    if (argc == 3) {
+        code = MeasureOne(argv[1], argv[2]);
+    } else {
+        const std::string pictures = "C:\\Tilvane\\pictures\\";
+        std::printf("medians of %d runs, each kind in a process of its own; areas %d x %d and %d x %d\n", Runs,
+                    PuzzleArea.Width, PuzzleArea.Height, OriginalArea.Width, OriginalArea.Height);
+        double idle = 0;
+        std::sscanf(MeasuredInChild("idle", "-").c_str(), "%*f %lf", &idle);
+        std::printf("peak memory: the process's peak working set; an idle one with GDI+ started has %.1f MB\n", idle);
+        ReportPicture(pictures + "photo-6000x4000.jpg", "JPEG 6000 x 4000, quality 90, photograph-like");
+        ReportPicture(pictures + "plasma-6000x4000.jpg", "JPEG 6000 x 4000, quality 90, plasma");
+        ReportPicture(pictures + "photo-16000x12000.jpg", "JPEG 16000 x 12000, quality 90, photograph-like");
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return code;
+}
