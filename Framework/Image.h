@@ -15,6 +15,9 @@ class TImage;
 using TMouseDownEvent = std::function<void(TMouseButton button, TShiftState shift, int x, int y)>;
 using TDragOverEvent = std::function<void(TImage* source, int x, int y, bool& accept)>;
 using TDragDropEvent = std::function<void(TImage* source, int x, int y)>;
+using TKeyEvent = std::function<void(WORD key, TShiftState shift)>;
+using TFocusEvent = std::function<void(bool focused)>;
+using TPaintOverlayEvent = std::function<void(HDC dc)>;
 
 class TImage : public TControl {
 public:
@@ -44,6 +47,18 @@ public:
     // Starts dragging this image now, without a movement threshold.
     void BeginDrag();
 
+    // An image that takes the keyboard: a tab stop that gets the arrows, Enter and Escape
+    // itself, while Tab and the shortcuts keep their meaning.
+    void SetTabStop();
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TFocusEvent OnFocusChange;
+    // Drawn on the screen over the bitmap, never into it: a frame that moves leaves the
+    // picture as it was.
+    TPaintOverlayEvent OnPaintOverlay;
+    // Shows that part again, bitmap and overlay.
+    void RefreshArea(const RECT& area);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -52,6 +67,7 @@ private:
     void EndDrag(bool drop);
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
+    LRESULT HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<TBitmapCanvas> bitmap_;
     HCURSOR cursor_ = nullptr;

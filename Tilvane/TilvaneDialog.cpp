@@ -225,6 +225,8 @@ void TTilvaneForm::ShowMoves() {
 // The whole unshuffled picture over the puzzle, without a single grid line.
 void TTilvaneForm::ShowSolvedPicture() {
     if (!PicturesShown()) return;
+    selectionHidden_ = true;
+    pieceLifted_ = false;
     BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(), BackupPictureImage->BitmapHeight(),
            BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
     PuzzlePictureImage->Refresh();
@@ -366,6 +368,8 @@ void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 void TTilvaneForm::RandomizeMenuClick() {
     if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
     ResetCounters();
+    pieceLifted_ = false;
+    selectionHidden_ = false;
     Board.ShufflePieces(AllowFlipCheckBox->Checked(), [] { return Random.GetRandom(); });
     DrawAllPieces();
     DrawGrids(false);

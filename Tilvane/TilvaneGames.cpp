@@ -163,6 +163,7 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
         SetTip(RandomizeTip);
         Board.ResetWrongMoves();
         WrongMovesLabel->SetText("");
+        FocusPuzzle();
     });
     op.EndShowing(__LINE__, "Failed to load game.");
 }
@@ -233,6 +234,7 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
         SetTip(DragTip);
         ShowMoves();
         ShowWrongMoves();
+        FocusPuzzle();
     });
     op.EndPassing();
 }

@@ -7,13 +7,20 @@
 
 namespace {
 
-std::string PositionText(int32_t column, int32_t row) {
-    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
-}
-
 const char* YesNo(bool value) { return value ? "YES" : "NO"; }
 
 }  // namespace
+
+std::string TTilvaneForm::PositionText(int32_t column, int32_t row) {
+    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
+}
+
+// Where the piece in the cell belongs and how it is mirrored, counted from 1.
+std::string TTilvaneForm::PieceHintText(int32_t column, int32_t row) const {
+    const PieceCell& cell = Board.Pieces[column][row];
+    return "Column " + std::to_string(cell.SourceColumn + 1) + "; Row " + std::to_string(cell.SourceRow + 1) +
+           "; Flip horiz " + YesNo(cell.FlipHorizontal) + "; Flip vert " + YesNo(cell.FlipVertical);
+}
 
 void TTilvaneForm::UpdatePieceCursor(int32_t column, int32_t row) {
     if (!PuzzlePictureImage) return;
@@ -52,12 +59,9 @@ void TTilvaneForm::PuzzlePictureImageMouseMove(TShiftState shift, int x, int y) 
 
 void TTilvaneForm::ShowPieceHint(int32_t column, int32_t row) {
     if (!Board.IsInPlay(column, row)) return;
-    const PieceCell& cell = Board.Pieces[column][row];
     POINT pointer;
     GetCursorPos(&pointer);
-    hint_->ShowAt("Column " + std::to_string(cell.SourceColumn + 1) + "; Row " + std::to_string(cell.SourceRow + 1) +
-                      "; Flip horiz " + YesNo(cell.FlipHorizontal) + "; Flip vert " + YesNo(cell.FlipVertical),
-                  pointer);
+    hint_->ShowAt(PieceHintText(column, row), pointer);
 }
 
 void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -68,6 +72,7 @@ void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState 
         return;
     }
     if (button != TMouseButton::Left) return;
+    ForgetLiftedPiece();
     Board.SetDragCell(x / PieceWidth, y / PieceHeight);
     if (Board.IsPieceInPlace(Board.DragColumn(), Board.DragRow())) return;
     const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
@@ -116,9 +121,15 @@ void TTilvaneForm::AttachImageHandlers(TImage& image, const TImageHandlers& hand
 }
 
 void TTilvaneForm::AttachPuzzleImageHandlers() {
-    AttachImageHandlers(*PuzzlePictureImage,
-                        {&TTilvaneForm::PuzzlePictureImageMouseMove, &TTilvaneForm::PuzzlePictureImageMouseDown,
-                         &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
+    TImage& image = *PuzzlePictureImage;
+    AttachImageHandlers(image, {&TTilvaneForm::PuzzlePictureImageMouseMove, &TTilvaneForm::PuzzlePictureImageMouseDown,
+                                &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
+    // The puzzle also plays with the keyboard: the last tab stop, after the four option controls.
+    image.SetTabStop();
+    image.OnKeyDown = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyDown(key, shift); };
+    image.OnKeyUp = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyUp(key, shift); };
+    image.OnFocusChange = [this](bool focused) { PuzzlePictureImageFocusChange(focused); };
+    image.OnPaintOverlay = [this](HDC dc) { PaintKeyboardMarks(dc); };
 }
 
 void TTilvaneForm::AttachOriginalImageHandlers() {

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 
 // The first form of a process becomes the application's main window, and its end ends the
@@ -153,6 +156,169 @@ TEST_F(GameWindow, SaveWithoutPicturePathOpensNoDialog) {
     TMessageBoxAnswerer anyBox("Save game", IDCANCEL);
     inside->SaveGameMenuClick();  // would block in the file dialog if it opened one
     EXPECT_EQ(anyBox.Count(), 0u);
+}
+
+// --- Keyboard play --------------------------------------------------------------------------
+
+// A key pressed on the puzzle, with the modifier keys held in this thread's key state, which
+// is where the window reads them from.
+void PressOnPuzzle(TTilvaneFormTestAccess& inside, WORD key, std::initializer_list<BYTE> held = {}) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    for (BYTE modifier : held) state[modifier] |= 0x80;
+    SetKeyboardState(state);
+    SendMessageA(inside.PuzzlePictureImage->Handle(), WM_KEYDOWN, key, 0);
+    for (BYTE modifier : held) state[modifier] &= static_cast<BYTE>(~0x80);
+    SetKeyboardState(state);
+}
+
+// Walks the frame to the cell with keys only: first cell, then right and down.
+void SelectWithKeys(TTilvaneFormTestAccess& inside, int32_t column, int32_t row) {
+    PressOnPuzzle(inside, VK_HOME, {VK_CONTROL});
+    for (int32_t c = 0; c < column; ++c) PressOnPuzzle(inside, VK_RIGHT);
+    for (int32_t r = 0; r < row; ++r) PressOnPuzzle(inside, VK_DOWN);
+}
+
+std::string PositionOf(int32_t column, int32_t row) {
+    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
+}
+
+TEST_F(GameWindow, LoadGivesThePuzzleTheFocusAndTheFrameStaysOnTheBoard) {
+    EXPECT_EQ(GetFocus(), inside->PuzzlePictureImage->Handle());
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0));
+    EXPECT_NE(GetWindowLongA(inside->PuzzlePictureImage->Handle(), GWL_STYLE) & WS_TABSTOP, 0);
+    const int32_t last = inside->Board.ResultedColumns - 1, bottom = inside->Board.ResultedRows - 1;
+
+    PressOnPuzzle(*inside, VK_LEFT);
+    PressOnPuzzle(*inside, VK_UP);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0)) << "the frame stops at the edges";
+    PressOnPuzzle(*inside, VK_END);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, 0));
+    PressOnPuzzle(*inside, VK_RIGHT);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, 0));
+    PressOnPuzzle(*inside, VK_DOWN);
+    PressOnPuzzle(*inside, VK_HOME);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 1));
+    PressOnPuzzle(*inside, VK_END, {VK_CONTROL});
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, bottom));
+    PressOnPuzzle(*inside, VK_DOWN);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, bottom));
+    PressOnPuzzle(*inside, VK_HOME, {VK_CONTROL});
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0));
+}
+
+TEST_F(GameWindow, EnterPicksUpAndDropsByThePointersRules) {
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns, cells = columns * board.ResultedRows;
+    int32_t placed = -1, from = -1;
+    for (int32_t cell = 0; cell < cells; ++cell)
+        (board.IsPieceInPlace(cell % columns, cell / columns) ? placed : from) = cell;
+    ASSERT_GE(from, 0);
+    const PieceCell moving = board.Pieces[from % columns][from / columns];
+    const int32_t home = moving.SourceRow * columns + moving.SourceColumn;
+    PieceCell before[30][30];
+    std::copy(&board.Pieces[0][0], &board.Pieces[0][0] + 900, &before[0][0]);
+    auto unchanged = [&] {
+        return std::equal(&before[0][0], &before[0][0] + 900, &board.Pieces[0][0], [](const PieceCell& a, const PieceCell& b) {
+            return a.SourceColumn == b.SourceColumn && a.SourceRow == b.SourceRow &&
+                   a.FlipHorizontal == b.FlipHorizontal && a.FlipVertical == b.FlipVertical;
+        });
+    };
+
+    if (placed >= 0) {  // a piece in place cannot be picked up
+        SelectWithKeys(*inside, placed % columns, placed / columns);
+        PressOnPuzzle(*inside, VK_RETURN);
+        SelectWithKeys(*inside, from % columns, from / columns);
+        PressOnPuzzle(*inside, VK_RETURN);
+        EXPECT_TRUE(unchanged());
+        EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 0 moves.");
+    }
+    // Picked up, dropped back where it came from (refused), put back with Escape: no move.
+    SelectWithKeys(*inside, from % columns, from / columns);
+    PressOnPuzzle(*inside, VK_RETURN);
+    PressOnPuzzle(*inside, VK_RETURN);
+    PressOnPuzzle(*inside, VK_ESCAPE);
+    PressOnPuzzle(*inside, VK_RETURN);  // nothing lifted now: this lifts it again
+    PressOnPuzzle(*inside, VK_ESCAPE);
+    EXPECT_TRUE(unchanged());
+    EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 0 moves.");
+
+    // Dropped on its own place: a move and no wrong move, the piece is home.
+    PressOnPuzzle(*inside, VK_RETURN);
+    SelectWithKeys(*inside, home % columns, home / columns);
+    PressOnPuzzle(*inside, VK_RETURN);
+    EXPECT_TRUE(board.IsPieceInPlace(home % columns, home / columns));
+    EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 1 moves.");
+    EXPECT_EQ(inside->WrongMovesLabel.Text(), "You have made 0 wrong moves.");
+    EXPECT_EQ(board.MovesCount(), 1);
+    EXPECT_EQ(board.WrongMoves(), 0);
+}
+
+TEST_F(GameWindow, MirrorKeysFollowTheFlippingOption) {
+    inside->AllowFlipCheckBox.SetChecked(false);
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns;
+    int32_t cell = 0;
+    while (board.IsPieceInPlace(cell % columns, cell / columns)) ++cell;
+    const int32_t column = cell % columns, row = cell / columns;
+    SelectWithKeys(*inside, column, row);
+
+    PressOnPuzzle(*inside, VK_RETURN, {VK_CONTROL});
+    PressOnPuzzle(*inside, VK_RETURN, {VK_SHIFT});
+    EXPECT_FALSE(board.Pieces[column][row].FlipHorizontal || board.Pieces[column][row].FlipVertical)
+        << "refused while flipping is not allowed";
+
+    inside->AllowFlipCheckBox.SetChecked(true);
+    PressOnPuzzle(*inside, VK_RETURN, {VK_CONTROL});
+    EXPECT_TRUE(board.Pieces[column][row].FlipHorizontal);
+    EXPECT_FALSE(board.Pieces[column][row].FlipVertical);
+    PressOnPuzzle(*inside, VK_RETURN, {VK_SHIFT});
+    EXPECT_TRUE(board.Pieces[column][row].FlipVertical);
+    EXPECT_EQ(board.MovesCount(), 0) << "a mirror is not a move";
+    inside->AllowFlipCheckBox.SetChecked(false);
+}
+
+// The frame is drawn on the screen, never into the picture, and a move of it asks for the two
+// cells concerned to be shown again, nothing else.
+TEST_F(GameWindow, FrameIsOnTheScreenOnlyAndAMoveRepaintsItsTwoCells) {
+    const HWND puzzle = inside->PuzzlePictureImage->Handle();
+    const int w = inside->PieceWidth, h = inside->PieceHeight;
+    UpdateWindow(puzzle);
+    PressOnPuzzle(*inside, VK_RIGHT);
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetUpdateRgn(puzzle, update, FALSE), ERROR);
+    HRGN expected = CreateRectRgn(0, 0, 2 * w, h);
+    EXPECT_TRUE(EqualRgn(update, expected)) << "only cells (1,1) and (2,1) wait for a repaint";
+    DeleteObject(update);
+    DeleteObject(expected);
+
+    UpdateWindow(puzzle);
+    HDC screen = GetDC(puzzle);
+    const COLORREF outer = GetPixel(screen, w + w / 2, 0), inner = GetPixel(screen, w + w / 2, 1);
+    const COLORREF left = GetPixel(screen, w / 2, 0);
+    ReleaseDC(puzzle, screen);
+    EXPECT_EQ(outer, RGB(255, 0, 255));
+    EXPECT_EQ(inner, RGB(255, 255, 255));
+    EXPECT_NE(left, RGB(255, 0, 255)) << "the cell the frame left shows no frame";
+    const uint32_t bitmap = inside->PuzzlePictureImage->Pixels()[w + w / 2];
+    EXPECT_NE(bitmap & 0xFFFFFF, 0xFF00FFu) << "the picture's bitmap holds no frame";
+}
+
+TEST_F(GameWindow, MarkKeyMarksAndUnmarksTheSelectedCell) {
+    const int w = inside->PieceWidth;
+    const int32_t stride = inside->PuzzlePictureImage->BitmapWidth();
+    auto outlineAt = [&](int32_t column) { return inside->PuzzlePictureImage->Pixels()[column * w + w / 2] & 0xFFFFFF; };
+    inside->RandomizeMenuClick();
+    int32_t column = 0;
+    while (inside->Board.IsPieceInPlace(column, 0)) ++column;  // a placed cell is outlined yellow, never red
+    ASSERT_LT(column, stride / w);
+    SelectWithKeys(*inside, column, 0);
+    PressOnPuzzle(*inside, 'M');
+    EXPECT_EQ(outlineAt(column), 0xFF0000u) << "red (BGRX: 0x00FF0000 is red)";
+    PressOnPuzzle(*inside, 'M');
+    EXPECT_NE(outlineAt(column), 0xFF0000u);
 }
 
 }  // namespace
