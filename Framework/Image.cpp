@@ -110,7 +110,7 @@ LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
         return message == WM_SYSKEYUP ? DefaultHandling(message, wParam, lParam) : 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        if (OnFocusChange) OnFocusChange(message == WM_SETFOCUS);
+        if (OnFocusChange) OnFocusChange(message == WM_SETFOCUS, reinterpret_cast<HWND>(wParam));
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);

@@ -16,7 +16,8 @@ using TMouseDownEvent = std::function<void(TMouseButton button, TShiftState shif
 using TDragOverEvent = std::function<void(TImage* source, int x, int y, bool& accept)>;
 using TDragDropEvent = std::function<void(TImage* source, int x, int y)>;
 using TKeyEvent = std::function<void(WORD key, TShiftState shift)>;
-using TFocusEvent = std::function<void(bool focused)>;
+// other: the window that takes the focus from this one, or gives it.
+using TFocusEvent = std::function<void(bool focused, HWND other)>;
 using TPaintOverlayEvent = std::function<void(HDC dc)>;
 
 class TImage : public TControl {

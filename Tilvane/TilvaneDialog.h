@@ -137,7 +137,7 @@ private:
     void FocusPuzzle();
     void PuzzlePictureImageKeyDown(WORD key, TShiftState shift);
     void PuzzlePictureImageKeyUp(WORD key, TShiftState shift);
-    void PuzzlePictureImageFocusChange(bool focused);
+    void PuzzlePictureImageFocusChange(bool focused, HWND other);
     void RunPuzzleAction(TPuzzleAction action);
     void SelectCell(int32_t column, int32_t row);
     void LiftSelectedPiece();
@@ -176,6 +176,7 @@ private:
     int32_t SelectedColumn = 0;
     int32_t SelectedRow = 0;
     bool pieceLifted_ = false;
+    bool keysOnPuzzle_ = false;     // the keyboard plays the puzzle, or will when the window is back
     bool selectionHidden_ = false;  // the solved picture shows no frame until a key moves it
     bool keyboardHint_ = false;     // the piece hint was asked for by Ctrl+Alt on the keyboard
     std::string PicturePath;

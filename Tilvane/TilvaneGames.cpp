@@ -112,6 +112,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
 void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows) {
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     op.Guard(__LINE__, [&] {
+        selectionHidden_ = false;  // until a solved game hides it again
         const int puzzleTop = PuzzleImageTop();
         int columns = Board.ResultedColumns, rows = Board.ResultedRows;
         std::unique_ptr<TBitmapCanvas> puzzle = PaintPictureToGrid(

@@ -128,7 +128,7 @@ void TTilvaneForm::AttachPuzzleImageHandlers() {
     image.SetTabStop();
     image.OnKeyDown = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyDown(key, shift); };
     image.OnKeyUp = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyUp(key, shift); };
-    image.OnFocusChange = [this](bool focused) { PuzzlePictureImageFocusChange(focused); };
+    image.OnFocusChange = [this](bool focused, HWND other) { PuzzlePictureImageFocusChange(focused, other); };
     image.OnPaintOverlay = [this](HDC dc) { PaintKeyboardMarks(dc); };
 }
 

@@ -84,7 +84,6 @@ bool FindPuzzleAction(uint16_t key, TShiftState modifiers, TPuzzleAction& action
 void TTilvaneForm::FocusPuzzle() {
     if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
     pieceLifted_ = false;
-    selectionHidden_ = false;
     SelectedColumn = SelectedRow = 0;
     SetFocus(PuzzlePictureImage->Handle());
     PuzzlePictureImage->Refresh();
@@ -197,15 +196,18 @@ void TTilvaneForm::ShowSelectedPieceHint() {
 
 void TTilvaneForm::ShowSelectedPosition() { PositionLabel->SetText(PositionText(SelectedColumn, SelectedRow)); }
 
-void TTilvaneForm::PuzzlePictureImageFocusChange(bool focused) {
+// The frame goes when another control of the window takes the keyboard; a question, a dialog or
+// another program only borrow it, and the frame stays where the player left it.
+void TTilvaneForm::PuzzlePictureImageFocusChange(bool focused, HWND other) {
     if (!PuzzlePictureImage) return;
+    keysOnPuzzle_ = focused || !other || !IsChild(Handle(), other);
     PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
     if (focused) ShowSelectedPosition();
 }
 
 // Drawn on the screen only: the picture's bitmap never holds a frame.
 void TTilvaneForm::PaintKeyboardMarks(HDC dc) {
-    if (GetFocus() == PuzzlePictureImage->Handle() && !selectionHidden_) {
+    if (keysOnPuzzle_ && !selectionHidden_) {
         const RECT frame = CellArea(SelectedColumn, SelectedRow);
         FrameRing(dc, frame, FrameOuterColour);
         FrameRing(dc, Inset(frame), FrameInnerColour);
