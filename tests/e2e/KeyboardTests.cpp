@@ -164,4 +164,30 @@ TEST_F(KeyboardEndToEnd, RefusedKeysChangeNothingAndShortcutsKeepTheirMeaning) {
     EXPECT_TRUE(WaitUntil([&] { return Board() != before; })) << "Alt+R shuffled the board";
 }
 
+TEST_F(KeyboardEndToEnd, HoldingCtrlAndAltShowsTheHintOfTheSelectedPieceBesideIt) {
+    LoadGame();
+    Step(VK_RIGHT, +1);
+    Step(VK_DOWN, +Columns);  // cell 6 holds piece (7 * 6 + 3) mod 20 = 5: column 1, row 2, flipped left to right
+    auto hint = [&] {
+        return FindTopLevelWindow(game->ProcessId(), [](HWND window) {
+            return WindowClass(window) == "tooltips_class32" && IsWindowVisible(window);
+        });
+    };
+    HWND shown = nullptr;
+    {
+        THeldModifiers held(modCtrl | modAlt);
+        EXPECT_TRUE(WaitUntil([&] { return (shown = hint()) != nullptr; })) << "no hint while Ctrl and Alt are held";
+        if (shown) {
+            EXPECT_EQ(WindowText(shown), "Column 1; Row 2; Flip horiz YES; Flip vert NO");
+            RECT tip = {}, cell = {};
+            GetWindowRect(shown, &tip);
+            GetWindowRect(Puzzle(), &cell);
+            const int pieceWidth = (cell.right - cell.left) / Columns, pieceHeight = (cell.bottom - cell.top) / Rows;
+            EXPECT_GE(tip.left, cell.left + 2 * pieceWidth) << "beside the cell, not over it";
+            EXPECT_LE(tip.top, cell.top + 2 * pieceHeight) << "level with the cell";
+        }
+    }
+    EXPECT_TRUE(WaitUntil([&] { return hint() == nullptr; })) << "the hint goes when the keys are released";
+}
+
 }  // namespace
