@@ -117,6 +117,13 @@ LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void TImage::SetCursor(HCURSOR cursor) {
+    cursor_ = cursor;
+    POINT pointer;
+    if (dragging_ || GetCapture() || !GetCursorPos(&pointer) || WindowFromPoint(pointer) != Handle()) return;
+    ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+}
+
 void TImage::SetTabStop() {
     SetWindowLongPtrA(Handle(), GWL_STYLE, GetWindowLongPtrA(Handle(), GWL_STYLE) | WS_TABSTOP);
 }

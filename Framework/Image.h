@@ -37,7 +37,8 @@ public:
     // Shows what was drawn on the canvas.
     void Refresh();
 
-    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+    // The pointer's shape over the image; shown at once when the pointer is over it now.
+    void SetCursor(HCURSOR cursor);
     HCURSOR Cursor() const { return cursor_; }
 
     TMouseMoveEvent OnMouseMove;

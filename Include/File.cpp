@@ -1,5 +1,6 @@
 #include "Include/File.h"
 
+#include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
 
@@ -312,7 +313,7 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
         search.Close();
         if (!copy && sourceKind == TEntryKind::Directory) DeleteWalkedEntry(source, sourceKind, sourceSelf.FinalPath());
     });
-    op.EndPassing([] { MessageBoxA(nullptr, "Failed to process directory.", "Error", MB_ICONERROR | MB_OKCANCEL); });
+    op.EndPassing([] { ShowMessageBox("Error", "Failed to process directory.", MB_ICONERROR | MB_OKCANCEL); });
 }
 
 // ---------------------------------------------------------------------------------------------

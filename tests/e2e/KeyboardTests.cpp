@@ -190,4 +190,27 @@ TEST_F(KeyboardEndToEnd, HoldingCtrlAndAltShowsTheHintOfTheSelectedPieceBesideIt
     EXPECT_TRUE(WaitUntil([&] { return hint() == nullptr; })) << "the hint goes when the keys are released";
 }
 
+// The save question belongs to the game window, which is active again when the question goes:
+// the next shortcut works without a click.
+TEST_F(KeyboardEndToEnd, ShortcutsWorkRightAfterAQuestion) {
+    LoadGame();
+    Carry(0, 1);  // a move: the game is modified
+    game->Key('L');
+    ASSERT_TRUE(AnswerFileDialog(game->ProcessId(), gamePath));
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        question = FindTopLevelWindow(game->ProcessId(), [](HWND window) {
+            return WindowClass(window) == "#32770" && WindowText(window) == "Query" && IsWindowVisible(window);
+        });
+        return question != nullptr;
+    }));
+    EXPECT_EQ(GetWindow(question, GW_OWNER), game->MainWindow()) << "the question belongs to the game window";
+    PressKey('N');  // the question has the keyboard: N answers No, and the game is loaded again
+    ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 0 moves."));
+
+    PressKey('L');  // no click and no help to bring the window forward
+    EXPECT_TRUE(AnswerFileDialog(game->ProcessId(), gamePath)) << "L opened the load dialog";
+    EXPECT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 0 moves."));
+}
+
 }  // namespace

@@ -321,4 +321,28 @@ TEST_F(GameWindow, MarkKeyMarksAndUnmarksTheSelectedCell) {
     EXPECT_NE(outlineAt(column), 0xFF0000u);
 }
 
+// A piece dropped on its own place can move no more: the pointer over it is the arrow at once,
+// not only after the next pointer move.
+TEST_F(GameWindow, PointerTurnsToTheArrowAtOnceWhenAPieceIsDroppedHome) {
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns;
+    int32_t from = 0;
+    while (board.IsPieceInPlace(from % columns, from / columns)) ++from;
+    const PieceCell moving = board.Pieces[from % columns][from / columns];
+    const int x = moving.SourceColumn * inside->PieceWidth + inside->PieceWidth / 2,
+              y = moving.SourceRow * inside->PieceHeight + inside->PieceHeight / 2;
+    POINT home = {x, y};
+    ClientToScreen(inside->PuzzlePictureImage->Handle(), &home);
+    SetCursorPos(home.x, home.y);
+    ASSERT_EQ(WindowFromPoint(home), inside->PuzzlePictureImage->Handle());
+    SetCursor(LoadCursorA(nullptr, IDC_HAND));
+
+    board.SetDragCell(from % columns, from / columns);
+    TImage& image = *inside->PuzzlePictureImage;
+    image.OnDragDrop(&image, x, y);
+    ASSERT_TRUE(board.IsPieceInPlace(moving.SourceColumn, moving.SourceRow));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
 }  // namespace
