@@ -17,6 +17,8 @@
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
+const char* const NoPictureToSaveText =
+    "The game cannot be saved: it has no picture. Answer No to go on without saving, or Cancel to keep it.";
 
 // The extension of a path's file-name part, from its last dot; empty when there is none.
 std::string ExtensionOf(const std::string& path) {
@@ -68,8 +70,12 @@ bool TTilvaneForm::CheckSave() {
             mayReplace = true;
             break;
         case maOkOrYes:
-            // Only a game that was really written may be replaced or closed.
-            mayReplace = SaveGameCommand();
+            // Only a game that was really written may be replaced or closed; a game without a
+            // picture has nothing to be saved with, and the player is told so.
+            if (PicturePath.empty())
+                ShowWarning(NoPictureToSaveText);
+            else
+                mayReplace = SaveGameCommand();
             break;
         default:
             mayReplace = false;

@@ -21,6 +21,7 @@ struct TTilvaneFormTestAccess {
     bool SaveGameTo(const std::string& path) { return Form.SaveGameTo(path); }
     void RandomizeMenuClick() { Form.RandomizeMenuClick(); }
     void SaveGameMenuClick() { Form.SaveGameMenuClick(); }
+    bool CheckSave() { return Form.CheckSave(); }
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }

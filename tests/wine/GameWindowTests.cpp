@@ -153,9 +153,29 @@ TEST_F(GameWindow, GridChoiceWithoutSelectionCountsAsSeven) {
 
 TEST_F(GameWindow, SaveWithoutPicturePathOpensNoDialog) {
     inside->PicturePath.clear();
-    TMessageBoxAnswerer anyBox("Save game", IDCANCEL);
-    inside->SaveGameMenuClick();  // would block in the file dialog if it opened one
-    EXPECT_EQ(anyBox.Count(), 0u);
+    TMessageBoxAnswerer saveDialog("Save As", IDCANCEL);  // the title of the system's save dialog
+    inside->SaveGameMenuClick();
+    EXPECT_EQ(saveDialog.Count(), 0u);
+}
+
+// Yes to the save question for a game without a picture says why nothing is saved, and the
+// game stays: never a silent refusal.
+TEST_F(GameWindow, YesForAGameWithoutPictureSaysWhyAndKeepsIt) {
+    inside->PicturePath.clear();
+    inside->Board.SwapPieces(0, 0, 1, 0);
+    bool mayReplace = true;
+    {
+        TMessageBoxAnswerer question("Query", IDYES);
+        TMessageBoxAnswerer warning("Warning", IDOK);
+        TMessageBoxAnswerer saveDialog("Save As", IDCANCEL);
+        mayReplace = inside->CheckSave();
+        EXPECT_EQ(question.Count(), 1u);
+        ASSERT_EQ(warning.Count(), 1u);
+        EXPECT_NE(warning.Texts()[0].find("cannot be saved: it has no picture"), std::string::npos) << warning.Texts()[0];
+        EXPECT_EQ(saveDialog.Count(), 0u);
+    }
+    EXPECT_FALSE(mayReplace);
+    EXPECT_TRUE(inside->Board.Modified());
 }
 
 // --- Keyboard play --------------------------------------------------------------------------
