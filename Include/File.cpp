@@ -417,9 +417,12 @@ namespace {
 // The directory itself when it exists, otherwise the nearest existing one above it, with a
 // trailing backslash; empty when there is none or a file stands in the way.
 std::string NearestExistingFolder(const std::string& directory) {
+    if (directory.empty()) return std::string();  // never the current directory instead
     std::string folder = WithTrailingBackslash(directory);
     while (!folder.empty()) {
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        // Asked without the backslash, which would hide a file of that name; a drive root keeps it.
+        const std::string asked = IsDriveOnly(WithoutTrailingBackslash(folder)) ? folder : WithoutTrailingBackslash(folder);
+        const DWORD attributes = GetFileAttributesA(asked.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES)
             return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? folder : std::string();
         const std::string parent = DirectoryOfPath(WithoutTrailingBackslash(folder));
