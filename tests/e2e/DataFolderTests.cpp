@@ -15,19 +15,6 @@ namespace {
 const char* const OptionsName = "Tilvane.ini";
 const char* const LogName = "Errors.log";
 
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
 // The value of a key in a settings file's text; empty when it is missing.
 std::string ValueIn(const std::string& text, const std::string& key) {
     const size_t at = text.find("\r\n" + key + "=");

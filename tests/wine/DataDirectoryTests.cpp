@@ -11,19 +11,6 @@
 
 namespace {
 
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
 TEST(CanCreateFilesIn, TriesTheFolderOrItsNearestExistingParentAndLeavesNothing) {
     TTempFolder folder("probe");
     WriteFileBytes(folder / "kept.txt", "kept");
