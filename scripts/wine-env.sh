@@ -12,6 +12,8 @@ WINE_BIN_DIR="$WINEPREFIX/drive_c/Tilvane/bin"
 # Makes the prefix once; later calls only start its server if it is not running.
 wine_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.tilvane-ready" ]; then
+    # A view left by a run that was killed would stop the removal half-way.
+    wine_unmount_readonly
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null
