@@ -49,9 +49,19 @@ bool ReplaceImage(TFunOperation& op, TWindow& parent, int left, int top, std::un
     return true;
 }
 
+const char* const OptionsFileName = "Tilvane.ini";
+
+// A copy moved into a folder it may not write still finds the options it wrote there before: they
+// are read once, and from then on written to the data folder.
+std::string StartingOptionsPath(const std::string& optionsPath) {
+    const std::string besideProgram = GetProgramDirectory() + OptionsFileName;
+    if (optionsPath == besideProgram || PathExists(optionsPath) || !PathExists(besideProgram)) return optionsPath;
+    return besideProgram;
+}
+
 }  // namespace
 
-std::string GetGamesDirectory() { return GetProgramDirectory() + "TilvaneGames\\"; }
+std::string GetGamesDirectory() { return GetDataDirectory() + "TilvaneGames\\"; }
 
 bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
     return MatchesFileMask(path, PictureExtensions);
@@ -318,7 +328,8 @@ void TTilvaneForm::ApplyOptions(const TGameOptions& options) {
 
 // Reads the options file once at start; closing the window writes it (FormCloseQuery).
 void TTilvaneForm::LoadOptions() {
-    OptionsList = std::make_unique<TStoredTextList>(GetProgramDirectory() + "Tilvane.ini");
+    const std::string optionsPath = GetDataDirectory() + OptionsFileName;
+    OptionsList = std::make_unique<TStoredTextList>(optionsPath);
     OptionsList->OnAfterLoad = [this](TStoredTextList& list) {
         ApplyOptions(ReadOptions(*list.Store(), TGameOptions{ShownCommonKeys(), false, LastGamePath}));
     };
@@ -327,5 +338,6 @@ void TTilvaneForm::LoadOptions() {
         ReadGridChoice();
         WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
     };
-    OptionsList->Load();
+    OptionsList->LoadFrom(StartingOptionsPath(optionsPath));
+    OptionsList->FileName = optionsPath;
 }

@@ -64,6 +64,10 @@ rm -rf "$links"; mkdir -p "$links/Tree" "$links/Destination"
 ln -s ../Outside "$links/Tree/FolderLink"; ln -s ../Empty "$links/Tree/EmptyLink"
 ln -s ../Outside.txt "$links/Tree/FileLink"; ln -s Outside "$links/RootLink"
 ln -s ../Outside.txt "$links/Destination/plain.txt"
+# A program folder that cannot be written, undone on every way out of this script.
+trap 'wine_stop; wine_unmount_readonly' EXIT
+trap 'exit 130' INT TERM HUP
+wine_mount_readonly || true
 win_results="$WINEPREFIX/drive_c/Tilvane/results"
 rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
@@ -80,6 +84,12 @@ for suite in CoreTests WineTests EndToEndTests; do
   count_report "$suite (Wine)" "$results/$suite.xml" $code
 done
 wine_stop
+# The read-only view must not outlive the run: one test case.
+if wine_unmount_readonly; then
+  echo "read-only mount undone: ok"; passed=$((passed + 1))
+else
+  echo "read-only mount undone: FAILED, still mounted at $WINE_READONLY_VIEW"; failed=$((failed + 1))
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -9,6 +9,9 @@ for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
 done
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"
+trap 'wine_unmount_readonly' EXIT
+trap 'exit 130' INT TERM HUP
+wine_mount_readonly || true
 wine_start_input_bridge
 code=0
 wine "$exe" "$@" || code=$?

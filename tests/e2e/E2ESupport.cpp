@@ -1,5 +1,6 @@
 #include "e2e/E2ESupport.h"
 
+#include "Include/Core/PathText.h"
 #include "Include/ErrorDialog.h"
 
 #include <gtest/gtest.h>
@@ -409,18 +410,24 @@ bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs)
     return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
 }
 
-TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files) {
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files)
+    : TGameProcess(name, files, E2ERoot, E2ERoot) {}
+
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
+                           const std::string& placeRoot, const std::string& runRoot) {
     static int counter = 0;
-    folder_ = E2ERoot + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
-    RemoveTree(folder_.substr(0, folder_.size() - 1));
-    CreateFolderChain(folder_.substr(0, folder_.size() - 1));
+    const std::string unique = name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    placedFolder_ = WithTrailingBackslash(placeRoot) + unique + "\\";
+    folder_ = WithTrailingBackslash(runRoot) + unique + "\\";
+    RemoveTree(placedFolder_.substr(0, placedFolder_.size() - 1));
+    CreateFolderChain(placedFolder_.substr(0, placedFolder_.size() - 1));
     const std::string staged = TestProgramDirectory() + "Tilvane.exe";
-    if (!CopyFileA(staged.c_str(), ProgramPath().c_str(), FALSE)) {
+    if (!CopyFileA(staged.c_str(), (placedFolder_ + "Tilvane.exe").c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << staged << " (is Tilvane.exe staged beside the tests?)";
         return;
     }
     for (const TPlacedFile& file : files) {
-        const std::string path = PathOf(file.Name);
+        const std::string path = placedFolder_ + file.Name;
         CreateFolderChain(path.substr(0, path.find_last_of('\\')));
         WriteFileBytes(path, file.Bytes);
     }
@@ -434,7 +441,7 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
 
 TGameProcess::~TGameProcess() {
     if (process_) process_.reset();  // kills a copy that still runs
-    if (!::testing::Test::HasFailure()) RemoveTree(folder_.substr(0, folder_.size() - 1));
+    if (!::testing::Test::HasFailure()) RemoveTree(placedFolder_.substr(0, placedFolder_.size() - 1));
 }
 
 HWND TGameProcess::WaitForMainWindow(DWORD timeoutMs) {

@@ -135,12 +135,18 @@ struct TPlacedFile {
 class TGameProcess {
 public:
     explicit TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files = {});
+    // The same, with the copy and the files placed below placeRoot and the program started from
+    // the same folder below runRoot: a read-only view of placeRoot (ReadOnlyFolder.h).
+    TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files, const std::string& placeRoot,
+                 const std::string& runRoot);
     ~TGameProcess();
     TGameProcess(const TGameProcess&) = delete;
     TGameProcess& operator=(const TGameProcess&) = delete;
 
     const std::string& Folder() const { return folder_; }  // with a trailing backslash
     std::string PathOf(const std::string& name) const { return folder_ + name; }
+    // Where the files were placed: Folder() itself unless a run root was given.
+    const std::string& PlacedFolder() const { return placedFolder_; }
     std::string ProgramPath() const { return PathOf("Tilvane.exe"); }
     DWORD ProcessId() const { return processId_; }
 
@@ -163,6 +169,7 @@ public:
 
 private:
     std::string folder_;
+    std::string placedFolder_;
     std::unique_ptr<TChildProcess> process_;
     DWORD processId_ = 0;
     HWND mainWindow_ = nullptr;
