@@ -358,24 +358,20 @@ TPixels CaptureClientPixels(HWND window) { return CaptureScreenPixels(ClientRect
 
 namespace {
 
-// The pointer as the screen shows it, drawn over a capture whose top left is at origin: a
-// screen capture alone leaves it out.
-void DrawPointer(HDC target, POINT origin) {
-    CURSORINFO pointer = {};
-    pointer.cbSize = sizeof pointer;
-    if (!GetCursorInfo(&pointer) || !pointer.hCursor || !(pointer.flags & CURSOR_SHOWING)) return;
+// Draws the pointer shape where the pointer is, over a capture whose top left is at origin.
+void DrawPointer(HDC target, POINT origin, HCURSOR pointer) {
+    POINT at = {};
     ICONINFO icon = {};
-    if (!GetIconInfo(pointer.hCursor, &icon)) return;
-    DrawIconEx(target, pointer.ptScreenPos.x - origin.x - static_cast<int>(icon.xHotspot),
-               pointer.ptScreenPos.y - origin.y - static_cast<int>(icon.yHotspot), pointer.hCursor, 0, 0, 0, nullptr,
-               DI_NORMAL);
+    if (!GetCursorPos(&at) || !GetIconInfo(pointer, &icon)) return;
+    DrawIconEx(target, at.x - origin.x - static_cast<int>(icon.xHotspot), at.y - origin.y - static_cast<int>(icon.yHotspot),
+               pointer, 0, 0, 0, nullptr, DI_NORMAL);
     if (icon.hbmMask) DeleteObject(icon.hbmMask);
     if (icon.hbmColor) DeleteObject(icon.hbmColor);
 }
 
 }  // namespace
 
-TPixels CaptureScreenPixels(const RECT& area, bool withPointer) {
+TPixels CaptureScreenPixels(const RECT& area, HCURSOR pointer) {
     TPixels pixels;
     pixels.Width = area.right - area.left;
     pixels.Height = area.bottom - area.top;
@@ -393,7 +389,7 @@ TPixels CaptureScreenPixels(const RECT& area, bool withPointer) {
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, area.left, area.top, SRCCOPY);
-    if (withPointer) DrawPointer(memory, POINT{area.left, area.top});
+    if (pointer) DrawPointer(memory, POINT{area.left, area.top}, pointer);
     GdiFlush();
     const auto* quads = static_cast<const RGBQUAD*>(bits);
     pixels.Colors.reserve(static_cast<size_t>(pixels.Width) * pixels.Height);

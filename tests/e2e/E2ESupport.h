@@ -106,9 +106,10 @@ struct TPixels {
 };
 // What the screen shows of the window's client area now.
 TPixels CaptureClientPixels(HWND window);
-// What the screen shows inside the rectangle (screen coordinates), with the pointer drawn in
-// when asked: a plain capture leaves the pointer out.
-TPixels CaptureScreenPixels(const RECT& area, bool withPointer = false);
+// What the screen shows inside the rectangle (screen coordinates). A capture of the screen
+// leaves the pointer out, and another process's pointer shape cannot be asked for: a shape
+// given is drawn in where the pointer is.
+TPixels CaptureScreenPixels(const RECT& area, HCURSOR pointer = nullptr);
 
 // --- Dialogs of another process ------------------------------------------------------------
 
