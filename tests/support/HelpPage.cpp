@@ -34,6 +34,13 @@ std::vector<std::string> KeyParts(const std::string& keys) {
 
 THelpPage::THelpPage() : html_(ReadFileBytes(TestProgramDirectory() + "package\\Help.html")) {}
 
+std::vector<std::string> THelpPage::SectionIds() const {
+    std::vector<std::string> ids;
+    const std::regex heading("<h[1-6] id=\"([^\"]+)\">");
+    for (std::sregex_iterator it(html_.begin(), html_.end(), heading), end; it != end; ++it) ids.push_back((*it)[1].str());
+    return ids;
+}
+
 std::string THelpPage::Section(const std::string& id) const {
     const std::regex heading("<h([1-6]) id=\"" + id + "\">");
     std::smatch found;
@@ -65,6 +72,18 @@ std::vector<std::vector<std::string>> TableRows(const std::string& html) {
     for (std::sregex_iterator it(html.begin(), html.end(), row), end; it != end; ++it) {
         std::vector<std::string> cells = ElementTexts((*it)[1].str(), "td");
         if (!cells.empty()) rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+std::vector<std::vector<std::string>> KeyTableRows(const std::string& html) {
+    std::vector<std::vector<std::string>> rows;
+    const std::regex table("<table>([\\s\\S]*?)</table>");
+    for (std::sregex_iterator it(html.begin(), html.end(), table), end; it != end; ++it) {
+        const std::vector<std::string> headings = ElementTexts((*it)[1].str(), "th");
+        if (headings.empty() || headings.front() != "Key") continue;
+        const std::vector<std::vector<std::string>> more = TableRows((*it)[1].str());
+        rows.insert(rows.end(), more.begin(), more.end());
     }
     return rows;
 }

@@ -15,6 +15,8 @@ public:
     explicit THelpPage(std::string html) : html_(std::move(html)) {}
 
     const std::string& Html() const { return html_; }
+    // The ids of the page's headings, in order.
+    std::vector<std::string> SectionIds() const;
     // The HTML from the heading with this id to the next heading of its level; empty when missing.
     std::string Section(const std::string& id) const;
 
@@ -29,6 +31,8 @@ std::string PlainText(const std::string& html);
 std::vector<std::string> ElementTexts(const std::string& html, const std::string& tag);
 // The cells of every row of the HTML's tables that has td cells, as plain text.
 std::vector<std::vector<std::string>> TableRows(const std::string& html);
+// The rows of the HTML's key tables only: the tables whose first heading cell is "Key".
+std::vector<std::vector<std::string>> KeyTableRows(const std::string& html);
 // The keys of a key table's first cell: "Alt+F, Alt+G" gives "Alt+F" and "Alt+G".
 std::vector<std::string> KeysOfCell(const std::string& cell);
 // Every key combination written with <kbd>: adjacent keys joined by "+" ("Ctrl+F5").

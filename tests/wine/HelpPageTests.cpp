@@ -15,6 +15,9 @@
 
 namespace {
 
+// The help section with the table of every key of the program.
+const char* const AllKeysSection = "keys";
+
 std::string WithoutAmpersand(std::string caption) {
     caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
     return caption;
@@ -29,10 +32,19 @@ std::set<std::string> ProgramKeys() {
     return keys;
 }
 
+// The keys the program names a help section for; the table of all keys gets every key.
+std::set<std::string> ProgramKeysOfSection(const std::string& section) {
+    if (section == AllKeysSection) return ProgramKeys();
+    std::set<std::string> keys;
+    for (const TGameKey& key : GameKeys())
+        if (section == key.HelpSection) keys.insert(key.Keys);
+    return keys;
+}
+
 // The key table of a help section: each key with the text of its row's second cell.
 std::map<std::string, std::string> KeyTable(const THelpPage& page, const std::string& section) {
     std::map<std::string, std::string> table;
-    for (const std::vector<std::string>& row : TableRows(page.Section(section)))
+    for (const std::vector<std::string>& row : KeyTableRows(page.Section(section)))
         for (const std::string& key : KeysOfCell(row.front())) table[key] = row.size() > 1 ? row[1] : "";
     return table;
 }
@@ -68,6 +80,8 @@ TEST(HelpPageReading, TablesKeysAndSections) {
     EXPECT_TRUE(page.Section("c").empty());
     const auto rows = TableRows(a);
     ASSERT_EQ(rows.size(), 1u) << "the heading row has no td cells";
+    EXPECT_EQ(KeyTableRows(a), rows);
+    EXPECT_TRUE(KeyTableRows("<table><tr><th>Outline</th></tr><tr><td>red</td></tr></table>").empty());
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Ctrl+F5, S", "Load \"x\" now"}));
     EXPECT_EQ(KeysOfCell(rows[0][0]), (std::vector<std::string>{"Ctrl+F5", "S"}));
     EXPECT_EQ(KbdCombinations(a), (std::vector<std::string>{"Ctrl+F5", "S", "Ctrl+Alt"}));
@@ -78,7 +92,7 @@ TEST(HelpPageReading, TablesKeysAndSections) {
 }
 
 TEST(HelpPage, KeyTableNamesEveryShortcutWithItsCommand) {
-    const std::map<std::string, std::string> table = KeyTable(THelpPage(), "keys");
+    const std::map<std::string, std::string> table = KeyTable(THelpPage(), AllKeysSection);
     ASSERT_FALSE(table.empty()) << "the help has a table of all keys";
     for (const TGameCommand& command : GameCommands()) {
         if (!command.Shortcut.Key) continue;
@@ -90,13 +104,6 @@ TEST(HelpPage, KeyTableNamesEveryShortcutWithItsCommand) {
     }
 }
 
-TEST(HelpPage, KeyTableListsTheProgramsKeysAndNoOthers) {
-    const std::map<std::string, std::string> table = KeyTable(THelpPage(), "keys");
-    const std::set<std::string> program = ProgramKeys();
-    for (const auto& row : table) EXPECT_EQ(program.count(row.first), 1u) << "the program has no key " << row.first;
-    for (const std::string& key : program) EXPECT_EQ(table.count(key), 1u) << "the help's key table lacks " << key;
-}
-
 TEST(HelpPageReading, ReadmeKeyTable) {
     const auto table = ReadmeKeyTable("Keys\r\nKey      Command\r\nF5       Load picture\r\nAlt+F, Alt+G  Tick\r\n\r\nS  Not a row\r\n");
     EXPECT_EQ(table, (std::map<std::string, std::string>{{"F5", "Load picture"}, {"Alt+F", "Tick"}, {"Alt+G", "Tick"}}));
@@ -106,7 +113,26 @@ TEST(HelpPageReading, ReadmeKeyTable) {
 TEST(HelpPage, ReadmeKeyTableIsTheHelpsKeyTable) {
     const std::string readme = ReadFileBytes(TestProgramDirectory() + "package\\Readme.txt");
     EXPECT_EQ(readme.find('<'), std::string::npos) << "no markup in the read-me";
-    EXPECT_EQ(ReadmeKeyTable(readme), KeyTable(THelpPage(), "keys"));
+    EXPECT_EQ(ReadmeKeyTable(readme), KeyTable(THelpPage(), AllKeysSection));
+}
+
+// Every table of keys lists exactly the keys the program has for its section: the table of all
+// keys every key, any other section the keys the program names that section for.
+TEST(HelpPage, EveryKeyTableListsTheKeysOfItsSectionAndNoOthers) {
+    const THelpPage page;
+    int tables = 0;
+    for (const std::string& section : page.SectionIds()) {
+        const std::map<std::string, std::string> table = KeyTable(page, section);
+        if (table.empty()) continue;
+        ++tables;
+        const std::set<std::string> program = ProgramKeysOfSection(section);
+        for (const auto& row : table)
+            EXPECT_EQ(program.count(row.first), 1u) << "the help section " << section << " lists " << row.first
+                                                    << ", which the program does not have there";
+        for (const std::string& key : program)
+            EXPECT_EQ(table.count(key), 1u) << "the key table of the help section " << section << " lacks " << key;
+    }
+    EXPECT_GE(tables, 1) << "the help has a table of all keys";
 }
 
 TEST(HelpPage, EverySectionExplainsItsKeysAndNamesOnlyKeysOfTheProgram) {
