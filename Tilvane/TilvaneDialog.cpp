@@ -12,6 +12,7 @@
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
 #include "Include/Utilities.h"
+#include "Tilvane/TilvaneCommands.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
@@ -157,29 +158,27 @@ void TTilvaneForm::CreatePicturePlaces() {
 }
 
 void TTilvaneForm::CreateMenu() {
-    auto command = [this](int id, const char* caption, void (TTilvaneForm::*handler)(), TShortcut shortcut = {},
-                          const char* hint = "") {
-        return MenuCommand(id, caption, [this, handler] { (this->*handler)(); }, shortcut, hint);
+    auto command = [this](int id, void (TTilvaneForm::*handler)()) {
+        const TGameCommand& entry = GameCommand(id);
+        return MenuCommand(id, entry.Caption, [this, handler] { (this->*handler)(); }, entry.Shortcut, entry.Hint);
     };
     std::vector<TMenuEntry> bar = {
         MenuPopup("&Work",
                   {
-                      command(cmLoadPicture, "Load picture", &TTilvaneForm::LoadPictureMenuClick, {VK_F5, 0}),
-                      command(cmReloadCurrentPicture, "Reload current picture",
-                              &TTilvaneForm::ReloadCurrentPictureMenuClick, {VK_F5, FCONTROL}),
-                      command(cmOpenPicture, "Open picture", &TTilvaneForm::OpenPictureMenuClick, {'R', 0}),
+                      command(cmLoadPicture, &TTilvaneForm::LoadPictureMenuClick),
+                      command(cmReloadCurrentPicture, &TTilvaneForm::ReloadCurrentPictureMenuClick),
+                      command(cmOpenPicture, &TTilvaneForm::OpenPictureMenuClick),
                       MenuSeparator(),
-                      command(cmLoadLastGame, "Load last game", &TTilvaneForm::LoadLastGameMenuClick, {'Z', FCONTROL}),
-                      command(cmLoadGame, "Load game", &TTilvaneForm::LoadGameMenuClick, {'L', 0}),
-                      command(cmSaveGame, "Save game", &TTilvaneForm::SaveGameMenuClick, {'S', 0}),
+                      command(cmLoadLastGame, &TTilvaneForm::LoadLastGameMenuClick),
+                      command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
+                      command(cmSaveGame, &TTilvaneForm::SaveGameMenuClick),
                       MenuSeparator(),
-                      command(cmHide, "Hide", &TTilvaneForm::HideMenuClick, {VK_SPACE, 0}),
+                      command(cmHide, &TTilvaneForm::HideMenuClick),
                   }),
-        command(cmRandomize, "&Randomize", &TTilvaneForm::RandomizeMenuClick, {'R', FALT}),
-        MenuPopup("Down&load pictures",
-                  {command(cmGameWallpapers, "Game wallpapers", &TTilvaneForm::GameWallpapersMenuClick)}),
-        command(cmHelp, "&Help", &TTilvaneForm::HelpMenuClick),
-        command(cmAbout, "&About", &TTilvaneForm::AboutMenuClick, {}, "Display information about the program"),
+        command(cmRandomize, &TTilvaneForm::RandomizeMenuClick),
+        MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick)}),
+        command(cmHelp, &TTilvaneForm::HelpMenuClick),
+        command(cmAbout, &TTilvaneForm::AboutMenuClick),
     };
     SetCommands(std::make_unique<TCommandTable>(std::move(bar)));
 }

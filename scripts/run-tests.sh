@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include rules of the layers, the native core tests under the
-# sanitizers, the fuzz harnesses briefly, and the Windows tests under Wine on a virtual display.
+# sanitizers, the fuzz harnesses briefly, the Windows tests under Wine on a virtual display, and
+# the package: its help pictures taken from the real game and its help page in a real browser.
 # Ends with one line "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -73,6 +74,7 @@ rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
   [ -f "$exe" ] && wine_stage "$exe" >/dev/null
 done
+wine_stage_package_texts
 wine_start_input_bridge
 for suite in CoreTests WineTests EndToEndTests; do
   [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
@@ -90,6 +92,19 @@ if wine_unmount_readonly; then
 else
   echo "read-only mount undone: FAILED, still mounted at $WINE_READONLY_VIEW"; failed=$((failed + 1))
 fi
+
+# 4. The package, with pictures taken from the real game (one suite), and its help page opened
+#    in headless Chromium: each check at each width is one case.
+if bash "$root/scripts/make-package.sh" >"$results/package.log" 2>&1; then
+  echo "package: ok"; passed=$((passed + 1))
+else
+  tail -20 "$results/package.log"; echo "package: FAILED"; failed=$((failed + 1))
+fi
+count_report "help pictures (Wine)" "$results/HelpPictures.xml" 0
+while read -r line; do
+  echo "$line"
+  case "$line" in *": ok "*) passed=$((passed + 1)) ;; *FAILED*) failed=$((failed + 1)) ;; esac
+done < <(bash "$root/scripts/check-help-page.sh" "$BUILD_DIR/package/Tilvane" 2>&1)
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

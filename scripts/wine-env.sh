@@ -80,6 +80,16 @@ wine_stage() {
   echo "$WINE_BIN_DIR/$(basename "$1")"
 }
 
+# The help page and the read-me as they ship, in C:\Tilvane\bin\package\, for the tests that
+# compare them with the program and for the installer's picture.
+wine_stage_package_texts() {
+  local root
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  mkdir -p "$WINE_BIN_DIR/package"
+  cp -f "$root/package/Help.html" "$WINE_BIN_DIR/package/"
+  sed "s/\r*$/\r/" "$root/package/Readme.txt" > "$WINE_BIN_DIR/package/Readme.txt"
+}
+
 # Real X input for the end-to-end tests (see x-input-bridge.sh); stopped with wine_stop.
 wine_start_input_bridge() {
   local dir="$WINEPREFIX/drive_c/Tilvane/xinput"

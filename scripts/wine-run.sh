@@ -7,6 +7,7 @@ wine_prepare_prefix
 for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
   [ -f "$sibling" ] && wine_stage "$sibling" >/dev/null
 done
+wine_stage_package_texts
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"
 trap 'wine_unmount_readonly' EXIT

@@ -305,6 +305,28 @@ void DragFromTo(POINT from, POINT to, unsigned modifiers) {
     PressModifiers(modifiers, true);
 }
 
+THeldDrag::THeldDrag(POINT from, POINT to) : to_(to) {
+    const int steps = 10;
+    std::string x = XMove(from) + " sleep 0.015 mousedown 1 sleep 0.03";
+    for (int step = 1; step <= steps; ++step)
+        x += XMove({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}) + " sleep 0.015";
+    if (XInput(x)) return;
+    Send({MouseInput(from, 0)});
+    Pace();
+    Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
+    Pace();
+    for (int step = 1; step <= steps; ++step) {
+        Send({MouseInput({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}, 0)});
+        Pace();
+    }
+}
+
+THeldDrag::~THeldDrag() {
+    if (XInput(XMove(to_) + " mouseup 1 sleep 0.015")) return;
+    Send({MouseInput(to_, MOUSEEVENTF_LEFTUP)});
+    Pace();
+}
+
 void TDoubleClickSpacing::BeforePress(int place) {
     if (place == lastPlace_) {
         const DWORD since = GetTickCount() - lastPressTime_;
@@ -333,9 +355,25 @@ bool ClickCloseBox(HWND window) {
     return false;
 }
 
-TPixels CaptureClientPixels(HWND window) {
+TPixels CaptureClientPixels(HWND window) { return CaptureScreenPixels(ClientRectOnScreen(window)); }
+
+namespace {
+
+// Draws the pointer shape where the pointer is, over a capture whose top left is at origin.
+void DrawPointer(HDC target, POINT origin, HCURSOR pointer) {
+    POINT at = {};
+    ICONINFO icon = {};
+    if (!GetCursorPos(&at) || !GetIconInfo(pointer, &icon)) return;
+    DrawIconEx(target, at.x - origin.x - static_cast<int>(icon.xHotspot), at.y - origin.y - static_cast<int>(icon.yHotspot),
+               pointer, 0, 0, 0, nullptr, DI_NORMAL);
+    if (icon.hbmMask) DeleteObject(icon.hbmMask);
+    if (icon.hbmColor) DeleteObject(icon.hbmColor);
+}
+
+}  // namespace
+
+TPixels CaptureScreenPixels(const RECT& area, HCURSOR pointer) {
     TPixels pixels;
-    const RECT area = ClientRectOnScreen(window);
     pixels.Width = area.right - area.left;
     pixels.Height = area.bottom - area.top;
     if (pixels.Width <= 0 || pixels.Height <= 0) return TPixels();
@@ -352,6 +390,7 @@ TPixels CaptureClientPixels(HWND window) {
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, area.left, area.top, SRCCOPY);
+    if (pointer) DrawPointer(memory, POINT{area.left, area.top}, pointer);
     GdiFlush();
     const auto* quads = static_cast<const RGBQUAD*>(bits);
     pixels.Colors.reserve(static_cast<size_t>(pixels.Width) * pixels.Height);

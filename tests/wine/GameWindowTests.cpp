@@ -1,8 +1,11 @@
 // The game window made in this process: what the window does between an input event and the
 // screen, checked on its own members where another process cannot look (the pointer shape).
 #include "Include/Core/FunStat.h"
+#include "Include/ErrorDialog.h"
+#include "Include/Install.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/HelpPage.h"
 #include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
@@ -10,6 +13,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <set>
 
 namespace {
 
@@ -363,6 +367,60 @@ TEST_F(GameWindow, PointerTurnsToTheArrowAtOnceWhenAPieceIsDroppedHome) {
     image.OnDragDrop(&image, x, y);
     ASSERT_TRUE(board.IsPieceInPlace(moving.SourceColumn, moving.SourceRow));
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// What a player reads on a window: its caption, every control's text and its menu's items,
+// without the "&" of the Alt letters and the shortcut after a tab.
+void CollectCaption(std::set<std::string>& captions, std::string text) {
+    text = text.substr(0, text.find('\t'));
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    if (!text.empty()) captions.insert(text);
+}
+
+BOOL CALLBACK CollectControlCaption(HWND control, LPARAM captions) {
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    CollectCaption(*reinterpret_cast<std::set<std::string>*>(captions), text);
+    return TRUE;
+}
+
+void CollectMenuCaptions(std::set<std::string>& captions, HMENU menu) {
+    for (int item = 0; menu && item < GetMenuItemCount(menu); ++item) {
+        char text[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(item), text, sizeof text, MF_BYPOSITION);
+        CollectCaption(captions, text);
+        CollectMenuCaptions(captions, GetSubMenu(menu, item));
+    }
+}
+
+std::set<std::string> CaptionsOf(HWND window) {
+    std::set<std::string> captions;
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    CollectCaption(captions, text);
+    EnumChildWindows(window, CollectControlCaption, reinterpret_cast<LPARAM>(&captions));
+    CollectMenuCaptions(captions, GetMenu(window));
+    return captions;
+}
+
+// The help page writes in bold only what the program shows: the game window with its menu,
+// the error dialog and the installer.
+TEST_F(GameWindow, HelpNamesInBoldOnlyCaptionsThatTheProgramShows) {
+    std::set<std::string> captions = CaptionsOf(form->Handle());
+    EXPECT_EQ(captions.count("Load picture"), 1u) << "menu items are read";
+    {
+        TErrorForm errors;
+        TInstallForm installer;
+        for (HWND window : {errors.Handle(), installer.Handle()}) {
+            const std::set<std::string> more = CaptionsOf(window);
+            captions.insert(more.begin(), more.end());
+        }
+    }
+    const THelpPage page;
+    const std::vector<std::string> named = ElementTexts(page.Html(), "b");
+    ASSERT_GT(named.size(), 10u);
+    for (const std::string& name : named)
+        EXPECT_EQ(captions.count(name), 1u) << "the help names \"" << name << "\", which no window of the program shows";
 }
 
 }  // namespace
