@@ -65,9 +65,18 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DragMove();
             return 0;
         }
+        if (!trackingLeave_) {
+            // The system says when the pointer leaves, once per request.
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, Handle(), 0};
+            trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+        }
         if (OnMouseMove) OnMouseMove(ShiftStateFromMessage(wParam), x, y);
         // After the handler, which may have chosen another pointer for this place.
         ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+        return 0;
+    case WM_MOUSELEAVE:
+        trackingLeave_ = false;
+        if (OnMouseLeave) OnMouseLeave();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

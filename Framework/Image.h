@@ -42,6 +42,7 @@ public:
     HCURSOR Cursor() const { return cursor_; }
 
     TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseLeave;
     TMouseDownEvent OnMouseDown;
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<TBitmapCanvas> bitmap_;
     HCURSOR cursor_ = nullptr;
     bool dragging_ = false;
+    bool trackingLeave_ = false;
     TImage* dragTarget_ = nullptr;
     bool dragAccepted_ = false;
 };

@@ -395,6 +395,12 @@ void TTilvaneForm::LightGridCheckBoxClick() {
     if (PicturesShown()) DrawGrids(false);
 }
 
+// A hint stays on top of every window: when the player turns to another one, it goes.
+LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
+    return TForm::HandleMessage(message, wParam, lParam);
+}
+
 bool TTilvaneForm::FormCloseQuery() {
     if (!CheckSave()) return false;
     if (OptionsList) OptionsList->Save(false);

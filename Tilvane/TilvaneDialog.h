@@ -36,6 +36,9 @@ public:
     // Once, after every window exists: options, games folder, size and place.
     void BeforeRun();
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     // In-process tests and benchmarks look inside through this one friend.
     friend struct TTilvaneFormTestAccess;

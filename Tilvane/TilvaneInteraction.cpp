@@ -66,6 +66,7 @@ void TTilvaneForm::ShowPieceHint(int32_t column, int32_t row) {
 
 void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (PieceWidth <= 0 || PieceHeight <= 0) return;
+    hint_->Hide();  // a drag, a flip or a mark makes what it says stale
     if (button == TMouseButton::Right) {
         UnmarkCell();
         MarkCell(x / PieceWidth, y / PieceHeight);
@@ -100,11 +101,13 @@ void TTilvaneForm::OriginalPictureImageDragOver(TImage*, int x, int y, bool& acc
 }
 
 void TTilvaneForm::PuzzlePictureImageDragDrop(TImage*, int x, int y) {
+    hint_->Hide();
     if (PieceWidth <= 0 || PieceHeight <= 0) return;
     Board.DropPiece(x / PieceWidth, y / PieceHeight);
 }
 
 void TTilvaneForm::OriginalPictureImageDragDrop(TImage*, int x, int y) {
+    hint_->Hide();
     Board.DropPiece(ColumnAtOriginalX(x), RowAtOriginalY(y));
 }
 
@@ -126,6 +129,8 @@ void TTilvaneForm::AttachPuzzleImageHandlers() {
                                 &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
     // The puzzle also plays with the keyboard: the last tab stop, after the four option controls.
     image.SetTabStop();
+    // The hint names the piece under the pointer: it goes with the pointer, also before it shows.
+    image.OnMouseLeave = [this] { hint_->Hide(); };
     image.OnKeyDown = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyDown(key, shift); };
     image.OnKeyUp = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyUp(key, shift); };
     image.OnFocusChange = [this](bool focused, HWND other) { PuzzlePictureImageFocusChange(focused, other); };

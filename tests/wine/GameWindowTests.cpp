@@ -423,4 +423,51 @@ TEST_F(GameWindow, HelpNamesInBoldOnlyCaptionsThatTheProgramShows) {
         EXPECT_EQ(captions.count(name), 1u) << "the help names \"" << name << "\", which no window of the program shows";
 }
 
+// Runs the thread's messages for a while: the hint appears from a timer.
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(10);
+    }
+}
+
+// The piece hint names what is under the pointer or in the frame; whatever makes it stale takes
+// it away, also while it is still waiting to appear.
+TEST_F(GameWindow, PieceHintGoesWhenItWouldBeStale) {
+    SetCursorPos(0, 0);  // the real pointer away: a move of it over the puzzle would hide the hint too
+    PumpMessagesFor(100);
+    inside->RandomizeMenuClick();
+    const HWND puzzle = inside->PuzzlePictureImage->Handle();
+    auto askForHint = [&] { PressOnPuzzle(*inside, VK_MENU, {VK_CONTROL, VK_MENU}); };
+    auto hintShown = [&] { return IsWindowVisible(inside->Hint.Handle()) != FALSE; };
+    askForHint();
+    PumpMessagesFor(700);
+    ASSERT_TRUE(hintShown()) << "Ctrl+Alt on the puzzle shows the hint";
+
+    SendMessageA(puzzle, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(hintShown()) << "the pointer left the puzzle";
+    askForHint();
+    SendMessageA(puzzle, WM_MOUSELEAVE, 0, 0);  // before the pause is over
+    PumpMessagesFor(700);
+    EXPECT_FALSE(hintShown()) << "never shown for a place the pointer has left";
+
+    askForHint();
+    PumpMessagesFor(700);
+    SendMessageA(puzzle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    EXPECT_FALSE(hintShown()) << "a press on the puzzle (a drag, a flip, a mark)";
+
+    askForHint();
+    PumpMessagesFor(700);
+    TImage& image = *inside->PuzzlePictureImage;
+    image.OnDragDrop(&image, 1, 1);
+    EXPECT_FALSE(hintShown()) << "a drop";
+
+    askForHint();
+    PumpMessagesFor(700);
+    SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(hintShown()) << "the window went to the background";
+}
+
 }  // namespace
