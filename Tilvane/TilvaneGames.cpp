@@ -256,13 +256,25 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
     op.EndPassing();
 }
 
-// The pieces are cut to the saved grid, whatever the size of this screen; only a picture too
-// narrow or too flat for that grid is refused. Sets the piece size the grid gives here.
+// A saved game looks as it did: its picture is cut as a new game of its grid choice would cut it
+// here. Only where that gives another grid (a game saved on a screen of another size) are the
+// saved grid's pieces cut from the picture as it fits this screen; a picture too narrow or too
+// flat for that grid is refused. Sets the piece size.
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture) {
+    const int32_t areaWidth = PuzzlePictureGroupBox->ClientWidth() - 10;
+    const int32_t areaHeight = PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5;
     int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(picture.Width(), picture.Height(), PuzzlePictureGroupBox->ClientWidth() - 10,
-                   PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5, true, fittedWidth, fittedHeight);
+    FitPictureSize(picture.Width(), picture.Height(), areaWidth, areaHeight, true, fittedWidth, fittedHeight);
     const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
+    const int32_t choiceWidth = areaWidth / std::max(game.Keys.ColumnsCount, 1);
+    const int32_t choiceHeight = areaHeight / std::max(game.Keys.RowsCount, 1);
+    const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
+                                                     TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
+    if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
+        PieceWidth = choiceWidth;
+        PieceHeight = choiceHeight;
+        return true;
+    }
     const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
     const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
     if (grid.Columns != columns || grid.Rows != rows) {

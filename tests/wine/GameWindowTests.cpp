@@ -470,4 +470,30 @@ TEST_F(GameWindow, PieceHintGoesWhenItWouldBeStale) {
     EXPECT_FALSE(hintShown()) << "the window went to the background";
 }
 
+// A game saved and loaded again on the same screen looks as it did: the same pieces, the same
+// picture size, not pieces stretched to fill the saved grid.
+TEST_F(GameWindow, SavedGameLoadsBackWithTheSamePiecesOnTheSameScreen) {
+    const std::string wide = *picture / "wide.bmp", saved = *picture / "wide.tvg";
+    WriteFileBytes(wide, BitmapFileBytes(700, 500, [](int x, int y) { return RGB(x % 256, y % 256, 90); }));
+    inside->ColumnsCountComboBox.SetSelectedText("7");
+    inside->RowsCountComboBox.SetSelectedText("7");
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(wide);
+    ASSERT_EQ(inside->Board.ResultedColumns, 7);
+    inside->RandomizeMenuClick();
+    const int32_t pieceWidth = inside->PieceWidth, pieceHeight = inside->PieceHeight, rows = inside->Board.ResultedRows;
+    const int bitmapWidth = inside->PuzzlePictureImage->BitmapWidth(), bitmapHeight = inside->PuzzlePictureImage->BitmapHeight();
+    ASSERT_LT(rows, 7) << "a wide picture on a 7 x 7 choice gives fewer rows";
+    ASSERT_TRUE(inside->SaveGameTo(saved));
+
+    inside->LoadGameFromPicture(picturePath);  // another game in between
+    inside->LoadGameFrom(saved);
+    ASSERT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+    EXPECT_EQ(inside->Board.ResultedRows, rows);
+    EXPECT_EQ(inside->PieceWidth, pieceWidth);
+    EXPECT_EQ(inside->PieceHeight, pieceHeight);
+    EXPECT_EQ(inside->PuzzlePictureImage->BitmapWidth(), bitmapWidth);
+    EXPECT_EQ(inside->PuzzlePictureImage->BitmapHeight(), bitmapHeight);
+}
+
 }  // namespace
