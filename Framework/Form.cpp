@@ -108,8 +108,27 @@ void TForm::RouteCommand(WPARAM wParam, LPARAM lParam) {
     if (id == IDCANCEL) Close();  // Escape in a form without a Cancel button
 }
 
+// A window that comes back to the front gives the keyboard to the control that had it, as a
+// dialog does, instead of taking it for itself.
+LRESULT TForm::KeepFocusAcrossActivation(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        return 0;
+    }
+    const bool minimised = HIWORD(wParam) != 0;
+    if (!minimised && lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) &&
+        IsWindowVisible(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+    }
+    return DefaultHandling(WM_ACTIVATE, wParam, lParam);
+}
+
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_ACTIVATE:
+        return KeepFocusAcrossActivation(wParam, lParam);
     case WM_COMMAND:
         RouteCommand(wParam, lParam);
         return 0;

@@ -57,10 +57,12 @@ protected:
 
 private:
     void RouteCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT KeepFocusAcrossActivation(WPARAM wParam, LPARAM lParam);
     TOwnedFont font_;
     std::vector<std::unique_ptr<TControl>> controls_;
     std::unique_ptr<TCommandTable> commands_;
     bool modal_ = false;
+    HWND lastFocus_ = nullptr;
     int modalResult_ = mrNone;
 };
 

@@ -33,9 +33,10 @@ THint::~THint() {
     if (tooltip_) DestroyWindow(tooltip_);
 }
 
-void THint::ShowAt(const std::string& text, POINT screen) {
+void THint::ShowAt(const std::string& text, POINT screen, bool belowPointer) {
     text_ = text;
     position_ = screen;
+    belowPointer_ = belowPointer;
     if (active_) {
         Activate();
         return;
@@ -52,8 +53,8 @@ void THint::Activate() {
     tool_.lpszText = const_cast<char*>(text_.c_str());
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool_));
     // Below the pointer's shape, where the hint does not hide what the pointer is on.
-    SendMessageA(tooltip_, TTM_TRACKPOSITION, 0,
-                 MAKELPARAM(position_.x, position_.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4));
+    const int below = belowPointer_ ? GetSystemMetrics(SM_CYCURSOR) * 3 / 4 : 0;
+    SendMessageA(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(position_.x, position_.y + below));
     SendMessageA(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_));
     active_ = true;
     if (hideTimer_) {

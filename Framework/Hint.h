@@ -21,8 +21,9 @@ public:
     THint& operator=(const THint&) = delete;
 
     void SetTiming(const THintTiming& timing) { timing_ = timing; }
-    // Shows the text at the screen point; a hint already showing moves and changes at once.
-    void ShowAt(const std::string& text, POINT screen);
+    // Shows the text at the screen point, below the pointer's shape when it is the pointer's
+    // place; a hint already showing moves and changes at once.
+    void ShowAt(const std::string& text, POINT screen, bool belowPointer = true);
     void Hide();
     HWND Handle() const { return tooltip_; }
 
@@ -34,6 +35,7 @@ private:
     TOOLINFOA tool_ = {};
     std::string text_;
     POINT position_ = {};
+    bool belowPointer_ = true;
     THintTiming timing_;
     UINT_PTR showTimer_ = 0;
     UINT_PTR hideTimer_ = 0;

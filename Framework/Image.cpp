@@ -49,6 +49,7 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         GdiFlush();
         BitBlt(paint.get(), area.left, area.top, area.right - area.left, area.bottom - area.top, bitmap_->Canvas(),
                area.left, area.top, SRCCOPY);
+        if (OnPaintOverlay) OnPaintOverlay(paint.get());
         return 0;
     }
     case WM_ERASEBKGND:
@@ -64,9 +65,18 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DragMove();
             return 0;
         }
+        if (!trackingLeave_) {
+            // The system says when the pointer leaves, once per request.
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, Handle(), 0};
+            trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+        }
         if (OnMouseMove) OnMouseMove(ShiftStateFromMessage(wParam), x, y);
         // After the handler, which may have chosen another pointer for this place.
         ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+        return 0;
+    case WM_MOUSELEAVE:
+        trackingLeave_ = false;
+        if (OnMouseLeave) OnMouseLeave();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -88,8 +98,48 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (dragging_) EndDrag(false);
         return DefaultHandling(message, wParam, lParam);
     default:
+        return HandleKeyboard(message, wParam, lParam);
+    }
+}
+
+LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
+    const WORD key = static_cast<WORD>(wParam);
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Enter and Escape would otherwise press the form's default or cancel button.
+        return DLGC_WANTARROWS | (key == VK_RETURN || key == VK_ESCAPE ? DLGC_WANTMESSAGE : 0);
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (OnKeyDown) OnKeyDown(key, ShiftStateFromMessage(0));
+        // Alt with a key still reaches the system: the menu bar and Alt+F4 keep working.
+        return message == WM_SYSKEYDOWN ? DefaultHandling(message, wParam, lParam) : 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (OnKeyUp) OnKeyUp(key, ShiftStateFromMessage(0));
+        return message == WM_SYSKEYUP ? DefaultHandling(message, wParam, lParam) : 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (OnFocusChange) OnFocusChange(message == WM_SETFOCUS, reinterpret_cast<HWND>(wParam));
+        return 0;
+    default:
         return DefaultHandling(message, wParam, lParam);
     }
+}
+
+void TImage::SetCursor(HCURSOR cursor) {
+    cursor_ = cursor;
+    POINT pointer;
+    if (dragging_ || GetCapture() || !GetCursorPos(&pointer) || WindowFromPoint(pointer) != Handle()) return;
+    ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void TImage::SetTabStop() {
+    SetWindowLongPtrA(Handle(), GWL_STYLE, GetWindowLongPtrA(Handle(), GWL_STYLE) | WS_TABSTOP);
+}
+
+void TImage::RefreshArea(const RECT& area) {
+    GdiFlush();
+    InvalidateRect(Handle(), &area, FALSE);
 }
 
 void TImage::BeginDrag() {

@@ -15,6 +15,10 @@ class TImage;
 using TMouseDownEvent = std::function<void(TMouseButton button, TShiftState shift, int x, int y)>;
 using TDragOverEvent = std::function<void(TImage* source, int x, int y, bool& accept)>;
 using TDragDropEvent = std::function<void(TImage* source, int x, int y)>;
+using TKeyEvent = std::function<void(WORD key, TShiftState shift)>;
+// other: the window that takes the focus from this one, or gives it.
+using TFocusEvent = std::function<void(bool focused, HWND other)>;
+using TPaintOverlayEvent = std::function<void(HDC dc)>;
 
 class TImage : public TControl {
 public:
@@ -33,16 +37,30 @@ public:
     // Shows what was drawn on the canvas.
     void Refresh();
 
-    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+    // The pointer's shape over the image; shown at once when the pointer is over it now.
+    void SetCursor(HCURSOR cursor);
     HCURSOR Cursor() const { return cursor_; }
 
     TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseLeave;
     TMouseDownEvent OnMouseDown;
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
 
     // Starts dragging this image now, without a movement threshold.
     void BeginDrag();
+
+    // An image that takes the keyboard: a tab stop that gets the arrows, Enter and Escape
+    // itself, while Tab and the shortcuts keep their meaning.
+    void SetTabStop();
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TFocusEvent OnFocusChange;
+    // Drawn on the screen over the bitmap, never into it: a frame that moves leaves the
+    // picture as it was.
+    TPaintOverlayEvent OnPaintOverlay;
+    // Shows that part again, bitmap and overlay.
+    void RefreshArea(const RECT& area);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -52,10 +70,12 @@ private:
     void EndDrag(bool drop);
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
+    LRESULT HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<TBitmapCanvas> bitmap_;
     HCURSOR cursor_ = nullptr;
     bool dragging_ = false;
+    bool trackingLeave_ = false;
     TImage* dragTarget_ = nullptr;
     bool dragAccepted_ = false;
 };

@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+// The box belongs to the window the player is using, so that this window is active again when
+// the box closes and its keys work at once. Without one (before any window shows) the box still
+// keeps the program's windows waiting.
 int ShowMessageBox(const std::string& title, const std::string& text, unsigned style) {
-    const int result = MessageBoxA(nullptr, text.c_str(), title.c_str(), style | MB_TASKMODAL);
+    HWND owner = GetActiveWindow();
+    const int result = MessageBoxA(owner, text.c_str(), title.c_str(), style | (owner ? 0 : MB_TASKMODAL));
     if (result == 0) BeepExclamation();
     switch (result) {
     case IDOK:

@@ -122,7 +122,7 @@ int TErrorForm::RunModalLoop() {
     }
 }
 
-std::string TErrorForm::LogFilePath() { return WithTrailingBackslash(GetProgramDirectory()) + LogFileName; }
+std::string TErrorForm::LogFilePath() { return GetDataDirectory() + LogFileName; }
 
 bool TErrorForm::WriteLog() {
     try {

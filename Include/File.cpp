@@ -1,5 +1,6 @@
 #include "Include/File.h"
 
+#include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
 
@@ -312,7 +313,7 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
         search.Close();
         if (!copy && sourceKind == TEntryKind::Directory) DeleteWalkedEntry(source, sourceKind, sourceSelf.FinalPath());
     });
-    op.EndPassing([] { MessageBoxA(nullptr, "Failed to process directory.", "Error", MB_ICONERROR | MB_OKCANCEL); });
+    op.EndPassing([] { ShowMessageBox("Error", "Failed to process directory.", MB_ICONERROR | MB_OKCANCEL); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -409,6 +410,41 @@ std::string GetMyPicturesPath() { return GetSystemDirectoryPath(sfMyPictures); }
 std::string GetDesktopPath() { return GetSystemDirectoryPath(sfDesktop); }
 std::string GetProgramsMenuPath() { return GetSystemDirectoryPath(sfProgramsMenu); }
 std::string GetProgramFilesPath() { return GetSystemDirectoryPath(sfProgramFiles); }
+std::string GetCommonDesktopPath() { return GetSystemDirectoryPath(sfCommonDesktop); }
+std::string GetCommonProgramsMenuPath() { return GetSystemDirectoryPath(sfCommonProgramsMenu); }
+
+namespace {
+
+// The directory itself when it exists, otherwise the nearest existing one above it, with a
+// trailing backslash; empty when there is none or a file stands in the way.
+std::string NearestExistingFolder(const std::string& directory) {
+    if (directory.empty()) return std::string();  // never the current directory instead
+    std::string folder = WithTrailingBackslash(directory);
+    while (!folder.empty()) {
+        // Asked without the backslash, which would hide a file of that name; a drive root keeps it.
+        const std::string asked = IsDriveOnly(WithoutTrailingBackslash(folder)) ? folder : WithoutTrailingBackslash(folder);
+        const DWORD attributes = GetFileAttributesA(asked.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? folder : std::string();
+        const std::string parent = DirectoryOfPath(WithoutTrailingBackslash(folder));
+        if (parent.size() >= folder.size()) return std::string();
+        folder = parent;
+    }
+    return folder;
+}
+
+}  // namespace
+
+// Tried rather than judged from attributes or the path: a read-only medium, a folder's access
+// rules and a write-protected share all show only when a file is really made.
+bool CanCreateFilesIn(const std::string& directory) {
+    const std::string existing = NearestExistingFolder(directory);
+    if (existing.empty()) return false;
+    char probe[MAX_PATH] = {};
+    // A name of its own (the file is made new), so that no file of the folder is touched.
+    if (!GetTempFileNameA(existing.c_str(), "tvw", 0, probe)) return false;
+    return DeleteFileA(probe) != FALSE;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Reporting operations

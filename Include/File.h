@@ -14,6 +14,8 @@
 enum : int {
     sfProgramsMenu = 2,
     sfDesktop = 16,
+    sfCommonProgramsMenu = 23,
+    sfCommonDesktop = 25,
     sfProgramFiles = 38,
     sfMyPictures = 39,
 };
@@ -25,6 +27,9 @@ std::string ToFullUncPath(const std::string& path);
 bool IsSamePath(const std::string& a, const std::string& b);
 bool MatchesFileMask(const std::string& name, const std::string& mask);
 bool PathExists(const std::string& path);
+// True when a file can be created and deleted in the directory. A directory that does not exist
+// yet is judged by the nearest existing one above it; nothing is left behind either way.
+bool CanCreateFilesIn(const std::string& directory);
 // Clears the read-only attribute; returns 0 or the system error of the change.
 uint32_t ClearReadOnly(const std::string& path);
 // Shows the folder browser over the owner window; true and the chosen folder, or false and an
@@ -36,6 +41,10 @@ std::string GetMyPicturesPath();
 std::string GetDesktopPath();
 std::string GetProgramsMenuPath();
 std::string GetProgramFilesPath();
+// The all-users Desktop and Start-menu Programs folders, where a per-machine installation puts
+// its shortcuts.
+std::string GetCommonDesktopPath();
+std::string GetCommonProgramsMenuPath();
 
 // Reporting operations (status protocol).
 uint64_t GetFileSize(void* fileHandle);

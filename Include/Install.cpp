@@ -5,6 +5,7 @@
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
+#include "Include/Elevation.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/Program.h"
@@ -25,6 +26,7 @@ namespace {
 const char* const Module = "Include\\Install";
 const char* const InstallerFileName = "Install.exe";
 const char* const UninstallParameter = "/Uninstall";
+const char* const ElevatedParameter = "/Elevated";
 const char* const ReadmeFileName = "Readme.txt";
 const char* const InstructionsText =
     "The program can be reinstalled without the need to uninstall its previous version. The existing options file "
@@ -34,6 +36,16 @@ const char* const InstallFailure =
     "Failed to install program. Check to see if you have rights to write in the installation directory.";
 const char* const UninstallFailure = "Failed to uninstall program.";
 const char* const UninstallDone = "Uninstallation successful. Some files that were in use were not deleted.";
+const char* const NotWritableWithRights = "The directory can not be written, even with administrator rights.";
+const char* const RightsNotStarted = "The installer could not be started with administrator rights.";
+const char* const InstallDeclined =
+    "Installing in this directory needs administrator rights, which were not given. Nothing was installed.";
+const char* const UninstallDeclined =
+    "Uninstalling this directory needs administrator rights, which were not given. Nothing was uninstalled.";
+
+// Sent by the copy with administrator rights to itself, so that its work starts once its window shows.
+const UINT WM_RUN_ELEVATED_WORK = WM_APP + 1;
+bool ElevatedWorkDone = false;
 
 // More than any read-me needs; a larger file is shown up to here.
 const DWORD ReadmeSizeLimit = 1 << 20;
@@ -72,6 +84,8 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 bool IsUninstallParameter() { return EqualIgnoringAsciiCase(GetProgramParameter(1), UninstallParameter); }
 
 bool IsInstallerFileName() { return EqualIgnoringAsciiCase(GetProgramFileName(), InstallerFileName); }
+
+bool IsElevatedParameter(int index) { return EqualIgnoringAsciiCase(GetProgramParameter(index), ElevatedParameter); }
 
 // ---------------------------------------------------------------------------------------------
 // Paths compared as the file system sees them
@@ -242,6 +256,13 @@ std::string WithExtension(const std::string& name, const std::string& extension)
 
 bool IsInstallerRun() { return IsInstallerFileName() || IsUninstallParameter(); }
 
+bool IsElevatedInstallerRun() {
+    if (IsUninstallParameter()) return IsElevatedParameter(2);
+    return IsInstallerFileName() && IsElevatedParameter(1);
+}
+
+int InstallerExitCode() { return IsElevatedInstallerRun() && !ElevatedWorkDone ? ElevatedWorkNotDone : 0; }
+
 TInstallPaths InstallPathsFor(const std::string& programName, const std::string& sourceDirectory,
                               const std::string& chosenDirectory, const std::string& programsMenuPath) {
     TInstallPaths paths;
@@ -337,6 +358,13 @@ void TInstallForm::BeforeRun(const std::string& name, const std::string& descrip
         InstallToEdit->SetText(GetProgramDirectory());
         EnableWindow(BrowseButton->Handle(), FALSE);
     }
+    elevated_ = IsElevatedInstallerRun();
+    if (!elevated_) return;
+    // The copy with rights does what its starter was asked to do; the user confirmed it there.
+    if (!IsUninstallParameter()) InstallToEdit->SetText(WithTrailingBackslash(GetProgramParameter(2)));
+    EnableWindow(BrowseButton->Handle(), FALSE);
+    EnableWindow(InstallButton->Handle(), FALSE);
+    PostMessageA(Handle(), WM_RUN_ELEVATED_WORK, 0, 0);
 }
 
 void TInstallForm::BrowseButtonClick() {
@@ -371,38 +399,97 @@ void TInstallForm::Install() {
             op.Raise(__LINE__, fsError, "Installation directory is empty.");
             return;
         }
-        const TInstallPaths paths = InstallPathsFor(ProgramName, GetProgramDirectory(), chosen, GetProgramsMenuPath());
-        // Copying a folder into itself never ends, and into its own parent overwrites it.
-        if (IsSameOrInsidePath(paths.TargetDirectory, paths.SourceDirectory) ||
-            IsSameOrInsidePath(paths.SourceDirectory, paths.TargetDirectory)) {
-            ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
-                        ": it overlaps the installation package folder " + Quoted(paths.SourceDirectory) +
-                        ". Choose a directory outside the package.");
+        // With administrator rights the installation is the machine's, and so are its shortcuts: the
+        // account that gave the rights may not be the player's.
+        const TInstallPaths paths = InstallPathsFor(ProgramName, GetProgramDirectory(), chosen,
+                                                    elevated_ ? GetCommonProgramsMenuPath() : GetProgramsMenuPath());
+        if (!MayInstallInto(paths)) return;
+        if (!IsConfirmed("Install the program in directory " + Quoted(paths.TargetDirectory) + "?")) return;
+        if (NeedsRights(paths.TargetDirectory)) {
+            InstallWithRights(op, chosen, paths);
             return;
         }
-        // What Install makes, Uninstall must be able to remove again.
-        if (IsProtectedDirectory(paths.TargetDirectory)) {
-            ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
-                        ": it is a drive root or a system folder. Choose another directory.");
-            return;
-        }
-        if (!AskYesNo("Install the program in directory " + Quoted(paths.TargetDirectory) + "?")) return;
+        if (!CanWorkIn(op, paths.TargetDirectory)) return;
         CopyDeleteDirectory(paths.SourceDirectory, paths.TargetDirectory, true);
         MyRenameFile(paths.TargetDirectory + "\\" + InstallerFileName, paths.ProgramFile, true);
         if (op.TakeCurrent()) return;
-        MakeShortcuts(paths);
+        MakeShortcuts(paths, elevated_ ? GetCommonDesktopPath() : GetDesktopPath());
         // A listing among the installed programs is a convenience: the installation stands without
         // it, so its failure is not taken over (the next operation replaces the current record).
         SetUninstallRegistry(ProgramName, ProgramName, paths.UninstallCommand);
+        if (elevated_) {
+            // The copy that asked for rights starts the game, so that it runs as the user.
+            ElevatedWorkDone = true;
+            return;
+        }
         StartInstalledProgram(paths.ProgramFile);
         op.TakeCurrent();
     });
     op.EndShowing(__LINE__, InstallFailure);
 }
 
+bool TInstallForm::MayInstallInto(const TInstallPaths& paths) {
+    // Copying a folder into itself never ends, and into its own parent overwrites it.
+    if (IsSameOrInsidePath(paths.TargetDirectory, paths.SourceDirectory) ||
+        IsSameOrInsidePath(paths.SourceDirectory, paths.TargetDirectory)) {
+        ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
+                    ": it overlaps the installation package folder " + Quoted(paths.SourceDirectory) +
+                    ". Choose a directory outside the package.");
+        return false;
+    }
+    // What Install makes, Uninstall must be able to remove again.
+    if (IsProtectedDirectory(paths.TargetDirectory)) {
+        ShowWarning("The program can not be installed in " + Quoted(paths.TargetDirectory) +
+                    ": it is a drive root or a system folder. Choose another directory.");
+        return false;
+    }
+    return true;
+}
+
+// The copy with rights was started after the user had answered the question.
+bool TInstallForm::IsConfirmed(const std::string& question) { return elevated_ || AskYesNo(question); }
+
+// Tried, not judged from the path: a folder on a stick needs no rights, one under Program Files
+// does, and the machine's list of installed programs always does.
+bool TInstallForm::NeedsRights(const std::string& directory) const {
+    return !elevated_ && (!CanCreateFilesIn(directory) || !CanWriteUninstallEntries());
+}
+
+// A copy with rights that still cannot write (a read-only medium) asks for nothing more: one report.
+bool TInstallForm::CanWorkIn(TFunOperation& op, const std::string& directory) {
+    if (!elevated_ || CanCreateFilesIn(directory)) return true;
+    op.Raise(__LINE__, fsError, NotWritableWithRights, directory);
+    return false;
+}
+
+// True when the copy with rights ended having done the work; when it did not, it has said why.
+bool TInstallForm::RunWithRights(TFunOperation& op, const std::string& parameters,
+                                 const std::string& declinedMessage) {
+    const TElevatedRun run = RunElevatedAndWait(GetProgramPath(), parameters, Handle());
+    switch (run.Outcome) {
+    case TElevatedOutcome::Declined:
+        ShowWarning(declinedMessage);
+        return false;
+    case TElevatedOutcome::NotStarted:
+        op.Raise(__LINE__, fsError, RightsNotStarted, GetProgramPath(), parameters,
+                 static_cast<int32_t>(run.ErrorCode));
+        return false;
+    default:
+        return run.ExitCode == 0;
+    }
+}
+
+void TInstallForm::InstallWithRights(TFunOperation& op, const std::string& chosen, const TInstallPaths& paths) {
+    // Without its trailing backslash, which some command-line readers take as escaping the quote.
+    const std::string parameters = std::string(ElevatedParameter) + " " + Quoted(WithoutTrailingBackslash(chosen));
+    if (!RunWithRights(op, parameters, InstallDeclined)) return;
+    StartInstalledProgram(paths.ProgramFile);
+    op.TakeCurrent();
+}
+
 // Failures here are not looked at: an installation without rights to the Start menu still runs.
-void TInstallForm::MakeShortcuts(const TInstallPaths& paths) {
-    const std::string desktopLink = InFolder(GetDesktopPath(), ProgramName + ".lnk");
+void TInstallForm::MakeShortcuts(const TInstallPaths& paths, const std::string& desktopFolder) {
+    const std::string desktopLink = InFolder(desktopFolder, ProgramName + ".lnk");
     if (!desktopLink.empty()) CopyFileAsLink(paths.ProgramFile, desktopLink, true, "", true, false);
     // A group named like a special folder (say "Startup") would be that folder.
     if (paths.ProgramGroup.empty() || IsProtectedDirectory(paths.ProgramGroup)) return;
@@ -429,21 +516,37 @@ void TInstallForm::Uninstall() {
                         " is a drive root or a system folder and will not be deleted. Nothing was uninstalled.");
             return;
         }
-        if (!AskYesNo("Delete directory " + Quoted(directory) + " (and all contained files)?")) return;
-        DeleteDirectoryNoErrors(directory);
-        const std::string desktopLink = InFolder(GetDesktopPath(), ProgramName + ".lnk");
-        if (!desktopLink.empty()) {
-            ClearLastError();
-            DeleteFileA(desktopLink.c_str());
+        if (!IsConfirmed("Delete directory " + Quoted(directory) + " (and all contained files)?")) return;
+        if (NeedsRights(directory)) {
+            RunWithRights(op, std::string(UninstallParameter) + " " + ElevatedParameter, UninstallDeclined);
+            return;
         }
-        const std::string folderName = NameOfPath(WithoutTrailingBackslash(DirectoryOfPath(GetProgramPath())));
-        const std::string programGroup = InFolder(GetProgramsMenuPath(), folderName);
-        // A folder named like a special one (say "Startup") is the user's, not a program group.
-        if (!programGroup.empty() && !IsProtectedDirectory(programGroup)) DeleteDirectoryNoErrors(programGroup);
+        if (!CanWorkIn(op, directory)) return;
+        DeleteDirectoryNoErrors(directory);
+        RemoveShortcuts();
         DeleteUninstallerRegistry(ProgramName);
+        ElevatedWorkDone = true;
         ShowInformation(UninstallDone);
     });
     op.EndShowing(__LINE__, UninstallFailure);
+}
+
+// Shortcuts for all users (an installation with administrator rights) and for the user alone (one
+// without) are both removed; what is not there is not looked for. Without rights the all-users
+// ones stay, which only an installation with rights made.
+void TInstallForm::RemoveShortcuts() {
+    for (const std::string& desktop : {GetDesktopPath(), GetCommonDesktopPath()}) {
+        const std::string link = InFolder(desktop, ProgramName + ".lnk");
+        if (link.empty()) continue;
+        ClearLastError();
+        DeleteFileA(link.c_str());
+    }
+    const std::string folderName = NameOfPath(WithoutTrailingBackslash(DirectoryOfPath(GetProgramPath())));
+    for (const std::string& menu : {GetProgramsMenuPath(), GetCommonProgramsMenuPath()}) {
+        const std::string programGroup = InFolder(menu, folderName);
+        // A folder named like a special one (say "Startup") is the user's, not a program group.
+        if (!programGroup.empty() && !IsProtectedDirectory(programGroup)) DeleteDirectoryNoErrors(programGroup);
+    }
 }
 
 // The read-me has the focus first; afterwards the control that had it when the window lost it.
@@ -454,6 +557,10 @@ void TInstallForm::RestoreFocus() {
 }
 
 LRESULT TInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RUN_ELEVATED_WORK) {
+        InstallButtonClick();
+        return 0;
+    }
     if (message == WM_ACTIVATE) {
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();

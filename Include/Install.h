@@ -6,6 +6,7 @@
 #include "Framework/Controls.h"
 #include "Framework/Form.h"
 #include "Framework/Layout.h"
+#include "Include/Core/FunOperation.h"
 #include "Include/Owned.h"
 
 #include <string>
@@ -13,6 +14,15 @@
 // True when the running file is named "Install.exe" or the first parameter is "/Uninstall",
 // both in any letter case.
 bool IsInstallerRun();
+// True for the installer started again with administrator rights by a copy that needed them:
+// "Install.exe /Elevated <chosen directory>" or "<program> /Uninstall /Elevated". Such a copy does
+// its work without asking again, never asks for rights itself, and tells its starter by its exit
+// code whether the work was done.
+bool IsElevatedInstallerRun();
+// The exit code of the run: 0, or ElevatedWorkNotDone for a copy with administrator rights that
+// did not finish its work (it has reported why).
+int InstallerExitCode();
+const int ElevatedWorkNotDone = 2;
 
 // Where an installation goes and what it makes there.
 struct TInstallPaths {
@@ -77,7 +87,14 @@ private:
     void CreateLayout();
     void LoadReadme();
     void SetInstallToLabel(const std::string& text);
-    void MakeShortcuts(const TInstallPaths& paths);
+    bool MayInstallInto(const TInstallPaths& paths);
+    bool IsConfirmed(const std::string& question);
+    bool NeedsRights(const std::string& directory) const;
+    bool CanWorkIn(TFunOperation& op, const std::string& directory);
+    bool RunWithRights(TFunOperation& op, const std::string& parameters, const std::string& declinedMessage);
+    void InstallWithRights(TFunOperation& op, const std::string& chosen, const TInstallPaths& paths);
+    void MakeShortcuts(const TInstallPaths& paths, const std::string& desktopFolder);
+    void RemoveShortcuts();
     void RestoreFocus();
 
     TCaptionPanel* MainPanel = nullptr;
@@ -92,6 +109,7 @@ private:
     TOwnedFont font_;
     TOwnedFont captionFont_;
     HWND lastFocus_ = nullptr;
+    bool elevated_ = false;
 };
 
 extern TInstallForm* InstallForm;

@@ -2,10 +2,12 @@
 
 #include "Include/Core/FunStat.h"
 #include "Include/Core/PathText.h"
+#include "Include/File.h"
 #include "Include/Owned.h"
 
 #include <windows.h>
 #include <ole2.h>
+#include <shlobj.h>
 
 #include <exception>
 #include <utility>
@@ -16,6 +18,18 @@ namespace {
 const char* const Module = "Include\\Program";
 // Held for the whole run, so that a second copy sees this one.
 TOwnedHandle ProgramInstanceMutex;
+std::string DataDirectory;
+
+// The user's roaming application-data folder with a trailing backslash; empty when the system
+// names none.
+std::string ApplicationDataPath() {
+    char buffer[MAX_PATH] = {};  // the size the shell writes into
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return std::string();
+    return buffer[0] ? WithTrailingBackslash(buffer) : std::string();
+}
+
+std::string WithoutExtension(const std::string& name) { return name.substr(0, name.find_last_of('.')); }
 
 }  // namespace
 
@@ -75,3 +89,22 @@ std::string GetProgramPath() { return GetProgramParameter(0); }
 std::string GetProgramDirectory() { return DirectoryOfPath(GetProgramPath()); }
 
 std::string GetProgramFileName() { return NameOfPath(GetProgramPath()); }
+
+std::string DataDirectoryFor(const std::string& programDirectory, const std::string& name) {
+    if (CanCreateFilesIn(programDirectory)) return programDirectory;
+    const std::string applicationData = ApplicationDataPath();
+    if (applicationData.empty() || name.empty()) return programDirectory;
+    const std::string directory = applicationData + name + "\\";
+    // An existing folder is the usual case after the first run.
+    CreateDirectoryA(directory.c_str(), nullptr);
+    return PathExists(directory) && CanCreateFilesIn(directory) ? directory : programDirectory;
+}
+
+void DecideDataDirectory(const std::string& name) {
+    if (DataDirectory.empty()) DataDirectory = DataDirectoryFor(GetProgramDirectory(), name);
+}
+
+std::string GetDataDirectory() {
+    DecideDataDirectory(WithoutExtension(GetProgramFileName()));
+    return DataDirectory;
+}

@@ -36,16 +36,26 @@ std::unique_ptr<TTextStore> StoreFromBytes(const std::string& bytes) {
     return store;
 }
 
-// Reads every byte of an open file, to its end as it is now.
-bool ReadToEnd(HANDLE file, std::string& bytes) {
+// Far above any real settings file (a 30 x 30 saved game is about 40 KB): a larger file is none,
+// and reading it whole would only cost memory and a long wait before it failed.
+const uint64_t StoreSizeLimit = 8u << 20;
+const char* const TooLargeText = "The file is too large for a saved game or options file (more than 8 MB).";
+
+// Reads every byte of an open file, to its end as it is now, but never more than the limit:
+// false with too large set when there is more.
+bool ReadToEnd(HANDLE file, std::string& bytes, bool& tooLarge) {
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
+    tooLarge = GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) > StoreSizeLimit;
+    if (tooLarge) return false;
+    if (size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
     char buffer[64 * 1024];
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) return false;
         if (read == 0) return true;
         bytes.append(buffer, read);
+        tooLarge = bytes.size() > StoreSizeLimit;  // a file that grows while it is read
+        if (tooLarge) return false;
     }
 }
 
@@ -65,8 +75,14 @@ bool ReadStoreSource(TFunOperation& op, const std::string& path, std::string& by
         return false;
     }
     ClearLastError();
-    const bool complete = ReadToEnd(file.get(), bytes);
+    bool tooLarge = false;
+    const bool complete = ReadToEnd(file.get(), bytes, tooLarge);
     const uint32_t errorCode = LastError();
+    if (tooLarge) {
+        bytes.clear();
+        op.Raise(__LINE__, fsError, TooLargeText, path);
+        return false;
+    }
     if (!complete) {
         op.Raise(__LINE__, fsError, "Failed to read file.", path, std::string(), static_cast<int32_t>(errorCode));
         return false;

@@ -82,8 +82,17 @@ void MyFocusControl(HWND control) {
     op.EndPassing();
 }
 
-std::string UninstallRegistryKey(const std::string& keyName) {
-    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
+const char* const UninstallEntriesKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::string UninstallRegistryKey(const std::string& keyName) { return std::string(UninstallEntriesKey) + "\\" + keyName; }
+
+bool CanWriteUninstallEntries() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntriesKey, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &opened) !=
+        ERROR_SUCCESS)
+        return false;
+    const TOwnedRegistryKey key(opened);
+    return true;
 }
 
 void SetUninstallRegistry(const std::string& keyName, const std::string& displayName,

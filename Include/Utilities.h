@@ -18,6 +18,10 @@ void SetUninstallRegistry(const std::string& keyName, const std::string& display
 // Deletes that key; whether it existed is not looked at.
 void DeleteUninstallerRegistry(const std::string& keyName);
 
+// True when the running copy may create uninstall entries: it opens their parent key for
+// writing, which changes nothing.
+bool CanWriteUninstallEntries();
+
 // The key path of a program's uninstall entry below HKEY_LOCAL_MACHINE.
 std::string UninstallRegistryKey(const std::string& keyName);
 

@@ -33,8 +33,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::unique_ptr<TAboutForm> aboutForm;
     bool anotherCopyRuns = false;
     op.Guard(__LINE__, [&] {
-        anotherCopyRuns = IsProgramInstanceRunning(ProgramName);
+        // The installer that started a copy with administrator rights holds the guard while it
+        // waits for that copy.
+        anotherCopyRuns = !IsElevatedInstallerRun() && IsProgramInstanceRunning(ProgramName);
         if (anotherCopyRuns) return;
+        DecideDataDirectory(ProgramName);
         Application.Initialize();
         Application.SetTitle(ProgramName);
         // The first window made becomes the application's main window: the installer window or
@@ -59,5 +62,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     op.EndShowing(__LINE__, "");
     CloseProgramInstance();
-    return 0;
+    return InstallerExitCode();
 }

@@ -12,6 +12,7 @@
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
 #include "Include/Utilities.h"
+#include "Tilvane/TilvaneCommands.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
@@ -157,29 +158,27 @@ void TTilvaneForm::CreatePicturePlaces() {
 }
 
 void TTilvaneForm::CreateMenu() {
-    auto command = [this](int id, const char* caption, void (TTilvaneForm::*handler)(), TShortcut shortcut = {},
-                          const char* hint = "") {
-        return MenuCommand(id, caption, [this, handler] { (this->*handler)(); }, shortcut, hint);
+    auto command = [this](int id, void (TTilvaneForm::*handler)()) {
+        const TGameCommand& entry = GameCommand(id);
+        return MenuCommand(id, entry.Caption, [this, handler] { (this->*handler)(); }, entry.Shortcut, entry.Hint);
     };
     std::vector<TMenuEntry> bar = {
         MenuPopup("&Work",
                   {
-                      command(cmLoadPicture, "Load picture", &TTilvaneForm::LoadPictureMenuClick, {VK_F5, 0}),
-                      command(cmReloadCurrentPicture, "Reload current picture",
-                              &TTilvaneForm::ReloadCurrentPictureMenuClick, {VK_F5, FCONTROL}),
-                      command(cmOpenPicture, "Open picture", &TTilvaneForm::OpenPictureMenuClick, {'R', 0}),
+                      command(cmLoadPicture, &TTilvaneForm::LoadPictureMenuClick),
+                      command(cmReloadCurrentPicture, &TTilvaneForm::ReloadCurrentPictureMenuClick),
+                      command(cmOpenPicture, &TTilvaneForm::OpenPictureMenuClick),
                       MenuSeparator(),
-                      command(cmLoadLastGame, "Load last game", &TTilvaneForm::LoadLastGameMenuClick, {'Z', FCONTROL}),
-                      command(cmLoadGame, "Load game", &TTilvaneForm::LoadGameMenuClick, {'L', 0}),
-                      command(cmSaveGame, "Save game", &TTilvaneForm::SaveGameMenuClick, {'S', 0}),
+                      command(cmLoadLastGame, &TTilvaneForm::LoadLastGameMenuClick),
+                      command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
+                      command(cmSaveGame, &TTilvaneForm::SaveGameMenuClick),
                       MenuSeparator(),
-                      command(cmHide, "Hide", &TTilvaneForm::HideMenuClick, {VK_SPACE, 0}),
+                      command(cmHide, &TTilvaneForm::HideMenuClick),
                   }),
-        command(cmRandomize, "&Randomize", &TTilvaneForm::RandomizeMenuClick, {'R', FALT}),
-        MenuPopup("Down&load pictures",
-                  {command(cmGameWallpapers, "Game wallpapers", &TTilvaneForm::GameWallpapersMenuClick)}),
-        command(cmHelp, "&Help", &TTilvaneForm::HelpMenuClick),
-        command(cmAbout, "&About", &TTilvaneForm::AboutMenuClick, {}, "Display information about the program"),
+        command(cmRandomize, &TTilvaneForm::RandomizeMenuClick),
+        MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick)}),
+        command(cmHelp, &TTilvaneForm::HelpMenuClick),
+        command(cmAbout, &TTilvaneForm::AboutMenuClick),
     };
     SetCommands(std::make_unique<TCommandTable>(std::move(bar)));
 }
@@ -225,6 +224,8 @@ void TTilvaneForm::ShowMoves() {
 // The whole unshuffled picture over the puzzle, without a single grid line.
 void TTilvaneForm::ShowSolvedPicture() {
     if (!PicturesShown()) return;
+    selectionHidden_ = true;
+    pieceLifted_ = false;
     BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(), BackupPictureImage->BitmapHeight(),
            BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
     PuzzlePictureImage->Refresh();
@@ -366,6 +367,8 @@ void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 void TTilvaneForm::RandomizeMenuClick() {
     if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
     ResetCounters();
+    pieceLifted_ = false;
+    selectionHidden_ = false;
     Board.ShufflePieces(AllowFlipCheckBox->Checked(), [] { return Random.GetRandom(); });
     DrawAllPieces();
     DrawGrids(false);
@@ -390,6 +393,12 @@ void TTilvaneForm::AboutMenuClick() {
 // at the next shuffle, but redraws the grids all the same.
 void TTilvaneForm::LightGridCheckBoxClick() {
     if (PicturesShown()) DrawGrids(false);
+}
+
+// A hint stays on top of every window: when the player turns to another one, it goes.
+LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
+    return TForm::HandleMessage(message, wParam, lParam);
 }
 
 bool TTilvaneForm::FormCloseQuery() {

@@ -5,6 +5,7 @@
 //   TilvaneGames.cpp        new games from pictures, saved games and the options file
 //   TilvaneDrawing.cpp      pieces and cell outlines on the two pictures
 //   TilvaneInteraction.cpp  the pointer over the pictures
+//   TilvaneKeyboard.cpp     the keyboard on the puzzle
 // The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
 // Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
@@ -18,6 +19,7 @@
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/TilvaneKeys.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,6 +37,9 @@ public:
 
     // Once, after every window exists: options, games folder, size and place.
     void BeforeRun();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // In-process tests and benchmarks look inside through this one friend.
@@ -131,6 +136,27 @@ private:
     void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
     void OriginalPictureImageDragDrop(TImage* source, int x, int y);
     void ShowPieceHint(int32_t column, int32_t row);
+    static std::string PositionText(int32_t column, int32_t row);
+    std::string PieceHintText(int32_t column, int32_t row) const;
+
+    // Keyboard play.
+    void FocusPuzzle();
+    void PuzzlePictureImageKeyDown(WORD key, TShiftState shift);
+    void PuzzlePictureImageKeyUp(WORD key, TShiftState shift);
+    void PuzzlePictureImageFocusChange(bool focused, HWND other);
+    void RunPuzzleAction(TPuzzleAction action);
+    void SelectCell(int32_t column, int32_t row);
+    void LiftSelectedPiece();
+    void DropLiftedPiece();
+    void PutBackLiftedPiece();
+    void ForgetLiftedPiece();
+    void MirrorSelectedPiece(bool leftToRight);
+    void ToggleSelectedMark();
+    void RefuseKey();
+    void ShowSelectedPieceHint();
+    void ShowSelectedPosition();
+    void PaintKeyboardMarks(HDC dc);
+    RECT CellArea(int32_t column, int32_t row) const;
     struct TImageHandlers {
         void (TTilvaneForm::*MouseMove)(TShiftState shift, int x, int y);
         void (TTilvaneForm::*MouseDown)(TMouseButton button, TShiftState shift, int x, int y);
@@ -151,6 +177,14 @@ private:
     int32_t PieceHeight = 0;
     int32_t MarkedColumn = 0;
     int32_t MarkedRow = 0;
+    bool markShown_ = false;  // the marked cell still has its red outline
+    // The keyboard's cell, and a piece it lifted with Enter (the board's drag cell).
+    int32_t SelectedColumn = 0;
+    int32_t SelectedRow = 0;
+    bool pieceLifted_ = false;
+    bool keysOnPuzzle_ = false;     // the keyboard plays the puzzle, or will when the window is back
+    bool selectionHidden_ = false;  // the solved picture shows no frame until a key moves it
+    bool keyboardHint_ = false;     // the piece hint was asked for by Ctrl+Alt on the keyboard
     std::string PicturePath;
     std::string LastGamePath;
     std::string PictureExtensions;  // the patterns of every decodable picture, joined by ";"

@@ -56,6 +56,7 @@ void TTilvaneForm::DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cel
 
 void TTilvaneForm::DrawCellOutlines(int32_t column, int32_t row, bool mark) {
     if (!OriginalPictureImage || !PuzzlePictureImage) return;
+    if (column == MarkedColumn && row == MarkedRow) markShown_ = mark;
     DrawCellOutline(*OriginalPictureImage, OriginalCellWidth(), OriginalCellHeight(), column, row, mark);
     DrawCellOutline(*PuzzlePictureImage, PieceWidth, PieceHeight, column, row, mark);
 }
@@ -70,6 +71,7 @@ void TTilvaneForm::DrawGrid(TImage& image, int32_t cellWidth, int32_t cellHeight
 
 void TTilvaneForm::DrawGrids(bool originalOnly) {
     if (!OriginalPictureImage || !PuzzlePictureImage) return;
+    markShown_ = false;
     if (!originalOnly) DrawGrid(*PuzzlePictureImage, PieceWidth, PieceHeight, Board.ResultedColumns, Board.ResultedRows);
     DrawGrid(*OriginalPictureImage, OriginalCellWidth(), OriginalCellHeight(), Board.ResultedColumns,
              Board.ResultedRows);
@@ -79,6 +81,7 @@ void TTilvaneForm::MarkCell(int32_t column, int32_t row) {
     DrawCellOutlines(column, row, true);
     MarkedColumn = column;
     MarkedRow = row;
+    markShown_ = true;
 }
 
 void TTilvaneForm::UnmarkCell() { DrawCellOutlines(MarkedColumn, MarkedRow, false); }

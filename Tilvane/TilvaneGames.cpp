@@ -17,6 +17,8 @@
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
+const char* const NoPictureToSaveText =
+    "The game cannot be saved: it has no picture. Answer No to go on without saving, or Cancel to keep it.";
 
 // The extension of a path's file-name part, from its last dot; empty when there is none.
 std::string ExtensionOf(const std::string& path) {
@@ -47,9 +49,19 @@ bool ReplaceImage(TFunOperation& op, TWindow& parent, int left, int top, std::un
     return true;
 }
 
+const char* const OptionsFileName = "Tilvane.ini";
+
+// A copy moved into a folder it may not write still finds the options it wrote there before: they
+// are read once, and from then on written to the data folder.
+std::string StartingOptionsPath(const std::string& optionsPath) {
+    const std::string besideProgram = GetProgramDirectory() + OptionsFileName;
+    if (optionsPath == besideProgram || PathExists(optionsPath) || !PathExists(besideProgram)) return optionsPath;
+    return besideProgram;
+}
+
 }  // namespace
 
-std::string GetGamesDirectory() { return GetProgramDirectory() + "TilvaneGames\\"; }
+std::string GetGamesDirectory() { return GetDataDirectory() + "TilvaneGames\\"; }
 
 bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
     return MatchesFileMask(path, PictureExtensions);
@@ -68,8 +80,12 @@ bool TTilvaneForm::CheckSave() {
             mayReplace = true;
             break;
         case maOkOrYes:
-            // Only a game that was really written may be replaced or closed.
-            mayReplace = SaveGameCommand();
+            // Only a game that was really written may be replaced or closed; a game without a
+            // picture has nothing to be saved with, and the player is told so.
+            if (PicturePath.empty())
+                ShowWarning(NoPictureToSaveText);
+            else
+                mayReplace = SaveGameCommand();
             break;
         default:
             mayReplace = false;
@@ -120,6 +136,7 @@ std::vector<TPictureSize> TTilvaneForm::PictureAreas() const {
 void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows) {
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     op.Guard(__LINE__, [&] {
+        selectionHidden_ = false;  // until a solved game hides it again
         const int puzzleTop = PuzzleImageTop();
         const std::vector<TPictureSize> areas = PictureAreas();
         int columns = Board.ResultedColumns, rows = Board.ResultedRows;
@@ -170,6 +187,7 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
         SetTip(RandomizeTip);
         Board.ResetWrongMoves();
         WrongMovesLabel->SetText("");
+        FocusPuzzle();
     });
     op.EndShowing(__LINE__, "Failed to load game.");
 }
@@ -240,17 +258,30 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
         SetTip(DragTip);
         ShowMoves();
         ShowWrongMoves();
+        FocusPuzzle();
     });
     op.EndPassing();
 }
 
-// The pieces are cut to the saved grid, whatever the size of this screen; only a picture too
-// narrow or too flat for that grid is refused. Sets the piece size the grid gives here.
+// A saved game looks as it did: its picture is cut as a new game of its grid choice would cut it
+// here. Only where that gives another grid (a game saved on a screen of another size) are the
+// saved grid's pieces cut from the picture as it fits this screen; a picture too narrow or too
+// flat for that grid is refused. Sets the piece size.
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture) {
+    const int32_t areaWidth = PuzzlePictureGroupBox->ClientWidth() - 10;
+    const int32_t areaHeight = PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5;
     int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(picture.Width(), picture.Height(), PuzzlePictureGroupBox->ClientWidth() - 10,
-                   PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5, true, fittedWidth, fittedHeight);
+    FitPictureSize(picture.Width(), picture.Height(), areaWidth, areaHeight, true, fittedWidth, fittedHeight);
     const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
+    const int32_t choiceWidth = areaWidth / std::max(game.Keys.ColumnsCount, 1);
+    const int32_t choiceHeight = areaHeight / std::max(game.Keys.RowsCount, 1);
+    const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
+                                                     TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
+    if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
+        PieceWidth = choiceWidth;
+        PieceHeight = choiceHeight;
+        return true;
+    }
     const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
     const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
     if (grid.Columns != columns || grid.Rows != rows) {
@@ -316,7 +347,8 @@ void TTilvaneForm::ApplyOptions(const TGameOptions& options) {
 
 // Reads the options file once at start; closing the window writes it (FormCloseQuery).
 void TTilvaneForm::LoadOptions() {
-    OptionsList = std::make_unique<TStoredTextList>(GetProgramDirectory() + "Tilvane.ini");
+    const std::string optionsPath = GetDataDirectory() + OptionsFileName;
+    OptionsList = std::make_unique<TStoredTextList>(optionsPath);
     OptionsList->OnAfterLoad = [this](TStoredTextList& list) {
         ApplyOptions(ReadOptions(*list.Store(), TGameOptions{ShownCommonKeys(), false, LastGamePath}));
     };
@@ -325,5 +357,6 @@ void TTilvaneForm::LoadOptions() {
         ReadGridChoice();
         WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
     };
-    OptionsList->Load();
+    OptionsList->LoadFrom(StartingOptionsPath(optionsPath));
+    OptionsList->FileName = optionsPath;
 }

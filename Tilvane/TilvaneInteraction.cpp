@@ -7,13 +7,20 @@
 
 namespace {
 
-std::string PositionText(int32_t column, int32_t row) {
-    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
-}
-
 const char* YesNo(bool value) { return value ? "YES" : "NO"; }
 
 }  // namespace
+
+std::string TTilvaneForm::PositionText(int32_t column, int32_t row) {
+    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
+}
+
+// Where the piece in the cell belongs and how it is mirrored, counted from 1.
+std::string TTilvaneForm::PieceHintText(int32_t column, int32_t row) const {
+    const PieceCell& cell = Board.Pieces[column][row];
+    return "Column " + std::to_string(cell.SourceColumn + 1) + "; Row " + std::to_string(cell.SourceRow + 1) +
+           "; Flip horiz " + YesNo(cell.FlipHorizontal) + "; Flip vert " + YesNo(cell.FlipVertical);
+}
 
 void TTilvaneForm::UpdatePieceCursor(int32_t column, int32_t row) {
     if (!PuzzlePictureImage) return;
@@ -52,22 +59,21 @@ void TTilvaneForm::PuzzlePictureImageMouseMove(TShiftState shift, int x, int y) 
 
 void TTilvaneForm::ShowPieceHint(int32_t column, int32_t row) {
     if (!Board.IsInPlay(column, row)) return;
-    const PieceCell& cell = Board.Pieces[column][row];
     POINT pointer;
     GetCursorPos(&pointer);
-    hint_->ShowAt("Column " + std::to_string(cell.SourceColumn + 1) + "; Row " + std::to_string(cell.SourceRow + 1) +
-                      "; Flip horiz " + YesNo(cell.FlipHorizontal) + "; Flip vert " + YesNo(cell.FlipVertical),
-                  pointer);
+    hint_->ShowAt(PieceHintText(column, row), pointer);
 }
 
 void TTilvaneForm::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (PieceWidth <= 0 || PieceHeight <= 0) return;
+    hint_->Hide();  // a drag, a flip or a mark makes what it says stale
     if (button == TMouseButton::Right) {
         UnmarkCell();
         MarkCell(x / PieceWidth, y / PieceHeight);
         return;
     }
     if (button != TMouseButton::Left) return;
+    ForgetLiftedPiece();
     Board.SetDragCell(x / PieceWidth, y / PieceHeight);
     if (Board.IsPieceInPlace(Board.DragColumn(), Board.DragRow())) return;
     const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
@@ -95,11 +101,13 @@ void TTilvaneForm::OriginalPictureImageDragOver(TImage*, int x, int y, bool& acc
 }
 
 void TTilvaneForm::PuzzlePictureImageDragDrop(TImage*, int x, int y) {
+    hint_->Hide();
     if (PieceWidth <= 0 || PieceHeight <= 0) return;
     Board.DropPiece(x / PieceWidth, y / PieceHeight);
 }
 
 void TTilvaneForm::OriginalPictureImageDragDrop(TImage*, int x, int y) {
+    hint_->Hide();
     Board.DropPiece(ColumnAtOriginalX(x), RowAtOriginalY(y));
 }
 
@@ -116,9 +124,17 @@ void TTilvaneForm::AttachImageHandlers(TImage& image, const TImageHandlers& hand
 }
 
 void TTilvaneForm::AttachPuzzleImageHandlers() {
-    AttachImageHandlers(*PuzzlePictureImage,
-                        {&TTilvaneForm::PuzzlePictureImageMouseMove, &TTilvaneForm::PuzzlePictureImageMouseDown,
-                         &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
+    TImage& image = *PuzzlePictureImage;
+    AttachImageHandlers(image, {&TTilvaneForm::PuzzlePictureImageMouseMove, &TTilvaneForm::PuzzlePictureImageMouseDown,
+                                &TTilvaneForm::PuzzlePictureImageDragOver, &TTilvaneForm::PuzzlePictureImageDragDrop});
+    // The puzzle also plays with the keyboard: the last tab stop, after the four option controls.
+    image.SetTabStop();
+    // The hint names the piece under the pointer: it goes with the pointer, also before it shows.
+    image.OnMouseLeave = [this] { hint_->Hide(); };
+    image.OnKeyDown = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyDown(key, shift); };
+    image.OnKeyUp = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyUp(key, shift); };
+    image.OnFocusChange = [this](bool focused, HWND other) { PuzzlePictureImageFocusChange(focused, other); };
+    image.OnPaintOverlay = [this](HDC dc) { PaintKeyboardMarks(dc); };
 }
 
 void TTilvaneForm::AttachOriginalImageHandlers() {

@@ -14,6 +14,11 @@ have clang++ || need+=(clang)
 have xdotool || need+=(xdotool)
 have xdpyinfo || need+=(x11-utils)
 have zip || need+=(zip)
+have optipng || need+=(optipng)
+# The help page is checked in a real browser; without recommended packages it stays small.
+lean=()
+have chromium || lean+=(chromium)
+fc-list 2>/dev/null | grep -q . || lean+=(fonts-dejavu-core)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # libFuzzer and the sanitizer runtimes for clang
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
@@ -50,10 +55,12 @@ if [ -z "$(source_entries)" ]; then
   update_lists=true
 fi
 
-if [ ${#need[@]} -gt 0 ] || $update_lists; then
+if [ ${#need[@]} -gt 0 ] || [ ${#lean[@]} -gt 0 ] || $update_lists; then
   $SUDO apt-get update -qq
 fi
-if [ ${#need[@]} -gt 0 ]; then
-  echo "Installing: ${need[*]}"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+if [ ${#need[@]} -gt 0 ] || [ ${#lean[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]} ${lean[*]}"
+  [ ${#need[@]} -eq 0 ] || DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
+  [ ${#lean[@]} -eq 0 ] ||
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${lean[@]}" >/dev/null
 fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Lays out the installation package: build/package/Tilvane/ and build/package/Tilvane.zip.
+# Lays out the installation package: build/package/Tilvane/ and build/package/Tilvane.zip,
+# with pictures of the real game beside the help page.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 package="$root/build/package"
@@ -22,6 +23,9 @@ for file in "$root"/package/*; do
     *) cp -r "$file" "$package/Tilvane/" ;;
   esac
 done
+# Pictures of the real game for the help page, taken anew for every package.
+bash "$root/scripts/help-pictures.sh" "$package/Tilvane/HelpPictures"
 (cd "$package" && zip -q -r Tilvane.zip Tilvane)
 echo "Package: $package/Tilvane/ and $package/Tilvane.zip"
-ls -l "$package/Tilvane"
+ls -l "$package/Tilvane" "$package/Tilvane/HelpPictures"
+du -sh "$package/Tilvane" "$package/Tilvane.zip"

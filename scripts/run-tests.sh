@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include rules of the layers, the native core tests under the
-# sanitizers, the fuzz harnesses briefly, and the Windows tests under Wine on a virtual display.
+# sanitizers, the fuzz harnesses briefly, the Windows tests under Wine on a virtual display, and
+# the package: its help pictures taken from the real game and its help page in a real browser.
 # Ends with one line "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -64,6 +65,10 @@ rm -rf "$links"; mkdir -p "$links/Tree" "$links/Destination"
 ln -s ../Outside "$links/Tree/FolderLink"; ln -s ../Empty "$links/Tree/EmptyLink"
 ln -s ../Outside.txt "$links/Tree/FileLink"; ln -s Outside "$links/RootLink"
 ln -s ../Outside.txt "$links/Destination/plain.txt"
+# A program folder that cannot be written, undone on every way out of this script.
+trap 'wine_stop; wine_unmount_readonly' EXIT
+trap 'exit 130' INT TERM HUP
+wine_mount_readonly || true
 win_results="$WINEPREFIX/drive_c/Tilvane/results"
 rm -rf "$win_results"; mkdir -p "$win_results"
 for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
@@ -71,6 +76,7 @@ for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
 done
 bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
+wine_stage_package_texts
 wine_start_input_bridge
 for suite in CoreTests WineTests EndToEndTests; do
   [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
@@ -82,6 +88,25 @@ for suite in CoreTests WineTests EndToEndTests; do
   count_report "$suite (Wine)" "$results/$suite.xml" $code
 done
 wine_stop
+# The read-only view must not outlive the run: one test case.
+if wine_unmount_readonly; then
+  echo "read-only mount undone: ok"; passed=$((passed + 1))
+else
+  echo "read-only mount undone: FAILED, still mounted at $WINE_READONLY_VIEW"; failed=$((failed + 1))
+fi
+
+# 4. The package, with pictures taken from the real game (one suite), and its help page opened
+#    in headless Chromium: each check at each width is one case.
+if bash "$root/scripts/make-package.sh" >"$results/package.log" 2>&1; then
+  echo "package: ok"; passed=$((passed + 1))
+else
+  tail -20 "$results/package.log"; echo "package: FAILED"; failed=$((failed + 1))
+fi
+count_report "help pictures (Wine)" "$results/HelpPictures.xml" 0
+while read -r line; do
+  echo "$line"
+  case "$line" in *": ok "*) passed=$((passed + 1)) ;; *FAILED*) failed=$((failed + 1)) ;; esac
+done < <(bash "$root/scripts/check-help-page.sh" "$BUILD_DIR/package/Tilvane" 2>&1)
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -12,6 +12,8 @@ WINE_BIN_DIR="$WINEPREFIX/drive_c/Tilvane/bin"
 # Makes the prefix once; later calls only start its server if it is not running.
 wine_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.tilvane-ready" ]; then
+    # A view left by a run that was killed would stop the removal half-way.
+    wine_unmount_readonly
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null
@@ -39,11 +41,53 @@ wine_prepare_prefix() {
 
 wine_stop() { wine_stop_input_bridge; wineserver -k >/dev/null 2>&1 || true; }
 
+# A read-only view of a writable folder, standing for a program folder that the user may not
+# write (Program Files without administrator rights): C:\Tilvane\readonly shows what the tests put
+# into C:\Tilvane\readonly-source, and nothing can be written through it, not even by root. A bind
+# mount needs root; without it the tests that need the view skip and say why. Callers undo it with
+# wine_unmount_readonly in a trap, so that it never outlives the run.
+WINE_READONLY_SOURCE="$WINEPREFIX/drive_c/Tilvane/readonly-source"
+WINE_READONLY_VIEW="$WINEPREFIX/drive_c/Tilvane/readonly"
+
+wine_mount_readonly() {
+  mkdir -p "$WINE_READONLY_SOURCE" "$WINE_READONLY_VIEW"
+  wine_unmount_readonly
+  local reason
+  if reason=$(mount --bind "$WINE_READONLY_SOURCE" "$WINE_READONLY_VIEW" 2>&1); then
+    if reason=$(mount -o remount,bind,ro "$WINE_READONLY_VIEW" 2>&1); then return 0; fi
+    umount "$WINE_READONLY_VIEW" 2>/dev/null || umount -l "$WINE_READONLY_VIEW"
+  fi
+  echo "NOTE: no read-only mount at $WINE_READONLY_VIEW ($reason); the tests of a read-only program folder skip" >&2
+  return 1
+}
+
+wine_readonly_mounted() { grep -q " $WINE_READONLY_VIEW " /proc/self/mounts; }
+
+# Undoes every mount of the view; a mount still in use is detached at once and freed when unused.
+wine_unmount_readonly() {
+  local attempt
+  for attempt in 1 2 3; do
+    wine_readonly_mounted || return 0
+    umount "$WINE_READONLY_VIEW" 2>/dev/null || umount -l "$WINE_READONLY_VIEW" 2>/dev/null || true
+  done
+  ! wine_readonly_mounted
+}
+
 # Copies a Windows program into the prefix (C:\Tilvane\bin) and prints its Unix path there.
 wine_stage() {
   mkdir -p "$WINE_BIN_DIR"
   cp -f "$1" "$WINE_BIN_DIR/"
   echo "$WINE_BIN_DIR/$(basename "$1")"
+}
+
+# The help page and the read-me as they ship, in C:\Tilvane\bin\package\, for the tests that
+# compare them with the program and for the installer's picture.
+wine_stage_package_texts() {
+  local root
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  mkdir -p "$WINE_BIN_DIR/package"
+  cp -f "$root/package/Help.html" "$WINE_BIN_DIR/package/"
+  sed "s/\r*$/\r/" "$root/package/Readme.txt" > "$WINE_BIN_DIR/package/Readme.txt"
 }
 
 # Real X input for the end-to-end tests (see x-input-bridge.sh); stopped with wine_stop.

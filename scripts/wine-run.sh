@@ -8,8 +8,12 @@ for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
   [ -f "$sibling" ] && wine_stage "$sibling" >/dev/null
 done
 wine_stage_pictures
+wine_stage_package_texts
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"
+trap 'wine_unmount_readonly' EXIT
+trap 'exit 130' INT TERM HUP
+wine_mount_readonly || true
 wine_start_input_bridge
 code=0
 wine "$exe" "$@" || code=$?

@@ -1,5 +1,6 @@
 #include "e2e/E2ESupport.h"
 
+#include "Include/Core/PathText.h"
 #include "Include/ErrorDialog.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +305,28 @@ void DragFromTo(POINT from, POINT to, unsigned modifiers) {
     PressModifiers(modifiers, true);
 }
 
+THeldDrag::THeldDrag(POINT from, POINT to) : to_(to) {
+    const int steps = 10;
+    std::string x = XMove(from) + " sleep 0.015 mousedown 1 sleep 0.03";
+    for (int step = 1; step <= steps; ++step)
+        x += XMove({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}) + " sleep 0.015";
+    if (XInput(x)) return;
+    Send({MouseInput(from, 0)});
+    Pace();
+    Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
+    Pace();
+    for (int step = 1; step <= steps; ++step) {
+        Send({MouseInput({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}, 0)});
+        Pace();
+    }
+}
+
+THeldDrag::~THeldDrag() {
+    if (XInput(XMove(to_) + " mouseup 1 sleep 0.015")) return;
+    Send({MouseInput(to_, MOUSEEVENTF_LEFTUP)});
+    Pace();
+}
+
 void TDoubleClickSpacing::BeforePress(int place) {
     if (place == lastPlace_) {
         const DWORD since = GetTickCount() - lastPressTime_;
@@ -332,9 +355,25 @@ bool ClickCloseBox(HWND window) {
     return false;
 }
 
-TPixels CaptureClientPixels(HWND window) {
+TPixels CaptureClientPixels(HWND window) { return CaptureScreenPixels(ClientRectOnScreen(window)); }
+
+namespace {
+
+// Draws the pointer shape where the pointer is, over a capture whose top left is at origin.
+void DrawPointer(HDC target, POINT origin, HCURSOR pointer) {
+    POINT at = {};
+    ICONINFO icon = {};
+    if (!GetCursorPos(&at) || !GetIconInfo(pointer, &icon)) return;
+    DrawIconEx(target, at.x - origin.x - static_cast<int>(icon.xHotspot), at.y - origin.y - static_cast<int>(icon.yHotspot),
+               pointer, 0, 0, 0, nullptr, DI_NORMAL);
+    if (icon.hbmMask) DeleteObject(icon.hbmMask);
+    if (icon.hbmColor) DeleteObject(icon.hbmColor);
+}
+
+}  // namespace
+
+TPixels CaptureScreenPixels(const RECT& area, HCURSOR pointer) {
     TPixels pixels;
-    const RECT area = ClientRectOnScreen(window);
     pixels.Width = area.right - area.left;
     pixels.Height = area.bottom - area.top;
     if (pixels.Width <= 0 || pixels.Height <= 0) return TPixels();
@@ -351,6 +390,7 @@ TPixels CaptureClientPixels(HWND window) {
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, area.left, area.top, SRCCOPY);
+    if (pointer) DrawPointer(memory, POINT{area.left, area.top}, pointer);
     GdiFlush();
     const auto* quads = static_cast<const RGBQUAD*>(bits);
     pixels.Colors.reserve(static_cast<size_t>(pixels.Width) * pixels.Height);
@@ -409,18 +449,24 @@ bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs)
     return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
 }
 
-TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files) {
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files)
+    : TGameProcess(name, files, E2ERoot, E2ERoot) {}
+
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
+                           const std::string& placeRoot, const std::string& runRoot) {
     static int counter = 0;
-    folder_ = E2ERoot + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
-    RemoveTree(folder_.substr(0, folder_.size() - 1));
-    CreateFolderChain(folder_.substr(0, folder_.size() - 1));
+    const std::string unique = name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    placedFolder_ = WithTrailingBackslash(placeRoot) + unique + "\\";
+    folder_ = WithTrailingBackslash(runRoot) + unique + "\\";
+    RemoveTree(placedFolder_.substr(0, placedFolder_.size() - 1));
+    CreateFolderChain(placedFolder_.substr(0, placedFolder_.size() - 1));
     const std::string staged = TestProgramDirectory() + "Tilvane.exe";
-    if (!CopyFileA(staged.c_str(), ProgramPath().c_str(), FALSE)) {
+    if (!CopyFileA(staged.c_str(), (placedFolder_ + "Tilvane.exe").c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << staged << " (is Tilvane.exe staged beside the tests?)";
         return;
     }
     for (const TPlacedFile& file : files) {
-        const std::string path = PathOf(file.Name);
+        const std::string path = placedFolder_ + file.Name;
         CreateFolderChain(path.substr(0, path.find_last_of('\\')));
         WriteFileBytes(path, file.Bytes);
     }
@@ -434,7 +480,7 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
 
 TGameProcess::~TGameProcess() {
     if (process_) process_.reset();  // kills a copy that still runs
-    if (!::testing::Test::HasFailure()) RemoveTree(folder_.substr(0, folder_.size() - 1));
+    if (!::testing::Test::HasFailure()) RemoveTree(placedFolder_.substr(0, placedFolder_.size() - 1));
 }
 
 HWND TGameProcess::WaitForMainWindow(DWORD timeoutMs) {

@@ -68,6 +68,17 @@ void ClickAt(POINT screen, unsigned modifiers = modNone);
 void RightClickAt(POINT screen, unsigned modifiers = modNone);
 // Presses the left button at one point, moves in steps to the other and releases there.
 void DragFromTo(POINT from, POINT to, unsigned modifiers = modNone);
+// A drag held halfway, for a look at the screen while it lasts: presses the left button at
+// one point and moves in steps to the other; the end of the object lets go there.
+class THeldDrag {
+public:
+    THeldDrag(POINT from, POINT to);
+    ~THeldDrag();
+    THeldDrag(const THeldDrag&) = delete;
+    THeldDrag& operator=(const THeldDrag&) = delete;
+private:
+    POINT to_;
+};
 // Two presses on one place in quick succession would be a double click, which starts no drag:
 // before each press this waits, when the press lands where the last one did, until the
 // double-click time has passed.
@@ -95,6 +106,10 @@ struct TPixels {
 };
 // What the screen shows of the window's client area now.
 TPixels CaptureClientPixels(HWND window);
+// What the screen shows inside the rectangle (screen coordinates). A capture of the screen
+// leaves the pointer out, and another process's pointer shape cannot be asked for: a shape
+// given is drawn in where the pointer is.
+TPixels CaptureScreenPixels(const RECT& area, HCURSOR pointer = nullptr);
 
 // --- Dialogs of another process ------------------------------------------------------------
 
@@ -135,12 +150,18 @@ struct TPlacedFile {
 class TGameProcess {
 public:
     explicit TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files = {});
+    // The same, with the copy and the files placed below placeRoot and the program started from
+    // the same folder below runRoot: a read-only view of placeRoot (ReadOnlyFolder.h).
+    TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files, const std::string& placeRoot,
+                 const std::string& runRoot);
     ~TGameProcess();
     TGameProcess(const TGameProcess&) = delete;
     TGameProcess& operator=(const TGameProcess&) = delete;
 
     const std::string& Folder() const { return folder_; }  // with a trailing backslash
     std::string PathOf(const std::string& name) const { return folder_ + name; }
+    // Where the files were placed: Folder() itself unless a run root was given.
+    const std::string& PlacedFolder() const { return placedFolder_; }
     std::string ProgramPath() const { return PathOf("Tilvane.exe"); }
     DWORD ProcessId() const { return processId_; }
 
@@ -163,6 +184,7 @@ public:
 
 private:
     std::string folder_;
+    std::string placedFolder_;
     std::unique_ptr<TChildProcess> process_;
     DWORD processId_ = 0;
     HWND mainWindow_ = nullptr;

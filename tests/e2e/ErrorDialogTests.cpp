@@ -4,6 +4,7 @@
 #include "Include/AboutDialog.h"
 #include "Include/ErrorDialog.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/ReadOnlyFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -327,10 +328,12 @@ std::string ReportOfUnexpectedErrorDialog(DWORD processId) {
     return report;
 }
 
-TEST(AboutEndToEnd, PageButtonsOpenTheFilesBesideTheProgram) {
+const std::vector<TPlacedFile> AboutPages = {{"License.txt", "Licence of the e2e copy\r\n"},
+                                              {"Readme.txt", "Read-me of the e2e copy\r\n"}};
+
+// Each page button of the About dialog opens its file in a viewer, without a report.
+void ExpectAboutPagesOpen(TGameProcess& game) {
     TTextFileAssociation association;
-    TGameProcess game("about-pages", {{"License.txt", "Licence of the e2e copy\r\n"},
-                                      {"Readme.txt", "Read-me of the e2e copy\r\n"}});
     ASSERT_TRUE(game.WaitForMainWindow());
     HWND about = OpenAbout(game);
     ASSERT_NE(about, nullptr);
@@ -351,6 +354,19 @@ TEST(AboutEndToEnd, PageButtonsOpenTheFilesBesideTheProgram) {
     PostMessageA(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitHidden(about));
     EXPECT_EQ(game.Close(), 0u);
+}
+
+TEST(AboutEndToEnd, PageButtonsOpenTheFilesBesideTheProgram) {
+    TGameProcess game("about-pages", AboutPages);
+    ExpectAboutPagesOpen(game);
+}
+
+TEST(AboutEndToEnd, PageButtonsOpenTheFilesOfAReadOnlyProgramFolder) {
+    const std::string unavailable = ReadOnlyViewUnavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << "no read-only program folder: " << unavailable;
+    TGameProcess game("about-read-only", AboutPages, ReadOnlySource, ReadOnlyView);
+    ExpectAboutPagesOpen(game);
+    RemoveTree(ApplicationDataFolder("Tilvane"));
 }
 
 TEST(AboutEndToEnd, PageThatCannotBeOpenedIsReportedAndTheDialogStays) {

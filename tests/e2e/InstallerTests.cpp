@@ -5,12 +5,16 @@
 #include "e2e/E2ESupport.h"
 #include "Include/File.h"
 #include "Include/Install.h"
+#include "Include/ErrorDialog.h"
+#include "support/ReadOnlyFolder.h"
 #include "support/ShellLinks.h"
 
 #include <gtest/gtest.h>
 
 #include <ole2.h>
 #include <shlobj.h>
+
+#include <set>
 
 namespace {
 
@@ -33,19 +37,6 @@ bool UninstallKeyExists() {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
-}
-
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
 }
 
 void CreateFolderChain(const std::string& path) {
@@ -89,6 +80,25 @@ HWND FindFormOfProgramsIn(const std::string& folder, const std::string& caption 
     });
 }
 
+// The processes that show one of our windows (forms and reports alike) from a program file inside
+// the folder.
+std::set<DWORD> ProcessesWithFormsIn(const std::string& folder) {
+    struct TSearch {
+        std::string Folder;
+        std::set<DWORD> Found;
+    } search{folder, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& found = *reinterpret_cast<TSearch*>(data);
+            if (IsWindowVisible(window) && WindowClass(window) == "TilvaneForm" &&
+                IsSameOrInsidePath(ProcessImage(WindowProcess(window)), found.Folder))
+                found.Found.insert(WindowProcess(window));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
 // --- the installer window, as a user sees it --------------------------------------------------
 
 class TInstallerWindow {
@@ -115,6 +125,7 @@ public:
     }
 
     HWND Window() const { return window_; }
+    DWORD ProcessId() const { return GetProcessId(process_.Handle()); }
     HWND Control(int id) const { return FindDescendant(window_, id); }
     std::string Text(int id) const { return WindowText(Control(id)); }
 
@@ -153,6 +164,8 @@ protected:
         target_ = chosen_ + folderName_;
         group_ = WithTrailingBackslash(GetProgramsMenuPath()) + folderName_;
         desktopLink_ = WithTrailingBackslash(GetDesktopPath()) + "Tilvane.lnk";
+        commonGroup_ = WithTrailingBackslash(GetCommonProgramsMenuPath()) + folderName_;
+        commonDesktopLink_ = WithTrailingBackslash(GetCommonDesktopPath()) + "Tilvane.lnk";
 
         CreateFolderChain(package_ + "\\Pictures");
         CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
@@ -171,6 +184,8 @@ protected:
                 if (HWND window = FindFormOfProgramsIn(folder)) EndProcess(WindowProcess(window));
         DeleteFileA(desktopLink_.c_str());
         RemoveTree(group_);
+        DeleteFileA(commonDesktopLink_.c_str());
+        RemoveTree(commonGroup_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
         RemoveTree(packageRoot_);
         RemoveTree(chosen_.substr(0, chosen_.size() - 1));
@@ -213,7 +228,44 @@ protected:
             << link << ": " << read.WorkingDirectory;
     }
 
+    // Presses the button of the installer window, whose directory cannot be written: it starts
+    // one copy of itself with administrator rights (under Wine "runas" just runs it), which shows
+    // the one report, with the failure text and the description given. The report is closed and
+    // both copies must end; the copy with rights with ElevatedWorkNotDone.
+    void ExpectOneReportFromTheCopyWithRights(TInstallerWindow& installer, const std::string& failure,
+                                              const std::string& parameter, const std::string& folder) {
+        installer.Click(idInstallInstallButton);
+        std::set<DWORD> copies;
+        HWND report = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (DWORD process : ProcessesWithFormsIn(folder)) copies.insert(process);
+            for (DWORD process : copies)
+                if (process != installer.ProcessId() && (report = WaitForErrorDialog(process, 0)) != nullptr) return true;
+            return false;
+        })) << "no report from a copy with rights";
+        const DWORD elevated = WindowProcess(report);
+        HANDLE elevatedProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, elevated);
+        const TErrorDialogView dialog(report);
+        const std::string text = dialog.Report();
+        EXPECT_EQ(text.rfind("DESCRIPTION\r\n" + failure + "\r\n", 0), 0u) << text;
+        EXPECT_NE(text.find("* Description: \"The directory can not be written, even with administrator rights.\""),
+                  std::string::npos) << text;
+        EXPECT_NE(text.find("* Parameter 1: \"" + parameter + "\""), std::string::npos) << text;
+        dialog.ClickButton(idErrorOkayButton);
+        EXPECT_TRUE(installer.WaitForExit()) << "the first copy ends after the copy with rights";
+        EXPECT_EQ(installer.ExitCode(), 0u);
+        EXPECT_EQ(WaitForSingleObject(elevatedProcess, StepTimeout), WAIT_OBJECT_0);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(elevatedProcess, &exitCode);
+        CloseHandle(elevatedProcess);
+        EXPECT_EQ(exitCode, static_cast<DWORD>(ElevatedWorkNotDone));
+        EXPECT_EQ(copies.size(), 2u) << "the first copy and exactly one copy with rights";
+        EXPECT_TRUE(ProcessesWithFormsIn(folder).empty()) << "no copy left, no game started";
+        EXPECT_EQ(FindFormOfProgramsIn(chosen_), nullptr);
+    }
+
     std::string packageRoot_, folderName_, package_, chosen_, target_, group_, desktopLink_;
+    std::string commonGroup_, commonDesktopLink_;
 };
 
 // --- installing, running, reinstalling and uninstalling ---------------------------------------
@@ -313,6 +365,86 @@ TEST_F(InstallerEndToEnd, WindowShowsThePackageAndEscapeInstallsNothing) {
     EXPECT_EQ(installer.ExitCode(), 0u);
     EXPECT_FALSE(FolderExists(target_));
     EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
+// --- administrator rights -------------------------------------------------------------------
+
+TEST_F(InstallerEndToEnd, ReadOnlyTargetStartsOneCopyWithRightsThatReportsOnce) {
+    const std::string unavailable = ReadOnlyViewUnavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << "no read-only target: " << unavailable;
+    const std::string chosen = std::string(ReadOnlyView) + "\\";
+    TMessageBoxAnswerer query("Query", IDYES, false, true);
+    TMessageBoxAnswerer boxes("Error", IDOK, false, true);
+    TInstallerWindow installer(package_ + "\\Install.exe", "", "Install Tilvane");
+    ASSERT_NE(installer.Window(), nullptr);
+    installer.SetDirectory(chosen);
+    ExpectOneReportFromTheCopyWithRights(
+        installer, "Failed to install program. Check to see if you have rights to write in the installation directory.",
+        chosen + folderName_, packageRoot_);
+    ASSERT_EQ(query.Count(), 1u) << "asked once, by the first copy";
+    EXPECT_EQ(query.Texts()[0], "Install the program in directory \"" + chosen + folderName_ + "\"?");
+    EXPECT_EQ(boxes.Count(), 0u) << "no message besides the one report";
+    EXPECT_FALSE(FolderExists(std::string(ReadOnlySource) + "\\" + folderName_));
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(FileExists(commonDesktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(InstallerEndToEnd, UninstallingAReadOnlyFolderStartsOneCopyWithRightsThatReportsOnce) {
+    const std::string unavailable = ReadOnlyViewUnavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << "no read-only installation: " << unavailable;
+    const std::string installed = "Installed-" + folderName_;
+    const std::string source = std::string(ReadOnlySource) + "\\" + installed;
+    const std::string view = std::string(ReadOnlyView) + "\\" + installed + "\\";
+    CreateFolderChain(source);
+    ASSERT_TRUE(CopyFileA((package_ + "\\Install.exe").c_str(), (source + "\\Tilvane.exe").c_str(), FALSE));
+    {
+        TMessageBoxAnswerer query("Query", IDYES, false, true);
+        TMessageBoxAnswerer done("Message", IDOK, false, true);
+        TInstallerWindow uninstaller(view + "Tilvane.exe", "/Uninstall", "Uninstall Tilvane");
+        if (uninstaller.Window())
+            ExpectOneReportFromTheCopyWithRights(uninstaller, "Failed to uninstall program.", view, view);
+        EXPECT_EQ(query.Count(), 1u) << "asked once, by the first copy";
+        EXPECT_EQ(done.Count(), 0u) << "no success message";
+    }
+    EXPECT_TRUE(FileExists(source + "\\Tilvane.exe"));
+    RemoveTree(source);
+}
+
+TEST_F(InstallerEndToEnd, CopyWithRightsInstallsForAllUsersWithoutAskingAndUninstallRemovesIt) {
+    const std::string programFile = target_ + "\\Tilvane.exe";
+    TMessageBoxAnswerer query("Query", IDYES, false, true);
+    {
+        // What the "runas" start of the first copy runs.
+        TChildProcess elevated("\"" + package_ + "\\Install.exe\" /Elevated \"" +
+                                   chosen_.substr(0, chosen_.size() - 1) + "\"",
+                               package_);
+        ASSERT_TRUE(elevated.Wait(StepTimeout));
+        EXPECT_EQ(elevated.ExitCode(), 0u) << "the work was done";
+    }
+    EXPECT_EQ(query.Count(), 0u) << "the first copy asked already";
+    EXPECT_TRUE(FileExists(programFile));
+    ExpectLink(commonDesktopLink_, programFile);
+    ExpectLink(commonGroup_ + "\\Tilvane.lnk", programFile);
+    ExpectLink(commonGroup_ + "\\Uninstall.lnk", programFile, "/Uninstall");
+    ExpectLink(commonGroup_ + "\\Readme.lnk", target_ + "\\Readme.txt");
+    EXPECT_FALSE(FileExists(desktopLink_)) << "nothing for the account that gave the rights alone";
+    EXPECT_FALSE(FolderExists(group_));
+    EXPECT_EQ(UninstallValue("UninstallString"), "\"" + programFile + "\" /Uninstall");
+    EXPECT_EQ(FindFormOfProgramsIn(target_), nullptr) << "the game is started by the first copy, as the user";
+
+    TMessageBoxAnswerer done("Message", IDOK, false, true);
+    {
+        TInstallerWindow uninstaller(programFile, "/Uninstall", "Uninstall Tilvane");
+        ASSERT_NE(uninstaller.Window(), nullptr);
+        uninstaller.Click(idInstallInstallButton);
+        ASSERT_TRUE(uninstaller.WaitForExit());
+    }
+    EXPECT_EQ(query.Count(), 1u);
+    EXPECT_EQ(done.Count(), 1u);
+    EXPECT_FALSE(FileExists(commonDesktopLink_));
+    EXPECT_FALSE(FolderExists(commonGroup_));
     EXPECT_FALSE(UninstallKeyExists());
 }
 

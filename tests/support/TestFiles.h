@@ -9,6 +9,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // INVALID_FILE_ATTRIBUTES when missing.
 inline DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
@@ -22,6 +23,21 @@ inline bool FileExists(const std::string& path) {
 inline bool FolderExists(const std::string& path) {
     const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The names in a folder (given with or without its trailing backslash), without "." and "..".
+inline std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    const bool slashed = !folder.empty() && folder.back() == '\\';
+    HANDLE search = FindFirstFileA((folder + (slashed ? "*" : "\\*")).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
 }
 
 // Test cleanup: deletes everything below and including the path, ignores errors.

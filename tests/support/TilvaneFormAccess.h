@@ -14,13 +14,15 @@ struct TTilvaneFormTestAccess {
           RowsCountComboBox(*form.RowsCountComboBox), AllowFlipCheckBox(*form.AllowFlipCheckBox),
           LightGridCheckBox(*form.LightGridCheckBox), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
           PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
-          OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage) {}
+          OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage),
+          Hint(*form.hint_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
     bool SaveGameTo(const std::string& path) { return Form.SaveGameTo(path); }
     void RandomizeMenuClick() { Form.RandomizeMenuClick(); }
     void SaveGameMenuClick() { Form.SaveGameMenuClick(); }
+    bool CheckSave() { return Form.CheckSave(); }
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
@@ -47,4 +49,5 @@ struct TTilvaneFormTestAccess {
     std::unique_ptr<TImage>& PuzzlePictureImage;
     std::unique_ptr<TImage>& OriginalPictureImage;
     std::unique_ptr<TImage>& BackupPictureImage;
+    THint& Hint;
 };

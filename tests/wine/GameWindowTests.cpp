@@ -1,13 +1,20 @@
 // The game window made in this process: what the window does between an input event and the
 // screen, checked on its own members where another process cannot look (the pointer shape).
 #include "Include/Core/FunStat.h"
+#include "Include/ErrorDialog.h"
+#include "Include/Install.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/HelpPage.h"
 #include "support/RecordingErrorView.h"
 #include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <set>
 
 namespace {
 
@@ -151,9 +158,343 @@ TEST_F(GameWindow, GridChoiceWithoutSelectionCountsAsSeven) {
 
 TEST_F(GameWindow, SaveWithoutPicturePathOpensNoDialog) {
     inside->PicturePath.clear();
-    TMessageBoxAnswerer anyBox("Save game", IDCANCEL);
-    inside->SaveGameMenuClick();  // would block in the file dialog if it opened one
-    EXPECT_EQ(anyBox.Count(), 0u);
+    TMessageBoxAnswerer saveDialog("Save As", IDCANCEL);  // the title of the system's save dialog
+    inside->SaveGameMenuClick();
+    EXPECT_EQ(saveDialog.Count(), 0u);
+}
+
+// Yes to the save question for a game without a picture says why nothing is saved, and the
+// game stays: never a silent refusal.
+TEST_F(GameWindow, YesForAGameWithoutPictureSaysWhyAndKeepsIt) {
+    inside->PicturePath.clear();
+    inside->Board.SwapPieces(0, 0, 1, 0);
+    bool mayReplace = true;
+    {
+        TMessageBoxAnswerer question("Query", IDYES);
+        TMessageBoxAnswerer warning("Warning", IDOK);
+        TMessageBoxAnswerer saveDialog("Save As", IDCANCEL);
+        mayReplace = inside->CheckSave();
+        EXPECT_EQ(question.Count(), 1u);
+        ASSERT_EQ(warning.Count(), 1u);
+        EXPECT_NE(warning.Texts()[0].find("cannot be saved: it has no picture"), std::string::npos) << warning.Texts()[0];
+        EXPECT_EQ(saveDialog.Count(), 0u);
+    }
+    EXPECT_FALSE(mayReplace);
+    EXPECT_TRUE(inside->Board.Modified());
+}
+
+// --- Keyboard play --------------------------------------------------------------------------
+
+// A key pressed on the puzzle, with the modifier keys held in this thread's key state, which
+// is where the window reads them from.
+void PressOnPuzzle(TTilvaneFormTestAccess& inside, WORD key, std::initializer_list<BYTE> held = {}) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    for (BYTE modifier : held) state[modifier] |= 0x80;
+    SetKeyboardState(state);
+    SendMessageA(inside.PuzzlePictureImage->Handle(), WM_KEYDOWN, key, 0);
+    for (BYTE modifier : held) state[modifier] &= static_cast<BYTE>(~0x80);
+    SetKeyboardState(state);
+}
+
+// Walks the frame to the cell with keys only: first cell, then right and down.
+void SelectWithKeys(TTilvaneFormTestAccess& inside, int32_t column, int32_t row) {
+    PressOnPuzzle(inside, VK_HOME, {VK_CONTROL});
+    for (int32_t c = 0; c < column; ++c) PressOnPuzzle(inside, VK_RIGHT);
+    for (int32_t r = 0; r < row; ++r) PressOnPuzzle(inside, VK_DOWN);
+}
+
+std::string PositionOf(int32_t column, int32_t row) {
+    return "Column " + std::to_string(column + 1) + ". Row " + std::to_string(row + 1) + ".";
+}
+
+TEST_F(GameWindow, LoadGivesThePuzzleTheFocusAndTheFrameStaysOnTheBoard) {
+    EXPECT_EQ(GetFocus(), inside->PuzzlePictureImage->Handle());
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0));
+    EXPECT_NE(GetWindowLongA(inside->PuzzlePictureImage->Handle(), GWL_STYLE) & WS_TABSTOP, 0);
+    const int32_t last = inside->Board.ResultedColumns - 1, bottom = inside->Board.ResultedRows - 1;
+
+    PressOnPuzzle(*inside, VK_LEFT);
+    PressOnPuzzle(*inside, VK_UP);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0)) << "the frame stops at the edges";
+    PressOnPuzzle(*inside, VK_END);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, 0));
+    PressOnPuzzle(*inside, VK_RIGHT);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, 0));
+    PressOnPuzzle(*inside, VK_DOWN);
+    PressOnPuzzle(*inside, VK_HOME);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 1));
+    PressOnPuzzle(*inside, VK_END, {VK_CONTROL});
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, bottom));
+    PressOnPuzzle(*inside, VK_DOWN);
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(last, bottom));
+    PressOnPuzzle(*inside, VK_HOME, {VK_CONTROL});
+    EXPECT_EQ(inside->PositionLabel.Text(), PositionOf(0, 0));
+}
+
+TEST_F(GameWindow, EnterPicksUpAndDropsByThePointersRules) {
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns, cells = columns * board.ResultedRows;
+    int32_t placed = -1, from = -1;
+    for (int32_t cell = 0; cell < cells; ++cell)
+        (board.IsPieceInPlace(cell % columns, cell / columns) ? placed : from) = cell;
+    ASSERT_GE(from, 0);
+    const PieceCell moving = board.Pieces[from % columns][from / columns];
+    const int32_t home = moving.SourceRow * columns + moving.SourceColumn;
+    PieceCell before[30][30];
+    std::copy(&board.Pieces[0][0], &board.Pieces[0][0] + 900, &before[0][0]);
+    auto unchanged = [&] {
+        return std::equal(&before[0][0], &before[0][0] + 900, &board.Pieces[0][0], [](const PieceCell& a, const PieceCell& b) {
+            return a.SourceColumn == b.SourceColumn && a.SourceRow == b.SourceRow &&
+                   a.FlipHorizontal == b.FlipHorizontal && a.FlipVertical == b.FlipVertical;
+        });
+    };
+
+    if (placed >= 0) {  // a piece in place cannot be picked up
+        SelectWithKeys(*inside, placed % columns, placed / columns);
+        PressOnPuzzle(*inside, VK_RETURN);
+        SelectWithKeys(*inside, from % columns, from / columns);
+        PressOnPuzzle(*inside, VK_RETURN);
+        EXPECT_TRUE(unchanged());
+        EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 0 moves.");
+    }
+    // Picked up, dropped back where it came from (refused), put back with Escape: no move.
+    SelectWithKeys(*inside, from % columns, from / columns);
+    PressOnPuzzle(*inside, VK_RETURN);
+    PressOnPuzzle(*inside, VK_RETURN);
+    PressOnPuzzle(*inside, VK_ESCAPE);
+    PressOnPuzzle(*inside, VK_RETURN);  // nothing lifted now: this lifts it again
+    PressOnPuzzle(*inside, VK_ESCAPE);
+    EXPECT_TRUE(unchanged());
+    EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 0 moves.");
+
+    // Dropped on its own place: a move and no wrong move, the piece is home.
+    PressOnPuzzle(*inside, VK_RETURN);
+    SelectWithKeys(*inside, home % columns, home / columns);
+    PressOnPuzzle(*inside, VK_RETURN);
+    EXPECT_TRUE(board.IsPieceInPlace(home % columns, home / columns));
+    EXPECT_EQ(inside->MovesCountLabel.Text(), "You have made 1 moves.");
+    EXPECT_EQ(inside->WrongMovesLabel.Text(), "You have made 0 wrong moves.");
+    EXPECT_EQ(board.MovesCount(), 1);
+    EXPECT_EQ(board.WrongMoves(), 0);
+}
+
+TEST_F(GameWindow, MirrorKeysFollowTheFlippingOption) {
+    inside->AllowFlipCheckBox.SetChecked(false);
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns;
+    int32_t cell = 0;
+    while (board.IsPieceInPlace(cell % columns, cell / columns)) ++cell;
+    const int32_t column = cell % columns, row = cell / columns;
+    SelectWithKeys(*inside, column, row);
+
+    PressOnPuzzle(*inside, VK_RETURN, {VK_CONTROL});
+    PressOnPuzzle(*inside, VK_RETURN, {VK_SHIFT});
+    EXPECT_FALSE(board.Pieces[column][row].FlipHorizontal || board.Pieces[column][row].FlipVertical)
+        << "refused while flipping is not allowed";
+
+    inside->AllowFlipCheckBox.SetChecked(true);
+    PressOnPuzzle(*inside, VK_RETURN, {VK_CONTROL});
+    EXPECT_TRUE(board.Pieces[column][row].FlipHorizontal);
+    EXPECT_FALSE(board.Pieces[column][row].FlipVertical);
+    PressOnPuzzle(*inside, VK_RETURN, {VK_SHIFT});
+    EXPECT_TRUE(board.Pieces[column][row].FlipVertical);
+    EXPECT_EQ(board.MovesCount(), 0) << "a mirror is not a move";
+    inside->AllowFlipCheckBox.SetChecked(false);
+}
+
+// The frame is drawn on the screen, never into the picture, and a move of it asks for the two
+// cells concerned to be shown again, nothing else.
+TEST_F(GameWindow, FrameIsOnTheScreenOnlyAndAMoveRepaintsItsTwoCells) {
+    const HWND puzzle = inside->PuzzlePictureImage->Handle();
+    const int w = inside->PieceWidth, h = inside->PieceHeight;
+    UpdateWindow(puzzle);
+    PressOnPuzzle(*inside, VK_RIGHT);
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetUpdateRgn(puzzle, update, FALSE), ERROR);
+    HRGN expected = CreateRectRgn(0, 0, 2 * w, h);
+    EXPECT_TRUE(EqualRgn(update, expected)) << "only cells (1,1) and (2,1) wait for a repaint";
+    DeleteObject(update);
+    DeleteObject(expected);
+
+    UpdateWindow(puzzle);
+    HDC screen = GetDC(puzzle);
+    const COLORREF outer = GetPixel(screen, w + w / 2, 0), inner = GetPixel(screen, w + w / 2, 1);
+    const COLORREF left = GetPixel(screen, w / 2, 0);
+    ReleaseDC(puzzle, screen);
+    EXPECT_EQ(outer, RGB(255, 0, 255));
+    EXPECT_EQ(inner, RGB(255, 255, 255));
+    EXPECT_NE(left, RGB(255, 0, 255)) << "the cell the frame left shows no frame";
+    const uint32_t bitmap = inside->PuzzlePictureImage->Pixels()[w + w / 2];
+    EXPECT_NE(bitmap & 0xFFFFFF, 0xFF00FFu) << "the picture's bitmap holds no frame";
+}
+
+TEST_F(GameWindow, MarkKeyMarksAndUnmarksTheSelectedCell) {
+    const int w = inside->PieceWidth;
+    const int32_t stride = inside->PuzzlePictureImage->BitmapWidth();
+    auto outlineAt = [&](int32_t column) { return inside->PuzzlePictureImage->Pixels()[column * w + w / 2] & 0xFFFFFF; };
+    inside->RandomizeMenuClick();
+    int32_t column = 0;
+    while (inside->Board.IsPieceInPlace(column, 0)) ++column;  // a placed cell is outlined yellow, never red
+    ASSERT_LT(column, stride / w);
+    SelectWithKeys(*inside, column, 0);
+    PressOnPuzzle(*inside, 'M');
+    EXPECT_EQ(outlineAt(column), 0xFF0000u) << "red (BGRX: 0x00FF0000 is red)";
+    PressOnPuzzle(*inside, 'M');
+    EXPECT_NE(outlineAt(column), 0xFF0000u);
+}
+
+// A piece dropped on its own place can move no more: the pointer over it is the arrow at once,
+// not only after the next pointer move.
+TEST_F(GameWindow, PointerTurnsToTheArrowAtOnceWhenAPieceIsDroppedHome) {
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns;
+    int32_t from = 0;
+    while (board.IsPieceInPlace(from % columns, from / columns)) ++from;
+    const PieceCell moving = board.Pieces[from % columns][from / columns];
+    const int x = moving.SourceColumn * inside->PieceWidth + inside->PieceWidth / 2,
+              y = moving.SourceRow * inside->PieceHeight + inside->PieceHeight / 2;
+    POINT home = {x, y};
+    ClientToScreen(inside->PuzzlePictureImage->Handle(), &home);
+    SetCursorPos(home.x, home.y);
+    ASSERT_EQ(WindowFromPoint(home), inside->PuzzlePictureImage->Handle());
+    SetCursor(LoadCursorA(nullptr, IDC_HAND));
+
+    board.SetDragCell(from % columns, from / columns);
+    TImage& image = *inside->PuzzlePictureImage;
+    image.OnDragDrop(&image, x, y);
+    ASSERT_TRUE(board.IsPieceInPlace(moving.SourceColumn, moving.SourceRow));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// What a player reads on a window: its caption, every control's text and its menu's items,
+// without the "&" of the Alt letters and the shortcut after a tab.
+void CollectCaption(std::set<std::string>& captions, std::string text) {
+    text = text.substr(0, text.find('\t'));
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    if (!text.empty()) captions.insert(text);
+}
+
+BOOL CALLBACK CollectControlCaption(HWND control, LPARAM captions) {
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    CollectCaption(*reinterpret_cast<std::set<std::string>*>(captions), text);
+    return TRUE;
+}
+
+void CollectMenuCaptions(std::set<std::string>& captions, HMENU menu) {
+    for (int item = 0; menu && item < GetMenuItemCount(menu); ++item) {
+        char text[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(item), text, sizeof text, MF_BYPOSITION);
+        CollectCaption(captions, text);
+        CollectMenuCaptions(captions, GetSubMenu(menu, item));
+    }
+}
+
+std::set<std::string> CaptionsOf(HWND window) {
+    std::set<std::string> captions;
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    CollectCaption(captions, text);
+    EnumChildWindows(window, CollectControlCaption, reinterpret_cast<LPARAM>(&captions));
+    CollectMenuCaptions(captions, GetMenu(window));
+    return captions;
+}
+
+// The help page writes in bold only what the program shows: the game window with its menu,
+// the error dialog and the installer.
+TEST_F(GameWindow, HelpNamesInBoldOnlyCaptionsThatTheProgramShows) {
+    std::set<std::string> captions = CaptionsOf(form->Handle());
+    EXPECT_EQ(captions.count("Load picture"), 1u) << "menu items are read";
+    {
+        TErrorForm errors;
+        TInstallForm installer;
+        for (HWND window : {errors.Handle(), installer.Handle()}) {
+            const std::set<std::string> more = CaptionsOf(window);
+            captions.insert(more.begin(), more.end());
+        }
+    }
+    const THelpPage page;
+    const std::vector<std::string> named = ElementTexts(page.Html(), "b");
+    ASSERT_GT(named.size(), 10u);
+    for (const std::string& name : named)
+        EXPECT_EQ(captions.count(name), 1u) << "the help names \"" << name << "\", which no window of the program shows";
+}
+
+// Runs the thread's messages for a while: the hint appears from a timer.
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(10);
+    }
+}
+
+// The piece hint names what is under the pointer or in the frame; whatever makes it stale takes
+// it away, also while it is still waiting to appear.
+TEST_F(GameWindow, PieceHintGoesWhenItWouldBeStale) {
+    SetCursorPos(0, 0);  // the real pointer away: a move of it over the puzzle would hide the hint too
+    PumpMessagesFor(100);
+    inside->RandomizeMenuClick();
+    const HWND puzzle = inside->PuzzlePictureImage->Handle();
+    auto askForHint = [&] { PressOnPuzzle(*inside, VK_MENU, {VK_CONTROL, VK_MENU}); };
+    auto hintShown = [&] { return IsWindowVisible(inside->Hint.Handle()) != FALSE; };
+    askForHint();
+    PumpMessagesFor(700);
+    ASSERT_TRUE(hintShown()) << "Ctrl+Alt on the puzzle shows the hint";
+
+    SendMessageA(puzzle, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(hintShown()) << "the pointer left the puzzle";
+    askForHint();
+    SendMessageA(puzzle, WM_MOUSELEAVE, 0, 0);  // before the pause is over
+    PumpMessagesFor(700);
+    EXPECT_FALSE(hintShown()) << "never shown for a place the pointer has left";
+
+    askForHint();
+    PumpMessagesFor(700);
+    SendMessageA(puzzle, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    EXPECT_FALSE(hintShown()) << "a press on the puzzle (a drag, a flip, a mark)";
+
+    askForHint();
+    PumpMessagesFor(700);
+    TImage& image = *inside->PuzzlePictureImage;
+    image.OnDragDrop(&image, 1, 1);
+    EXPECT_FALSE(hintShown()) << "a drop";
+
+    askForHint();
+    PumpMessagesFor(700);
+    SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(hintShown()) << "the window went to the background";
+}
+
+// A game saved and loaded again on the same screen looks as it did: the same pieces, the same
+// picture size, not pieces stretched to fill the saved grid.
+TEST_F(GameWindow, SavedGameLoadsBackWithTheSamePiecesOnTheSameScreen) {
+    const std::string wide = *picture / "wide.bmp", saved = *picture / "wide.tvg";
+    WriteFileBytes(wide, BitmapFileBytes(700, 500, [](int x, int y) { return RGB(x % 256, y % 256, 90); }));
+    inside->ColumnsCountComboBox.SetSelectedText("7");
+    inside->RowsCountComboBox.SetSelectedText("7");
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(wide);
+    ASSERT_EQ(inside->Board.ResultedColumns, 7);
+    inside->RandomizeMenuClick();
+    const int32_t pieceWidth = inside->PieceWidth, pieceHeight = inside->PieceHeight, rows = inside->Board.ResultedRows;
+    const int bitmapWidth = inside->PuzzlePictureImage->BitmapWidth(), bitmapHeight = inside->PuzzlePictureImage->BitmapHeight();
+    ASSERT_LT(rows, 7) << "a wide picture on a 7 x 7 choice gives fewer rows";
+    ASSERT_TRUE(inside->SaveGameTo(saved));
+
+    inside->LoadGameFromPicture(picturePath);  // another game in between
+    inside->LoadGameFrom(saved);
+    ASSERT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+    EXPECT_EQ(inside->Board.ResultedRows, rows);
+    EXPECT_EQ(inside->PieceWidth, pieceWidth);
+    EXPECT_EQ(inside->PieceHeight, pieceHeight);
+    EXPECT_EQ(inside->PuzzlePictureImage->BitmapWidth(), bitmapWidth);
+    EXPECT_EQ(inside->PuzzlePictureImage->BitmapHeight(), bitmapHeight);
 }
 
 TEST_F(GameWindow, RefusedJpegsLeaveTheGameAsItWas) {

@@ -145,6 +145,36 @@ TEST_F(StoredTextListTest, UnreadableFileFailsShowsAndHandsTheFailureOn) {
     EXPECT_EQ(ReadFileBytes(folder / "locked.ini"), OldContent);
 }
 
+// A file far larger than any settings file is refused before it is read: no gigabytes of
+// memory, no long wait, a clear report. A file of exactly the limit is still read.
+TEST_F(StoredTextListTest, FileOverEightMegabytesIsRefusedUnread) {
+    const std::string path = folder / "huge.tvg";
+    auto makeFileOf = [&](LONGLONG size) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end = {};
+        end.QuadPart = size;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    };
+    makeFileOf(8LL << 20);
+    TStoredTextList list(path);
+    bool called = false;
+    list.OnAfterLoad = [&](TStoredTextList&) { called = true; };
+    EXPECT_TRUE(list.Load()) << "8 MB of zero bytes is an odd file, not a refused one";
+
+    makeFileOf((8LL << 20) + 1);
+    RecordReports();
+    called = false;
+    EXPECT_FALSE(list.Load());
+    EXPECT_FALSE(called);
+    ASSERT_EQ(view.Descriptions, std::vector<std::string>{"Failed to load file."});
+    EXPECT_TRUE(Contains(view.Reports[0], "The file is too large for a saved game or options file (more than 8 MB)."))
+        << view.Reports[0];
+    EXPECT_TRUE(Contains(view.Reports[0], path)) << view.Reports[0];
+}
+
 TEST_F(StoredTextListTest, ExceptionInOnAfterLoadFailsButKeepsWhatWasRead) {
     WriteFileBytes(folder / "a.ini", OldContent);
     TStoredTextList list(folder / "a.ini");
@@ -356,7 +386,8 @@ std::string WorkerContent(int generation, int valueLength) {
 TEST_F(StoredTextListTest, KilledWhileSavingLeavesExactlyTheOldOrTheNewContent) {
     const std::string worker = TestProgramDirectory() + "SaveWorker.exe";
     ASSERT_TRUE(FileExists(worker)) << "SaveWorker.exe must stand beside the test program";
-    const int valueLength = 1 << 20;
+    // About 4 MB a save: long enough for kills to land inside it, below the largest file read.
+    const int valueLength = 1 << 19;
     const std::string contents[2] = {WorkerContent(0, valueLength), WorkerContent(1, valueLength)};
     const std::string path = folder / "killed.tvg";
     int seen[2] = {0, 0};

@@ -1,0 +1,225 @@
+// Keyboard play on the puzzle: a selection frame moved by the arrows, a piece picked up with Enter
+// and dropped with Enter again, mirrored with Ctrl+Enter or Shift+Enter, a mark with M, and the
+// piece hint while Ctrl and Alt are held. The rules are the pointer's: the same board calls.
+#include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneKeys.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr TShiftState NoModifiers = 0;
+constexpr TShiftState Ctrl = ShiftSetOf(ssCtrl);
+constexpr TShiftState Shift = ShiftSetOf(ssShift);
+
+// The frame stands out from every outline colour (yellow, red, silver, black) and, being two
+// colours, from any picture: magenta over the outline, white inside it.
+const COLORREF FrameOuterColour = RGB(255, 0, 255);
+const COLORREF FrameInnerColour = RGB(255, 255, 255);
+
+// Only the keys a player presses on their own: the buttons a pointer event carries never count.
+TShiftState KeyModifiers(TShiftState shift) {
+    return shift & (ShiftSetOf(ssShift) | ShiftSetOf(ssAlt) | ShiftSetOf(ssCtrl));
+}
+
+void FrameRing(HDC dc, RECT ring, COLORREF colour) {
+    SetBkColor(dc, colour);
+    // A solid rectangle of the background colour, one pixel wide, on each side.
+    const RECT sides[] = {{ring.left, ring.top, ring.right, ring.top + 1},
+                          {ring.left, ring.bottom - 1, ring.right, ring.bottom},
+                          {ring.left, ring.top, ring.left + 1, ring.bottom},
+                          {ring.right - 1, ring.top, ring.right, ring.bottom}};
+    for (const RECT& side : sides) ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &side, nullptr, 0, nullptr);
+}
+
+// Every other pixel of the ring in the colour, the rest white: a lifted piece looks dashed.
+void DashedRing(HDC dc, const RECT& ring, COLORREF colour) {
+    FrameRing(dc, ring, FrameInnerColour);
+    for (int x = ring.left; x < ring.right; x += 2) {
+        SetPixel(dc, x, ring.top, colour);
+        SetPixel(dc, x, ring.bottom - 1, colour);
+    }
+    for (int y = ring.top; y < ring.bottom; y += 2) {
+        SetPixel(dc, ring.left, y, colour);
+        SetPixel(dc, ring.right - 1, y, colour);
+    }
+}
+
+RECT Inset(RECT area) {
+    InflateRect(&area, -1, -1);
+    return area;
+}
+
+}  // namespace
+
+const TPuzzleKey PuzzleKeys[] = {
+    {VK_LEFT, NoModifiers, TPuzzleAction::Left, "Left arrow"},
+    {VK_RIGHT, NoModifiers, TPuzzleAction::Right, "Right arrow"},
+    {VK_UP, NoModifiers, TPuzzleAction::Up, "Up arrow"},
+    {VK_DOWN, NoModifiers, TPuzzleAction::Down, "Down arrow"},
+    {VK_HOME, NoModifiers, TPuzzleAction::RowStart, "Home"},
+    {VK_END, NoModifiers, TPuzzleAction::RowEnd, "End"},
+    {VK_HOME, Ctrl, TPuzzleAction::FirstCell, "Ctrl+Home"},
+    {VK_END, Ctrl, TPuzzleAction::LastCell, "Ctrl+End"},
+    {VK_RETURN, NoModifiers, TPuzzleAction::PickUpOrDrop, "Enter"},
+    {VK_ESCAPE, NoModifiers, TPuzzleAction::PutBack, "Escape"},
+    {VK_RETURN, Ctrl, TPuzzleAction::MirrorLeftRight, "Ctrl+Enter"},
+    {VK_RETURN, Shift, TPuzzleAction::MirrorTopBottom, "Shift+Enter"},
+    {'M', NoModifiers, TPuzzleAction::Mark, "M"},
+};
+const int PuzzleKeyCount = static_cast<int>(sizeof PuzzleKeys / sizeof PuzzleKeys[0]);
+const char* const PieceHintKeys = "Ctrl+Alt";
+
+bool FindPuzzleAction(uint16_t key, TShiftState modifiers, TPuzzleAction& action) {
+    const TPuzzleKey* end = PuzzleKeys + PuzzleKeyCount;
+    const TPuzzleKey* found = std::find_if(PuzzleKeys, end, [&](const TPuzzleKey& entry) {
+        return entry.Key == key && entry.Modifiers == KeyModifiers(modifiers);
+    });
+    if (found == end) return false;
+    action = found->Action;
+    return true;
+}
+
+// After a picture or a game is loaded the keyboard plays at once, from the top-left cell.
+void TTilvaneForm::FocusPuzzle() {
+    if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
+    pieceLifted_ = false;
+    SelectedColumn = SelectedRow = 0;
+    SetFocus(PuzzlePictureImage->Handle());
+    PuzzlePictureImage->Refresh();
+    ShowSelectedPosition();
+}
+
+void TTilvaneForm::PuzzlePictureImageKeyDown(WORD key, TShiftState shift) {
+    TPuzzleAction action;
+    if (FindPuzzleAction(key, shift, action)) {
+        RunPuzzleAction(action);
+        return;
+    }
+    if ((key == VK_CONTROL || key == VK_MENU) && ShiftEquals2(KeyModifiers(shift), ssCtrl, ssAlt))
+        ShowSelectedPieceHint();
+}
+
+void TTilvaneForm::PuzzlePictureImageKeyUp(WORD key, TShiftState) {
+    if (!keyboardHint_ || (key != VK_CONTROL && key != VK_MENU)) return;
+    keyboardHint_ = false;
+    hint_->Hide();
+}
+
+void TTilvaneForm::RunPuzzleAction(TPuzzleAction action) {
+    const int32_t lastColumn = Board.ResultedColumns - 1, lastRow = Board.ResultedRows - 1;
+    switch (action) {
+    case TPuzzleAction::Left: return SelectCell(SelectedColumn - 1, SelectedRow);
+    case TPuzzleAction::Right: return SelectCell(SelectedColumn + 1, SelectedRow);
+    case TPuzzleAction::Up: return SelectCell(SelectedColumn, SelectedRow - 1);
+    case TPuzzleAction::Down: return SelectCell(SelectedColumn, SelectedRow + 1);
+    case TPuzzleAction::RowStart: return SelectCell(0, SelectedRow);
+    case TPuzzleAction::RowEnd: return SelectCell(lastColumn, SelectedRow);
+    case TPuzzleAction::FirstCell: return SelectCell(0, 0);
+    case TPuzzleAction::LastCell: return SelectCell(lastColumn, lastRow);
+    case TPuzzleAction::PickUpOrDrop: return pieceLifted_ ? DropLiftedPiece() : LiftSelectedPiece();
+    case TPuzzleAction::PutBack: return PutBackLiftedPiece();
+    case TPuzzleAction::MirrorLeftRight: return MirrorSelectedPiece(true);
+    case TPuzzleAction::MirrorTopBottom: return MirrorSelectedPiece(false);
+    case TPuzzleAction::Mark: return ToggleSelectedMark();
+    }
+}
+
+// The frame stops at the edges; only the two cells it leaves and enters are shown again.
+void TTilvaneForm::SelectCell(int32_t column, int32_t row) {
+    if (Board.ResultedColumns < 1 || Board.ResultedRows < 1) return;
+    const RECT left = CellArea(SelectedColumn, SelectedRow);
+    SelectedColumn = std::clamp(column, 0, Board.ResultedColumns - 1);
+    SelectedRow = std::clamp(row, 0, Board.ResultedRows - 1);
+    selectionHidden_ = false;
+    PuzzlePictureImage->RefreshArea(left);
+    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+    ShowSelectedPosition();
+}
+
+void TTilvaneForm::LiftSelectedPiece() {
+    if (!Board.IsInPlay(SelectedColumn, SelectedRow) || Board.IsPieceInPlace(SelectedColumn, SelectedRow))
+        return RefuseKey();
+    Board.SetDragCell(SelectedColumn, SelectedRow);
+    pieceLifted_ = true;
+    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+}
+
+// A drop by the keyboard is the pointer's drop on the selected cell: the same move, the same
+// count of wrong moves, the same end when the last piece comes home.
+void TTilvaneForm::DropLiftedPiece() {
+    if (!Board.AcceptsDrop(SelectedColumn, SelectedRow)) return RefuseKey();
+    const RECT lifted = CellArea(Board.DragColumn(), Board.DragRow());
+    pieceLifted_ = false;
+    Board.DropPiece(SelectedColumn, SelectedRow);
+    PuzzlePictureImage->RefreshArea(lifted);
+}
+
+void TTilvaneForm::PutBackLiftedPiece() {
+    if (!pieceLifted_) return;
+    pieceLifted_ = false;
+    PuzzlePictureImage->RefreshArea(CellArea(Board.DragColumn(), Board.DragRow()));
+}
+
+// A pointer press takes over from a piece the keyboard had lifted.
+void TTilvaneForm::ForgetLiftedPiece() {
+    if (pieceLifted_) PutBackLiftedPiece();
+}
+
+void TTilvaneForm::MirrorSelectedPiece(bool leftToRight) {
+    if (!AllowFlipCheckBox->Checked() || !Board.IsInPlay(SelectedColumn, SelectedRow) ||
+        Board.IsPieceInPlace(SelectedColumn, SelectedRow))
+        return RefuseKey();
+    if (leftToRight)
+        Board.ToggleFlipHorizontal(SelectedColumn, SelectedRow);
+    else
+        Board.ToggleFlipVertical(SelectedColumn, SelectedRow);
+}
+
+void TTilvaneForm::ToggleSelectedMark() {
+    const bool selectedIsMarked = markShown_ && MarkedColumn == SelectedColumn && MarkedRow == SelectedRow;
+    UnmarkCell();
+    if (!selectedIsMarked) MarkCell(SelectedColumn, SelectedRow);
+}
+
+void TTilvaneForm::RefuseKey() { MessageBeep(MB_OK); }
+
+// Beside the cell, at its right edge, so that neither the frame nor the piece is covered.
+void TTilvaneForm::ShowSelectedPieceHint() {
+    if (!Board.IsInPlay(SelectedColumn, SelectedRow)) return;
+    const RECT cell = CellArea(SelectedColumn, SelectedRow);
+    POINT beside = {cell.right + 2, cell.top};
+    ClientToScreen(PuzzlePictureImage->Handle(), &beside);
+    hint_->ShowAt(PieceHintText(SelectedColumn, SelectedRow), beside, false);
+    keyboardHint_ = true;
+}
+
+void TTilvaneForm::ShowSelectedPosition() { PositionLabel->SetText(PositionText(SelectedColumn, SelectedRow)); }
+
+// The frame goes when another control of the window takes the keyboard; a question, a dialog or
+// another program only borrow it, and the frame stays where the player left it.
+void TTilvaneForm::PuzzlePictureImageFocusChange(bool focused, HWND other) {
+    if (!PuzzlePictureImage) return;
+    keysOnPuzzle_ = focused || !other || !IsChild(Handle(), other);
+    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+    if (focused) ShowSelectedPosition();
+}
+
+// Drawn on the screen only: the picture's bitmap never holds a frame.
+void TTilvaneForm::PaintKeyboardMarks(HDC dc) {
+    if (keysOnPuzzle_ && !selectionHidden_) {
+        const RECT frame = CellArea(SelectedColumn, SelectedRow);
+        FrameRing(dc, frame, FrameOuterColour);
+        FrameRing(dc, Inset(frame), FrameInnerColour);
+    }
+    if (pieceLifted_) {
+        const RECT lifted = CellArea(Board.DragColumn(), Board.DragRow());
+        DashedRing(dc, lifted, FrameOuterColour);
+        DashedRing(dc, Inset(lifted), FrameOuterColour);
+    }
+}
+
+RECT TTilvaneForm::CellArea(int32_t column, int32_t row) const {
+    const int left = column * PieceWidth, top = row * PieceHeight;
+    return RECT{left, top, left + PieceWidth, top + PieceHeight};
+}
