@@ -40,7 +40,6 @@ void TImage::Refresh() {
 }
 
 LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (message) {
     case WM_PAINT: {
         TPaintDC paint(Handle());
@@ -60,6 +59,18 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return DefaultHandling(message, wParam, lParam);
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        if (dragging_) EndDrag(false);
+        return DefaultHandling(message, wParam, lParam);
+    default:
+        return HandlePointer(message, wParam, lParam);
+    }
+}
+
+LRESULT TImage::HandlePointer(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (message) {
     case WM_MOUSEMOVE:
         if (dragging_) {
             DragMove();
@@ -93,10 +104,6 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         if (dragging_) EndDrag(true);
         return 0;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        if (dragging_) EndDrag(false);
-        return DefaultHandling(message, wParam, lParam);
     default:
         return HandleKeyboard(message, wParam, lParam);
     }

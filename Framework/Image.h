@@ -70,6 +70,7 @@ private:
     void EndDrag(bool drop);
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
+    LRESULT HandlePointer(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<TBitmapCanvas> bitmap_;
