@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+int TBitmapCanvas::CreationsBeforeFailure = -1;
+
 std::unique_ptr<TBitmapCanvas> TBitmapCanvas::Create(int width, int height) {
+    if (CreationsBeforeFailure == 0) return nullptr;
+    if (CreationsBeforeFailure > 0) --CreationsBeforeFailure;
     width = std::max(width, 0);
     height = std::max(height, 0);
     TOwnedMemoryDC dc(CreateCompatibleDC(nullptr));

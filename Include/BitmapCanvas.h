@@ -13,6 +13,8 @@ public:
     // A canvas of the size, all black; null when the system has no memory for it. A side of 0 or
     // less gives an empty canvas that still has a device context (over one pixel).
     static std::unique_ptr<TBitmapCanvas> Create(int width, int height);
+    // Tests only: after this many more canvases, the next one fails as if memory ran out; -1 never.
+    static int CreationsBeforeFailure;
     // What a canvas that could not be made is reported as.
     static std::string NoMemoryText(int width, int height);
     // The same, in the words reports have always used for it.

@@ -242,13 +242,27 @@ void TTilvaneForm::SetTitle(const std::string& title) {
 }
 
 void TTilvaneForm::ReadGridChoice() {
-    ColumnsCount = GetIntFromComboBox(ColumnsCountComboBox->Handle(), 5, 30, 7);
-    RowsCount = GetIntFromComboBox(RowsCountComboBox->Handle(), 5, 30, 7);
+    const TGridChoice choice = ChosenGrid();
+    ColumnsCount = choice.Columns;
+    RowsCount = choice.Rows;
+}
+
+// The lists' present choice; a list without a selection counts as 7.
+TTilvaneForm::TGridChoice TTilvaneForm::ChosenGrid() {
+    return TGridChoice{GetIntFromComboBox(ColumnsCountComboBox->Handle(), 5, 30, 7),
+                       GetIntFromComboBox(RowsCountComboBox->Handle(), 5, 30, 7)};
 }
 
 void TTilvaneForm::ComputePieceSize() {
-    PieceWidth = (PuzzlePictureGroupBox->ClientWidth() - 10) / ColumnsCount;
-    PieceHeight = (PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5) / RowsCount;
+    const TPieceSize piece = PieceSizeFor(TGridChoice{ColumnsCount, RowsCount});
+    PieceWidth = piece.Width;
+    PieceHeight = piece.Height;
+}
+
+// The cells of that grid over the whole puzzle area.
+TTilvaneForm::TPieceSize TTilvaneForm::PieceSizeFor(TGridChoice grid) const {
+    return TPieceSize{(PuzzlePictureGroupBox->ClientWidth() - 10) / grid.Columns,
+                      (PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5) / grid.Rows};
 }
 
 // The window takes 95 % of the work area, centred, and never less than its designed size.

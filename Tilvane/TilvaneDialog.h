@@ -92,10 +92,25 @@ private:
     bool SaveGameTo(const std::string& path);
     void TakeOverGameWithPicture(const TSavedGame& game);
     void TakeOverGame(const TSavedGame& game);
-    bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture);
-    void PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows);
+    struct TGridChoice {
+        int32_t Columns, Rows;
+    };
+    struct TPieceSize {
+        int32_t Width = 0, Height = 0;
+    };
+    // Three pictures painted for a game, not shown yet.
+    struct TPaintedPictures {
+        std::unique_ptr<TImage> Puzzle, Backup, Original;
+        int32_t Columns = 0, Rows = 0;
+    };
+    TGridChoice ChosenGrid();
+    TPieceSize PieceSizeFor(TGridChoice grid) const;
+    bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
+    bool PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
+    bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
+                          int32_t maxRows, TPaintedPictures& painted);
+    static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
-    bool MakeBackupImage(TFunOperation& op);
     void SetGameDialogNamesFromPicture(const std::string& path);
     bool PictureMatchesPatterns(const std::string& path) const;
     // What the window shows now: the defaults of everything a file may leave out.

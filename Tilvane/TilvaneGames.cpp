@@ -32,21 +32,22 @@ std::string WithExtension(const std::string& name, const std::string& extension)
     return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
 }
 
-// Puts a new image control showing the painted bitmap in place of the old one. The new control
-// is made while the old one still stands, so that a failure leaves the old picture in place.
-bool ReplaceImage(TFunOperation& op, TWindow& parent, int left, int top, std::unique_ptr<TBitmapCanvas> bitmap,
-                  const std::string& pictureFile, int id, std::unique_ptr<TImage>& image) {
+// A new, hidden image control showing the painted bitmap; null after a failure raised on op.
+std::unique_ptr<TImage> NewImage(TFunOperation& op, TWindow& parent, int left, int top,
+                                 std::unique_ptr<TBitmapCanvas> bitmap, const std::string& pictureFile, int id) {
     ClearLastError();
-    auto painted = std::make_unique<TImage>(parent, left, top, std::move(bitmap), id);
-    if (!painted->Handle()) {
-        op.Raise(__LINE__, fsError, "The picture control could not be created.", pictureFile, "",
-                 static_cast<int32_t>(LastError()));
-        return false;
-    }
-    image = std::move(painted);
-    image->SetVisible(true);
-    image->Refresh();
-    return true;
+    auto image = std::make_unique<TImage>(parent, left, top, std::move(bitmap), id);
+    if (image->Handle()) return image;
+    op.Raise(__LINE__, fsError, "The picture control could not be created.", pictureFile, "",
+             static_cast<int32_t>(LastError()));
+    return nullptr;
+}
+
+// Shows a new picture image in place of the old one.
+void ShowInstead(std::unique_ptr<TImage>& shown, std::unique_ptr<TImage> painted) {
+    shown = std::move(painted);
+    shown->SetVisible(true);
+    shown->Refresh();
 }
 
 const char* const OptionsFileName = "Tilvane.ini";
@@ -112,13 +113,16 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
         }
         std::unique_ptr<TPicture> picture = LoadPictureFile(path, PictureAreas());
         if (op.TakeCurrent()) return;
+        const TGridChoice choice = ChosenGrid();
+        if (!PaintPictures(*picture, PieceSizeFor(choice), TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows)) {
+            op.TakeCurrent();
+            return;
+        }
         if (newGame) ResetCounters();
         PicturePath = path;
         SetTitle("");
-        ReadGridChoice();
-        ComputePieceSize();
-        PaintPictures(*picture, TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
-        if (op.TakeCurrent()) return;
+        ColumnsCount = choice.Columns;
+        RowsCount = choice.Rows;
         if (newGame) Board.ResetPieces(Board.ResultedColumns, Board.ResultedRows);
     });
     op.EndPassing();
@@ -133,47 +137,64 @@ std::vector<TPictureSize> TTilvaneForm::PictureAreas() const {
              OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - 5}};
 }
 
-void TTilvaneForm::PaintPictures(const TPicture& picture, int32_t maxColumns, int32_t maxRows) {
+// All three pictures are painted before any of them replaces the old one: a failure at any step
+// leaves the game on screen whole, with its pictures, grid and piece size. True when the new
+// pictures are shown.
+bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows) {
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
+    bool shown = false;
     op.Guard(__LINE__, [&] {
+        TPaintedPictures painted;
+        if (!PaintNewPictures(op, picture, piece, maxColumns, maxRows, painted)) return;
         selectionHidden_ = false;  // until a solved game hides it again
-        const int puzzleTop = PuzzleImageTop();
-        const std::vector<TPictureSize> areas = PictureAreas();
-        int columns = Board.ResultedColumns, rows = Board.ResultedRows;
-        std::unique_ptr<TBitmapCanvas> puzzle =
-            PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, PieceWidth, PieceHeight, maxColumns,
-                               maxRows, columns, rows);
-        if (op.TakeCurrent()) return;
-        if (!ReplaceImage(op, *PuzzlePictureGroupBox, 5, puzzleTop, std::move(puzzle), picture.FileName(),
-                          idPuzzlePictureImage, PuzzlePictureImage))
-            return;
-        Board.ResultedColumns = columns;
-        Board.ResultedRows = rows;
+        PieceWidth = piece.Width;
+        PieceHeight = piece.Height;
+        Board.ResultedColumns = painted.Columns;
+        Board.ResultedRows = painted.Rows;
+        BackupPictureImage = std::move(painted.Backup);
+        ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
+        ShowInstead(OriginalPictureImage, std::move(painted.Original));
         AttachPuzzleImageHandlers();
-        if (!MakeBackupImage(op)) return;
-        const int originalTop = OriginalImageTop();
-        std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(
-            picture, true, areas[1].Width, areas[1].Height, Board.ResultedColumns, Board.ResultedRows);
-        if (op.TakeCurrent()) return;
-        if (!ReplaceImage(op, *OriginalPictureGroupBox, 5, originalTop, std::move(original), picture.FileName(),
-                          idOriginalPictureImage, OriginalPictureImage))
-            return;
         AttachOriginalImageHandlers();
+        shown = true;
     });
     op.EndPassing();
+    return shown;
+}
+
+bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
+                                    int32_t maxRows, TPaintedPictures& painted) {
+    const std::vector<TPictureSize> areas = PictureAreas();
+    std::unique_ptr<TBitmapCanvas> puzzle =
+        PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
+                           maxRows, painted.Columns, painted.Rows);
+    if (op.TakeCurrent()) return false;
+    std::unique_ptr<TBitmapCanvas> backup = CopyOf(op, *puzzle);
+    if (!backup) return false;
+    std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(picture, true, areas[1].Width, areas[1].Height,
+                                                                    painted.Columns, painted.Rows);
+    if (op.TakeCurrent()) return false;
+    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, 5, PuzzleImageTop(), std::move(puzzle), picture.FileName(),
+                              idPuzzlePictureImage);
+    if (painted.Puzzle)
+        painted.Original = NewImage(op, *OriginalPictureGroupBox, 5, OriginalImageTop(), std::move(original),
+                                    picture.FileName(), idOriginalPictureImage);
+    if (painted.Original)
+        painted.Backup = NewImage(op, *PuzzlePictureGroupBox, 0, 0, std::move(backup), picture.FileName(),
+                                  idBackupPictureImage);
+    return painted.Backup != nullptr;
 }
 
 // Every piece is copied from this unshuffled copy of the puzzle picture, never from the puzzle.
-bool TTilvaneForm::MakeBackupImage(TFunOperation& op) {
-    const int width = PuzzlePictureImage->BitmapWidth(), height = PuzzlePictureImage->BitmapHeight();
+std::unique_ptr<TBitmapCanvas> TTilvaneForm::CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle) {
+    const int width = puzzle.Width(), height = puzzle.Height();
     std::unique_ptr<TBitmapCanvas> copy = TBitmapCanvas::Create(width, height);
     if (!copy) {
         op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
-        return false;
+        return nullptr;
     }
-    BitBlt(copy->Canvas(), 0, 0, width, height, PuzzlePictureImage->Canvas(), 0, 0, SRCCOPY);
-    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, 0, 0, std::move(copy), idBackupPictureImage);
-    return true;
+    BitBlt(copy->Canvas(), 0, 0, width, height, puzzle.Canvas(), 0, 0, SRCCOPY);
+    return copy;
 }
 
 void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
@@ -246,13 +267,17 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
             return;
         }
         std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath, PictureAreas());
-        if (op.TakeCurrent() || !SavedGameFitsPicture(op, game, *picture)) return;
+        TPieceSize piece;
+        if (op.TakeCurrent() || !SavedGameFitsPicture(op, game, *picture, piece)) return;
+        // The game on screen changes only once the new pictures are painted and shown.
+        if (!PaintPictures(*picture, piece, game.Board.ResultedColumns, game.Board.ResultedRows)) {
+            op.TakeCurrent();
+            return;
+        }
         PositionLabel->SetText("");
         TakeOverGame(game);
         SetTitle("");
         ReadGridChoice();
-        PaintPictures(*picture, game.Board.ResultedColumns, game.Board.ResultedRows);
-        if (op.TakeCurrent()) return;
         DrawAllPieces();
         DrawGrids(false);
         SetTip(DragTip);
@@ -266,8 +291,9 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
 // A saved game looks as it did: its picture is cut as a new game of its grid choice would cut it
 // here. Only where that gives another grid (a game saved on a screen of another size) are the
 // saved grid's pieces cut from the picture as it fits this screen; a picture too narrow or too
-// flat for that grid is refused. Sets the piece size.
-bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture) {
+// flat for that grid is refused. Gives the piece size.
+bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture,
+                                        TPieceSize& piece) {
     const int32_t areaWidth = PuzzlePictureGroupBox->ClientWidth() - 10;
     const int32_t areaHeight = PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5;
     int32_t fittedWidth = 0, fittedHeight = 0;
@@ -278,8 +304,7 @@ bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& gam
     const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
                                                      TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
     if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
-        PieceWidth = choiceWidth;
-        PieceHeight = choiceHeight;
+        piece = TPieceSize{choiceWidth, choiceHeight};
         return true;
     }
     const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
@@ -289,8 +314,7 @@ bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& gam
                  std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
         return false;
     }
-    PieceWidth = pieceWidth;
-    PieceHeight = pieceHeight;
+    piece = TPieceSize{pieceWidth, pieceHeight};
     return true;
 }
 

@@ -546,4 +546,53 @@ TEST_F(GameWindow, RefusedJpegsLeaveTheGameAsItWas) {
     }
 }
 
+// A picture that cannot be painted whole changes nothing of the game on screen, whichever of the
+// three pictures fails: the board, its grid and pieces, the picture path and the images stay.
+TEST_F(GameWindow, FailedPaintAtAnyStepLeavesTheGameWhole) {
+    const std::string wide = *picture / "wide-paint.bmp";
+    WriteFileBytes(wide, BitmapFileBytes(700, 500, [](int x, int y) { return RGB(y % 256, 60, x % 256); }));
+    inside->RandomizeMenuClick();
+    inside->Board.MarkSaved();  // no save question
+    TPuzzleBoard& board = inside->Board;
+    const PieceCell before = board.Pieces[0][0];
+    const int32_t columns = board.ResultedColumns, rows = board.ResultedRows, moves = board.MovesCount();
+    const int32_t pieceWidth = inside->PieceWidth, pieceHeight = inside->PieceHeight;
+    const std::string path = inside->PicturePath;
+    const HWND puzzle = inside->PuzzlePictureImage->Handle(), original = inside->OriginalPictureImage->Handle(),
+               backup = inside->BackupPictureImage->Handle();
+    TRecordingView view;
+    struct TViewInPlace {  // back to the real view however the test ends
+        TErrorReportView* Saved = ErrorForm;
+        ~TViewInPlace() { ErrorForm = Saved; }
+    } inPlace;
+    ErrorForm = &view;
+    for (int step = 0; step < 3; ++step) {
+        SCOPED_TRACE("the picture painted " + std::to_string(step + 1) + ". fails");
+        TBitmapCanvas::CreationsBeforeFailure = step;
+        inside->LoadGameFromPicture(wide);
+        TBitmapCanvas::CreationsBeforeFailure = -1;
+        ASSERT_EQ(view.Descriptions.size(), static_cast<size_t>(step + 1)) << "the failure is reported";
+        EXPECT_EQ(view.Descriptions.back(), "Failed to load game.");
+        EXPECT_NE(view.Reports.back().find("Not enough memory for a picture"), std::string::npos) << view.Reports.back();
+        EXPECT_EQ(board.ResultedColumns, columns);
+        EXPECT_EQ(board.ResultedRows, rows);
+        EXPECT_EQ(board.MovesCount(), moves);
+        EXPECT_EQ(board.Pieces[0][0].SourceColumn, before.SourceColumn);
+        EXPECT_EQ(board.Pieces[0][0].SourceRow, before.SourceRow);
+        EXPECT_EQ(inside->PieceWidth, pieceWidth);
+        EXPECT_EQ(inside->PieceHeight, pieceHeight);
+        EXPECT_EQ(inside->PicturePath, path);
+        EXPECT_EQ(inside->PuzzlePictureImage->Handle(), puzzle);
+        EXPECT_EQ(inside->OriginalPictureImage->Handle(), original);
+        EXPECT_EQ(inside->BackupPictureImage->Handle(), backup);
+        EXPECT_TRUE(inside->PuzzlePictureImage->Visible() && inside->OriginalPictureImage->Visible());
+    }
+    // Three canvases are all a load paints: with none failing, the new picture is taken.
+    TBitmapCanvas::CreationsBeforeFailure = 3;
+    inside->LoadGameFromPicture(wide);
+    TBitmapCanvas::CreationsBeforeFailure = -1;
+    EXPECT_EQ(inside->PicturePath, wide);
+    EXPECT_NE(inside->PuzzlePictureImage->Handle(), puzzle);
+}
+
 }  // namespace
