@@ -29,6 +29,10 @@ cmake --build "$deps/build-win" --target jpeg-static -j "${JOBS:-$(nproc)}" >/de
 mkdir -p "$prefix/include" "$prefix/lib"
 cp "$deps/build-win/libjpeg.a" "$prefix/lib/"
 cp "$deps/build-win/jconfig.h" "$source_dir"/{jpeglib.h,jmorecfg.h,jerror.h} "$prefix/include/"
-# The licence text that ships with the program: the library's own, then the IJG terms it cites.
-cat "$source_dir/LICENSE.md" "$source_dir/README.ijg" > "$prefix/LICENSE.txt"
+# The licence text that ships with the program: the library's own, then the IJG terms it cites
+# (the "LEGAL ISSUES" part of README.ijg, up to its next heading).
+{
+  cat "$source_dir/LICENSE.md"
+  awk '/^LEGAL ISSUES$/ { keep = 1 } keep && /^REFERENCES$/ { exit } keep' "$source_dir/README.ijg"
+} > "$prefix/LICENSE.txt"
 basename "$source_dir" > "$stamp"
