@@ -4,6 +4,7 @@
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
 #include "Include/Core/PathText.h"
+#include "Include/ErrorDialog.h"
 #include "Include/WideText.h"
 #include "Tilvane/TilvaneIds.h"
 
@@ -54,7 +55,8 @@ class UnicodeNamesEndToEnd : public ::testing::Test {
 protected:
     void Start(const std::vector<TPlacedFile>& placed = {}) {
         game.reset();
-        game = std::make_unique<TGameProcess>("unicode", placed);
+        // The program's own folder is named in other scripts too: options and log are written there.
+        game = std::make_unique<TGameProcess>("Spiel \xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x98\x80", placed);
         ASSERT_TRUE(game->WaitForMainWindow());
         pieceSize = PieceSizeFilling(game->Control(idPuzzlePictureGroupBox), Grid, Grid);
         ASSERT_GT(pieceSize.cx, 8);
@@ -141,6 +143,25 @@ TEST_F(UnicodeNamesEndToEnd, OldGameWithLegacyPathsFindsItsPicture) {
     const std::string options = ReadFileBytes(game->PathOf(OptionsName));
     EXPECT_NE(options.find("\r\nPictureTitle=" + picture + "\r\n"), std::string::npos) << "rewritten in UTF-8";
     EXPECT_NE(options.find("\r\nLastGameTitle=" + gameFile + "\r\n"), std::string::npos) << "rewritten in UTF-8";
+}
+
+// A failure names the file as it is called: in the report on screen and in the log.
+TEST_F(UnicodeNamesEndToEnd, ReportAndLogOfAFailureKeepTheNames) {
+    Start();
+    const std::string damaged = files / "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x98\x80.png";
+    WriteFileBytes(damaged, "not a picture at all");
+    EnterInDialog(VK_F5, damaged, "CJK and emoji");
+    const TErrorDialogView dialog(WaitForErrorDialog(game->ProcessId()));
+    ASSERT_TRUE(dialog.Open());
+    const std::string report = dialog.Report();
+    EXPECT_NE(report.find("* Parameter 1: \"" + damaged + "\"\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("* Program: " + game->ProgramPath() + "\r\n"), std::string::npos) << report;
+    dialog.ClickButton(idErrorLogButton);
+    const std::string log = game->PathOf("Errors.log");
+    const std::string entry = "**********" + report + "\r\n**********\r\n";
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(log) && ReadFileBytes(log) == entry; })) << "the report in UTF-8";
+    dialog.ClickButton(idErrorOkayButton);
+    EXPECT_TRUE(WaitUntil([&] { return !dialog.Open(); }));
 }
 
 }  // namespace
