@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstdlib>
+#include <cwchar>
 
 namespace {
 
