@@ -78,6 +78,7 @@ public:
     THeldDrag& operator=(const THeldDrag&) = delete;
 private:
     POINT to_;
+    HWND source_;
 };
 // Two presses on one place in quick succession would be a double click, which starts no drag:
 // before each press this waits, when the press lands where the last one did, until the

@@ -110,10 +110,11 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
 
     // Ctrl mirrors left to right, Shift top to bottom; neither is a move.
     const TShownPiece before = board[first];
+    pressSpacing.BeforePress(first);
     ClickAt(CellCentre(column, row), modCtrl);
 
     ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipHorizontal != before.FlipHorizontal; }));
-    Sleep(GetDoubleClickTime() + 100);  // a second click soon after would be a double click
+    pressSpacing.BeforePress(first);
     ClickAt(CellCentre(column, row), modShift);
     ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipVertical != before.FlipVertical; }));
     EXPECT_EQ(Board()[first].Piece, before.Piece);
