@@ -89,16 +89,6 @@ INPUT MouseInput(POINT screen, DWORD flags) {
     return input;
 }
 
-// Waits until the window's thread has taken every input event sent before the call. A message
-// sent to a thread is answered only when it asks for its next message, and before it takes the
-// input queued meanwhile; the second answer therefore comes after that input was handled (or
-// after a modal loop it opened took it). Wine also turns pending X events into input there.
-void WaitForInputTaken(HWND window) {
-    if (!window) return;
-    WaitUntilAnswering(window);
-    WaitUntilAnswering(window);
-}
-
 HWND WindowAt(POINT screen) { return WindowFromPoint(screen); }
 
 // The keyboard goes to the foreground window's thread.
@@ -254,6 +244,16 @@ POINT CenterOnScreen(HWND window) {
 bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+// Waits until the window's thread has taken every input event sent before the call. A message
+// sent to a thread is answered only when it asks for its next message, and before it takes the
+// input queued meanwhile; the second answer therefore comes after that input was handled (or
+// after a modal loop it opened took it). Wine also turns pending X events into input there.
+void WaitForInputTaken(HWND window) {
+    if (!window) return;
+    WaitUntilAnswering(window);
+    WaitUntilAnswering(window);
 }
 
 bool BringToForeground(HWND window) {

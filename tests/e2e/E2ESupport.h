@@ -40,6 +40,8 @@ POINT ClientPointOnScreen(HWND window, int x, int y);
 POINT CenterOnScreen(HWND window);
 // Asks another process's window to answer (WM_NULL): true when its thread took messages again.
 bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+// Waits until the window's thread has handled every input event sent to it before the call.
+void WaitForInputTaken(HWND window);
 
 // --- Real input ----------------------------------------------------------------------------
 

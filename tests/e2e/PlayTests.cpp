@@ -204,6 +204,40 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     EXPECT_TRUE(NearColour(solved.At(pieceWidth + pieceWidth / 4, pieceHeight), QuadrantColour(1, 1, 0, Grid, Grid)));
 }
 
+bool InMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// Alt let go after an Alt shortcut leaves the keyboard with the game, not with its menu bar;
+// and a piece dragged onto the original picture lands on the cell it is dropped on there.
+TEST_F(PlayEndToEnd, AltShortcutLeavesNoMenuOpenAndTheOriginalTakesDrops) {
+    LoadPictureThroughDialog();
+    game->Key('R', modAlt);
+    ASSERT_TRUE(WaitForLabel(idTipsLabel, DragTip));
+    WaitForInputTaken(game->MainWindow());
+    EXPECT_FALSE(InMenuMode(game->MainWindow())) << "releasing Alt opened the menu bar";
+    game->Key(VK_ESCAPE);  // leaves the menu bar if it was open, so that the drag below still runs
+
+    std::vector<TShownPiece> board = Board();
+    int from = 0;
+    while (from < Grid * Grid && board[from].Piece == from) ++from;
+    ASSERT_LT(from, Grid * Grid);
+    const int home = board[from].Piece, displaced = board[home].Piece;
+    RECT original = {};
+    GetClientRect(OriginalImage(), &original);
+    const int cellWidth = original.right / Grid, cellHeight = original.bottom / Grid;
+    const POINT target = ClientPointOnScreen(OriginalImage(), (home % Grid) * cellWidth + cellWidth / 2,
+                                             (home / Grid) * cellHeight + cellHeight / 2);
+    DragFromTo(CellCentre(from % Grid, from / Grid), target);
+    ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves.")) << Label(idMovesCountLabel);
+    EXPECT_EQ(Label(idWrongMovesLabel), "You have made 0 wrong moves.");
+    board = Board();
+    EXPECT_EQ(board[home], (TShownPiece{home, false, false})) << "the piece is home, unmirrored";
+    EXPECT_EQ(board[from].Piece, displaced);
+}
+
 TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {
     TChildProcess second("\"" + game->ProgramPath() + "\"", game->Folder());
     ASSERT_TRUE(second.Started());
