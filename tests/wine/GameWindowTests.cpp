@@ -408,6 +408,7 @@ TEST_F(GameWindow, OutlineColoursTellPlacedMisplacedLightAndMarked) {
         SendMessageA(inside->PuzzlePictureImage->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
     };
 
+    if (inside->LightGridCheckBox.Checked()) SendMessageA(inside->LightGridCheckBox.Handle(), BM_CLICK, 0, 0);
     ASSERT_FALSE(inside->LightGridCheckBox.Checked());
     expectOutline(placed, yellow, "a piece in place");
     expectOutline(misplaced, black, "a piece out of place");
