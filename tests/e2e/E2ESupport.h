@@ -40,6 +40,8 @@ POINT ClientPointOnScreen(HWND window, int x, int y);
 POINT CenterOnScreen(HWND window);
 // Asks another process's window to answer (WM_NULL): true when its thread took messages again.
 bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+// Waits until the window's thread has handled every input event sent to it before the call.
+void WaitForInputTaken(HWND window);
 
 // --- Real input ----------------------------------------------------------------------------
 
@@ -78,6 +80,7 @@ public:
     THeldDrag& operator=(const THeldDrag&) = delete;
 private:
     POINT to_;
+    HWND source_;
 };
 // Two presses on one place in quick succession would be a double click, which starts no drag:
 // before each press this waits, when the press lands where the last one did, until the

@@ -1,5 +1,7 @@
 #include "e2e/TestPictures.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 namespace {
@@ -60,6 +62,7 @@ TPixels SettledPixels(HWND image, HWND mainWindow) {
         if (current.Colors == previous.Colors) return current;
         previous = std::move(current);
     }
+    ADD_FAILURE() << "the picture still changed after " << 50 << " looks";
     return previous;
 }
 
