@@ -95,7 +95,8 @@ bool WriteMinidump(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
     const auto writeDump = reinterpret_cast<TMiniDumpWriteDump>(
         reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
     const std::string path = CrashDumpPath();
-    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!writeDump || !file) return false;
     MINIDUMP_EXCEPTION_INFORMATION exception = {faultingThread, pointers, FALSE};
     const bool written = writeDump(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, &exception,
@@ -112,7 +113,8 @@ bool WriteMinidump(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
     if (handling == self) TerminateProcess(GetCurrentProcess(), 1);
     if (handling != 0) Sleep(INFINITE);
     try {
-        AppendErrorLogEntry(ErrorDialogText(CrashFailure, CrashRecord(*pointers->ExceptionRecord, faultingThread).ReportText()));
+        const TFunStatContext record = CrashRecord(*pointers->ExceptionRecord, faultingThread);
+        AppendErrorLogEntry(ErrorDialogText(CrashFailure, record.ReportText()));
     } catch (...) {
         // Out of memory: the recovery and the dump need none of the report.
     }

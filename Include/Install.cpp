@@ -137,8 +137,9 @@ std::string WithoutDevicePrefix(const std::string& path) {
 // Where an existing folder or file really is: links, junctions, short names and device forms
 // resolved, as the system opens it. Empty when it cannot be opened.
 std::string FinalPathOf(const std::string& path) {
-    TFileHandle entry(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const DWORD shareWithAnyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    TFileHandle entry(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, shareWithAnyone, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!entry) return std::string();
     std::vector<char> buffer(MAX_PATH);
     for (;;) {

@@ -43,7 +43,8 @@ std::string AnswerQuery(DWORD processId, int button) {
 bool InjectFault(HWND window, const std::string& fault, const std::string& thread) {
     char handle[32];
     std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
-    TChildProcess injector("\"" + TestProgramDirectory() + "FaultInjector.exe\" " + handle + " " + fault + " " + thread);
+    const std::string tool = "\"" + TestProgramDirectory() + "FaultInjector.exe\" ";
+    TChildProcess injector(tool + handle + " " + fault + " " + thread);
     return injector.Started() && injector.Wait(StepTimeout) && injector.ExitCode() == 0;
 }
 
@@ -128,7 +129,8 @@ TEST_F(CrashEndToEnd, AFaultOnAnotherThreadKeepsTheGameWhichTheNextStartOffersOn
 
     Crash("access-violation", "new");
     ExpectReported("C0000005 EXCEPTION_ACCESS_VIOLATION", "0x0000000000000010 (no module), on thread ");
-    EXPECT_TRUE(Contains(FileOrEmpty(game->PathOf("Errors.log")), "* Parameter 2: \"Executing address 0x0000000000000010\""));
+    EXPECT_TRUE(Contains(FileOrEmpty(game->PathOf("Errors.log")),
+                         "* Parameter 2: \"Executing address 0x0000000000000010\""));
     ASSERT_TRUE(FileExists(game->PathOf(RecoveredName)));
     EXPECT_EQ(ReadFileBytes(game->PathOf(RecoveredName)), ReadFileBytes(saved)) << "not what Save game writes";
 

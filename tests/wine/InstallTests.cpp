@@ -134,8 +134,8 @@ TEST(InstallProtectedDirectories, RootsAndSpecialFoldersAreProtected) {
     for (const char* root : {"C:\\", "C:", "c:/", "\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\.\\C:", "\\\\server\\share",
                              "\\\\server\\share\\", "\\\\?\\UNC\\server\\share", "C:\\Windows\\.."})
         EXPECT_TRUE(IsProtectedDirectory(root)) << root;
-    for (const char* system : {"\\\\.\\C:\\Windows", "\\\\?\\C:\\Windows", "\\\\.\\c:\\windows\\", "\\\\?\\C:\\Windows\\System32",
-                               "//./C:/Windows"})
+    for (const char* system :
+         {"\\\\.\\C:\\Windows", "\\\\?\\C:\\Windows", "\\\\.\\c:\\windows\\", "\\\\?\\C:\\Windows\\System32", "//./C:/Windows"})
         EXPECT_TRUE(IsProtectedDirectory(system)) << "a device path: " << system;
     EXPECT_TRUE(IsProtectedDirectory(""));
 
