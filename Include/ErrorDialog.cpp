@@ -6,6 +6,7 @@
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
+#include "Include/ErrorLog.h"
 #include "Include/File.h"
 #include "Include/Help.h"
 #include "Include/Program.h"
@@ -15,10 +16,6 @@
 namespace {
 
 const char* const RecursionPrefix = "Recursive attempts = ";
-const char* const LogFileName = "Errors.log";
-const char* const LogSeparator = "**********";
-// A larger log is emptied before the next entry, so it never grows far beyond this.
-const uint64_t LogSizeLimit = 10000;
 const int HelpContext = 0;
 
 const int FormClientWidth = 340;
@@ -90,7 +87,7 @@ bool TErrorForm::ShowReport(const std::string& caption, const std::string& descr
     }
     RecursionCount = 1;
     RecursionLabel->SetText(std::string(RecursionPrefix) + "None");
-    MainMemo->SetText("DESCRIPTION\r\n" + ShownDescription(description) + "\r\n" + report);
+    MainMemo->SetText(ErrorDialogText(description, report));
     const int result = RunModalLoop();
     RecursionCount = 0;
     if (noErrors) *noErrors = result == mrYes;
@@ -122,31 +119,9 @@ int TErrorForm::RunModalLoop() {
     }
 }
 
-std::string TErrorForm::LogFilePath() { return GetDataDirectory() + LogFileName; }
+std::string TErrorForm::LogFilePath() { return ErrorLogPath(); }
 
-bool TErrorForm::WriteLog() {
-    try {
-        const std::string path = LogFilePath();
-        ClearLastError();
-        TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (LastErrorFailedAllowExisting() || !file) return false;
-        if (GetFileSize(file.get()) > LogSizeLimit) {
-            SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
-            SetEndOfFile(file.get());
-        }
-        const std::string entry = LogSeparator + MainMemo->Text() + "\r\n" + LogSeparator + "\r\n";
-        ClearLastError();  // opening an existing log leaves "already exists" behind
-        SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END);
-        DWORD written = 0;
-        const bool wrote = WriteFile(file.get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) &&
-                           written == entry.size();
-        const bool closed = file.Close();
-        return wrote && closed && !LastErrorFailed();
-    } catch (...) {
-        return false;
-    }
-}
+bool TErrorForm::WriteLog() { return AppendErrorLogEntry(MainMemo->Text()); }
 
 void TErrorForm::FormActivate() { SetFocus(OkayButton->Handle()); }
 

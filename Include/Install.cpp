@@ -126,32 +126,61 @@ std::string JoinParts(const std::vector<std::string>& parts, size_t count) {
     return IsDriveOnly(path) ? path + "\\" : path;
 }
 
+// A device path names the folder its plain form names: \\?\C:\..., \\.\C:\... and \\?\UNC\server\...
+std::string WithoutDevicePrefix(const std::string& path) {
+    if (path.size() < 4 || path[0] != '\\' || path[1] != '\\' || (path[2] != '?' && path[2] != '.') || path[3] != '\\')
+        return path;
+    const std::string rest = path.substr(4);
+    if (rest.size() >= 4 && EqualIgnoringAsciiCase(rest.substr(0, 4), "UNC\\")) return "\\\\" + rest.substr(4);
+    return rest;
+}
+
+// Where an existing folder or file really is: links, junctions, short names and device forms
+// resolved, as the system opens it. Empty when it cannot be opened.
+std::string FinalPathOf(const std::string& path) {
+    const DWORD shareWithAnyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    TFileHandle entry(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, shareWithAnyone, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!entry) return std::string();
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleA(entry.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return WithoutDevicePrefix(std::string(buffer.data(), length));
+        buffer.resize(length + 1);
+    }
+}
+
 // The full path with every existing short name written long: names below the longest part
 // that exists cannot have a short form yet.
+std::string LongPathOf(const std::string& existing) {
+    std::vector<char> buffer(MAX_PATH);
+    DWORD length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    return length == 0 || length >= buffer.size() ? std::string() : std::string(buffer.data(), length);
+}
+
+// The path as the file system sees it: its longest existing part by its final path (so that a
+// link or junction counts as the folder it leads to), the parts not made yet as written.
 std::vector<std::string> ComparableParts(const std::string& path) {
     std::string full = path;
     for (char& c : full)
         if (c == '/') c = '\\';
-    full = ToFullUncPath(full);
-    // The long-path forms \\?\C:\... and \\?\UNC\server\... name the same places.
-    if (full.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        full = "\\\\" + full.substr(8);
-    else if (full.compare(0, 4, "\\\\?\\") == 0)
-        full = full.substr(4);
+    full = WithoutDevicePrefix(ToFullUncPath(WithoutDevicePrefix(full)));
     std::vector<std::string> parts = SplitAbsolutePath(full);
     for (size_t count = parts.size(); count >= 1; --count) {
         const std::string existing = JoinParts(parts, count);
         if (GetFileAttributesA(existing.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        std::vector<char> buffer(MAX_PATH);
-        DWORD length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length >= buffer.size()) {
-            buffer.resize(length + 1);
-            length = GetLongPathNameA(existing.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        }
-        if (length == 0 || length >= buffer.size()) break;
-        std::vector<std::string> longParts = SplitAbsolutePath(std::string(buffer.data(), length));
-        longParts.insert(longParts.end(), parts.begin() + static_cast<std::ptrdiff_t>(count), parts.end());
-        return longParts;
+        std::string resolved = FinalPathOf(existing);
+        if (resolved.empty()) resolved = LongPathOf(existing);
+        if (resolved.empty()) break;
+        std::vector<std::string> resolvedParts = SplitAbsolutePath(resolved);
+        resolvedParts.insert(resolvedParts.end(), parts.begin() + static_cast<std::ptrdiff_t>(count), parts.end());
+        return resolvedParts;
     }
     return parts;
 }

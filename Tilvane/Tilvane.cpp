@@ -2,6 +2,7 @@
 #include "Framework/Application.h"
 #include "Include/AboutDialog.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/CrashGuard.h"
 #include "Include/Error.h"
 #include "Include/ErrorDialog.h"
 #include "Include/Install.h"
@@ -23,6 +24,7 @@ const char* const Module = "Tilvane\\Tilvane";
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // What the modules need before anything else runs.
     InstallReportServices();
+    InstallCrashGuard();
     SeedRandom();
 
     TFunOperation op(Module, "WinMain", __LINE__);
@@ -54,6 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (gameForm) gameForm->BeforeRun();
         ShowWindow(mainForm->Handle(), SW_SHOWNORMAL);
         UpdateWindow(mainForm->Handle());
+        if (gameForm) gameForm->OfferRecoveredGame();
         Application.Run();
     });
     if (anotherCopyRuns) {

@@ -5,6 +5,7 @@
 #include "Framework/Application.h"
 #include "Include/AboutDialog.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/CrashGuard.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/Help.h"
@@ -113,6 +114,7 @@ void TTilvaneForm::PrepareDialogs() {
 }
 
 TTilvaneForm::~TTilvaneForm() {
+    SetCrashRecoveryWriter(nullptr);
     // Every picture goes before the imaging library shuts down.
     OriginalPictureImage.reset();
     PuzzlePictureImage.reset();

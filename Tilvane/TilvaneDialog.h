@@ -37,6 +37,9 @@ public:
 
     // Once, after every window exists: options, games folder, size and place.
     void BeforeRun();
+    // Once the window shows: the game a crash left behind is offered, and from then on the game
+    // in progress is kept over a crash.
+    void OfferRecoveredGame();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -120,6 +123,8 @@ private:
     void ApplyCommonKeys(const TCommonKeys& keys);
     void ApplyOptions(const TGameOptions& options);
     void LoadOptions();
+    // The crash guard's writer: the game in progress, only when it could be loaded again.
+    void WriteRecoveredGame() const;
 
     // Drawing.
     void DrawPiece(int32_t column, int32_t row) override;

@@ -65,6 +65,8 @@ rm -rf "$links"; mkdir -p "$links/Tree" "$links/Destination"
 ln -s ../Outside "$links/Tree/FolderLink"; ln -s ../Empty "$links/Tree/EmptyLink"
 ln -s ../Outside.txt "$links/Tree/FileLink"; ln -s Outside "$links/RootLink"
 ln -s ../Outside.txt "$links/Destination/plain.txt"
+# The installer's checks follow links too: one into a package folder, one to the system folder.
+ln -s Package "$links/PackageLink"; ln -s ../../windows "$links/WindowsLink"
 # A program folder that cannot be written, undone on every way out of this script.
 trap 'wine_stop; wine_unmount_readonly' EXIT
 trap 'exit 130' INT TERM HUP

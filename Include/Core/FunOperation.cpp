@@ -2,10 +2,16 @@
 
 #include <cstring>
 
+const TFunOperation* TFunOperation::innermost_ = nullptr;
+
 TFunOperation::TFunOperation(const char* module, const char* function, int32_t line)
-    : Module_(module), Function_(function) {
+    : Module_(module), Function_(function), beginLine_(line), outer_(innermost_) {
     CurrentFunStatContext.Begin(module, function, line);
+    innermost_ = this;
 }
+
+// Operations end in the reverse order of their start: each is a local of the one that called it.
+TFunOperation::~TFunOperation() { innermost_ = outer_; }
 
 void TFunOperation::Raise(int32_t line, int32_t status, const std::string& description,
                           const std::string& parameter1, const std::string& parameter2, int32_t systemErrorCode) {

@@ -8,6 +8,7 @@ class TFunOperation {
 public:
     // Marks the current record "Begin function error" at this operation.
     TFunOperation(const char* module, const char* function, int32_t line);
+    ~TFunOperation();
     TFunOperation(const TFunOperation&) = delete;
     TFunOperation& operator=(const TFunOperation&) = delete;
 
@@ -60,6 +61,14 @@ public:
 
     static std::string BaseName(const char* path);
 
+    // The operations running now, innermost first, so that a report made outside the protocol (a
+    // crash) can still say what the program was doing. Operations run on one thread only.
+    static const TFunOperation* Innermost() { return innermost_; }
+    const TFunOperation* Outer() const { return outer_; }
+    const char* Module() const { return Module_; }
+    const char* Function() const { return Function_; }
+    int32_t BeginLine() const { return beginLine_; }
+
 private:
     void RaiseException(int32_t line, const std::string& description, const std::string& parameter1,
                         const std::string& parameter2) noexcept;
@@ -67,6 +76,9 @@ private:
 
     const char* Module_;
     const char* Function_;
+    int32_t beginLine_;
+    const TFunOperation* outer_;
+    static const TFunOperation* innermost_;
 };
 
 // The light form for handlers without a record of their own: after calling an operation,

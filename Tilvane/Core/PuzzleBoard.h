@@ -61,6 +61,8 @@ public:
     void RestoreCounters(int32_t movesCount, int32_t wrongMoves);
     // The game has been written to a file.
     void MarkSaved() { modified_ = false; }
+    // The game stands in no file of the player's (a game recovered after a crash): closing asks.
+    void MarkUnsaved() { modified_ = true; }
     // Cells, grid and counters of a game read from a file. The modified flag, the drag cell and
     // the view stay: loading a game does not count as a change.
     void TakeOverGame(const TPuzzleBoard& game);

@@ -223,6 +223,28 @@ TEST_F(FunStatTest, ShowingOperationReportsInnerFailureAndEndsPerfect) {
     EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << "after a showing operation the record is Perfect";
 }
 
+// A crash report names what was running; after a thrown exception too, the chain is whole again.
+TEST_F(FunStatTest, RunningOperationsAreKnownInnermostFirst) {
+    EXPECT_EQ(TFunOperation::Innermost(), nullptr);
+    {
+        TFunOperation outer("Tilvane\\Outer", "TOuter::Run", 10);
+        EXPECT_EQ(TFunOperation::Innermost(), &outer);
+        outer.Guard(11, [&] {
+            TFunOperation inner("Include\\Inner", "Inner", 20);
+            EXPECT_EQ(TFunOperation::Innermost(), &inner);
+            EXPECT_EQ(inner.Outer(), &outer);
+            EXPECT_STREQ(inner.Module(), "Include\\Inner");
+            EXPECT_STREQ(inner.Function(), "Inner");
+            EXPECT_EQ(inner.BeginLine(), 20);
+            throw std::runtime_error("leaves the inner operation");
+        });
+        EXPECT_EQ(TFunOperation::Innermost(), &outer);
+        EXPECT_EQ(outer.Outer(), nullptr);
+        outer.EndPassing();
+    }
+    EXPECT_EQ(TFunOperation::Innermost(), nullptr);
+}
+
 TEST_F(FunStatTest, UnfinishedOperationLeavesBeginError) {
     { TFunOperation op("Include\\Sample", "Abandoned", 77); }
     EXPECT_EQ(CurrentFunStatContext.Status, fsBeginFunctionError);

@@ -26,6 +26,7 @@ struct TTilvaneFormTestAccess {
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
+    void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;

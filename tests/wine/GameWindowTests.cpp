@@ -3,6 +3,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/ErrorDialog.h"
 #include "Include/Install.h"
+#include "Include/Program.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
 #include "support/HelpPage.h"
@@ -600,6 +601,34 @@ TEST_F(GameWindow, SavedGameLoadsBackWithTheSamePiecesOnTheSameScreen) {
     EXPECT_EQ(inside->PieceHeight, pieceHeight);
     EXPECT_EQ(inside->PuzzlePictureImage->BitmapWidth(), bitmapWidth);
     EXPECT_EQ(inside->PuzzlePictureImage->BitmapHeight(), bitmapHeight);
+}
+
+// What the crash guard has written for the game in progress: exactly what "Save game" writes, or
+// nothing at all for a board caught half-way through a swap or a game without a picture.
+TEST_F(GameWindow, RecoveredGameIsTheSavedGameOrNothing) {
+    const std::string recovered = GetDataDirectory() + "Recovered game.tvg", saved = *picture / "played.tvg";
+    DeleteFileA(recovered.c_str());
+    inside->RandomizeMenuClick();
+    inside->LightGridCheckBox.SetChecked(true);
+    ASSERT_TRUE(inside->SaveGameTo(saved));
+    inside->WriteRecoveredGame();
+    EXPECT_EQ(ReadFileBytes(recovered), ReadFileBytes(saved));
+    EXPECT_TRUE(DeleteFileA(recovered.c_str()));
+    inside->LightGridCheckBox.SetChecked(false);
+
+    TPuzzleBoard& board = inside->Board;
+    const PieceCell second = board.Pieces[1][0];
+    board.Pieces[1][0] = board.Pieces[0][0];  // one piece in two cells, the other in none
+    inside->WriteRecoveredGame();
+    EXPECT_FALSE(FileExists(recovered)) << "a broken board is no game to load again";
+    board.Pieces[1][0] = second;
+
+    const std::string path = inside->PicturePath;
+    inside->PicturePath.clear();
+    inside->WriteRecoveredGame();
+    EXPECT_FALSE(FileExists(recovered)) << "a game without its picture cannot be loaded again";
+    inside->PicturePath = path;
+    DeleteFileA(recovered.c_str());
 }
 
 TEST_F(GameWindow, RefusedJpegsLeaveTheGameAsItWas) {

@@ -90,11 +90,53 @@ TEST_F(InstallPathTest, NeighboursAndParentsAreNotInside) {
     EXPECT_FALSE(IsSameOrInsidePath(package, ""));
 }
 
+TEST_F(InstallPathTest, DevicePathsNameThePackageToo) {
+    const std::string package = folder / "Package folder";
+    EXPECT_TRUE(IsSameOrInsidePath("\\\\.\\" + package + "\\Inner", package));
+    EXPECT_TRUE(IsSameOrInsidePath(package + "\\New", "\\\\.\\" + package));
+    EXPECT_TRUE(IsSameOrInsidePath("\\\\?\\" + Lower(package) + "\\New", "\\\\.\\" + package));
+    EXPECT_FALSE(IsSameOrInsidePath("\\\\.\\" + folder / "Package folder sibling", package));
+}
+
+// Wine 8 cannot make links from Windows programs; the test runner makes Unix symbolic links in
+// C:\Tilvane\links (see FileTests.cpp): PackageLink -> Package and WindowsLink -> C:\windows.
+class InstallLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (GetFileAttributesA((Links + "\\Tree").c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "the test runner made no links in " << Links;
+        CreateDirectoryA(Package.c_str(), nullptr);
+        CreateDirectoryA((Package + "\\Inner").c_str(), nullptr);
+        ASSERT_NE(GetFileAttributesA((Links + "\\PackageLink\\Inner").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "the link does not lead into the package";
+    }
+    const std::string Links = "C:\\Tilvane\\links";
+    const std::string Package = Links + "\\Package";
+};
+
+TEST_F(InstallLinkTest, ALinkIntoThePackageIsInsideIt) {
+    EXPECT_TRUE(IsSameOrInsidePath(Links + "\\PackageLink", Package));
+    EXPECT_TRUE(IsSameOrInsidePath(Links + "\\PackageLink\\Inner\\Not yet made", Package));
+    EXPECT_TRUE(IsSameOrInsidePath("\\\\?\\" + Links + "\\PackageLink\\Package", Package));
+    EXPECT_TRUE(IsSameOrInsidePath(Package + "\\Inner", Links + "\\PackageLink")) << "the package inside the target";
+    EXPECT_FALSE(IsSameOrInsidePath(Links + "\\Outside", Package));
+}
+
+TEST_F(InstallLinkTest, ALinkToASystemFolderIsProtected) {
+    EXPECT_TRUE(IsProtectedDirectory(Links + "\\WindowsLink"));
+    EXPECT_TRUE(IsProtectedDirectory("\\\\.\\" + Links + "\\WindowsLink\\"));
+    EXPECT_FALSE(IsProtectedDirectory(Links + "\\PackageLink"));
+}
+
 // --- directories an uninstall never deletes ---------------------------------------------------
 
 TEST(InstallProtectedDirectories, RootsAndSpecialFoldersAreProtected) {
-    for (const char* root : {"C:\\", "C:", "c:/", "\\\\?\\C:\\", "\\\\server\\share", "\\\\server\\share\\", "C:\\Windows\\.."})
+    for (const char* root : {"C:\\", "C:", "c:/", "\\\\?\\C:\\", "\\\\.\\C:\\", "\\\\.\\C:", "\\\\server\\share",
+                             "\\\\server\\share\\", "\\\\?\\UNC\\server\\share", "C:\\Windows\\.."})
         EXPECT_TRUE(IsProtectedDirectory(root)) << root;
+    for (const char* system :
+         {"\\\\.\\C:\\Windows", "\\\\?\\C:\\Windows", "\\\\.\\c:\\windows\\", "\\\\?\\C:\\Windows\\System32", "//./C:/Windows"})
+        EXPECT_TRUE(IsProtectedDirectory(system)) << "a device path: " << system;
     EXPECT_TRUE(IsProtectedDirectory(""));
 
     for (int id : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_PROFILE, CSIDL_PROGRAM_FILES,

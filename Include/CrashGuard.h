@@ -1,0 +1,25 @@
+// The last resort for faults nothing else catches: an access violation, a stack overflow, an
+// integer division by zero or any other exception that reaches the system, on any thread. The
+// report goes to "Errors.log", a minidump beside it, the game in progress to its recovery file,
+// and the process ends with exit code 1. No dialog: an unattended machine must not wait for anyone.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Installs the handlers. Called on the thread that runs the windows, before any of them exists.
+void InstallCrashGuard();
+// What saves the game in progress after a crash. It runs on the window thread: there, when that
+// thread can still take messages; otherwise (the fault was its own) while it stands at the fault.
+// An empty writer removes it.
+void SetCrashRecoveryWriter(std::function<void()> writer);
+
+// "EXCEPTION_ACCESS_VIOLATION" and the like; "unknown exception" for a code without a name.
+std::string ExceptionCodeName(uint32_t code);
+// "0x00007FF6A1B21234 (Tilvane.exe + 0x1234)", or "(no module)" outside every loaded module.
+std::string CodeAddressText(const void* address);
+// The operations running now, innermost first, joined by " < "; "none" when none runs.
+std::string OperationsInProgressText();
+// The minidump of the last crash, beside the error log.
+std::string CrashDumpPath();

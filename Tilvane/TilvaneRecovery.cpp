@@ -1,0 +1,69 @@
+// The game in progress kept over a crash: the crash guard has it written to a file in the data
+// folder, and the next start offers it once.
+#include "Tilvane/TilvaneDialog.h"
+
+#include "Include/Core/FunOperation.h"
+#include "Include/CrashGuard.h"
+#include "Include/Dialogs.h"
+#include "Include/File.h"
+#include "Include/FileReplace.h"
+#include "Include/Program.h"
+
+#include <windows.h>
+
+namespace {
+
+const char* const Module = "Tilvane\\TilvaneRecovery";
+const char* const RecoveredGameFileName = "Recovered game.tvg";
+const char* const RecoveredGameQuestion =
+    "The program ended unexpectedly while a game was in progress. The game was kept. Load it?";
+
+std::string RecoveredGamePath() { return GetDataDirectory() + RecoveredGameFileName; }
+
+// The check box asked with a time limit: after a stack overflow of the window thread the writer
+// runs on another thread while the window thread stands still and answers no message. The light
+// grid is then written off: it is how the grid looks, not the game.
+bool ShowsChecked(HWND checkBox) {
+    DWORD_PTR state = 0;
+    return SendMessageTimeoutA(checkBox, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 500, &state) &&
+           state == BST_CHECKED;
+}
+
+}  // namespace
+
+// Written as "Save game" writes it, with the same safe replacement, so that the file is whole or
+// absent. A board caught half-way through a change is no game to come back to, and is not written.
+void TTilvaneForm::WriteRecoveredGame() const {
+    TSavedGame game;
+    game.Board = Board;
+    game.Keys = TCommonKeys{ColumnsCount, RowsCount, false, PicturePath};
+    if (PicturePath.empty() || !IsPlayableGame(game)) return;
+    game.Keys.LightGrid = ShowsChecked(LightGridCheckBox->Handle());
+    TTextStore store;
+    WriteGame(store, game);
+    WriteFileReplacing(RecoveredGamePath(), store.ToBytes());
+}
+
+void TTilvaneForm::OfferRecoveredGame() {
+    TFunOperation op(Module, "TTilvaneForm::OfferRecoveredGame", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const std::string path = RecoveredGamePath();
+        if (PathExists(path)) {
+            const bool load = AskYesNo(RecoveredGameQuestion);
+            const std::string lastGame = LastGamePath, saveName = SaveGameDialog.FileName;
+            if (load) LoadGameFrom(path);
+            // Offered once, whatever the answer and however the load went.
+            DeleteFileA(path.c_str());
+            if (load && !op.TakeCurrent()) {
+                // The recovered file is gone: the game is the player's unsaved work again.
+                LastGamePath = lastGame;
+                SaveGameDialog.FileName = saveName;
+                SetTitle("");
+                SetGameDialogNamesFromPicture(PicturePath);
+                Board.MarkUnsaved();
+            }
+        }
+        SetCrashRecoveryWriter([this] { WriteRecoveredGame(); });
+    });
+    op.EndShowing(__LINE__, "Failed to load game.");
+}
