@@ -1,6 +1,7 @@
 // UTF-8 texts: which bytes are well-formed, how characters are counted, and which lines of an
 // old file are read in the legacy code page.
 #include "Include/Core/Utf8Text.h"
+#include "../support/Latin1Text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,6 @@ const std::string Greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1";  /
 const std::string Tokyo = "\xE6\x9D\xB1\xE4\xBA\xAC";                          // 東京
 const std::string Grin = "\xF0\x9F\x98\x80";                                   // U+1F600
 
-// Windows-1252 as far as the tests need it: every byte above 0x7F as the Latin-1 character.
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string utf8;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return utf8;
-}
 
 TEST(Utf8Validity, AcceptsEveryLengthOfCharacter) {
     for (const std::string& text : {std::string(), std::string("Caf\xC3\xA9.png"), Greek, Tokyo, Grin,

@@ -18,26 +18,8 @@ const int Grid = 7;
 const char* const RecoveredName = "Recovered game.tvg";
 const char* const RecoveredQuestion =
     "The program ended unexpectedly while a game was in progress. The game was kept. Load it?";
-const int MessageText = 0xFFFF;  // the text of a message box
 // A crash writes a minidump, which Wine's dbghelp takes many seconds for on a busy machine.
 const DWORD CrashTimeout = 120000;
-
-HWND FindQuery(DWORD processId) {
-    return FindTopLevelWindow(processId, [](HWND window) {
-        return WindowClass(window) == "#32770" && WindowText(window) == "Query";
-    });
-}
-
-// Waits for the program's question, answers it with the button and returns its text.
-std::string AnswerQuery(DWORD processId, int button) {
-    HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindQuery(processId)) != nullptr; })) return std::string();
-    WaitUntilAnswering(box);
-    const std::string text = WindowText(GetDlgItem(box, MessageText));
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-    return text;
-}
 
 // Sets the fault off in the program's process; true when the injector could.
 bool InjectFault(HWND window, const std::string& fault, const std::string& thread) {

@@ -251,6 +251,23 @@ bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
 // sent to a thread is answered only when it asks for its next message, and before it takes the
 // input queued meanwhile; the second answer therefore comes after that input was handled (or
 // after a modal loop it opened took it). Wine also turns pending X events into input there.
+HWND FindQuery(DWORD processId) {
+    return FindTopLevelWindow(processId, [](HWND window) {
+        return WindowClass(window) == "#32770" && WindowText(window) == "Query";
+    });
+}
+
+std::string AnswerQuery(DWORD processId, int button) {
+    const int messageText = 0xFFFF;  // the text of a message box
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = FindQuery(processId)) != nullptr; })) return std::string();
+    WaitUntilAnswering(box);
+    const std::string text = WindowText(GetDlgItem(box, messageText));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    return text;
+}
+
 void WaitForInputTaken(HWND window) {
     if (!window) return;
     WaitUntilAnswering(window);

@@ -40,6 +40,11 @@ POINT ClientPointOnScreen(HWND window, int x, int y);
 POINT CenterOnScreen(HWND window);
 // Asks another process's window to answer (WM_NULL): true when its thread took messages again.
 bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+// The program's question box (caption "Query") of that process, or null.
+HWND FindQuery(DWORD processId);
+// Waits for the program's question, answers it with the button (IDYES, IDNO, IDCANCEL) and
+// returns its text; empty when no question came.
+std::string AnswerQuery(DWORD processId, int button);
 // Waits until the window's thread has handled every input event sent to it before the call.
 void WaitForInputTaken(HWND window);
 

@@ -24,7 +24,6 @@ const char* const SaveQuestion = "The game has been modified. Save it?";
 const char* const OptionsName = "Tilvane.ini";
 const int FileNameCombo = 0x047C;  // the file name box of the explorer-style dialog
 const int FileNameEdit = 0x0480;   // the file name box of the older dialog
-const int MessageText = 0xFFFF;    // the text of a message box
 
 std::string OverwriteQuestion(const std::string& path) {
     return "File \"" + path + "\"already exists.\nOverwrite it?";
@@ -183,24 +182,6 @@ std::string RemainingText(int misplaced) {
 }
 
 // --- Windows of the program --------------------------------------------------------------------
-
-HWND FindQuery(DWORD processId) {
-    return FindTopLevelWindow(processId, [](HWND window) {
-        return WindowClass(window) == "#32770" && WindowText(window) == "Query";
-    });
-}
-
-// Waits for the program's question (caption "Query"), answers it with the button (IDYES, IDNO,
-// IDCANCEL) and returns its text; empty when no question came.
-std::string AnswerQuery(DWORD processId, int button) {
-    HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindQuery(processId)) != nullptr; })) return std::string();
-    WaitUntilAnswering(box);
-    const std::string text = WindowText(GetDlgItem(box, MessageText));
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-    return text;
-}
 
 HWND WaitForFileDialog(DWORD processId) {
     HWND dialog = nullptr;

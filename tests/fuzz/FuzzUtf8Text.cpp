@@ -1,6 +1,7 @@
 // UTF-8 checks on arbitrary bytes: never crash, agree with a decoder written from the code-point
 // ranges, and the legacy conversion always leaves valid UTF-8 with every line end in place.
 #include "Include/Core/Utf8Text.h"
+#include "../support/Latin1Text.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -37,20 +38,6 @@ bool ReferenceValid(std::string_view text) {
     return true;
 }
 
-// Every byte as the Latin-1 character: always valid UTF-8, never a line end of its own.
-std::string Latin1ToUtf8(std::string_view line) {
-    std::string utf8;
-    for (char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return utf8;
-}
 
 size_t LineEnds(std::string_view text) {
     size_t count = 0;
