@@ -54,6 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (gameForm) gameForm->BeforeRun();
         ShowWindow(mainForm->Handle(), SW_SHOWNORMAL);
         UpdateWindow(mainForm->Handle());
+        if (gameForm) gameForm->OpenStartingFiles();
         Application.Run();
     });
     if (anotherCopyRuns) {

@@ -37,6 +37,9 @@ public:
 
     // Once, after every window exists: options, games folder, size and place.
     void BeforeRun();
+    // Once the window shows: opens a file named on the command line, as "Open with" and a drop on
+    // the program's icon name them.
+    void OpenStartingFiles();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -82,6 +85,11 @@ private:
     void AboutMenuClick();
     void LightGridCheckBoxClick();
     bool FormCloseQuery();
+    // Files dropped on the window or named on the command line: the first picture or saved game
+    // among them starts a new game or is loaded, as its menu command would; with none, a warning.
+    void OpenGivenFiles(const std::vector<std::string>& files);
+    void OpenPictureFile(const std::string& path);
+    void OpenGameFile(const std::string& path);
 
     // Games and options.
     bool CheckSave();

@@ -26,6 +26,7 @@ struct TTilvaneFormTestAccess {
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
+    void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;
