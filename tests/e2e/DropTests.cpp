@@ -41,7 +41,7 @@ bool DropOn(HWND window, const std::vector<std::string>& files) {
 
 const int Columns = 5, Rows = 4;
 
-// A saved game of the picture, every piece at home.
+// A saved game of the picture after three moves, every piece at home again.
 std::string GameText(const std::string& picture) {
     return "[TilvaneGame]\r\nColumnsCount=5\r\nRowsCount=5\r\nLightGrid=FALSE\r\nPictureTitle=" + picture +
            "\r\nResultedColumns=5\r\nResultedRows=4\r\nMovesCount=3\r\nWrongMoves=1\r\n\r\n";
@@ -67,9 +67,10 @@ TEST(DropEndToEnd, APictureAndASavedGameDroppedFromAnotherProcessOpen) {
 
     // A file that is neither comes first and is passed over.
     ASSERT_TRUE(DropOn(game.MainWindow(), {game.PathOf("notes.txt"), saved, picture}));
-    ASSERT_TRUE(WaitUntil([&] { return game.ControlText(idTipsLabel) == DragTip; })) << game.ControlText(idTipsLabel);
-    EXPECT_EQ(WindowText(game.MainWindow()), "Tilvane - " + saved);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(game.MainWindow()) == "Tilvane - " + saved; }))
+        << WindowText(game.MainWindow());
     EXPECT_EQ(game.ControlText(idMovesCountLabel), "You have made 3 moves.");
+    EXPECT_EQ(game.ControlText(idRemainingCountLabel), "The puzzle is solved.");
 }
 
 // The first file of the command line that is a picture starts the game with it, here a portrait
