@@ -436,8 +436,14 @@ void TTilvaneForm::OpenStartingFiles() {
 
 void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
-        if (IsGameFileExtension(ExtensionOfPath(file))) return OpenGameFile(file);
-        if (PictureMatchesPatterns(file)) return OpenPictureFile(file);
+        if (IsGameFileExtension(ExtensionOfPath(file))) {
+            OpenGameFile(file);
+            return;
+        }
+        if (PictureMatchesPatterns(file)) {
+            OpenPictureFile(file);
+            return;
+        }
     }
     if (files.size() == 1)
         ShowWarning("\"" + NameOfPath(files[0]) + "\" is neither a picture nor a saved game (" + GameFileExtension +

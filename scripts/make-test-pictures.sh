@@ -49,10 +49,9 @@ exif_orientation() { printf '\xff\xe1\x00\x22Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x
 # with_orientation N IN OUT: the JPEG IN with that block right after its start, as a camera writes it.
 with_orientation() { { head -c 2 "$2"; exif_orientation "$1"; tail -c +3 "$2"; } > "$3"; }
 # A portrait picture stored turned each of the eight ways, with the orientation that turns it
-# upright again: as JPEG (the Exif block) and as TIFF (its own tag). Each must look as upright.jpg
+# upright again: as JPEG (the Exif block) and as TIFF (its own tag). Each must look as upright.png
 # does once turned; ImageMagick's own -auto-orient checks that here.
 plasma 480x640 5 "$out/upright.png"
-"$convert" "$out/upright.png" -sampling-factor 1x1 -quality 95 "$out/upright.jpg"
 names=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
 stored=("" -flop "-rotate 180" -flip -transpose "-rotate 270" -transverse "-rotate 90")
 for orientation in 1 2 3 4 5 6 7 8; do

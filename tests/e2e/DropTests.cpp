@@ -7,28 +7,19 @@
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/DropFilesBlock.h"
 
 #include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
 // Posts the game window a drop of the files, the names in a block inside the game's process.
-// The block stays with the game, which frees it as the end of a drop.
+// The block is the game's to keep: the release at the end of its drop frees only what its own
+// heap gave, so this page goes when the game's process ends.
 bool DropOn(HWND window, const std::vector<std::string>& files) {
-    std::wstring names;
-    for (const std::string& file : files) names += std::wstring(file.begin(), file.end()) + L'\0';
-    names += L'\0';
-    std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
-    auto* drop = reinterpret_cast<DROPFILES*>(&block[0]);
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(&block[sizeof(DROPFILES)], names.data(), names.size() * sizeof(wchar_t));
+    const std::string block = DropFilesBlock(files);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, WindowProcess(window));
     if (!process) return false;
     void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);

@@ -5,15 +5,13 @@
 #include "Include/Install.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/DropFilesBlock.h"
 #include "support/HelpPage.h"
 #include "support/RecordingErrorView.h"
 #include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cmath>
@@ -735,17 +733,11 @@ namespace {
 
 // A drop as the shell hands it to this process: a DROPFILES block of wide names.
 HDROP DropOf(const std::vector<std::string>& files) {
-    std::wstring names;
-    for (const std::string& file : files) names += std::wstring(file.begin(), file.end()) + L'\0';
-    names += L'\0';
-    const size_t size = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(block);
-    return static_cast<HDROP>(block);
+    const std::string block = DropFilesBlock(files);
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    std::memcpy(GlobalLock(drop), block.data(), block.size());
+    GlobalUnlock(drop);
+    return static_cast<HDROP>(drop);
 }
 
 }  // namespace
