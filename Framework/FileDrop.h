@@ -10,6 +10,6 @@
 
 void AcceptDroppedFiles(HWND window);
 
-// The names of a WM_DROPFILES drop, in the order given, in the program's code page; the drop's
+// The names of a WM_DROPFILES drop, in the order given, as UTF-8 like every text inside; the drop's
 // block is released, so this is called once per drop.
 std::vector<std::string> TakeDroppedFiles(HDROP drop);

@@ -44,7 +44,9 @@ TEST(DropEndToEnd, APictureAndASavedGameDroppedFromAnotherProcessOpen) {
     TGameProcess game("drop");
     ASSERT_TRUE(game.WaitForMainWindow());
     const SIZE piece = PieceSizeFilling(game.Control(idPuzzlePictureGroupBox), Columns, Rows);
-    const std::string picture = game.PathOf("quadrants.bmp"), saved = game.PathOf("dropped.tvg");
+    // Names in other scripts come through the drop whole (東京, an emoji).
+    const std::string picture = game.PathOf("quadrants \xE6\x9D\xB1\xE4\xBA\xAC.bmp");
+    const std::string saved = game.PathOf("dropped \xF0\x9F\x98\x80.tvg");
     WriteFileBytes(picture, QuadrantPicture(Columns, Rows, piece.cx, piece.cy));
     WriteFileBytes(saved, GameText(picture));
 

@@ -2,6 +2,7 @@
 
 #include "Include/Core/PathText.h"
 #include "Include/ErrorDialog.h"
+#include "Include/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -431,7 +432,10 @@ HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs) {
     return found;
 }
 
-bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+namespace {
+
+// The process's common file dialog, once it takes messages; null when none came in time.
+HWND WaitForFileDialogOf(DWORD processId, DWORD timeoutMs) {
     HWND dialog = nullptr;
     if (!WaitUntil(
             [&] {
@@ -441,12 +445,64 @@ bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs)
                 return dialog != nullptr;
             },
             timeoutMs))
-        return false;
+        return nullptr;
     WaitUntilAnswering(dialog);
-    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) SetTextAcross(combo, path);
-    if (HWND edit = GetDlgItem(dialog, FileNameEdit)) SetTextAcross(edit, path);
+    return dialog;
+}
+
+// The box a player types the name into: the edit inside the explorer dialog's combo box.
+HWND FileNameBox(HWND dialog) {
+    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) {
+        HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+        return edit ? edit : combo;
+    }
+    return GetDlgItem(dialog, FileNameEdit);
+}
+
+bool ConfirmFileDialog(HWND dialog, DWORD timeoutMs) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+}
+
+// Each UTF-16 unit as one key press, a character beyond the BMP as its two surrogates, as a
+// Windows input method sends them.
+void TypeUnicode(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text)
+        for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    Send(inputs);
+}
+
+}  // namespace
+
+bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+    HWND dialog = WaitForFileDialogOf(processId, timeoutMs);
+    if (!dialog) return false;
+    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) SetTextAcross(combo, path);
+    if (HWND edit = GetDlgItem(dialog, FileNameEdit)) SetTextAcross(edit, path);
+    return ConfirmFileDialog(dialog, timeoutMs);
+}
+
+TFileNameEntry TypeIntoFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+    HWND dialog = WaitForFileDialogOf(processId, timeoutMs);
+    if (!dialog) return TFileNameEntry::Failed;
+    HWND box = FileNameBox(dialog);
+    BringToForeground(dialog);
+    ClickAt(CenterOnScreen(box));
+    SetTextAcross(box, "");
+    TypeUnicode(Utf8ToWide(path));
+    TFileNameEntry entry = TFileNameEntry::Typed;
+    if (!WaitUntil([&] { return WindowText(box) == path; }, 3000)) {
+        entry = TFileNameEntry::Set;  // what typing left is replaced; the dialog still reads the box
+        SetTextAcross(box, path);
+    }
+    return ConfirmFileDialog(dialog, timeoutMs) ? entry : TFileNameEntry::Failed;
 }
 
 TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
