@@ -273,6 +273,8 @@ std::string WithExtension(const std::string& name, const std::string& extension)
 
 bool IsInstallerRun() { return IsInstallerFileName() || IsUninstallParameter(); }
 
+bool IsUninstallParameter(const std::string& parameter) { return EqualIgnoringAsciiCase(parameter, UninstallParameter); }
+
 bool IsElevatedInstallerRun() {
     if (IsUninstallParameter()) return IsElevatedParameter(2);
     return IsInstallerFileName() && IsElevatedParameter(1);

@@ -14,6 +14,8 @@
 // True when the running file is named "Install.exe" or the first parameter is "/Uninstall",
 // both in any letter case.
 bool IsInstallerRun();
+// True for the parameter that starts the uninstaller, in any letter case.
+bool IsUninstallParameter(const std::string& parameter);
 // True for the installer started again with administrator rights by a copy that needed them:
 // "Install.exe /Elevated <chosen directory>" or "<program> /Uninstall /Elevated". Such a copy does
 // its work without asking again, never asks for rights itself, and tells its starter by its exit

@@ -4,6 +4,7 @@
 #include "Include/Core/JpegDecoder.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
+#include "Include/Core/PictureOrientation.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
 #include "Include/WideText.h"
@@ -61,8 +62,13 @@ std::string PictureSizeText(uint64_t width, uint64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 
-void RaiseTooLarge(TFunOperation& op, int32_t line, const std::string& fileName, uint64_t width, uint64_t height) {
-    op.Raise(line, fsError, "The picture of " + PictureSizeText(width, height) + " pixels is too large to load.",
+// The size named is the upright picture's, as the player knows it.
+void RaiseTooLarge(TFunOperation& op, int32_t line, const std::string& fileName, uint64_t width, uint64_t height,
+                   uint32_t orientation = 1) {
+    const bool exchanged = ExchangesSides(orientation);
+    op.Raise(line, fsError,
+             "The picture of " + PictureSizeText(exchanged ? height : width, exchanged ? width : height) +
+                 " pixels is too large to load.",
              fileName);
 }
 
@@ -113,7 +119,7 @@ bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const TP
     const bool fits = header.Jpeg ? FitsJpegBudget(header.Width, header.Height)
                                   : FitsPictureBudget(header.Width, header.Height);
     if (header.Kind == TPictureHeaderKind::Sized && !fits) {
-        RaiseTooLarge(op, __LINE__, fileName, header.Width, header.Height);
+        RaiseTooLarge(op, __LINE__, fileName, header.Width, header.Height, header.Orientation);
         return false;
     }
     return true;
@@ -215,9 +221,43 @@ struct TPicture::TData {
 
 namespace {
 
+// Turns a picture GDI+ decoded upright in one pass over its pixels, placed as the JPEG decoder
+// places its rows: GDI+'s own turns that mirror about a diagonal are not read the same way by
+// every implementation of it. The upright pixels, transparency kept, become the picture's image.
+bool TurnUpright(TPicture::TData& data, uint32_t orientation) {
+    if (orientation < 2 || orientation > 8) return true;
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(data.Image.get());
+    const uint32_t width = static_cast<uint32_t>(data.Width), height = static_cast<uint32_t>(data.Height);
+    std::vector<uint32_t> upright;
+    try {
+        upright.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    Gdiplus::BitmapData locked = {};
+    if (GdipBitmapLockBits(bitmap, nullptr, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
+        return false;
+    for (uint32_t y = 0; y < height; ++y) {
+        const BYTE* row = static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(y) * locked.Stride;
+        PlaceRowUpright(reinterpret_cast<const uint32_t*>(row), y, width, height, orientation, upright.data());
+    }
+    GdipBitmapUnlockBits(bitmap, &locked);
+    const TPictureSize size = UprightSize(data.Width, data.Height, orientation);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (GdipCreateBitmapFromScan0(size.Width, size.Height, size.Width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(upright.data()), &created) != Gdiplus::Ok ||
+        !created)
+        return false;
+    data.Image.reset(created);
+    data.Pixels = std::move(upright);  // the same buffer, which the new image refers to
+    data.Width = data.DecodedWidth = size.Width;
+    data.Height = data.DecodedHeight = size.Height;
+    return true;
+}
+
 // A picture GDI+ decodes from the file, or null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std::string& fileName,
-                                                   const std::wstring& path) {
+                                                   const std::wstring& path, uint32_t orientation) {
     Gdiplus::GpImage* loaded = nullptr;
     const Gdiplus::Status status = GdipLoadImageFromFile(path.c_str(), &loaded);
     TOwnedGpImage image(loaded);
@@ -231,7 +271,7 @@ std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std:
         return nullptr;
     }
     if (!FitsPictureBudget(width, height)) {
-        RaiseTooLarge(op, __LINE__, fileName, width, height);
+        RaiseTooLarge(op, __LINE__, fileName, width, height, orientation);
         return nullptr;
     }
     if (!DecodePixels(image.get())) {
@@ -243,6 +283,10 @@ std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std:
     data->Image = std::move(image);
     data->Width = data->DecodedWidth = static_cast<int32_t>(width);
     data->Height = data->DecodedHeight = static_cast<int32_t>(height);
+    if (!TurnUpright(*data, orientation)) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(data->Width, data->Height), "", "0");
+        return nullptr;
+    }
     return data;
 }
 
@@ -267,9 +311,10 @@ void RaiseJpegFailure(TFunOperation& op, const std::string& fileName, const TDec
 // the decoded pixels, so that both images are resampled as from any other picture. Null after a
 // failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::string& fileName, const TReadAt& read,
-                                                const std::vector<TPictureSize>& areas) {
+                                                const std::vector<TPictureSize>& areas, uint32_t orientation) {
     TJpegRequest request;
     request.Areas = areas;
+    request.Orientation = orientation;
     TDecodedJpeg decoded = DecodeJpeg(read, request);
     if (decoded.Outcome != TJpegOutcome::Decoded) {
         RaiseJpegFailure(op, fileName, decoded);
@@ -307,9 +352,9 @@ std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std:
     const TReadAt read = FileReader(file);
     const TPictureHeader header = ReadPictureHeader(read);
     if (!CheckPictureHeader(op, fileName, header)) return nullptr;
-    if (header.Jpeg) return DecodeJpegFile(op, fileName, read, areas);
+    if (header.Jpeg) return DecodeJpegFile(op, fileName, read, areas, header.Orientation);
     file.reset();
-    return DecodeWithGdiplus(op, fileName, path);
+    return DecodeWithGdiplus(op, fileName, path, header.Orientation);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowWindow(mainForm->Handle(), SW_SHOWNORMAL);
         UpdateWindow(mainForm->Handle());
         if (gameForm) gameForm->OfferRecoveredGame();
+        if (gameForm) gameForm->OpenStartingFiles();
         Application.Run();
     });
     if (anotherCopyRuns) {

@@ -3,12 +3,16 @@
 #include "Tilvane/TilvaneProgram.h"
 
 #include "Framework/Application.h"
+#include "Framework/FileDrop.h"
 #include "Include/AboutDialog.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/Core/PathText.h"
 #include "Include/CrashGuard.h"
+#include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/Help.h"
+#include "Include/Install.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
@@ -66,6 +70,7 @@ TTilvaneForm::TTilvaneForm() {
                FormClientWidth, FormClientHeight, "Arial", 9);
     CreateLayout();
     CreateMenu();
+    AcceptDroppedFiles(Handle());
     OnCloseQuery = [this] { return FormCloseQuery(); };
     // Exceptions that reach the message loop become reports.
     Application.OnException = [](void* sender, const std::string& message) {
@@ -417,7 +422,56 @@ void TTilvaneForm::LightGridCheckBoxClick() {
 // A hint stays on top of every window: when the player turns to another one, it goes.
 LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
+    if (message == WM_DROPFILES) {
+        OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
+        return 0;
+    }
     return TForm::HandleMessage(message, wParam, lParam);
+}
+
+void TTilvaneForm::OpenStartingFiles() {
+    std::vector<std::string> files;
+    for (int index = 1;; ++index) {
+        const std::string parameter = GetProgramParameter(index);
+        if (parameter.empty()) break;
+        if (!IsUninstallParameter(parameter)) files.push_back(parameter);
+    }
+    if (!files.empty()) OpenGivenFiles(files);
+}
+
+void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (IsGameFileExtension(ExtensionOfPath(file))) {
+            OpenGameFile(file);
+            return;
+        }
+        if (PictureMatchesPatterns(file)) {
+            OpenPictureFile(file);
+            return;
+        }
+    }
+    if (files.size() == 1)
+        ShowWarning("\"" + NameOfPath(files[0]) + "\" is neither a picture nor a saved game (" + GameFileExtension +
+                    "), so it was not opened.");
+    else if (!files.empty())
+        ShowWarning("None of the " + std::to_string(files.size()) + " files is a picture or a saved game (" +
+                    GameFileExtension + "), so none was opened.");
+}
+
+// As "Load picture" with the file chosen.
+void TTilvaneForm::OpenPictureFile(const std::string& path) {
+    RunCommand(__LINE__, "TTilvaneForm::OpenPictureFile", "Failed to load file.", [&](TFunOperation& op) {
+        LoadGameFromPicture(path);
+        op.TakeCurrent();
+    });
+}
+
+// As "Load game" with the file chosen, which its dialog then offers next.
+void TTilvaneForm::OpenGameFile(const std::string& path) {
+    RunCommand(__LINE__, "TTilvaneForm::OpenGameFile", "Failed to load game.", [&](TFunOperation& op) {
+        LoadGameFrom(path);
+        if (!op.TakeCurrent()) LoadGameDialog.FileName = path;
+    });
 }
 
 bool TTilvaneForm::FormCloseQuery() {

@@ -40,6 +40,9 @@ public:
     // Once the window shows: the game a crash left behind is offered, and from then on the game
     // in progress is kept over a crash.
     void OfferRecoveredGame();
+    // Once the window shows: opens a file named on the command line, as "Open with" and a drop on
+    // the program's icon name them.
+    void OpenStartingFiles();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -85,6 +88,11 @@ private:
     void AboutMenuClick();
     void LightGridCheckBoxClick();
     bool FormCloseQuery();
+    // Files dropped on the window or named on the command line: the first picture or saved game
+    // among them starts a new game or is loaded, as its menu command would; with none, a warning.
+    void OpenGivenFiles(const std::vector<std::string>& files);
+    void OpenPictureFile(const std::string& path);
+    void OpenGameFile(const std::string& path);
 
     // Games and options.
     bool CheckSave();

@@ -2,7 +2,9 @@
 // question before a game is replaced, and the options file of the player's settings.
 #include "Tilvane/TilvaneDialog.h"
 
+#include "Framework/WaitCursor.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/Core/PathText.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/BitmapCanvas.h"
 #include "Include/Dialogs.h"
@@ -19,13 +21,6 @@ namespace {
 const char* const Module = "Tilvane\\TilvaneDialog";
 const char* const NoPictureToSaveText =
     "The game cannot be saved: it has no picture. Answer No to go on without saving, or Cancel to keep it.";
-
-// The extension of a path's file-name part, from its last dot; empty when there is none.
-std::string ExtensionOf(const std::string& path) {
-    const std::string name = NameOfPath(path);
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
-}
 
 std::string WithExtension(const std::string& name, const std::string& extension) {
     const size_t dot = name.rfind('.');
@@ -105,6 +100,8 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
             if (op.TakeCurrent() || !mayReplace) return;
         }
         proceeded = true;
+        // After the question: the player answers it with the usual pointer.
+        const TWaitCursor busy;
         PositionLabel->SetText("");
         // Whether the file exists and is a picture is known before anything of the game changes.
         if (!PathExists(path)) {
@@ -226,13 +223,14 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
     // the game asked for is the one loaded.
     const std::string path = requestedPath;
     op.Guard(__LINE__, [&] {
-        if (!IsGameFileExtension(ExtensionOf(path))) return;
+        if (!IsGameFileExtension(ExtensionOfPath(path))) return;
         if (!PathExists(path)) {
             op.Raise(__LINE__, fsError, "There is no such file", path);
             return;
         }
         const bool mayReplace = CheckSave();
         if (op.TakeCurrent() || !mayReplace) return;
+        const TWaitCursor busy;
         // The file is read aside; the game on screen changes only when all of it is usable.
         if (!GameList->LoadFrom(path)) return;
         const TSavedGame game = ReadGame(*GameList->Store(), ShownCommonKeys());

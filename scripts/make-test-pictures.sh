@@ -44,6 +44,31 @@ photo 1600x1200 photo.jpg
 photo 6000x4000 photo-6000x4000.jpg
 plasma 6000x4000 3 -quality 90 "$out/plasma-6000x4000.jpg"
 photo 16000x12000 photo-16000x12000.jpg
+# An Exif block (APP1) whose first directory holds only the orientation tag, big-endian.
+exif_orientation() { printf '\xff\xe1\x00\x22Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0'"\\x0$1"'\0\0\0\0\0\0'; }
+# with_orientation N IN OUT: the JPEG IN with that block right after its start, as a camera writes it.
+with_orientation() { { head -c 2 "$2"; exif_orientation "$1"; tail -c +3 "$2"; } > "$3"; }
+# A portrait picture stored turned each of the eight ways, with the orientation that turns it
+# upright again: as JPEG (the Exif block) and as TIFF (its own tag). Each must look as upright.png
+# does once turned; ImageMagick's own -auto-orient checks that here.
+plasma 480x640 5 "$out/upright.png"
+names=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
+stored=("" -flop "-rotate 180" -flip -transpose "-rotate 270" -transverse "-rotate 90")
+for orientation in 1 2 3 4 5 6 7 8; do
+  turn=${stored[orientation - 1]}
+  # shellcheck disable=SC2086  # the turn is one or two words
+  "$convert" "$out/upright.png" $turn -sampling-factor 1x1 -quality 95 "$out/.stored.jpg"
+  with_orientation "$orientation" "$out/.stored.jpg" "$out/turned-$orientation.jpg"
+  # shellcheck disable=SC2086
+  "$convert" "$out/upright.png" $turn -orient "${names[orientation - 1]}" -compress none "$out/turned-$orientation.tif"
+  for file in "$out/turned-$orientation.jpg" "$out/turned-$orientation.tif"; do
+    psnr=$("$convert" "$file" -auto-orient "$out/upright.png" -metric PSNR -format '%[distortion]' -compare info: 2>&1 || true)
+    case $psnr in inf|[3-9][0-9]*|[1-9][0-9][0-9]*) ;; *) echo "$file is not upright once turned (PSNR $psnr)" >&2; exit 1 ;; esac
+  done
+done
+rm -f "$out/.stored.jpg"
+# The 24-megapixel photo as a camera stores a portrait: lying, with a quarter turn clockwise to do.
+with_orientation 6 "$out/photo-6000x4000.jpg" "$out/photo-portrait-turned.jpg"
 # Beyond the megapixel budget of every other format: 200 megapixels, smooth and quick to make.
 "$convert" -size 16320x12256 gradient:navy-orange -quality 90 "$out/gradient-200mp.jpg"
 rm -rf "$policy"

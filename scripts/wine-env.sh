@@ -104,5 +104,5 @@ wine_stop_input_bridge() { touch "$WINEPREFIX/drive_c/Tilvane/xinput/stop" 2>/de
 wine_stage_pictures() {
   [ -d "$BUILD_DIR/pictures" ] || return 0
   mkdir -p "$WINEPREFIX/drive_c/Tilvane/pictures"
-  cp -u "$BUILD_DIR"/pictures/*.jpg "$WINEPREFIX/drive_c/Tilvane/pictures/"
+  cp -u "$BUILD_DIR"/pictures/*.jpg "$BUILD_DIR"/pictures/*.tif "$WINEPREFIX/drive_c/Tilvane/pictures/"
 }

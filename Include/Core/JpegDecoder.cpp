@@ -1,5 +1,7 @@
 #include "Include/Core/JpegDecoder.h"
 
+#include "Include/Core/PictureOrientation.h"
+
 #include <algorithm>
 #include <climits>
 #include <csetjmp>
@@ -103,6 +105,7 @@ struct TDecodeState {
     const TJpegRequest* Request = nullptr;
     TDecodedJpeg* Result = nullptr;
     std::vector<uint8_t> CmykRow;
+    std::vector<uint32_t> Row;  // a decoded row on its way to its upright place
 };
 
 void AttachSource(TDecodeState& state, const TReadAt& read) {
@@ -124,13 +127,15 @@ bool IsCmyk(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK
 bool ChooseOutput(TDecodeState& state) {
     jpeg_decompress_struct& info = state.Info;
     TDecodedJpeg& result = *state.Result;
-    result.ImageWidth = info.image_width;
-    result.ImageHeight = info.image_height;
-    if (!FitsJpegBudget(info.image_width, info.image_height)) return false;
     const TJpegRequest& request = *state.Request;
-    const TPictureSize needed =
-        NeededPictureSize(static_cast<int32_t>(info.image_width), static_cast<int32_t>(info.image_height),
+    const bool exchanged = ExchangesSides(request.Orientation);
+    result.ImageWidth = exchanged ? info.image_height : info.image_width;
+    result.ImageHeight = exchanged ? info.image_width : info.image_height;
+    if (!FitsJpegBudget(info.image_width, info.image_height)) return false;
+    const TPictureSize upright =
+        NeededPictureSize(static_cast<int32_t>(result.ImageWidth), static_cast<int32_t>(result.ImageHeight),
                           request.Areas.data(), static_cast<int>(request.Areas.size()));
+    const TPictureSize needed = exchanged ? TPictureSize{upright.Height, upright.Width} : upright;
     result.Denominator = ChooseJpegScale(info.image_width, info.image_height, needed, request.MaxPixels);
     info.scale_num = 1;
     info.scale_denom = static_cast<unsigned int>(result.Denominator);
@@ -142,25 +147,34 @@ bool ChooseOutput(TDecodeState& state) {
 
 bool AllocatePixels(TDecodeState& state) {
     const size_t width = state.Info.output_width, height = state.Info.output_height;
+    const uint32_t orientation = state.Request->Orientation;
     try {
         state.Result->Pixels.resize(width * height);
         if (state.Info.out_color_space == JCS_CMYK) state.CmykRow.resize(width * 4);
+        if (orientation >= 2 && orientation <= 8) state.Row.resize(width);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    state.Result->Width = static_cast<int32_t>(width);
-    state.Result->Height = static_cast<int32_t>(height);
+    const TPictureSize upright =
+        UprightSize(static_cast<int32_t>(width), static_cast<int32_t>(height), orientation);
+    state.Result->Width = upright.Width;
+    state.Result->Height = upright.Height;
     return true;
 }
 
+// Rows of a picture stored upright go straight into the pixels; any other goes through Row.
 void ReadRows(TDecodeState& state) {
     jpeg_decompress_struct& info = state.Info;
-    const bool cmyk = info.out_color_space == JCS_CMYK;
+    const bool cmyk = info.out_color_space == JCS_CMYK, turned = !state.Row.empty();
+    uint32_t* const pixels = state.Result->Pixels.data();
     while (info.output_scanline < info.output_height) {
-        uint32_t* target = state.Result->Pixels.data() + static_cast<size_t>(info.output_scanline) * info.output_width;
+        const JDIMENSION y = info.output_scanline;
+        uint32_t* target = turned ? state.Row.data() : pixels + static_cast<size_t>(y) * info.output_width;
         JSAMPROW row = cmyk ? state.CmykRow.data() : reinterpret_cast<JSAMPROW>(target);
         if (jpeg_read_scanlines(&info, &row, 1) != 1) continue;
         if (cmyk) CmykToBgrx(state.CmykRow.data(), target, info.output_width, info.saw_Adobe_marker != 0);
+        if (turned)
+            PlaceRowUpright(target, y, info.output_width, info.output_height, state.Request->Orientation, pixels);
     }
 }
 

@@ -25,16 +25,20 @@ struct TJpegRequest {
     // The most memory of the decoder's own buffers. A progressive picture keeps the coefficients of
     // the whole picture, about 3 bytes a pixel at any scale.
     uint64_t MaxWorkingMemory = 1ull << 30;
+    // How the stored picture is turned upright (PictureOrientation.h); the areas are the upright
+    // picture's, and so is everything decoded.
+    uint32_t Orientation = 1;
 };
 
 struct TDecodedJpeg {
     TJpegOutcome Outcome = TJpegOutcome::Damaged;
-    uint32_t ImageWidth = 0;  // the picture's own size, from its frame header
+    uint32_t ImageWidth = 0;  // the picture's own size, from its frame header, turned upright
     uint32_t ImageHeight = 0;
     int32_t Denominator = 1;  // the scale decoded at, 1/Denominator
-    int32_t Width = 0;        // the decoded size
+    int32_t Width = 0;        // the decoded size, upright
     int32_t Height = 0;
-    std::vector<uint32_t> Pixels;  // BGRX, Width per row, top row first; empty unless decoded
+    // BGRX, Width per row, top row first, upright: each row is put in its place as it is decoded.
+    std::vector<uint32_t> Pixels;  // empty unless decoded
 };
 
 // Decodes the JPEG stream that read gives from offset 0. read must not throw. The library's

@@ -75,3 +75,9 @@ std::string CommandLineParameter(const std::string& commandLine, int index) {
     }
     return parameter;
 }
+
+std::string ExtensionOfPath(const std::string& path) {
+    const std::string name = NameOfPath(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}

@@ -11,6 +11,8 @@ bool IsDriveOnly(const std::string& path);
 std::string DirectoryOfPath(const std::string& path);
 // After the last backslash or colon; a drive alone is its own name.
 std::string NameOfPath(const std::string& path);
+// The file-name part's extension from its last dot (".jpg"); empty when it has none.
+std::string ExtensionOfPath(const std::string& path);
 // True when the path holds one of < > | " * ? and so names no single file.
 bool HasPatternCharacters(const std::string& path);
 uint64_t CombineFileSize(uint32_t low, uint32_t high);

@@ -141,10 +141,105 @@ bool IsJpegFrameMarker(uint32_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Walks the markers up to the frame header. Like the usual decoders, bytes between segments
-// that are not a marker are skipped, and so are fill bytes (0xFF) before a marker.
+// A TIFF directory as far as this reader needs it: the first picture's size and orientation.
+struct TTiffDirectory {
+    bool HaveWidth = false, HaveHeight = false;
+    uint64_t Width = 0, Height = 0;
+    uint32_t Orientation = 1;
+};
+
+// TIFF or Exif structures as they sit in the file: offsets count from Base, and nothing at or
+// past End belongs to them (an Exif block ends with its segment).
+struct TTiffLayout {
+    uint64_t Base = 0;
+    uint64_t End = std::numeric_limits<uint64_t>::max();
+    bool BigEndian = false;
+    bool Big = false;  // BigTIFF: 8-byte counts and offsets, 20-byte entries
+};
+
+uint32_t ValidOrientation(uint32_t value) { return value >= 1 && value <= 8 ? value : 1; }
+
+// One entry's single value held in the entry itself: SHORT, LONG, or BigTIFF's LONG8.
+bool ReadTiffValue(TByteReader& reader, const TTiffLayout& layout, uint64_t at, uint32_t type, uint64_t& value) {
+    uint32_t value32 = 0;
+    bool read = false;
+    if (type == 3) {
+        read = at + 2 <= layout.End && reader.U16(at, layout.BigEndian, value32);
+    } else if (type == 4) {
+        read = at + 4 <= layout.End && reader.U32(at, layout.BigEndian, value32);
+    } else if (type == 16 && layout.Big) {
+        return at + 8 <= layout.End && reader.U64(at, layout.BigEndian, value);
+    }
+    value = value32;
+    return read;
+}
+
+// The first directory's width (256), length (257) and orientation (274) tags. Tags are sorted,
+// so the walk stops after them; a damaged entry ends the walk with what was read before it. Only
+// the first directory is read, so a chain of directories that loops back is never followed.
+TTiffDirectory ReadTiffDirectory(TByteReader& reader, const TTiffLayout& layout) {
+    TTiffDirectory found;
+    uint64_t directory = 0, count = 0;
+    uint32_t directory32 = 0, count16 = 0, offsetSize = 0;
+    const bool located = layout.Big ? reader.U16(layout.Base + 4, layout.BigEndian, offsetSize) && offsetSize == 8 &&
+                                          reader.U64(layout.Base + 8, layout.BigEndian, directory)
+                                    : reader.U32(layout.Base + 4, layout.BigEndian, directory32);
+    if (!layout.Big) directory = directory32;
+    const uint64_t countSize = layout.Big ? 8 : 2, entrySize = layout.Big ? 20 : 12;
+    if (!located || directory > layout.End - layout.Base || layout.End - layout.Base - directory < countSize)
+        return found;
+    const uint64_t at = layout.Base + directory;
+    const bool counted = layout.Big ? reader.U64(at, layout.BigEndian, count) : reader.U16(at, layout.BigEndian, count16);
+    if (!layout.Big) count = count16;
+    if (!counted) return found;
+    const uint64_t first = at + countSize;
+    for (uint64_t i = 0; i < std::min<uint64_t>(count, 65536); ++i) {
+        if ((layout.End - first) / entrySize <= i) break;  // the entry would reach past the end
+        const uint64_t entry = first + i * entrySize;
+        uint32_t tag = 0, type = 0;
+        uint64_t value = 0;
+        if (!reader.U16(entry, layout.BigEndian, tag) || tag > 274) break;
+        if (tag != 256 && tag != 257 && tag != 274) continue;
+        if (!reader.U16(entry + 2, layout.BigEndian, type) ||
+            !ReadTiffValue(reader, layout, entry + (layout.Big ? 12 : 8), type, value))
+            break;
+        if (tag == 256) {
+            found.Width = value;
+            found.HaveWidth = true;
+        } else if (tag == 257) {
+            found.Height = value;
+            found.HaveHeight = true;
+        } else {
+            found.Orientation = type == 3 ? ValidOrientation(static_cast<uint32_t>(value)) : 1;
+        }
+    }
+    return found;
+}
+
+// The byte order of TIFF structures starting at base; false when they do not start as TIFF does.
+bool ReadTiffByteOrder(TByteReader& reader, uint64_t base, bool& bigEndian) {
+    bigEndian = StartsWith(reader, base, "MM\0*", 4);
+    return bigEndian || StartsWith(reader, base, "II*\0", 4);
+}
+
+// An APP1 segment of length bytes at content: "Exif", two zero bytes, then TIFF structures.
+uint32_t ReadExifOrientation(TByteReader& reader, uint64_t content, uint32_t length) {
+    TTiffLayout layout;
+    layout.Base = content + 6;
+    layout.End = content + length;
+    if (length < 14 || !StartsWith(reader, content, "Exif\0\0", 6) ||
+        !ReadTiffByteOrder(reader, layout.Base, layout.BigEndian))
+        return 1;
+    return ReadTiffDirectory(reader, layout).Orientation;
+}
+
+// Walks the markers up to the frame header, taking the orientation from the first Exif block
+// before it. Like the usual decoders, bytes between segments that are not a marker are skipped,
+// and so are fill bytes (0xFF) before a marker.
 TPictureHeader ReadJpeg(TByteReader& reader) {
     uint64_t at = 2;
+    uint32_t orientation = 1;
+    bool exifSeen = false;
     for (;;) {
         uint32_t byte = 0;
         if (!reader.U8(at, byte)) return Damaged();
@@ -162,61 +257,27 @@ TPictureHeader ReadJpeg(TByteReader& reader) {
         if (IsJpegFrameMarker(marker)) {
             uint32_t height = 0, width = 0;
             if (length < 7 || !reader.U16(at + 3, true, height) || !reader.U16(at + 5, true, width)) return Damaged();
-            return Sized(width, height);
+            TPictureHeader header = Sized(width, height);
+            header.Orientation = orientation;
+            return header;
+        }
+        if (marker == 0xE1 && !exifSeen && StartsWith(reader, at + 2, "Exif\0\0", 6)) {
+            exifSeen = true;
+            orientation = ReadExifOrientation(reader, at + 2, length - 2);
         }
         at += length;
     }
 }
 
-// The first image directory's width and length tags (256, 257). Tags are sorted, so the walk
-// stops after them. BigTIFF has 8-byte counts and offsets and 20-byte entries.
 TPictureHeader ReadTiff(TByteReader& reader, bool bigEndian, bool big) {
-    uint64_t directory = 0, count = 0;
-    if (big) {
-        uint32_t offsetSize = 0;
-        if (!reader.U16(4, bigEndian, offsetSize) || offsetSize != 8 || !reader.U64(8, bigEndian, directory) ||
-            !reader.U64(directory, bigEndian, count))
-            return Damaged();
-    } else {
-        uint32_t directory32 = 0, count16 = 0;
-        if (!reader.U32(4, bigEndian, directory32) || !reader.U16(directory32, bigEndian, count16)) return Damaged();
-        directory = directory32;
-        count = count16;
-    }
-    const uint64_t first = directory + (big ? 8 : 2);
-    const uint64_t entrySize = big ? 20 : 12;
-    const uint64_t valueAt = big ? 12 : 8;
-    uint64_t width = 0, height = 0;
-    bool haveWidth = false, haveHeight = false;
-    for (uint64_t i = 0; i < std::min<uint64_t>(count, 65536) && !(haveWidth && haveHeight); ++i) {
-        const uint64_t entry = first + i * entrySize;
-        uint32_t tag = 0, type = 0;
-        if (!reader.U16(entry, bigEndian, tag) || !reader.U16(entry + 2, bigEndian, type)) return Damaged();
-        if (tag > 257) break;
-        if (tag != 256 && tag != 257) continue;
-        uint64_t value = 0;
-        uint32_t value32 = 0;
-        bool read = false;
-        if (type == 3) {
-            read = reader.U16(entry + valueAt, bigEndian, value32);
-            value = value32;
-        } else if (type == 4) {
-            read = reader.U32(entry + valueAt, bigEndian, value32);
-            value = value32;
-        } else if (type == 16 && big) {
-            read = reader.U64(entry + valueAt, bigEndian, value);
-        }
-        if (!read) return Damaged();
-        if (tag == 256) {
-            width = value;
-            haveWidth = true;
-        } else {
-            height = value;
-            haveHeight = true;
-        }
-    }
-    if (!haveWidth || !haveHeight) return Damaged();
-    return Sized(width, height);
+    TTiffLayout layout;
+    layout.BigEndian = bigEndian;
+    layout.Big = big;
+    const TTiffDirectory directory = ReadTiffDirectory(reader, layout);
+    if (!directory.HaveWidth || !directory.HaveHeight) return Damaged();
+    TPictureHeader header = Sized(directory.Width, directory.Height);
+    header.Orientation = directory.Orientation;
+    return header;
 }
 
 // Every image of an icon file, PNG or bitmap, by its own header: the directory's byte-sized

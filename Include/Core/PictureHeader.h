@@ -32,9 +32,15 @@ enum class TPictureHeaderKind {
 struct TPictureHeader {
     TPictureHeaderKind Kind = TPictureHeaderKind::Unknown;
     bool Jpeg = false;  // the file starts as a JPEG stream does
-    uint32_t Width = 0;
+    uint32_t Width = 0;  // as stored, before the orientation turns it upright
     uint32_t Height = 0;
+    // How the stored picture is turned to stand upright, as the orientation tag (0x0112) of a TIFF's
+    // first directory or a JPEG's Exif block says: 1 to 8 (see PictureOrientation.h). A camera
+    // stores a portrait photo in landscape order and records the turn here. Without the tag, or
+    // when what leads to it is damaged, 1: the picture is shown as stored.
+    uint32_t Orientation = 1;
 };
 
-// Reads the size from the headers of BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and ICO files.
+// Reads the size and orientation from the headers of BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and
+// ICO files.
 TPictureHeader ReadPictureHeader(const TReadAt& read);

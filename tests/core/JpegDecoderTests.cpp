@@ -128,6 +128,40 @@ TEST(JpegDecoderTest, DecodesAtTheSmallestScaleCoveringEveryArea) {
     ExpectQuarters(whole, QuarterColours);
 }
 
+// A portrait photo stored in landscape order: the scale is chosen for the upright picture in its
+// areas, and the pixels come out upright.
+TEST(JpegDecoderTest, TurnedPicturesComeOutUprightAtTheScaleTheirAreasNeed) {
+    const std::string file = WriteJpeg(800, 600, Colour, RgbQuarters);
+    TJpegRequest request = ForAreas({{140, 190}});
+    request.Orientation = 6;  // a quarter turn clockwise: 600 x 800 upright
+    const TDecodedJpeg turned = Decode(file, request);
+    EXPECT_EQ(turned.Denominator, 4);
+    EXPECT_EQ(turned.Width, 150);
+    EXPECT_EQ(turned.Height, 200);
+    EXPECT_EQ(turned.ImageWidth, 600u);
+    EXPECT_EQ(turned.ImageHeight, 800u);
+    // The stored top left quarter is now the top right one, and so on round.
+    const uint32_t clockwise[] = {QuarterColours[2], QuarterColours[0], QuarterColours[3], QuarterColours[1]};
+    ExpectQuarters(turned, clockwise);
+    // Unturned, the same areas would cover a 600-high picture at 1/4 as well, but lying down.
+    const TDecodedJpeg asStored = Decode(file, ForAreas({{140, 190}}));
+    EXPECT_EQ(asStored.Width, 200);
+    EXPECT_EQ(asStored.Height, 150);
+
+    // Half round, and a quarter anticlockwise for CMYK, whose rows come through a conversion.
+    request.Orientation = 3;
+    const uint32_t halfRound[] = {QuarterColours[3], QuarterColours[2], QuarterColours[1], QuarterColours[0]};
+    ExpectQuarters(Decode(WriteJpeg(320, 240, Colour, RgbQuarters), request), halfRound);
+    const auto inks = [](int quarter, JSAMPLE* samples) {
+        const JSAMPLE values[4][4] = {{255, 255, 255, 255}, {0, 255, 255, 255}, {255, 255, 255, 0}, {255, 0, 255, 255}};
+        std::memcpy(samples, values[quarter], 4);
+    };
+    request.Orientation = 8;
+    const TDecodedJpeg cmyk = Decode(WriteJpeg(256, 128, {JCS_CMYK, JCS_CMYK, 4, false}, inks), request);
+    EXPECT_EQ(cmyk.Width, 128);
+    ExpectQuarters(cmyk, {0x00FFFF, 0xFF00FF, 0xFFFFFF, 0x000000});
+}
+
 TEST(JpegDecoderTest, ThePixelBudgetTakesASmallerScale) {
     TJpegRequest request;
     request.MaxPixels = 100000;  // 1/2 would be 120000 pixels

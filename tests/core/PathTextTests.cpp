@@ -39,6 +39,14 @@ TEST(PathTextTest, DirectoryAndNameSplitAtTheLastBackslashOrColon) {
     EXPECT_EQ(NameOfPath("C:\\a/b.jpg"), "a/b.jpg");
 }
 
+// Only the name's last dot counts: a dot in a folder's name is no extension.
+TEST(PathTextTest, ExtensionIsTheNamesPartFromItsLastDot) {
+    EXPECT_EQ(ExtensionOfPath("C:\\Games\\saved.game.TVG"), ".TVG");
+    EXPECT_EQ(ExtensionOfPath("C:\\My.Games\\saved"), "");
+    EXPECT_EQ(ExtensionOfPath("D:photo.jpeg"), ".jpeg");
+    EXPECT_EQ(ExtensionOfPath("C:\\Games\\"), "");
+}
+
 TEST(PathTextTest, PatternCharactersAreTheSixThatNameNoSingleFile) {
     for (char c : std::string("<>|\"*?")) EXPECT_TRUE(HasPatternCharacters(std::string("C:\\a") + c)) << c;
     EXPECT_FALSE(HasPatternCharacters("C:\\Program Files (x86)\\a;b[1]~2.txt"));

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -64,6 +66,24 @@ std::string Tiff(bool bigEndian, uint32_t width, uint32_t height, uint16_t width
     file += u32(8) + u16(4) + entry(254, 4, 0) + entry(256, widthType, width) + entry(257, 4, height) +
             entry(258, 3, 8) + u32(0);
     return file;
+}
+
+// TIFF structures holding one directory of the given entries (tag, type, value), at directory.
+std::string TiffWithEntries(bool bigEndian, const std::vector<std::array<uint32_t, 3>>& entries,
+                            uint32_t directory = 8) {
+    auto u16 = [&](uint32_t v) { return bigEndian ? Be16(v) : Le16(v); };
+    auto u32 = [&](uint32_t v) { return bigEndian ? Be32(v) : Le32(v); };
+    std::string file = (bigEndian ? Bytes("MM\0*", 4) : Bytes("II*\0", 4)) + u32(directory);
+    file += std::string(directory > 8 ? directory - 8 : 0, '\0') + u16(static_cast<uint32_t>(entries.size()));
+    for (const auto& entry : entries)
+        file += u16(entry[0]) + u16(entry[1]) + u32(1) + (entry[1] == 3 ? u16(entry[2]) + u16(0) : u32(entry[2]));
+    return file + u32(0);
+}
+
+// A JPEG stream whose Exif block holds the TIFF structures, before a 4000 x 3000 frame.
+std::string JpegWithExif(const std::string& tiff) {
+    return Bytes("\xFF\xD8", 2) + Segment(0xE0, "JFIF" + std::string(10, '\0')) +
+           Segment(0xE1, Bytes("Exif\0\0", 6) + tiff) + Segment(0xC0, FrameHeader(4000, 3000));
 }
 
 void ExpectSized(const TPictureHeader& header, uint32_t width, uint32_t height) {
@@ -156,6 +176,83 @@ TEST(PictureHeaderTest, TiffWidthAndLengthInBothByteOrders) {
     ExpectDamaged(HeaderOf(Tiff(false, 10, 10, 5)));
     ExpectDamaged(HeaderOf(Bytes("II*\0", 4) + Le32(4000)));
     ExpectDamaged(HeaderOf(Tiff(false, 10, 10, 4).substr(0, 30)));
+}
+
+TEST(PictureOrientationTagTest, ExifOfAJpegInBothByteOrders) {
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        for (uint32_t orientation = 1; orientation <= 8; ++orientation) {
+            const TPictureHeader header =
+                HeaderOf(JpegWithExif(TiffWithEntries(bigEndian, {{271, 2, 0}, {274, 3, orientation}, {282, 5, 90}})));
+            ExpectSized(header, 4000, 3000);
+            EXPECT_EQ(header.Orientation, orientation);
+        }
+    }
+    // No Exif block, or one whose directory has no orientation: as stored.
+    EXPECT_EQ(HeaderOf(Bytes("\xFF\xD8", 2) + Segment(0xC0, FrameHeader(40, 30))).Orientation, 1u);
+    EXPECT_EQ(HeaderOf(JpegWithExif(TiffWithEntries(false, {{271, 2, 0}, {282, 5, 90}}))).Orientation, 1u);
+    // Only the first Exif block counts, and only before the frame.
+    const std::string second = Segment(0xE1, Bytes("Exif\0\0", 6) + TiffWithEntries(false, {{274, 3, 8}}));
+    std::string twice = JpegWithExif(TiffWithEntries(false, {{274, 3, 3}}));
+    twice.insert(2, second);
+    EXPECT_EQ(HeaderOf(twice).Orientation, 8u);
+}
+
+TEST(PictureOrientationTagTest, TiffFilesCarryItInTheirFirstDirectory) {
+    for (const bool bigEndian : {false, true}) {
+        const TPictureHeader header =
+            HeaderOf(TiffWithEntries(bigEndian, {{256, 4, 600}, {257, 4, 800}, {259, 3, 1}, {274, 3, 6}}));
+        ExpectSized(header, 600, 800);
+        EXPECT_EQ(header.Orientation, 6u);
+    }
+    auto entry = [](uint32_t tag, uint32_t type, uint64_t value) { return Le16(tag) + Le16(type) + Le64(1) + Le64(value); };
+    const std::string big = Bytes("II+\0", 4) + Le16(8) + Le16(0) + Le64(16) + Le64(3) + entry(256, 16, 800) +
+                            entry(257, 4, 600) + entry(274, 3, 8) + Le64(0);
+    EXPECT_EQ(HeaderOf(big).Orientation, 8u);
+}
+
+// Whatever is wrong on the way to the tag, the picture is shown as stored, and its size still read.
+TEST(PictureOrientationTagTest, DamagedWaysToTheTagMeanAsStored) {
+    const std::vector<std::array<uint32_t, 3>> turned = {{274, 3, 6}};
+    const struct {
+        const char* what;
+        std::string tiff;
+    } damaged[] = {
+        {"a value out of range", TiffWithEntries(false, {{274, 3, 9}})},
+        {"a value of zero", TiffWithEntries(true, {{274, 3, 0}})},
+        {"a value of the wrong type", TiffWithEntries(false, {{274, 4, 6}})},
+        {"a directory beyond the block", TiffWithEntries(false, turned).replace(4, 4, Le32(0xFFFFFF00u))},
+        {"a directory cut off by the block's end", TiffWithEntries(false, turned).substr(0, 16)},
+        {"no TIFF header", "XX*\0" + TiffWithEntries(false, turned).substr(4)},
+        {"a block too short for a header", Bytes("II*", 3)},
+    };
+    for (const auto& block : damaged) {
+        SCOPED_TRACE(block.what);
+        const TPictureHeader header = HeaderOf(JpegWithExif(block.tiff));
+        ExpectSized(header, 4000, 3000);
+        EXPECT_EQ(header.Orientation, 1u);
+    }
+    // The tag lies in the file, but past the end of its block: it is not the block's.
+    std::string cut = JpegWithExif(TiffWithEntries(false, turned));
+    const size_t exif = cut.find("Exif");
+    cut[exif - 1] = static_cast<char>(cut[exif - 1] - 12);  // the segment ends before the entry
+    EXPECT_EQ(HeaderOf(cut).Orientation, 1u);
+    // A TIFF whose orientation is damaged still has its size.
+    ExpectSized(HeaderOf(TiffWithEntries(false, {{256, 4, 20}, {257, 4, 10}, {274, 3, 77}})), 20, 10);
+}
+
+// Only the first directory is read, so directories that point back into themselves end at once.
+TEST(PictureOrientationTagTest, LoopingDirectoriesEnd) {
+    // The directory at offset 0: its count is the header's "II", 18761 entries through the header
+    // itself and beyond the block.
+    EXPECT_EQ(HeaderOf(JpegWithExif(TiffWithEntries(false, {{274, 3, 6}}, 0))).Orientation, 1u);
+    // The next directory is this one again.
+    std::string looped = TiffWithEntries(false, {{256, 4, 64}, {257, 4, 48}, {274, 3, 3}});
+    looped.replace(looped.size() - 4, 4, Le32(8));
+    const TPictureHeader header = HeaderOf(looped);
+    ExpectSized(header, 64, 48);
+    EXPECT_EQ(header.Orientation, 3u);
+    EXPECT_EQ(HeaderOf(JpegWithExif(looped)).Orientation, 3u);
 }
 
 TEST(PictureHeaderTest, BigTiffHasWideOffsets) {

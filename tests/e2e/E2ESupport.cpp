@@ -541,11 +541,12 @@ TFileNameEntry TypeIntoFileDialog(DWORD processId, const std::string& path, DWOR
     return ConfirmFileDialog(dialog, timeoutMs) ? entry : TFileNameEntry::Failed;
 }
 
-TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files)
-    : TGameProcess(name, files, E2ERoot, E2ERoot) {}
+TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
+                           const std::string& arguments)
+    : TGameProcess(name, files, E2ERoot, E2ERoot, arguments) {}
 
 TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
-                           const std::string& placeRoot, const std::string& runRoot) {
+                           const std::string& placeRoot, const std::string& runRoot, const std::string& arguments) {
     static int counter = 0;
     const std::string unique = name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     placedFolder_ = WithTrailingBackslash(placeRoot) + unique + "\\";
@@ -562,7 +563,8 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
         CreateFolderChain(path.substr(0, path.find_last_of('\\')));
         WriteFileBytes(path, file.Bytes);
     }
-    process_ = std::make_unique<TChildProcess>("\"" + ProgramPath() + "\"", folder_);
+    process_ = std::make_unique<TChildProcess>("\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments),
+                                               folder_);
     if (!process_->Started()) {
         ADD_FAILURE() << "cannot start " << ProgramPath();
         return;

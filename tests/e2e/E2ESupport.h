@@ -163,11 +163,13 @@ struct TPlacedFile {
 // removed at the end; a failed test keeps the folder for a look afterwards.
 class TGameProcess {
 public:
-    explicit TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files = {});
+    // arguments follow the program's name on its command line.
+    explicit TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files = {},
+                          const std::string& arguments = std::string());
     // The same, with the copy and the files placed below placeRoot and the program started from
     // the same folder below runRoot: a read-only view of placeRoot (ReadOnlyFolder.h).
     TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files, const std::string& placeRoot,
-                 const std::string& runRoot);
+                 const std::string& runRoot, const std::string& arguments = std::string());
     ~TGameProcess();
     TGameProcess(const TGameProcess&) = delete;
     TGameProcess& operator=(const TGameProcess&) = delete;

@@ -27,6 +27,7 @@ struct TTilvaneFormTestAccess {
     void ArrangeWindow() { Form.ArrangeWindow(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
     void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
+    void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;

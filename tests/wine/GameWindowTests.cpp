@@ -6,6 +6,7 @@
 #include "Include/Program.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/DropFilesBlock.h"
 #include "support/HelpPage.h"
 #include "support/RecordingErrorView.h"
 #include "support/TilvaneFormAccess.h"
@@ -14,8 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -730,3 +734,233 @@ TEST_F(GameWindow, FailedPaintAtAnyStepLeavesTheGameWhole) {
 }
 
 }  // namespace
+
+// --- Photos stored turned ------------------------------------------------------------------
+
+namespace {
+
+std::string StagedPicture(const std::string& name) { return "C:\\Tilvane\\pictures\\" + name; }
+
+// What a game shows of its picture: the grid, the original picture and the unshuffled puzzle.
+struct TShownPictures {
+    int32_t Columns = 0, Rows = 0;
+    int OriginalWidth = 0, OriginalHeight = 0, PuzzleWidth = 0, PuzzleHeight = 0;
+    std::vector<uint32_t> Original, Puzzle;
+};
+
+std::vector<uint32_t> PixelsOf(const TImage& image) {
+    const uint32_t* pixels = image.Pixels();
+    return pixels ? std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(image.BitmapWidth()) * image.BitmapHeight())
+                  : std::vector<uint32_t>();
+}
+
+TShownPictures ShownPictures(TTilvaneFormTestAccess& inside) {
+    TShownPictures shown;
+    shown.Columns = inside.Board.ResultedColumns;
+    shown.Rows = inside.Board.ResultedRows;
+    shown.OriginalWidth = inside.OriginalPictureImage->BitmapWidth();
+    shown.OriginalHeight = inside.OriginalPictureImage->BitmapHeight();
+    shown.PuzzleWidth = inside.BackupPictureImage->BitmapWidth();
+    shown.PuzzleHeight = inside.BackupPictureImage->BitmapHeight();
+    shown.Original = PixelsOf(*inside.OriginalPictureImage);
+    shown.Puzzle = PixelsOf(*inside.BackupPictureImage);
+    return shown;
+}
+
+// PSNR in dB of two pictures of the same size; 0 for pictures of different sizes.
+double PeakSignalToNoise(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size() || a.empty()) return 0;
+    double squares = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            const double difference = static_cast<double>((a[i] >> shift) & 0xFF) - static_cast<double>((b[i] >> shift) & 0xFF);
+            squares += difference * difference;
+        }
+    return squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * 3.0 * static_cast<double>(a.size()) / squares);
+}
+
+// The same picture: the same grid and image sizes, and pixels as close as two encodings of it
+// come (a picture shown turned the wrong way comes to about 11 dB).
+void ExpectSamePictures(const TShownPictures& shown, const TShownPictures& upright) {
+    EXPECT_EQ(shown.Columns, upright.Columns);
+    EXPECT_EQ(shown.Rows, upright.Rows);
+    EXPECT_EQ(shown.OriginalWidth, upright.OriginalWidth);
+    EXPECT_EQ(shown.OriginalHeight, upright.OriginalHeight);
+    EXPECT_EQ(shown.PuzzleWidth, upright.PuzzleWidth);
+    EXPECT_EQ(shown.PuzzleHeight, upright.PuzzleHeight);
+    EXPECT_GE(PeakSignalToNoise(shown.Original, upright.Original), 30.0);
+    EXPECT_GE(PeakSignalToNoise(shown.Puzzle, upright.Puzzle), 30.0);
+}
+
+// Failures go to a recording view for as long as it lives, and back to the real one after.
+struct TRecordedFailures {
+    TRecordingView View;
+    TErrorReportView* Saved = ErrorForm;
+    TRecordedFailures() { ErrorForm = &View; }
+    ~TRecordedFailures() { ErrorForm = Saved; }
+};
+
+}  // namespace
+
+// A portrait picture stored turned each of the eight ways gives the game of the upright picture:
+// its grid, its original picture and its puzzle. JPEGs carry the turn in their Exif block and go
+// to the JPEG decoder, TIFFs in their own tag and go to GDI+.
+TEST_F(GameWindow, PicturesStoredTurnedShowUprightWithTheUprightPicturesGrid) {
+    TRecordedFailures failures;
+    for (const std::string kind : {".jpg", ".tif"}) {
+        inside->Board.MarkSaved();
+        inside->LoadGameFromPicture(StagedPicture("turned-1" + kind));
+        const TShownPictures upright = ShownPictures(*inside);
+        ASSERT_GT(upright.OriginalHeight, upright.OriginalWidth) << "a portrait picture";
+        for (int orientation = 2; orientation <= 8; ++orientation) {
+            SCOPED_TRACE("turned-" + std::to_string(orientation) + kind);
+            inside->Board.MarkSaved();
+            inside->LoadGameFromPicture(StagedPicture("turned-" + std::to_string(orientation) + kind));
+            ExpectSamePictures(ShownPictures(*inside), upright);
+        }
+    }
+    EXPECT_TRUE(failures.View.Descriptions.empty()) << failures.View.Reports[0];
+}
+
+// Whatever keeps the tag from being read, the picture loads, as it is stored: lying.
+TEST_F(GameWindow, ADamagedExifBlockLoadsThePictureUnturned) {
+    TRecordedFailures failures;
+    TTempFolder folder("damaged-exif");
+    std::string photo = ReadFileBytes(StagedPicture("turned-6.jpg"));
+    const size_t tiff = photo.find(std::string("Exif\0\0MM\0*", 10));
+    ASSERT_NE(tiff, std::string::npos);
+    photo.replace(tiff + 10, 4, "\x7F\xFF\xFF\xF0");  // the first directory far beyond the block
+    const std::string damaged = folder / "damaged.jpg";
+    WriteFileBytes(damaged, photo);
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(damaged);
+    EXPECT_TRUE(failures.View.Descriptions.empty()) << failures.View.Reports[0];
+    EXPECT_EQ(inside->PicturePath, damaged);
+    EXPECT_GT(inside->OriginalPictureImage->BitmapWidth(), inside->OriginalPictureImage->BitmapHeight());
+}
+
+TEST_F(GameWindow, ASavedGameOfATurnedPhotoLoadsItUpright) {
+    TRecordedFailures failures;
+    TTempFolder folder("turned-game");
+    const std::string saved = folder / "turned.tvg";
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(StagedPicture("turned-8.jpg"));
+    const TShownPictures upright = ShownPictures(*inside);
+    inside->RandomizeMenuClick();
+    ASSERT_TRUE(inside->SaveGameTo(saved));
+    inside->LoadGameFromPicture(picturePath);  // another game in between
+    inside->LoadGameFrom(saved);
+    EXPECT_TRUE(failures.View.Descriptions.empty()) << failures.View.Reports[0];
+    // The original picture's outlines now tell the shuffled pieces; the puzzle's copy in order
+    // has none.
+    const TShownPictures shown = ShownPictures(*inside);
+    EXPECT_EQ(shown.Columns, upright.Columns);
+    EXPECT_EQ(shown.Rows, upright.Rows);
+    EXPECT_EQ(shown.OriginalWidth, upright.OriginalWidth);
+    EXPECT_EQ(shown.OriginalHeight, upright.OriginalHeight);
+    EXPECT_GE(PeakSignalToNoise(shown.Puzzle, upright.Puzzle), 40.0);
+}
+
+// --- Files dropped on the window --------------------------------------------------------------
+
+namespace {
+
+// A drop as the shell hands it to this process: a DROPFILES block of wide names.
+HDROP DropOf(const std::vector<std::string>& files) {
+    const std::string block = DropFilesBlock(files);
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    std::memcpy(GlobalLock(drop), block.data(), block.size());
+    GlobalUnlock(drop);
+    return static_cast<HDROP>(drop);
+}
+
+}  // namespace
+
+// The first file that is a picture or a saved game is opened as its menu command opens it; the
+// others are passed over.
+TEST_F(GameWindow, DroppedFilesOpenTheFirstPictureOrSavedGame) {
+    TTempFolder folder("dropped");
+    const std::string notes = folder / "notes.txt", game = folder / "game.tvg", wide = folder / "wide.bmp";
+    WriteFileBytes(notes, "not a picture");
+    WriteFileBytes(wide, BitmapFileBytes(300, 150, [](int x, int y) { return RGB(x % 256, y, 40); }));
+    ASSERT_TRUE(inside->SaveGameTo(game));
+    inside->LoadGameFromPicture(wide);
+
+    SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({notes, game, wide})), 0);
+    EXPECT_EQ(inside->LastGamePath, game);
+    EXPECT_EQ(inside->PicturePath, picturePath) << "the game's own picture";
+    EXPECT_EQ(form->Text(), "Tilvane - " + game);
+
+    SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({notes, wide, game})), 0);
+    EXPECT_EQ(inside->PicturePath, wide);
+    EXPECT_EQ(inside->TipsLabel.Text(), "Press [Alt + R] to randomize the picture.");
+}
+
+// Nothing to open gives a warning and changes nothing; a modified game asks the save question
+// first, and Cancel keeps it.
+TEST_F(GameWindow, DroppedFilesChangeNothingWithoutAPictureOrWhenTheSaveIsCancelled) {
+    TTempFolder folder("dropped-nothing");
+    const std::string notes = folder / "notes.txt", other = folder / "other.bmp";
+    WriteFileBytes(notes, "not a picture");
+    WriteFileBytes(other, BitmapFileBytes(100, 100, [](int x, int y) { return RGB(x, y, 200); }));
+    {
+        TMessageBoxAnswerer warning("Warning", IDOK);
+        inside->OpenGivenFiles({notes});
+        ASSERT_EQ(warning.Count(), 1u);
+        EXPECT_EQ(warning.Texts()[0], "\"notes.txt\" is neither a picture nor a saved game (.tvg), so it was not opened.");
+        inside->OpenGivenFiles({notes, notes + ".doc"});
+        ASSERT_EQ(warning.Count(), 2u);
+        EXPECT_EQ(warning.Texts()[1], "None of the 2 files is a picture or a saved game (.tvg), so none was opened.");
+    }
+    EXPECT_EQ(inside->PicturePath, picturePath);
+
+    inside->RandomizeMenuClick();
+    inside->Board.SwapPieces(0, 0, 1, 0);
+    ASSERT_TRUE(inside->Board.Modified());
+    const PieceCell before = inside->Board.Pieces[0][0];
+    {
+        TMessageBoxAnswerer question("Query", IDCANCEL);
+        SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({other})), 0);
+        EXPECT_EQ(question.Count(), 1u);
+    }
+    EXPECT_EQ(inside->PicturePath, picturePath);
+    EXPECT_EQ(inside->Board.Pieces[0][0].SourceColumn, before.SourceColumn);
+    EXPECT_TRUE(inside->Board.Modified());
+}
+
+// --- The wait cursor -------------------------------------------------------------------------
+
+namespace {
+
+// The pointer shape whenever a window is made in this thread: a load makes its new images midway.
+std::vector<HCURSOR> ShapesWhileMaking;
+LRESULT CALLBACK RecordShapeOnCreate(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_CREATE)
+        ShapesWhileMaking.push_back(GetCursor());
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(GameWindow, TheWaitCursorShowsWhileAPictureLoadsAndGoesAfterAFailureToo) {
+    TRecordedFailures failures;
+    TTempFolder folder("wait-cursor");
+    const std::string truncated = folder / "truncated.jpg";
+    const std::string photo = ReadFileBytes(StagedPicture("photo.jpg"));
+    WriteFileBytes(truncated, photo.substr(0, photo.size() / 2));
+    const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), wait = LoadCursorA(nullptr, IDC_WAIT);
+    SetCursor(arrow);
+    ShapesWhileMaking.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordShapeOnCreate, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(StagedPicture("turned-6.jpg"));
+    UnhookWindowsHookEx(hook);
+    ASSERT_FALSE(ShapesWhileMaking.empty());
+    for (HCURSOR shape : ShapesWhileMaking) EXPECT_EQ(shape, wait);
+    EXPECT_EQ(GetCursor(), arrow);
+
+    inside->LoadGameFromPicture(truncated);
+    EXPECT_EQ(failures.View.Descriptions.size(), 1u);
+    EXPECT_EQ(GetCursor(), arrow);
+}

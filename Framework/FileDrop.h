@@ -1,0 +1,15 @@
+// Files dropped on a window from the shell: the window asks for them once, and each drop arrives
+// as WM_DROPFILES with the names in a block the system made for this process.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+void AcceptDroppedFiles(HWND window);
+
+// The names of a WM_DROPFILES drop, in the order given, as UTF-8 like every text inside; the drop's
+// block is released, so this is called once per drop.
+std::vector<std::string> TakeDroppedFiles(HDROP drop);
