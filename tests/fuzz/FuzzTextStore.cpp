@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -15,13 +16,23 @@ void Check(bool condition, const char* what) {
     std::abort();
 }
 
+// Names compare without regard to ASCII case, letter by letter.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) return false;
+    }
+    return true;
+}
+
 // The first line of the first section of that name whose key matches, found the slow way.
 bool ScanValue(const TTextStore& store, const std::string& section, const std::string& key, std::string& value) {
     for (const TTextSection& s : store.Sections()) {
-        if (FoldAsciiCase(s.Name) != FoldAsciiCase(section)) continue;
+        if (!SameName(s.Name, section)) continue;
         for (const std::string& line : s.Lines) {
-            size_t equals = line.find('=');
-            if (equals != std::string::npos && FoldAsciiCase(line.substr(0, equals)) == FoldAsciiCase(key)) {
+            const size_t equals = line.find('=');
+            if (equals != std::string::npos && SameName(std::string_view(line).substr(0, equals), key)) {
                 value = line.substr(equals + 1);
                 return true;
             }
