@@ -82,6 +82,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int) override { layout_.Arrange(*this); }
 
 private:
     void CreateLayout();
@@ -106,8 +107,6 @@ private:
     TButton* BrowseButton = nullptr;
     TButton* InstallButton = nullptr;
     TLayout layout_;
-    TOwnedFont font_;
-    TOwnedFont captionFont_;
     HWND lastFocus_ = nullptr;
     bool elevated_ = false;
 };

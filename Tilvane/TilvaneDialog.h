@@ -6,6 +6,7 @@
 //   TilvaneDrawing.cpp      pieces and cell outlines on the two pictures
 //   TilvaneInteraction.cpp  the pointer over the pictures
 //   TilvaneKeyboard.cpp     the keyboard on the puzzle
+//   TilvaneDpi.cpp          the layout and the pictures again when the screen's DPI changes
 // The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
 // Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
@@ -40,6 +41,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     // In-process tests and benchmarks look inside through this one friend.
@@ -63,6 +65,10 @@ private:
     void ComputePieceSize();
     void ArrangeWindow();
     void ArrangePictureAreas();
+    // The areas the puzzle and the original picture are painted into, in pixels.
+    TPictureSize PuzzleArea() const;
+    TPictureSize OriginalArea() const;
+    static void PlaceImage(TImage& image, int left, int top, int width, int height);
 
     // Commands.
     template <class Body>
@@ -109,6 +115,11 @@ private:
     bool PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
     bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                           int32_t maxRows, TPaintedPictures& painted);
+    void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
+    // The game's pictures again at the window's new DPI, from the bitmaps it shows.
+    void RepaintPicturesForDpi(int oldDpi);
+    TPieceSize PieceSizeForDpi(int oldDpi) const;
+    void RedrawBoard();
     static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
     void SetGameDialogNamesFromPicture(const std::string& path);

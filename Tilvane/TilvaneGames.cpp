@@ -131,11 +131,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
 
 // The areas the puzzle and the original picture are fitted into, so that a picture is decoded only
 // as large as they show it.
-std::vector<TPictureSize> TTilvaneForm::PictureAreas() const {
-    return {{PuzzlePictureGroupBox->ClientWidth() - 10, PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5},
-            {OriginalPictureGroupBox->ClientWidth() - 10,
-             OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - 5}};
-}
+std::vector<TPictureSize> TTilvaneForm::PictureAreas() const { return {PuzzleArea(), OriginalArea()}; }
 
 // All three pictures are painted before any of them replaces the old one: a failure at any step
 // leaves the game on screen whole, with its pictures, grid and piece size. True when the new
@@ -147,15 +143,7 @@ bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int3
         TPaintedPictures painted;
         if (!PaintNewPictures(op, picture, piece, maxColumns, maxRows, painted)) return;
         selectionHidden_ = false;  // until a solved game hides it again
-        PieceWidth = piece.Width;
-        PieceHeight = piece.Height;
-        Board.ResultedColumns = painted.Columns;
-        Board.ResultedRows = painted.Rows;
-        BackupPictureImage = std::move(painted.Backup);
-        ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
-        ShowInstead(OriginalPictureImage, std::move(painted.Original));
-        AttachPuzzleImageHandlers();
-        AttachOriginalImageHandlers();
+        ShowPaintedPictures(painted, piece);
         shown = true;
     });
     op.EndPassing();
@@ -174,15 +162,28 @@ bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, 
     std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(picture, true, areas[1].Width, areas[1].Height,
                                                                     painted.Columns, painted.Rows);
     if (op.TakeCurrent()) return false;
-    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, 5, PuzzleImageTop(), std::move(puzzle), picture.FileName(),
-                              idPuzzlePictureImage);
+    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, Scaled(5), PuzzleImageTop(), std::move(puzzle),
+                              picture.FileName(), idPuzzlePictureImage);
     if (painted.Puzzle)
-        painted.Original = NewImage(op, *OriginalPictureGroupBox, 5, OriginalImageTop(), std::move(original),
+        painted.Original = NewImage(op, *OriginalPictureGroupBox, Scaled(5), OriginalImageTop(), std::move(original),
                                     picture.FileName(), idOriginalPictureImage);
     if (painted.Original)
         painted.Backup = NewImage(op, *PuzzlePictureGroupBox, 0, 0, std::move(backup), picture.FileName(),
                                   idBackupPictureImage);
     return painted.Backup != nullptr;
+}
+
+// The painted pictures replace those on screen, with their grid and piece size.
+void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece) {
+    PieceWidth = piece.Width;
+    PieceHeight = piece.Height;
+    Board.ResultedColumns = painted.Columns;
+    Board.ResultedRows = painted.Rows;
+    BackupPictureImage = std::move(painted.Backup);
+    ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
+    ShowInstead(OriginalPictureImage, std::move(painted.Original));
+    AttachPuzzleImageHandlers();
+    AttachOriginalImageHandlers();
 }
 
 // Every piece is copied from this unshuffled copy of the puzzle picture, never from the puzzle.
@@ -294,8 +295,8 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
 // flat for that grid is refused. Gives the piece size.
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture,
                                         TPieceSize& piece) {
-    const int32_t areaWidth = PuzzlePictureGroupBox->ClientWidth() - 10;
-    const int32_t areaHeight = PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5;
+    const int32_t areaWidth = PuzzleArea().Width;
+    const int32_t areaHeight = PuzzleArea().Height;
     int32_t fittedWidth = 0, fittedHeight = 0;
     FitPictureSize(picture.Width(), picture.Height(), areaWidth, areaHeight, true, fittedWidth, fittedHeight);
     const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
