@@ -16,6 +16,7 @@
 #include "Framework/Hint.h"
 #include "Framework/Image.h"
 #include "Framework/Layout.h"
+#include "Include/Core/PictureFit.h"
 #include "Include/Owned.h"
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
@@ -28,7 +29,6 @@
 #include <vector>
 
 class TPicture;
-struct TPictureSize;
 class TFunOperation;
 
 class TTilvaneForm : public TForm, private TBoardView {
@@ -108,17 +108,19 @@ private:
     struct TPaintedPictures {
         std::unique_ptr<TImage> Puzzle, Backup, Original;
         int32_t Columns = 0, Rows = 0;
+        TPictureSize PictureSize;  // of the picture itself, before fitting
     };
     TGridChoice ChosenGrid();
     TPieceSize PieceSizeFor(TGridChoice grid) const;
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
+    bool PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
+                         TPieceSize& piece) const;
     bool PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
     bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                           int32_t maxRows, TPaintedPictures& painted);
     void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
     // The game's pictures again at the window's new DPI, from the bitmaps it shows.
-    void RepaintPicturesForDpi(int oldDpi);
-    TPieceSize PieceSizeForDpi(int oldDpi) const;
+    void RepaintPicturesForDpi();
     void RedrawBoard();
     static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
@@ -234,6 +236,7 @@ private:
     std::unique_ptr<TImage> OriginalPictureImage;
     std::unique_ptr<TImage> PuzzlePictureImage;
     std::unique_ptr<TImage> BackupPictureImage;
+    TPictureSize shownPictureSize_;  // of the picture the images show
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
     TFileDialog LoadGameDialog{TFileDialog::Open};

@@ -26,35 +26,38 @@ std::unique_ptr<TImage> ScaledImage(const TImage& source, TWindow& parent, POINT
 
 }  // namespace
 
-void TTilvaneForm::DpiChanged(int oldDpi) {
+void TTilvaneForm::DpiChanged(int) {
     if (hint_) hint_->Hide();
     layout_.Arrange(*this);
     ArrangePictureAreas();
     if (PicturesShown())
-        RepaintPicturesForDpi(oldDpi);
+        RepaintPicturesForDpi();
     else
         ComputePieceSize();
 }
 
-// The pictures are scaled from the unshuffled puzzle picture the game keeps, not decoded from
-// the file again: a game whose file was moved or changed meanwhile still follows the window.
-// The grid stays, the pieces stay whole pixels. Without memory for the new pictures the game
-// stays as it is, at its old pixel size.
-void TTilvaneForm::RepaintPicturesForDpi(int oldDpi) {
+// The pictures get the sizes a saved game of this grid would get in the new areas, and their
+// pixels are scaled from the unshuffled puzzle picture the game keeps, not decoded from the file
+// again: a game whose file was moved or changed meanwhile still follows the window. The grid
+// stays, the pieces stay whole pixels. A picture too flat for its grid in the new area, or no
+// memory for the new pictures, leaves the game as it is, at its old pixel size.
+void TTilvaneForm::RepaintPicturesForDpi() {
     const int32_t columns = Board.ResultedColumns, rows = Board.ResultedRows;
     if (columns <= 0 || rows <= 0 || !BackupPictureImage || !BackupPictureImage->Canvas()) return;
-    const TPieceSize piece = PieceSizeForDpi(oldDpi);
+    TPieceSize piece;
+    if (!PieceSizeOnGrid(shownPictureSize_, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return;
     const TPictureSize puzzleSize{columns * piece.Width, rows * piece.Height};
     const TPictureSize area = OriginalArea();
     int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(OriginalPictureImage->BitmapWidth(), OriginalPictureImage->BitmapHeight(), area.Width, area.Height,
-                   true, fittedWidth, fittedHeight);
+    FitPictureSize(shownPictureSize_.Width, shownPictureSize_.Height, area.Width, area.Height, true, fittedWidth,
+                   fittedHeight);
     const TPictureGrid original = PictureSizeOnGrid(fittedWidth, fittedHeight, columns, rows);
 
     const TImage& source = *BackupPictureImage;
     TPaintedPictures painted;
     painted.Columns = columns;
     painted.Rows = rows;
+    painted.PictureSize = shownPictureSize_;
     painted.Backup = ScaledImage(source, *PuzzlePictureGroupBox, POINT{0, 0}, puzzleSize, idBackupPictureImage);
     painted.Puzzle = ScaledImage(source, *PuzzlePictureGroupBox, POINT{Scaled(5), PuzzleImageTop()}, puzzleSize,
                                  idPuzzlePictureImage);
@@ -63,19 +66,6 @@ void TTilvaneForm::RepaintPicturesForDpi(int oldDpi) {
     if (!painted.Backup || !painted.Puzzle || !painted.Original) return;
     ShowPaintedPictures(painted, piece);
     RedrawBoard();
-}
-
-// The pieces grow or shrink with the DPI and keep their proportions, as far as the puzzle
-// area holds them.
-TTilvaneForm::TPieceSize TTilvaneForm::PieceSizeForDpi(int oldDpi) const {
-    const TPictureSize area = PuzzleArea();
-    const int32_t columns = Board.ResultedColumns, rows = Board.ResultedRows;
-    const double grow = std::min({static_cast<double>(Dpi()) / oldDpi,
-                                  static_cast<double>(area.Width) / (static_cast<double>(PieceWidth) * columns),
-                                  static_cast<double>(area.Height) / (static_cast<double>(PieceHeight) * rows)});
-    const int32_t width = std::min(static_cast<int32_t>(PieceWidth * grow + 0.5), area.Width / columns);
-    const int32_t height = std::min(static_cast<int32_t>(PieceHeight * grow + 0.5), area.Height / rows);
-    return TPieceSize{std::max(width, 1), std::max(height, 1)};
 }
 
 // The board as it was on screen: pieces and grid while it is played, the whole picture before

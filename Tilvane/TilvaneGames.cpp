@@ -153,6 +153,7 @@ bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int3
 bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                                     int32_t maxRows, TPaintedPictures& painted) {
     const std::vector<TPictureSize> areas = PictureAreas();
+    painted.PictureSize = TPictureSize{picture.Width(), picture.Height()};
     std::unique_ptr<TBitmapCanvas> puzzle =
         PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
                            maxRows, painted.Columns, painted.Rows);
@@ -179,6 +180,7 @@ void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize pie
     PieceHeight = piece.Height;
     Board.ResultedColumns = painted.Columns;
     Board.ResultedRows = painted.Rows;
+    shownPictureSize_ = painted.PictureSize;
     BackupPictureImage = std::move(painted.Backup);
     ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
     ShowInstead(OriginalPictureImage, std::move(painted.Original));
@@ -295,13 +297,25 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
 // flat for that grid is refused. Gives the piece size.
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture,
                                         TPieceSize& piece) {
+    const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
+    if (PieceSizeOnGrid(TPictureSize{picture.Width(), picture.Height()},
+                        TGridChoice{game.Keys.ColumnsCount, game.Keys.RowsCount}, columns, rows, piece))
+        return true;
+    op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
+             std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
+    return false;
+}
+
+// The pieces of a columns x rows game of that grid choice, for a picture of that size, in the
+// puzzle area as it is now; false when the picture is too narrow or too flat for that grid.
+bool TTilvaneForm::PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
+                                   TPieceSize& piece) const {
     const int32_t areaWidth = PuzzleArea().Width;
     const int32_t areaHeight = PuzzleArea().Height;
     int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(picture.Width(), picture.Height(), areaWidth, areaHeight, true, fittedWidth, fittedHeight);
-    const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
-    const int32_t choiceWidth = areaWidth / std::max(game.Keys.ColumnsCount, 1);
-    const int32_t choiceHeight = areaHeight / std::max(game.Keys.RowsCount, 1);
+    FitPictureSize(picture.Width, picture.Height, areaWidth, areaHeight, true, fittedWidth, fittedHeight);
+    const int32_t choiceWidth = areaWidth / std::max(choice.Columns, 1);
+    const int32_t choiceHeight = areaHeight / std::max(choice.Rows, 1);
     const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
                                                      TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
     if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
@@ -310,11 +324,7 @@ bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& gam
     }
     const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
     const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
-    if (grid.Columns != columns || grid.Rows != rows) {
-        op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
-                 std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
-        return false;
-    }
+    if (grid.Columns != columns || grid.Rows != rows) return false;
     piece = TPieceSize{pieceWidth, pieceHeight};
     return true;
 }
