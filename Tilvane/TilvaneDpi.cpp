@@ -53,6 +53,8 @@ void TTilvaneForm::RepaintPicturesForDpi() {
                    fittedHeight);
     const TPictureGrid original = PictureSizeOnGrid(fittedWidth, fittedHeight, columns, rows);
 
+    // The keyboard stays on the puzzle, with its selected cell, when it was there.
+    const bool puzzleFocused = GetFocus() == PuzzlePictureImage->Handle();
     const TImage& source = *BackupPictureImage;
     TPaintedPictures painted;
     painted.Columns = columns;
@@ -65,6 +67,7 @@ void TTilvaneForm::RepaintPicturesForDpi() {
                                    TPictureSize{original.Width, original.Height}, idOriginalPictureImage);
     if (!painted.Backup || !painted.Puzzle || !painted.Original) return;
     ShowPaintedPictures(painted, piece);
+    if (puzzleFocused) SetFocus(PuzzlePictureImage->Handle());
     RedrawBoard();
 }
 

@@ -342,8 +342,10 @@ TEST_F(DpiGameWindow, DpiChangeLaysTheWindowOutAgainAndKeepsTheGame) {
     const int pieceWidth = inside->PieceWidth;
     const LONG labelFont = FontHeight(inside->TipsLabel.Handle());
     const RECT suggested = SuggestedRect(Window(), dpi, other);
+    SetFocus(inside->PuzzlePictureImage->Handle());
 
     SendDpiChange(Window(), dpi, other);
+    EXPECT_EQ(GetFocus(), inside->PuzzlePictureImage->Handle()) << "the keyboard stays on the new puzzle";
     EXPECT_EQ(form->Dpi(), other);
     ExpectSameRect(WindowRect(Window()), suggested, "the window");
     EXPECT_EQ(FontHeight(inside->TipsLabel.Handle()), MulDiv(labelFont, other, dpi));
