@@ -4,7 +4,9 @@ JOBS       ?= $(shell nproc)
 WIN_DIR    := $(BUILD)/win
 NATIVE_DIR := $(BUILD)/native
 FUZZ_DIR   := $(BUILD)/fuzz
-FUZZ_SECONDS ?= 300
+# `make fuzz` runs every harness for FUZZ_RUNS inputs (see scripts/run-fuzzers.sh).
+FUZZ_RUNS  ?= 10000000
+FUZZ_JOBS  ?= 1
 
 # Made after the dependency installer has succeeded, so that later builds skip it; `make deps`
 # runs it again (after tools were removed, say), and so does a change of the installer script.
@@ -62,7 +64,7 @@ bench: build
 	@bash scripts/run-benchmarks.sh
 
 fuzz: fuzz-build
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/run-fuzzers.sh
+	@FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_JOBS=$(FUZZ_JOBS) bash scripts/run-fuzzers.sh
 
 package: win
 	@bash scripts/make-package.sh

@@ -3,6 +3,7 @@
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -10,7 +11,7 @@
 #include <shlwapi.h>
 #include <winnetwk.h>
 
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -137,7 +138,7 @@ private:
     std::string finalPath_;
 };
 
-bool IsDotEntry(const char* name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
+bool IsDotEntry(const wchar_t* name) { return !wcscmp(name, L".") || !wcscmp(name, L".."); }
 
 // A directory search that keeps the result of its last step: 0, or the system error. The
 // entries "." and ".." are passed over wherever they come (not only first), so that no step
@@ -151,13 +152,16 @@ public:
             return;
         }
         ClearLastError();
-        search_.reset(FindFirstFileA((WithTrailingBackslash(directory) + "*").c_str(), &entry_));
+        // Wide: a name of 255 characters can take up to 765 bytes in UTF-8, more than the ANSI
+        // entry's MAX_PATH bytes.
+        search_.reset(FindFirstFileW(Utf8ToWide(WithTrailingBackslash(directory) + "*").c_str(), &entry_));
         result_ = search_ ? 0 : FailureCode();
         SkipUnwanted();
     }
 
     uint32_t Result() const { return result_; }
-    const WIN32_FIND_DATAA& Entry() const { return entry_; }
+    std::string EntryName() const { return WideToUtf8(entry_.cFileName); }
+    DWORD EntryAttributes() const { return entry_.dwFileAttributes; }
     bool EntryIsDirectory() const { return (entry_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
     uint32_t Next() {
@@ -177,7 +181,7 @@ private:
     }
     void Step() {
         ClearLastError();
-        result_ = FindNextFileA(search_.get(), &entry_) ? 0 : FailureCode();
+        result_ = FindNextFileW(search_.get(), &entry_) ? 0 : FailureCode();
     }
     bool Unwanted() const {
         if (IsDotEntry(entry_.cFileName)) return true;
@@ -188,7 +192,7 @@ private:
     }
 
     TOwnedFind search_;
-    WIN32_FIND_DATAA entry_ = {};
+    WIN32_FIND_DATAW entry_ = {};
     uint32_t result_ = 0;
     bool skipHiddenAndSystem_;
 };
@@ -227,12 +231,12 @@ void DeleteTreeDirectory(const std::string& directory, const std::string& expect
         TSearch search(directory, false);
         if (!IsSearchEndCode(search.Result())) op.Raise(__LINE__, fsError, "Can not find directory.", directory);
         while (search.Result() == 0) {
-            const WIN32_FIND_DATAA& entry = search.Entry();
-            const std::string path = WithTrailingBackslash(directory) + entry.cFileName;
+            const std::string name = search.EntryName();
+            const std::string path = WithTrailingBackslash(directory) + name;
             if (search.EntryIsDirectory())
-                DeleteTreeDirectory(path, self.ChildFinalPath(entry.cFileName));
+                DeleteTreeDirectory(path, self.ChildFinalPath(name));
             else
-                DeleteTreeFile(path, entry.dwFileAttributes, self.ChildFinalPath(entry.cFileName));
+                DeleteTreeFile(path, search.EntryAttributes(), self.ChildFinalPath(name));
             if (!IsSearchEndCode(search.Next())) {
                 op.Raise(__LINE__, fsError, "Failed to delete directory content.", directory);
                 break;
@@ -296,18 +300,17 @@ void CopyDeleteTree(const std::string& source, const std::string& destination, b
             return;
         }
         while (search.Result() == 0) {
-            const WIN32_FIND_DATAA& entry = search.Entry();
-            const std::string sourceEntry = WithTrailingBackslash(source) + entry.cFileName;
-            const std::string destinationEntry = WithTrailingBackslash(destination) + entry.cFileName;
+            const std::string name = search.EntryName();
+            const std::string sourceEntry = WithTrailingBackslash(source) + name;
+            const std::string destinationEntry = WithTrailingBackslash(destination) + name;
             if (search.EntryIsDirectory())
-                CopyDeleteTree(sourceEntry, destinationEntry, copy, sourceSelf.ChildFinalPath(entry.cFileName),
-                               destinationSelf.ChildFinalPath(entry.cFileName));
+                CopyDeleteTree(sourceEntry, destinationEntry, copy, sourceSelf.ChildFinalPath(name),
+                               destinationSelf.ChildFinalPath(name));
             else if (copy)
-                CopyTreeFile(sourceEntry, destinationEntry, entry.dwFileAttributes,
-                             sourceSelf.ChildFinalPath(entry.cFileName),
-                             destinationSelf.ChildFinalPath(entry.cFileName));
+                CopyTreeFile(sourceEntry, destinationEntry, search.EntryAttributes(), sourceSelf.ChildFinalPath(name),
+                             destinationSelf.ChildFinalPath(name));
             else
-                DeleteTreeFile(sourceEntry, entry.dwFileAttributes, sourceSelf.ChildFinalPath(entry.cFileName));
+                DeleteTreeFile(sourceEntry, search.EntryAttributes(), sourceSelf.ChildFinalPath(name));
             search.Next();
         }
         search.Close();
@@ -330,8 +333,16 @@ using TItemList = TOwned<LPITEMIDLIST, TFreeItemList>;
 
 // Selects the starting folder once the browser is up, so that OK at once chooses it.
 int CALLBACK BrowseStarted(HWND browser, UINT message, LPARAM, LPARAM startFolder) {
-    if (message == BFFM_INITIALIZED && startFolder) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, startFolder);
+    if (message == BFFM_INITIALIZED && startFolder) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, startFolder);
     return 0;
+}
+
+// The file-system path of a shell item; empty when it has none.
+std::string PathOfItemList(LPCITEMIDLIST list) {
+    // The wide call: a path of MAX_PATH characters can take three times as many bytes in UTF-8.
+    wchar_t path[MAX_PATH] = {};  // the size the shell writes into
+    if (!SHGetPathFromIDListW(list, path)) return std::string();
+    return WideToUtf8(path);
 }
 
 }  // namespace
@@ -388,22 +399,29 @@ uint32_t ClearReadOnly(const std::string& path) {
 
 bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory, HWND owner) {
     directory.clear();
-    TItemList rootList(root.empty() ? nullptr : ILCreateFromPathA(root.c_str()));
-    char displayName[MAX_PATH] = {};
-    BROWSEINFOA browse = {};
+    const std::wstring wideRoot = Utf8ToWide(root);
+    const std::wstring wideCaption = Utf8ToWide(caption);
+    TItemList rootList(wideRoot.empty() ? nullptr : ILCreateFromPathW(wideRoot.c_str()));
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
     browse.pidlRoot = rootList.get();
     browse.pszDisplayName = displayName;
-    browse.lpszTitle = caption.c_str();
+    browse.lpszTitle = wideCaption.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = BrowseStarted;
-    browse.lParam = rootList.get() ? reinterpret_cast<LPARAM>(root.c_str()) : 0;
-    TItemList chosen(SHBrowseForFolderA(&browse));
+    browse.lParam = rootList.get() ? reinterpret_cast<LPARAM>(wideRoot.c_str()) : 0;
+    TItemList chosen(SHBrowseForFolderW(&browse));
     if (!chosen.get()) return false;
-    char path[MAX_PATH] = {};  // the size the shell writes into
-    if (!SHGetPathFromIDListA(chosen.get(), path)) return false;
-    directory = path;
-    return true;
+    directory = PathOfItemList(chosen.get());
+    return !directory.empty();
+}
+
+std::string GetShellFolderPath(int folderId, bool create) {
+    wchar_t buffer[MAX_PATH] = {};  // the size the shell writes into; UTF-8 may need more bytes
+    const int flags = create ? CSIDL_FLAG_CREATE : 0;
+    if (FAILED(SHGetFolderPathW(nullptr, folderId | flags, nullptr, SHGFP_TYPE_CURRENT, buffer))) return std::string();
+    return WideToUtf8(buffer);
 }
 
 std::string GetMyPicturesPath() { return GetSystemDirectoryPath(sfMyPictures); }
@@ -440,10 +458,11 @@ std::string NearestExistingFolder(const std::string& directory) {
 bool CanCreateFilesIn(const std::string& directory) {
     const std::string existing = NearestExistingFolder(directory);
     if (existing.empty()) return false;
-    char probe[MAX_PATH] = {};
+    // Wide: the folder may take MAX_PATH characters, which in UTF-8 can be more bytes than that.
+    wchar_t probe[MAX_PATH] = {};
     // A name of its own (the file is made new), so that no file of the folder is touched.
-    if (!GetTempFileNameA(existing.c_str(), "tvw", 0, probe)) return false;
-    return DeleteFileA(probe) != FALSE;
+    if (!GetTempFileNameW(Utf8ToWide(existing).c_str(), L"tvw", 0, probe)) return false;
+    return DeleteFileW(probe) != FALSE;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -470,11 +489,8 @@ std::string GetSystemDirectoryPath(int folderId) {
     std::string path;
     TFunOperation op(Module, "GetSystemDirectoryPath", __LINE__);
     op.Guard(__LINE__, [&] {
-        char buffer[MAX_PATH] = {};  // the size the shell writes into
         ClearLastError();
-        if (FAILED(SHGetFolderPathA(nullptr, folderId | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-            buffer[0] = '\0';
-        path = WithTrailingBackslash(buffer);
+        path = WithTrailingBackslash(GetShellFolderPath(folderId, true));
     });
     op.EndPassing([&] { path.clear(); });
     return path;

@@ -37,6 +37,9 @@ uint32_t ClearReadOnly(const std::string& path);
 bool BrowseForDirectory(const std::string& caption, const std::string& root, std::string& directory,
                         HWND owner = nullptr);
 
+// The shell's special folder (a CSIDL value), made first when create asks for it; empty when the
+// system names none.
+std::string GetShellFolderPath(int folderId, bool create);
 std::string GetMyPicturesPath();
 std::string GetDesktopPath();
 std::string GetProgramsMenuPath();

@@ -11,6 +11,7 @@
 #include "Include/Program.h"
 #include "Include/ShellLink.h"
 #include "Include/Utilities.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -179,36 +180,23 @@ const int ProtectedFolderIds[] = {
     CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS,
 };
 
-std::string SpecialFolderPath(int folderId) {
-    char buffer[MAX_PATH] = {};  // the size the shell writes into
-    if (FAILED(SHGetFolderPathA(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, buffer))) return std::string();
-    return buffer;
-}
-
 std::string DownloadsPath() {
     PWSTR wide = nullptr;
     std::string path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide))) {
-        const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-        if (length > 1) {
-            std::vector<char> buffer(static_cast<size_t>(length));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer.data(), length, nullptr, nullptr);
-            path = buffer.data();
-        }
-    }
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide))) path = WideToUtf8(wide);
     CoTaskMemFree(wide);
     return path;
 }
 
 std::string TemporaryFilesPath() {
-    char buffer[MAX_PATH + 1] = {};  // the largest answer GetTempPathA gives
-    const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    return length && length < sizeof buffer ? std::string(buffer, length) : std::string();
+    wchar_t buffer[MAX_PATH + 1] = {};  // the largest answer GetTempPathW gives
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    return length && length <= MAX_PATH ? WideToUtf8(std::wstring_view(buffer, length)) : std::string();
 }
 
 std::vector<std::string> ProtectedFolders() {
     std::vector<std::string> folders;
-    for (int id : ProtectedFolderIds) folders.push_back(SpecialFolderPath(id));
+    for (int id : ProtectedFolderIds) folders.push_back(GetShellFolderPath(id, false));
     folders.push_back(DownloadsPath());
     folders.push_back(TemporaryFilesPath());
     return folders;

@@ -6,6 +6,7 @@
 #include "Include/Core/PictureHeader.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -39,27 +40,7 @@ using TOwnedGpImage = TOwned<Gdiplus::GpImage*, TDisposeImage>;
 using TOwnedGraphics = TOwned<Gdiplus::GpGraphics*, TDeleteGraphics>;
 
 // ---------------------------------------------------------------------------------------------
-// Texts
-
-std::string AnsiText(const wchar_t* text) {
-    if (!text || !*text) return std::string();
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string ansi(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &ansi[0], size, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(size) - 1);
-    return ansi;
-}
-
-std::wstring WideText(const std::string& text) {
-    if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (size <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], size);
-    return wide;
-}
+// Paths
 
 // Paths of MAX_PATH characters or more reach the file system only in their "\\?\" form, which
 // must be absolute and already normalised.
@@ -97,7 +78,7 @@ void AppendDecoderPatterns(std::string& patterns) {
     auto* decoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
     if (GdipGetImageDecoders(count, size, decoders) != Gdiplus::Ok) return;
     for (UINT i = 0; i < count; ++i) {
-        patterns += AnsiText(decoders[i].FilenameExtension);
+        patterns += WideToUtf8(decoders[i].FilenameExtension);
         if (i + 1 < count) patterns += ";";
     }
 }
@@ -315,7 +296,7 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
 // The decoded picture, or null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName,
                                                    const std::vector<TPictureSize>& areas) {
-    const std::wstring path = LongPathForm(WideText(fileName));
+    const std::wstring path = LongPathForm(Utf8ToWide(fileName));
     ClearLastError();
     TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

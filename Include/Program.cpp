@@ -23,10 +23,8 @@ std::string DataDirectory;
 // The user's roaming application-data folder with a trailing backslash; empty when the system
 // names none.
 std::string ApplicationDataPath() {
-    char buffer[MAX_PATH] = {};  // the size the shell writes into
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-        return std::string();
-    return buffer[0] ? WithTrailingBackslash(buffer) : std::string();
+    const std::string path = GetShellFolderPath(CSIDL_APPDATA, true);
+    return path.empty() ? std::string() : WithTrailingBackslash(path);
 }
 
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.find_last_of('.')); }

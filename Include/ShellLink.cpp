@@ -3,6 +3,7 @@
 #include "Include/Core/PathText.h"
 #include "Include/Error.h"
 #include "Include/File.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -11,7 +12,6 @@
 #include <shlobj.h>
 
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -38,17 +38,6 @@ public:
 private:
     TInterface* pointer_ = nullptr;
 };
-
-// The text in UTF-16, sized from the text itself; false when the code page cannot convert it.
-bool ToWideText(const std::string& text, std::vector<wchar_t>& wide) {
-    ClearLastError();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0 || LastErrorFailed()) return false;
-    wide.assign(static_cast<size_t>(length), L'\0');
-    ClearLastError();
-    const int written = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    return written == length && !LastErrorFailed();
-}
 
 std::string LowerAscii(std::string text) {
     for (char& c : text)
@@ -88,18 +77,20 @@ bool TLinkFile::Save(const std::string& linkFileName, bool replace) {
             op.Raise(line, fsError, message, linkFileName, "", static_cast<int32_t>(result));
             return true;
         };
-        TComInterface<IShellLinkA> link;
+        // The wide interface: a shortcut keeps every name whatever code page the system has.
+        TComInterface<IShellLinkW> link;
         ClearLastError();
-        if (failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()),
+        if (failed(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Receive()),
                    __LINE__, "Failed to initialize instance."))
             return;
-        if (failed(link->SetPath(Target.c_str()), __LINE__, "Failed to set reference path.")) return;
-        if (failed(link->SetWorkingDirectory(ToFullPath(WorkingDirectory).c_str()), __LINE__,
+        if (failed(link->SetPath(Utf8ToWide(Target).c_str()), __LINE__, "Failed to set reference path.")) return;
+        if (failed(link->SetWorkingDirectory(Utf8ToWide(ToFullPath(WorkingDirectory)).c_str()), __LINE__,
                    "Failed to set working path."))
             return;
-        if (failed(link->SetArguments(Arguments.c_str()), __LINE__, "Failed to set arguments.")) return;
-        if (failed(link->SetDescription(Description.c_str()), __LINE__, "Failed to set description.")) return;
-        if (failed(link->SetIconLocation(ToFullPath(IconPath).c_str(), IconIndex), __LINE__,
+        if (failed(link->SetArguments(Utf8ToWide(Arguments).c_str()), __LINE__, "Failed to set arguments.")) return;
+        if (failed(link->SetDescription(Utf8ToWide(Description).c_str()), __LINE__, "Failed to set description."))
+            return;
+        if (failed(link->SetIconLocation(Utf8ToWide(ToFullPath(IconPath)).c_str(), IconIndex), __LINE__,
                    "Failed to set icon path."))
             return;
         if (failed(link->SetHotkey(static_cast<WORD>(HotKey & 0xFFFF)), __LINE__, "Failed to set hot key.")) return;
@@ -111,13 +102,14 @@ bool TLinkFile::Save(const std::string& linkFileName, bool replace) {
         ClearLastError();
         if (failed(link->QueryInterface(IID_IPersistFile, file.Receive()), __LINE__, "Failed to query interface."))
             return;
-        std::vector<wchar_t> wideName;
-        if (!ToWideText(linkFileName, wideName)) {
+        ClearLastError();
+        const std::wstring wideName = Utf8ToWide(linkFileName);
+        if (wideName.empty() && !linkFileName.empty()) {
             op.Raise(__LINE__, fsError, "Failed to convert to unicode.", linkFileName, "",
                      static_cast<int32_t>(LastError()));
             return;
         }
-        failed(file->Save(wideName.data(), FALSE), __LINE__, "Failed to save link file.");
+        failed(file->Save(wideName.c_str(), FALSE), __LINE__, "Failed to save link file.");
     });
     const bool saved = !op.Failed() && !ComCallFailed(lastResult);
     op.EndPassing([&] { Clear(); });

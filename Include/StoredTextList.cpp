@@ -5,6 +5,7 @@
 #include "Include/File.h"
 #include "Include/FileReplace.h"
 #include "Include/Owned.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 
@@ -20,19 +21,17 @@ const char* const Module = "Include\\StoredTextList";
 std::string LowerCaseByUserLocale(const std::string& text) {
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) return FoldAsciiCase(text);
-    std::string folded = text;
-    const size_t chunkLimit = 1u << 30;
-    for (size_t done = 0; done < folded.size();) {
-        DWORD chunk = static_cast<DWORD>(std::min(chunkLimit, folded.size() - done));
-        CharLowerBuffA(&folded[done], chunk);
-        done += chunk;
-    }
-    return folded;
+    // Through UTF-16: lower-casing can change a character's length in UTF-8.
+    std::wstring wide = Utf8ToWide(text);
+    if (wide.empty() || wide.size() > MAXDWORD) return text;
+    CharLowerBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+    return WideToUtf8(wide);
 }
 
 std::unique_ptr<TTextStore> StoreFromBytes(const std::string& bytes) {
     auto store = std::make_unique<TTextStore>(LowerCaseByUserLocale);
-    store->Parse(bytes);
+    // Files written before the program spoke UTF-8 hold their paths in the legacy code page.
+    store->Parse(WithLegacyLinesAsUtf8(bytes));
     return store;
 }
 

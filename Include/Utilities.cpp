@@ -4,6 +4,7 @@
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 
@@ -11,10 +12,11 @@ namespace {
 
 const char* const Module = "Include\\Utilities";
 
-// 0, or the system error of the write.
+// 0, or the system error of the write. Stored in UTF-16, as the list of programs reads it.
 LONG WriteStringValue(HKEY key, const char* name, const std::string& value) {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1));
+    const std::wstring wideValue = Utf8ToWide(value);
+    return RegSetValueExW(key, Utf8ToWide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wideValue.c_str()),
+                          static_cast<DWORD>((wideValue.size() + 1) * sizeof(wchar_t)));
 }
 
 // Failures that were exceptions once keep the report text those exceptions gave.

@@ -285,8 +285,11 @@ void TTilvaneForm::ArrangeWindow() {
     const int workHeight = workArea.bottom - workArea.top;
     const int width = std::max(static_cast<int>(workWidth * 0.95), LeastWindowSide(760, Scaled(760), workWidth));
     const int height = std::max(static_cast<int>(workHeight * 0.95), LeastWindowSide(540, Scaled(540), workHeight));
-    SetWindowPos(Handle(), nullptr, (workWidth - width) / 2, (workHeight - height) / 2, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Centred on the work area; a window larger than the work area starts at its corner, so
+    // that its caption and menu stay where the player can reach them.
+    const int left = std::max(static_cast<int>(workArea.left), (workWidth - width) / 2);
+    const int top = std::max(static_cast<int>(workArea.top), (workHeight - height) / 2);
+    SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangePictureAreas();
     ComputePieceSize();
 }

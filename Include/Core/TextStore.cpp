@@ -2,6 +2,7 @@
 
 #include "Include/Core/BoolText.h"
 #include "Include/Core/NumberText.h"
+#include "Include/Core/Utf8Text.h"
 
 #include <algorithm>
 
@@ -214,7 +215,8 @@ void TTextStore::ReadString(const std::string& section, const std::string& key, 
     std::string_view value;
     if (!FindValue(section, key, value)) return;
     if (value.empty() && !allowEmpty) return;
-    if (static_cast<int64_t>(value.size()) > static_cast<int64_t>(maximumLength)) return;
+    // The limit is in characters: a name in another script takes two to four bytes a character.
+    if (static_cast<int64_t>(Utf8CharacterCount(value)) > static_cast<int64_t>(maximumLength)) return;
     variable.assign(value.data(), value.size());
 }
 

@@ -43,6 +43,7 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
     // Typed reads keep the variable's value when the key is missing or its value is not acceptable.
+    // A string's maximum length counts UTF-8 characters, not bytes.
     void ReadString(const std::string& section, const std::string& key, std::string& variable, bool allowEmpty,
                     int32_t maximumLength) const;
     void ReadInteger(const std::string& section, const std::string& key, int32_t& variable, int32_t largest,

@@ -11,7 +11,7 @@
 
 inline constexpr char GameFileExtension[] = ".tvg";
 inline constexpr char GameFileFilter[] = "Tilvane game (*.tvg)|*.tvg";
-// The longest path either file keeps; a longer one in a file reads as missing.
+// The longest path either file keeps, in characters; a longer one in a file reads as missing.
 inline constexpr int32_t MaxStoredPathLength = 259;
 
 // The four keys both files share.

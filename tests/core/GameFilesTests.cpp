@@ -55,6 +55,19 @@ TEST(GameFilesCommonKeys, AcceptsTheWholeRangeAndOnlyExactTrue) {
     EXPECT_EQ(keys.PicturePath, "") << "an empty picture is a game without one";
 }
 
+// A path in another script takes up to four bytes a character; the limit is in characters.
+TEST(GameFilesCommonKeys, PathLimitCountsCharacters) {
+    std::string longest = "C:\\";
+    while (longest.size() < 3 + 255 * 3) longest += "\xE6\x9D\xB1";  // 255 CJK characters
+    longest += "\xF0\x9F\x98\x80";                               // and an emoji: 259 in all
+    TCommonKeys keys = ReadCommonKeys(Parsed("[TilvaneGame]\r\nPictureTitle=" + longest), Shown);
+    EXPECT_EQ(keys.PicturePath, longest) << "259 characters in " << longest.size() << " bytes";
+    keys = ReadCommonKeys(Parsed("[TilvaneGame]\r\nPictureTitle=" + longest + "\xCE\xB1"), Shown);
+    EXPECT_EQ(keys.PicturePath, Shown.PicturePath) << "260 characters";
+    const TGameOptions read = ReadOptions(Parsed("[TilvaneGame]\r\nLastGameTitle=" + longest), TGameOptions{});
+    EXPECT_EQ(read.LastGamePath, longest);
+}
+
 TEST(GameFilesReadGame, GridAndCountersFallBackToTheirDefaults) {
     TSavedGame game = GameFrom("[TilvaneGame]\r\nColumnsCount=8\r\nRowsCount=6\r\nResultedColumns=31\r\n"
                                "ResultedRows=0\r\nMovesCount=-1\r\nWrongMoves=x\r\n");

@@ -2,6 +2,7 @@
 
 #include "Include/Core/PathText.h"
 #include "Include/ErrorDialog.h"
+#include "Include/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -89,14 +90,19 @@ INPUT MouseInput(POINT screen, DWORD flags) {
     return input;
 }
 
-// Gives the receiving program time to take one pointer event before the next: pacing of
-// input, not a wait for a state.
-void Pace() { Sleep(15); }
+HWND WindowAt(POINT screen) { return WindowFromPoint(screen); }
 
-// Keys held around a click stay down as long as a person's would: Wine takes the state of
-// Shift, Ctrl and Alt for a pointer message from the keyboard as it is when the program gets
-// to the message, so keys released within a few milliseconds would be missed.
-void HoldPace() { Sleep(150); }
+// The keyboard goes to the foreground window's thread.
+void WaitForKeysTaken() { WaitForInputTaken(GetForegroundWindow()); }
+
+// The system has placed the pointer where it was sent: the window under it is then known.
+void WaitForPointerAt(POINT screen) {
+    const bool arrived = WaitUntil([&] {
+        POINT at = {};
+        return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+    }, StepTimeout);
+    if (!arrived) ADD_FAILURE() << "the pointer never reached " << screen.x << "," << screen.y;
+}
 
 // --- X input through the bridge of scripts/x-input-bridge.sh ---
 
@@ -138,22 +144,26 @@ INPUT ButtonInput(DWORD flags) {
     return input;
 }
 
+// Keys are held until the program has taken the click: Wine reads the state of Shift, Ctrl and
+// Alt for a pointer message when the program gets to the message, not when it was sent.
 void ButtonClickAt(POINT screen, unsigned modifiers, DWORD down, DWORD up) {
     const char* button = down == MOUSEEVENTF_RIGHTDOWN ? "3" : down == MOUSEEVENTF_MIDDLEDOWN ? "2" : "1";
-    const std::string hold = modifiers ? " sleep 0.1" : "";
-    if (XInput(XMove(screen) + " sleep 0.015" + XKeys(modifiers, "keydown") + hold + " click " + button + hold +
-               XKeys(modifiers, "keyup") + " sleep 0.015"))
-        return;
-    Send({MouseInput(screen, 0)});
-    Pace();
+    MoveMouse(screen);
+    const HWND target = WindowAt(screen);
+    if (BridgeAlive()) {
+        if (modifiers && XInput(XKeys(modifiers, "keydown"))) WaitForInputTaken(target);
+        if (XInput(std::string(" click ") + button)) {
+            WaitForInputTaken(target);
+            if (modifiers && XInput(XKeys(modifiers, "keyup"))) WaitForInputTaken(target);
+            return;
+        }
+    }
     PressModifiers(modifiers, false);
-    if (modifiers) HoldPace();
-    Send({ButtonInput(down)});
-    Pace();
-    Send({ButtonInput(up)});
-    Pace();
-    if (modifiers) HoldPace();
+    WaitForInputTaken(target);
+    Send({ButtonInput(down), ButtonInput(up)});
+    WaitForInputTaken(target);
     PressModifiers(modifiers, true);
+    WaitForInputTaken(target);
 }
 
 bool HasFileNameBox(HWND dialog) {
@@ -237,6 +247,16 @@ bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+// Waits until the window's thread has taken every input event sent before the call. A message
+// sent to a thread is answered only when it asks for its next message, and before it takes the
+// input queued meanwhile; the second answer therefore comes after that input was handled (or
+// after a modal loop it opened took it). Wine also turns pending X events into input there.
+void WaitForInputTaken(HWND window) {
+    if (!window) return;
+    WaitUntilAnswering(window);
+    WaitUntilAnswering(window);
+}
+
 bool BringToForeground(HWND window) {
     return WaitUntil(
         [&] {
@@ -251,27 +271,23 @@ void PressKey(WORD virtualKey, unsigned modifiers) {
     PressModifiers(modifiers, false);
     Send({KeyInput(virtualKey, false), KeyInput(virtualKey, true)});
     PressModifiers(modifiers, true);
-    Pace();
+    WaitForKeysTaken();
 }
 
 THeldModifiers::THeldModifiers(unsigned modifiers) : modifiers_(modifiers) {
-    if (!XInput(XKeys(modifiers_, "keydown") + " sleep 0.05")) {
-        PressModifiers(modifiers_, false);
-        Pace();
-    }
+    if (!XInput(XKeys(modifiers_, "keydown"))) PressModifiers(modifiers_, false);
+    WaitForKeysTaken();
 }
 
 THeldModifiers::~THeldModifiers() {
-    if (!XInput(XKeys(modifiers_, "keyup") + " sleep 0.05")) {
-        PressModifiers(modifiers_, true);
-        Pace();
-    }
+    if (!XInput(XKeys(modifiers_, "keyup"))) PressModifiers(modifiers_, true);
+    WaitForKeysTaken();
 }
 
 void MoveMouse(POINT screen) {
-    if (XInput(XMove(screen) + " sleep 0.015")) return;
-    Send({MouseInput(screen, 0)});
-    Pace();
+    if (!XInput(XMove(screen))) Send({MouseInput(screen, 0)});
+    WaitForPointerAt(screen);
+    WaitForInputTaken(WindowAt(screen));
 }
 
 void ClickAt(POINT screen, unsigned modifiers) {
@@ -282,55 +298,59 @@ void RightClickAt(POINT screen, unsigned modifiers) {
     ButtonClickAt(screen, modifiers, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
 
+namespace {
+
+POINT DragStep(POINT from, POINT to, int step, int steps) {
+    return {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
+}
+
+// Presses the left button at one point and moves in steps to the other, each step taken by the
+// program under the pointer before the next, so that it sees the drag leave and arrive.
+void PressAndMove(POINT from, POINT to) {
+    MoveMouse(from);
+    const HWND source = WindowAt(from);
+    if (!XInput(" mousedown 1")) Send({ButtonInput(MOUSEEVENTF_LEFTDOWN)});
+    WaitForInputTaken(source);
+    const int steps = 10;
+    for (int step = 1; step <= steps; ++step) {
+        const POINT at = DragStep(from, to, step, steps);
+        if (!XInput(XMove(at))) Send({MouseInput(at, 0)});
+        WaitForPointerAt(at);
+        WaitForInputTaken(source);  // the pointer is captured: its moves go where the press went
+    }
+}
+
+void Release(POINT at, HWND source) {
+    if (!XInput(" mouseup 1")) Send({ButtonInput(MOUSEEVENTF_LEFTUP)});
+    WaitForInputTaken(source);
+    WaitForInputTaken(WindowAt(at));
+}
+
+}  // namespace
+
 void DragFromTo(POINT from, POINT to, unsigned modifiers) {
-    const int steps = 10;
-    std::string x = XMove(from) + " sleep 0.015" + XKeys(modifiers, "keydown") + " mousedown 1 sleep 0.03";
-    for (int step = 1; step <= steps; ++step)
-        x += XMove({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}) + " sleep 0.015";
-    x += " mouseup 1" + XKeys(modifiers, "keyup") + " sleep 0.015";
-    if (XInput(x)) return;
-
-    PressModifiers(modifiers, false);
-    Send({MouseInput(from, 0)});
-    Pace();
-    Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
-    Pace();
-    for (int step = 1; step <= steps; ++step) {
-        const POINT at = {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
-        Send({MouseInput(at, 0)});
-        Pace();
+    const HWND source = WindowAt(from);
+    if (modifiers) {
+        if (!XInput(XKeys(modifiers, "keydown"))) PressModifiers(modifiers, false);
+        WaitForInputTaken(source);
     }
-    Send({MouseInput(to, MOUSEEVENTF_LEFTUP)});
-    Pace();
-    PressModifiers(modifiers, true);
-}
-
-THeldDrag::THeldDrag(POINT from, POINT to) : to_(to) {
-    const int steps = 10;
-    std::string x = XMove(from) + " sleep 0.015 mousedown 1 sleep 0.03";
-    for (int step = 1; step <= steps; ++step)
-        x += XMove({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}) + " sleep 0.015";
-    if (XInput(x)) return;
-    Send({MouseInput(from, 0)});
-    Pace();
-    Send({MouseInput(from, MOUSEEVENTF_LEFTDOWN)});
-    Pace();
-    for (int step = 1; step <= steps; ++step) {
-        Send({MouseInput({from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps}, 0)});
-        Pace();
+    PressAndMove(from, to);
+    Release(to, source);
+    if (modifiers) {
+        if (!XInput(XKeys(modifiers, "keyup"))) PressModifiers(modifiers, true);
+        WaitForInputTaken(source);
     }
 }
 
-THeldDrag::~THeldDrag() {
-    if (XInput(XMove(to_) + " mouseup 1 sleep 0.015")) return;
-    Send({MouseInput(to_, MOUSEEVENTF_LEFTUP)});
-    Pace();
-}
+THeldDrag::THeldDrag(POINT from, POINT to) : to_(to), source_(WindowAt(from)) { PressAndMove(from, to); }
+
+THeldDrag::~THeldDrag() { Release(to_, source_); }
 
 void TDoubleClickSpacing::BeforePress(int place) {
     if (place == lastPlace_) {
-        const DWORD since = GetTickCount() - lastPressTime_;
-        if (since < GetDoubleClickTime() + 100) Sleep(GetDoubleClickTime() + 100 - since);
+        // The system's own double-click time, and a margin for the clock's granularity.
+        WaitUntil([&] { return GetTickCount() - lastPressTime_ > GetDoubleClickTime() + 50; },
+                  GetDoubleClickTime() + 1000);
     }
     lastPlace_ = place;
     lastPressTime_ = GetTickCount();
@@ -431,7 +451,10 @@ HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs) {
     return found;
 }
 
-bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+namespace {
+
+// The process's common file dialog, once it takes messages; null when none came in time.
+HWND WaitForFileDialogOf(DWORD processId, DWORD timeoutMs) {
     HWND dialog = nullptr;
     if (!WaitUntil(
             [&] {
@@ -441,12 +464,64 @@ bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs)
                 return dialog != nullptr;
             },
             timeoutMs))
-        return false;
+        return nullptr;
     WaitUntilAnswering(dialog);
-    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) SetTextAcross(combo, path);
-    if (HWND edit = GetDlgItem(dialog, FileNameEdit)) SetTextAcross(edit, path);
+    return dialog;
+}
+
+// The box a player types the name into: the edit inside the explorer dialog's combo box.
+HWND FileNameBox(HWND dialog) {
+    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) {
+        HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+        return edit ? edit : combo;
+    }
+    return GetDlgItem(dialog, FileNameEdit);
+}
+
+bool ConfirmFileDialog(HWND dialog, DWORD timeoutMs) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+}
+
+// Each UTF-16 unit as one key press, a character beyond the BMP as its two surrogates, as a
+// Windows input method sends them.
+void TypeUnicode(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text)
+        for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    Send(inputs);
+}
+
+}  // namespace
+
+bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+    HWND dialog = WaitForFileDialogOf(processId, timeoutMs);
+    if (!dialog) return false;
+    if (HWND combo = GetDlgItem(dialog, FileNameCombo)) SetTextAcross(combo, path);
+    if (HWND edit = GetDlgItem(dialog, FileNameEdit)) SetTextAcross(edit, path);
+    return ConfirmFileDialog(dialog, timeoutMs);
+}
+
+TFileNameEntry TypeIntoFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs) {
+    HWND dialog = WaitForFileDialogOf(processId, timeoutMs);
+    if (!dialog) return TFileNameEntry::Failed;
+    HWND box = FileNameBox(dialog);
+    BringToForeground(dialog);
+    ClickAt(CenterOnScreen(box));
+    SetTextAcross(box, "");
+    TypeUnicode(Utf8ToWide(path));
+    TFileNameEntry entry = TFileNameEntry::Typed;
+    if (!WaitUntil([&] { return WindowText(box) == path; }, 3000)) {
+        entry = TFileNameEntry::Set;  // what typing left is replaced; the dialog still reads the box
+        SetTextAcross(box, path);
+    }
+    return ConfirmFileDialog(dialog, timeoutMs) ? entry : TFileNameEntry::Failed;
 }
 
 TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files)

@@ -40,6 +40,8 @@ POINT ClientPointOnScreen(HWND window, int x, int y);
 POINT CenterOnScreen(HWND window);
 // Asks another process's window to answer (WM_NULL): true when its thread took messages again.
 bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+// Waits until the window's thread has handled every input event sent to it before the call.
+void WaitForInputTaken(HWND window);
 
 // --- Real input ----------------------------------------------------------------------------
 
@@ -78,6 +80,7 @@ public:
     THeldDrag& operator=(const THeldDrag&) = delete;
 private:
     POINT to_;
+    HWND source_;
 };
 // Two presses on one place in quick succession would be a double click, which starts no drag:
 // before each press this waits, when the press lands where the last one did, until the
@@ -135,6 +138,12 @@ HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs = StepTimeout);
 // Waits for the process's common file dialog (class #32770 with a file name box), puts the
 // path into its file name box and confirms with OK. True when the dialog took it and closed.
 bool AnswerFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs = StepTimeout);
+// The same as a player does it: clicks into the file name box, types the path with Unicode key
+// events (KEYEVENTF_UNICODE) and confirms with OK. When the box does not read the path back (a
+// system that drops some characters of the input), the box's text is set instead and the entry
+// says so; Failed when the dialog did not come or did not close.
+enum class TFileNameEntry { Typed, Set, Failed };
+TFileNameEntry TypeIntoFileDialog(DWORD processId, const std::string& path, DWORD timeoutMs = StepTimeout);
 
 // --- The game ------------------------------------------------------------------------------
 

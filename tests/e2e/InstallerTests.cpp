@@ -205,6 +205,28 @@ protected:
         EXPECT_EQ(query.Texts().back(), "Install the program in directory \"" + target_ + "\"?");
     }
 
+    // Installs into chosen_ without a failure, and checks the package, with the program under its
+    // own name, the four shortcuts and the entry among the installed programs.
+    void InstallAndExpectTheInstallation() {
+        {
+            TMessageBoxAnswerer query("Query", IDYES, false, true);
+            TMessageBoxAnswerer failures("Error", IDOK, false, true);
+            InstallInto(chosen_, query);
+            EXPECT_EQ(failures.Count(), 0u);
+        }
+        const std::string programFile = target_ + "\\Tilvane.exe";
+        EXPECT_TRUE(FileExists(programFile));
+        EXPECT_FALSE(FileExists(target_ + "\\Install.exe"));
+        EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), ReadmeText);
+        EXPECT_TRUE(FileExists(target_ + "\\Pictures\\Sample.txt"));
+        ExpectLink(desktopLink_, programFile);
+        ExpectLink(group_ + "\\Tilvane.lnk", programFile);
+        ExpectLink(group_ + "\\Uninstall.lnk", programFile, "/Uninstall");
+        ExpectLink(group_ + "\\Readme.lnk", target_ + "\\Readme.txt");
+        EXPECT_EQ(UninstallValue("DisplayName"), "Tilvane");
+        EXPECT_EQ(UninstallValue("UninstallString"), "\"" + programFile + "\" /Uninstall");
+    }
+
     // The installed game's own window; null when it did not come.
     HWND WaitForInstalledGame() {
         HWND game = nullptr;
@@ -217,6 +239,14 @@ protected:
         const DWORD processId = WindowProcess(game);
         PostMessageA(game, WM_CLOSE, 0, 0);
         EXPECT_TRUE(WaitForProcessEnd(processId)) << "the game did not end";
+    }
+
+    // The installed game comes up with its own window, and is closed again.
+    void ExpectInstalledGameStarted() {
+        HWND game = WaitForInstalledGame();
+        ASSERT_NE(game, nullptr) << "the installed game did not appear";
+        EXPECT_EQ(WindowText(game), "Tilvane game");
+        CloseGame(game);
     }
 
     void ExpectLink(const std::string& link, const std::string& target, const std::string& arguments = "") {
@@ -272,30 +302,10 @@ protected:
 
 TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
     const std::string programFile = target_ + "\\Tilvane.exe";
-    {
-        TMessageBoxAnswerer query("Query", IDYES, false, true);
-        TMessageBoxAnswerer failures("Error", IDOK, false, true);
-        InstallInto(chosen_, query);
-        EXPECT_EQ(failures.Count(), 0u);
-    }
-    // The package, with the program under its own name.
-    EXPECT_TRUE(FileExists(programFile));
-    EXPECT_FALSE(FileExists(target_ + "\\Install.exe"));
-    EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), ReadmeText);
-    EXPECT_TRUE(FileExists(target_ + "\\Pictures\\Sample.txt"));
-    // The four shortcuts and the entry among the installed programs.
-    ExpectLink(desktopLink_, programFile);
-    ExpectLink(group_ + "\\Tilvane.lnk", programFile);
-    ExpectLink(group_ + "\\Uninstall.lnk", programFile, "/Uninstall");
-    ExpectLink(group_ + "\\Readme.lnk", target_ + "\\Readme.txt");
-    EXPECT_EQ(UninstallValue("DisplayName"), "Tilvane");
-    EXPECT_EQ(UninstallValue("UninstallString"), "\"" + programFile + "\" /Uninstall");
+    InstallAndExpectTheInstallation();
 
     // The installed game really starts, although the installer held the instance guard.
-    HWND game = WaitForInstalledGame();
-    ASSERT_NE(game, nullptr) << "the installed game did not appear";
-    EXPECT_EQ(WindowText(game), "Tilvane game");
-    CloseGame(game);
+    ExpectInstalledGameStarted();
 
     // A second installation replaces the package files and keeps the player's options.
     const std::string options = "[Options]\r\nKeptByTheTest=1\r\n";
@@ -305,7 +315,7 @@ TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
         TMessageBoxAnswerer query("Query", IDYES, false, true);
         InstallInto(chosen_, query);
     }
-    game = WaitForInstalledGame();
+    HWND game = WaitForInstalledGame();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(ReadFileBytes(target_ + "\\Tilvane.ini"), options);
     EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), "A newer read-me.\r\n");
@@ -335,6 +345,36 @@ TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
     EXPECT_FALSE(FolderExists(group_));
     EXPECT_FALSE(UninstallKeyExists());
     EXPECT_TRUE(FileExists(package_ + "\\Install.exe")) << "the package is not touched";
+}
+
+// A folder named in Latin-1, Greek, CJK and an emoji: copied files, shortcuts, the uninstall
+// entry, the started game and the uninstall all keep the name.
+TEST_F(InstallerEndToEnd, InstallIntoAFolderNamedInEveryScriptAndUninstall) {
+    RemoveTree(chosen_.substr(0, chosen_.size() - 1));
+    chosen_ = "C:\\Tilvane\\e2e\\Install\xC3\xA9 \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1 "
+              "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x98\x80-" + std::to_string(GetCurrentProcessId()) + "\\";
+    target_ = chosen_ + folderName_;
+    CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
+    const std::string programFile = target_ + "\\Tilvane.exe";
+    InstallAndExpectTheInstallation();
+
+    ExpectInstalledGameStarted();
+
+    TMessageBoxAnswerer query("Query", IDYES, false, true);
+    TMessageBoxAnswerer done("Message", IDOK, false, true);
+    {
+        TInstallerWindow uninstaller(programFile, "/Uninstall", "Uninstall Tilvane");
+        ASSERT_NE(uninstaller.Window(), nullptr);
+        EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), target_ + "\\");
+        uninstaller.Click(idInstallInstallButton);
+        ASSERT_TRUE(uninstaller.WaitForExit());
+    }
+    ASSERT_EQ(query.Count(), 1u);
+    EXPECT_EQ(query.Texts()[0], "Delete directory \"" + target_ + "\\\" (and all contained files)?");
+    for (const std::string& left : EntriesOf(target_))
+        EXPECT_EQ(left, "Tilvane.exe") << "only the running program may stay";
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
 }
 
 TEST_F(InstallerEndToEnd, WindowShowsThePackageAndEscapeInstallsNothing) {

@@ -110,10 +110,11 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
 
     // Ctrl mirrors left to right, Shift top to bottom; neither is a move.
     const TShownPiece before = board[first];
+    pressSpacing.BeforePress(first);
     ClickAt(CellCentre(column, row), modCtrl);
 
     ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipHorizontal != before.FlipHorizontal; }));
-    Sleep(GetDoubleClickTime() + 100);  // a second click soon after would be a double click
+    pressSpacing.BeforePress(first);
     ClickAt(CellCentre(column, row), modShift);
     ASSERT_TRUE(WaitUntil([&] { return Board()[first].FlipVertical != before.FlipVertical; }));
     EXPECT_EQ(Board()[first].Piece, before.Piece);
@@ -201,6 +202,30 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     const TPixels solved = SettledPixels(PuzzleImage(), game->MainWindow());
     EXPECT_TRUE(NearColour(solved.At(pieceWidth / 4, 0), QuadrantColour(0, 0, 0, Grid, Grid)));
     EXPECT_TRUE(NearColour(solved.At(pieceWidth + pieceWidth / 4, pieceHeight), QuadrantColour(1, 1, 0, Grid, Grid)));
+}
+
+// A piece dragged onto the original picture lands on the cell it is dropped on there.
+TEST_F(PlayEndToEnd, PieceDroppedOnTheOriginalPictureGoesToThatCell) {
+    LoadPictureThroughDialog();
+    game->Key('R', modAlt);
+    ASSERT_TRUE(WaitForLabel(idTipsLabel, DragTip));
+
+    std::vector<TShownPiece> board = Board();
+    int from = 0;
+    while (from < Grid * Grid && board[from].Piece == from) ++from;
+    ASSERT_LT(from, Grid * Grid);
+    const int home = board[from].Piece, displaced = board[home].Piece;
+    RECT original = {};
+    GetClientRect(OriginalImage(), &original);
+    const int cellWidth = original.right / Grid, cellHeight = original.bottom / Grid;
+    const POINT target = ClientPointOnScreen(OriginalImage(), (home % Grid) * cellWidth + cellWidth / 2,
+                                             (home / Grid) * cellHeight + cellHeight / 2);
+    DragFromTo(CellCentre(from % Grid, from / Grid), target);
+    ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves.")) << Label(idMovesCountLabel);
+    EXPECT_EQ(Label(idWrongMovesLabel), "You have made 0 wrong moves.");
+    board = Board();
+    EXPECT_EQ(board[home], (TShownPiece{home, false, false})) << "the piece is home, unmirrored";
+    EXPECT_EQ(board[from].Piece, displaced);
 }
 
 TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {

@@ -2,6 +2,8 @@
 
 #include "Framework/Dpi.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 namespace {
@@ -65,6 +67,7 @@ TPixels SettledPixels(HWND image, HWND mainWindow) {
         if (current.Colors == previous.Colors) return current;
         previous = std::move(current);
     }
+    ADD_FAILURE() << "the picture still changed after " << 50 << " looks";
     return previous;
 }
 

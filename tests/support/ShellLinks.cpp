@@ -1,5 +1,6 @@
 #include "support/ShellLinks.h"
 
+#include "Include/WideText.h"
 #include "support/TestFiles.h"
 
 #include <windows.h>
@@ -24,24 +25,23 @@ uint32_t StoredShowCommand(const std::string& linkFile) {
 
 TReadLink ReadLink(const std::string& linkFile) {
     TReadLink read;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return read;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        const std::wstring wide(linkFile.begin(), linkFile.end());
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+        if (SUCCEEDED(file->Load(WidePath(linkFile).c_str(), STGM_READ))) {
             read.Loaded = true;
-            char text[1024] = {};
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            read.Target = text;
-            text[0] = '\0';
-            link->GetArguments(text, sizeof text);
-            read.Arguments = text;
-            text[0] = '\0';
-            link->GetWorkingDirectory(text, sizeof text);
-            read.WorkingDirectory = text;
+            wchar_t text[1024] = {};
+            link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+            read.Target = WideToUtf8(text);
+            text[0] = L'\0';
+            link->GetArguments(text, 1024);
+            read.Arguments = WideToUtf8(text);
+            text[0] = L'\0';
+            link->GetWorkingDirectory(text, 1024);
+            read.WorkingDirectory = WideToUtf8(text);
             read.ShowCommand = StoredShowCommand(linkFile);
         }
         file->Release();

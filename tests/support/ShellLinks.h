@@ -14,5 +14,5 @@ struct TReadLink {
     uint32_t ShowCommand = 0;  // as stored in the file
 };
 
-// Loaded stays false when the link object cannot read the file. The names are ASCII.
+// Loaded stays false when the link object cannot read the file. The names are UTF-8.
 TReadLink ReadLink(const std::string& linkFile);

@@ -370,6 +370,111 @@ TEST_F(GameWindow, PointerTurnsToTheArrowAtOnceWhenAPieceIsDroppedHome) {
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
+// The colour of a cell's top edge, halfway along it, in one of the two pictures.
+COLORREF TopEdgeColour(const TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row) {
+    return GetPixel(const_cast<TImage&>(image).Canvas(), column * cellWidth + cellWidth / 2, row * cellHeight);
+}
+
+// The outlines say what each cell is, in the puzzle and in the original picture alike: yellow
+// for a piece in its place, black for one that is not, silver instead of black with the light
+// grid, red for the marked cell; a piece in place stays yellow when it is marked.
+TEST_F(GameWindow, OutlineColoursTellPlacedMisplacedLightAndMarked) {
+    const COLORREF yellow = RGB(255, 255, 0), black = RGB(0, 0, 0), silver = RGB(192, 192, 192), red = RGB(255, 0, 0);
+    inside->RandomizeMenuClick();
+    TPuzzleBoard& board = inside->Board;
+    const int32_t columns = board.ResultedColumns, cells = columns * board.ResultedRows;
+    int32_t misplaced = 0;
+    while (misplaced < cells && board.IsPieceInPlace(misplaced % columns, misplaced / columns)) ++misplaced;
+    ASSERT_LT(misplaced, cells);
+    const PieceCell moving = board.Pieces[misplaced % columns][misplaced / columns];
+    board.SetDragCell(misplaced % columns, misplaced / columns);
+    board.DropPiece(moving.SourceColumn, moving.SourceRow);  // one piece home, drawn as a move is
+    const int32_t placed = moving.SourceRow * columns + moving.SourceColumn;
+    while (misplaced < cells && board.IsPieceInPlace(misplaced % columns, misplaced / columns)) ++misplaced;
+    ASSERT_LT(misplaced, cells);
+
+    const TImage& original = *inside->OriginalPictureImage;
+    const int32_t originalWidth = original.BitmapWidth() / columns, originalHeight = original.BitmapHeight() / board.ResultedRows;
+    auto expectOutline = [&](int32_t cell, COLORREF colour, const char* what) {
+        const int32_t column = cell % columns, row = cell / columns;
+        EXPECT_EQ(TopEdgeColour(*inside->PuzzlePictureImage, inside->PieceWidth, inside->PieceHeight, column, row), colour)
+            << what << " (puzzle, cell " << cell << ")";
+        EXPECT_EQ(TopEdgeColour(original, originalWidth, originalHeight, column, row), colour)
+            << what << " (original picture, cell " << cell << ")";
+    };
+    auto rightClick = [&](int32_t cell) {
+        const int x = (cell % columns) * inside->PieceWidth + 1, y = (cell / columns) * inside->PieceHeight + 1;
+        SendMessageA(inside->PuzzlePictureImage->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+        SendMessageA(inside->PuzzlePictureImage->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+    };
+
+    if (inside->LightGridCheckBox.Checked()) SendMessageA(inside->LightGridCheckBox.Handle(), BM_CLICK, 0, 0);
+    ASSERT_FALSE(inside->LightGridCheckBox.Checked());
+    expectOutline(placed, yellow, "a piece in place");
+    expectOutline(misplaced, black, "a piece out of place");
+
+    SendMessageA(inside->LightGridCheckBox.Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(inside->LightGridCheckBox.Checked());
+    expectOutline(misplaced, silver, "a piece out of place, light grid");
+    expectOutline(placed, yellow, "a piece in place, light grid");
+
+    rightClick(misplaced);
+    expectOutline(misplaced, red, "the marked cell");
+    rightClick(placed);
+    expectOutline(placed, yellow, "a marked piece in place");
+    expectOutline(misplaced, silver, "the cell marked before");
+
+    SendMessageA(inside->LightGridCheckBox.Handle(), BM_CLICK, 0, 0);
+    expectOutline(misplaced, black, "a piece out of place, light grid off again");
+}
+
+// The work area for the length of a test, given back on every path.
+class TWorkArea {
+public:
+    explicit TWorkArea(RECT area) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved_, 0);
+        changed_ = SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0) != 0;
+    }
+    ~TWorkArea() {
+        if (changed_) SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved_, 0);
+    }
+    bool Changed() const { return changed_; }
+private:
+    RECT saved_ = {};
+    bool changed_ = false;
+};
+
+// The window takes 95 % of the work area, never less than 760 x 540, centred on it; on a
+// smaller screen it starts at the work area's corner, so that its caption and menu stay on it.
+TEST_F(GameWindow, ArrangeWindowFitsLargeScreensAndKeepsTheCaptionOnSmallOnes) {
+    struct TCase { RECT Area; RECT Expected; };
+    const TCase cases[] = {
+        {{0, 0, 1024, 740}, {26, 18, 26 + 972, 18 + 703}},
+        {{0, 0, 800, 569}, {20, 14, 20 + 760, 14 + 540}},  // 95 % is just the minimum
+        {{0, 0, 640, 480}, {0, 0, 760, 540}},    // smaller than the minimum: at the corner
+        {{0, 0, 780, 600}, {10, 15, 10 + 760, 15 + 570}},
+        {{0, 40, 640, 520}, {0, 40, 760, 40 + 540}},  // under a taskbar at the top
+    };
+    RECT before = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &before, 0);
+    for (const TCase& c : cases) {
+        TWorkArea area(c.Area);
+        ASSERT_TRUE(area.Changed()) << "the system refused the work area";
+        inside->ArrangeWindow();
+        RECT window = {};
+        GetWindowRect(form->Handle(), &window);
+        EXPECT_EQ(window.left, c.Expected.left) << c.Area.right << " x " << c.Area.bottom;
+        EXPECT_EQ(window.top, c.Expected.top) << c.Area.right << " x " << c.Area.bottom;
+        EXPECT_EQ(window.right - window.left, c.Expected.right - c.Expected.left) << c.Area.right << " x " << c.Area.bottom;
+        EXPECT_EQ(window.bottom - window.top, c.Expected.bottom - c.Expected.top) << c.Area.right << " x " << c.Area.bottom;
+        EXPECT_GT(inside->PieceWidth, 0);
+    }
+    RECT after = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &after, 0);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "the work area is given back";
+    inside->ArrangeWindow();
+}
+
 // What a player reads on a window: its caption, every control's text and its menu's items,
 // without the "&" of the Alt letters and the shortcut after a tab.
 void CollectCaption(std::set<std::string>& captions, std::string text) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace {
@@ -383,6 +384,30 @@ std::string WorkerContent(int generation, int valueLength) {
     return store.ToBytes();
 }
 
+// Looks as often as it can: a half-written file lasts a few milliseconds.
+bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition())
+        if (GetTickCount() - start >= timeoutMs) return false;
+    return true;
+}
+
+// The new file a save is writing, if one is there: its size, or -1.
+long long NewFileSize(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\~tvl*.tmp").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return -1;
+    FindClose(search);
+    return (static_cast<long long>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+}
+
+void DeleteNewFiles(const std::string& folder) {
+    for (const std::string& name : FolderEntries(folder))
+        if (name.rfind("~tvl", 0) == 0) DeleteFileA((folder + "\\" + name).c_str());
+}
+
+// Even rounds kill the worker as soon as a save's new file holds part of its content, so that
+// kills land inside writes; odd rounds kill after a delay spread over every phase of a save.
 TEST_F(StoredTextListTest, KilledWhileSavingLeavesExactlyTheOldOrTheNewContent) {
     const std::string worker = TestProgramDirectory() + "SaveWorker.exe";
     ASSERT_TRUE(FileExists(worker)) << "SaveWorker.exe must stand beside the test program";
@@ -390,9 +415,11 @@ TEST_F(StoredTextListTest, KilledWhileSavingLeavesExactlyTheOldOrTheNewContent) 
     const int valueLength = 1 << 19;
     const std::string contents[2] = {WorkerContent(0, valueLength), WorkerContent(1, valueLength)};
     const std::string path = folder / "killed.tvg";
-    int seen[2] = {0, 0};
-    for (int round = 0; round < 20; ++round) {
+    const int rounds = 20;
+    int seen[2] = {0, 0}, killedWithNewFile = 0, killedMidWrite = 0;
+    for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
+        DeleteNewFiles(folder.Path());
         WriteFileBytes(path, contents[0]);
         const std::string eventName = "TilvaneTest_SaveWorker_" + std::to_string(GetCurrentProcessId());
         HANDLE firstSaveDone = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
@@ -403,16 +430,32 @@ TEST_F(StoredTextListTest, KilledWhileSavingLeavesExactlyTheOldOrTheNewContent) 
             const bool started = WaitForSingleObject(firstSaveDone, 30000) == WAIT_OBJECT_0;
             CloseHandle(firstSaveDone);
             ASSERT_TRUE(started) << "exit code " << child.ExitCode();
-            Sleep(static_cast<DWORD>((round * 37) % 90));  // spread the kills over the phases of a save
+            if (round % 2 == 0) {
+                const bool writing = PollUntil([&] {
+                    const long long size = NewFileSize(folder.Path());
+                    return size > 0 && size < static_cast<long long>(contents[0].size());
+                }, 30000);
+                ASSERT_TRUE(writing) << "no save was seen half written";
+            } else {
+                Sleep(static_cast<DWORD>((round * 37) % 90));
+            }
             ASSERT_EQ(child.ExitCode(), STILL_ACTIVE) << "the worker stopped saving by itself";
             child.Kill();
         }
+        const long long leftover = NewFileSize(folder.Path());
+        if (leftover >= 0) ++killedWithNewFile;
+        if (leftover >= 0 && leftover < static_cast<long long>(contents[0].size())) ++killedMidWrite;
         const std::string found = ReadFileBytes(path);
         const bool isOld = found == contents[0], isNew = found == contents[1];
         ASSERT_TRUE(isOld || isNew) << "the file holds " << found.size() << " bytes of neither content";
         ++seen[isOld ? 0 : 1];
     }
-    std::printf("killed saves: %d found the first content, %d the second\n", seen[0], seen[1]);
+    std::printf("killed saves: %d found the first content, %d the second; %d kills left a new file, %d of them "
+                "half written\n", seen[0], seen[1], killedWithNewFile, killedMidWrite);
+    // A kill takes a moment to land, so a targeted one may still come after the rename; most do not.
+    EXPECT_GE(killedWithNewFile, rounds / 4) << "kills must land while a new file is written, before it is put in place";
+    EXPECT_GE(killedMidWrite, 2) << "kills must land in the middle of a write";
+    DeleteNewFiles(folder.Path());
     TStoredTextList list(path);
     EXPECT_TRUE(list.Load());
 }
