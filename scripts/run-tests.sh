@@ -87,10 +87,11 @@ for suite in CoreTests WineTests DpiTests EndToEndTests; do
   cp -f "$win_results/$suite.xml" "$results/" 2>/dev/null
   count_report "$suite (Wine)" "$results/$suite.xml" $code
 done
-# The windows at denser screens: the DPI tests, and a game played by dragging, each in programs
-# started while the prefix has that DPI (scripts/with-dpi.sh puts the prefix's own value back).
-for dpi in 144 192; do
-  for run in "DpiTests:*" "EndToEndTests:PlayEndToEnd.ShuffleFlipMarkHintAndSolveByDragging"; do
+# The windows at denser screens: the DPI tests at 144 and 192 DPI, and a game played by dragging
+# at 192 DPI, each in programs started while the prefix has that DPI (scripts/with-dpi.sh puts
+# the prefix's own value back).
+for dpi_run in "144:DpiTests:*" "192:DpiTests:*" "192:EndToEndTests:PlayEndToEnd.ShuffleFlipMarkHintAndSolveByDragging"; do
+    dpi=${dpi_run%%:*}; run=${dpi_run#*:}
     suite=${run%%:*}; filter=${run#*:}; name="$suite-$dpi"
     [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
     (cd "$WINE_BIN_DIR" && timeout 600 bash "$root/scripts/with-dpi.sh" "$dpi" wine "$WINE_BIN_DIR/$suite.exe" \
@@ -100,7 +101,6 @@ for dpi in 144 192; do
     [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$name.log" | head -60
     cp -f "$win_results/$name.xml" "$results/" 2>/dev/null
     count_report "$suite at $dpi DPI (Wine)" "$results/$name.xml" $code
-  done
 done
 wine_stop
 # The read-only view must not outlive the run: one test case.
