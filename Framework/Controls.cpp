@@ -1,5 +1,6 @@
 #include "Framework/Controls.h"
 
+#include "Framework/Dpi.h"
 #include "Include/Owned.h"
 
 #include <algorithm>
@@ -119,7 +120,7 @@ LRESULT TGroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             SetBkMode(dc, OPAQUE);
             const std::string padded = " " + caption + " ";
-            TextOutA(dc, 6, 0, padded.c_str(), static_cast<int>(padded.size()));
+            TextOutA(dc, ScaleToDpi(6, DpiOfWindow(Handle())), 0, padded.c_str(), static_cast<int>(padded.size()));
         }
         return 0;
     }
@@ -132,6 +133,11 @@ void TCaptionPanel::SetCaptionFont(HFONT font) {
 }
 
 LRESULT TCaptionPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFONT) {
+        SetCaptionFont(reinterpret_cast<HFONT>(wParam));
+        return 0;
+    }
+    if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(captionFont_);
     if (message == WM_SETTEXT) {
         const LRESULT result = TPanel::HandleMessage(message, wParam, lParam);
         InvalidateRect(Handle(), nullptr, TRUE);
@@ -166,11 +172,15 @@ void TLabel::FitToText() {
     SetWindowPos(Handle(), nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TComboBox::TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id) {
-    // The height of a drop-down list is that of its open list.
-    const int itemHeight = 15;
+TComboBox::TComboBox(TWindow& parent, int left, int top, int width, int height, int id) {
     CreateSystemControl("COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, "", parent, left, top, width,
-                        itemHeight * (visibleLines + 2), id);
+                        height, id);
+}
+
+// The height of a drop-down list is that of its open list: its lines and room for its edges.
+int TComboBox::DropDownHeight(int visibleLines, int dpi) {
+    const int itemHeight = 15;
+    return ScaleToDpi(itemHeight, dpi) * (visibleLines + 2);
 }
 
 void TComboBox::AddItem(const std::string& text) {

@@ -58,7 +58,9 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-// A panel whose centred caption has a font of its own, larger than its window's.
+// A panel whose centred caption has a font of its own, larger than its window's. The caption
+// font is the panel's window font (WM_SETFONT and WM_GETFONT), so that it is replaced as every
+// control's font is when the DPI changes.
 class TCaptionPanel : public TPanel {
 public:
     using TPanel::TPanel;
@@ -82,7 +84,10 @@ public:
 // A drop-down list without free text.
 class TComboBox : public TControl {
 public:
-    TComboBox(TWindow& parent, int left, int top, int width, int visibleLines, int id);
+    // The height is that of the open list (DropDownHeight).
+    TComboBox(TWindow& parent, int left, int top, int width, int height, int id);
+    // The height of a list that shows that many lines open, at the DPI.
+    static int DropDownHeight(int visibleLines, int dpi);
     void AddItem(const std::string& text);
     void SetItemIndex(int index);
     int IndexOf(const std::string& text) const;

@@ -21,19 +21,54 @@ void TForm::CreateForm(const std::string& caption, DWORD style, DWORD exStyle, i
     RegisterOwnWindowClass(FormClass, 0, LoadCursorA(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
     CreateOwnWindow(FormClass, exStyle | WS_EX_CONTROLPARENT, style, caption, CW_USEDEFAULT, CW_USEDEFAULT,
                     clientWidth, clientHeight, Application.MainWindow(), nullptr);
-    TWindowDC screen(nullptr);
-    font_.reset(CreateFontA(-MulDiv(fontPoints, GetDeviceCaps(screen.get(), LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
-                            FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, fontName.c_str()));
+    dpi_ = DpiOfWindow(Handle());
+    fontName_ = fontName;
+    fontPoints_ = fontPoints;
+    font_.reset(CreateFormFont());
     SetFont(Font());
-    SetClientSize(clientWidth, clientHeight);
+    SetClientSize(Scaled(clientWidth), Scaled(clientHeight));
     Application.SetMainWindow(Handle());
+}
+
+HFONT TForm::CreateFormFont() const {
+    return CreateFontA(-MulDiv(fontPoints_, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       fontName_.c_str());
+}
+
+HFONT TForm::AddFont(const TFontSpec& spec) {
+    fonts_.push_back(TScaledFont{spec, TOwnedFont(CreateScaledFont(spec, dpi_))});
+    return fonts_.back().Font.get();
+}
+
+// The old font is deleted only once no control shows it any more.
+void TForm::ReplaceFont(TOwnedFont& owned, HFONT font) {
+    ReplaceFontInWindowTree(Handle(), owned.get(), font);
+    owned.reset(font);
+}
+
+// As the system asks of a per-monitor aware window: new fonts, the suggested place and size,
+// and the layout again, all at the new DPI.
+LRESULT TForm::ChangeDpi(WPARAM wParam, LPARAM lParam) {
+    const int dpi = HIWORD(wParam);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (dpi <= 0 || !suggested) return 0;
+    const int oldDpi = dpi_;
+    dpi_ = dpi;
+    ReplaceFont(font_, CreateFormFont());
+    for (TScaledFont& scaled : fonts_) ReplaceFont(scaled.Font, CreateScaledFont(scaled.Spec, dpi_));
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    DpiChanged(oldDpi);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return 0;
 }
 
 void TForm::SetClientSize(int width, int height) {
     RECT frame = {0, 0, width, height};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), GetMenu(Handle()) != nullptr,
-                       static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)),
+                           GetMenu(Handle()) != nullptr, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)),
+                           dpi_);
     SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -132,6 +167,8 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         RouteCommand(wParam, lParam);
         return 0;
+    case WM_DPICHANGED:
+        return ChangeDpi(wParam, lParam);
     case WM_CLOSE:
         if (OnCloseQuery && !OnCloseQuery()) return 0;
         if (modal_)

@@ -5,9 +5,12 @@
 
 #include "Framework/Commands.h"
 #include "Framework/Controls.h"
+#include "Framework/Dpi.h"
+#include "Framework/Fonts.h"
 #include "Include/Owned.h"
 
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +23,17 @@ public:
     TForm() = default;
     ~TForm() override;
 
-    // Makes the window: caption, style, client size, and the font of every control.
+    // Makes the window: caption, style, client size (in layout units), and the font of every control.
     void CreateForm(const std::string& caption, DWORD style, DWORD exStyle, int clientWidth, int clientHeight,
                     const std::string& fontName, int fontPoints);
     HFONT Font() const { return font_.get(); }
+    // A font the form owns, made for its DPI and made again, in every control that shows it,
+    // when the DPI changes.
+    HFONT AddFont(const TFontSpec& spec);
+
+    // The DPI the form is laid out for, and a length of its layout in its pixels.
+    int Dpi() const { return dpi_; }
+    int Scaled(int length) const { return ScaleToDpi(length, dpi_); }
 
     // Makes a control from one layout row; the form owns it and gives it its font.
     template <class TKind, class... TArguments>
@@ -54,11 +64,25 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // After the DPI changed from oldDpi to Dpi(): the fonts are made for it and the window has
+    // its new place and size; the window lays its controls out again.
+    virtual void DpiChanged(int oldDpi) {}
 
 private:
+    struct TScaledFont {
+        TFontSpec Spec;
+        TOwnedFont Font;
+    };
     void RouteCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT ChangeDpi(WPARAM wParam, LPARAM lParam);
+    HFONT CreateFormFont() const;
+    void ReplaceFont(TOwnedFont& owned, HFONT font);
     LRESULT KeepFocusAcrossActivation(WPARAM wParam, LPARAM lParam);
     TOwnedFont font_;
+    std::string fontName_;
+    int fontPoints_ = 0;
+    std::list<TScaledFont> fonts_;
+    int dpi_ = DesignDpi;
     std::vector<std::unique_ptr<TControl>> controls_;
     std::unique_ptr<TCommandTable> commands_;
     bool modal_ = false;

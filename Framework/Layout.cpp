@@ -6,8 +6,30 @@ namespace {
 const int LabelHeight = 16;
 const int CheckBoxHeight = 17;
 const int ButtonHeight = 25;
+const int RightMargin = 4;  // of a label that reaches to its parent's right edge
 
-int HeightOr(const TLayoutRow& row, int standard) { return row.Height ? row.Height : standard; }
+// A row's place in its parent, in pixels at the DPI; an open list's height counts its lines.
+RECT BoundsOf(const TLayoutRow& row, const TWindow& parent, int dpi) {
+    auto scaled = [dpi](int length) { return ScaleToDpi(length, dpi); };
+    const int left = scaled(row.Left), top = scaled(row.Top);
+    int width = scaled(row.Width);
+    if (row.Width == 0 && row.Kind != TLayoutKind::FittedLabel)
+        width = parent.ClientWidth() - left - scaled(RightMargin);
+    int height = scaled(row.Height);
+    if (row.Height == 0) {
+        switch (row.Kind) {
+        case TLayoutKind::Label:
+        case TLayoutKind::CentredLabel: height = scaled(LabelHeight); break;
+        case TLayoutKind::CheckBox: height = scaled(CheckBoxHeight); break;
+        case TLayoutKind::Button:
+        case TLayoutKind::DefaultButton: height = scaled(ButtonHeight); break;
+        default: break;
+        }
+    }
+    if (row.Kind == TLayoutKind::ComboBox) height = TComboBox::DropDownHeight(row.Height, dpi);
+    return RECT{left, top, left + width, top + height};
+}
+
 }  // namespace
 
 TWindow* TLayout::ParentOf(TForm& form, int parentId) const {
@@ -26,36 +48,54 @@ bool TLayout::BuildRow(TForm& form, const TLayoutRow& row) {
     return true;
 }
 
+void TLayout::Arrange(TForm& form) {
+    for (size_t i = 0; i < rowCount_; ++i) {
+        const TLayoutRow& row = rows_[i];
+        TWindow* parent = ParentOf(form, row.ParentId);
+        auto found = controls_.find(row.Id);
+        if (!parent || found == controls_.end()) continue;
+        const RECT bounds = BoundsOf(row, *parent, form.Dpi());
+        TControl* control = found->second;
+        if (row.Kind != TLayoutKind::FittedLabel) {
+            control->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+            continue;
+        }
+        SetWindowPos(control->Handle(), nullptr, bounds.left, bounds.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (auto* label = dynamic_cast<TLabel*>(control)) label->FitToText();
+    }
+}
+
 TControl* TLayout::MakeControl(TForm& form, TWindow& parent, const TLayoutRow& row) {
     const std::string caption = row.Caption ? row.Caption : "";
-    const int left = row.Left, top = row.Top, id = row.Id;
-    const int width = row.Width == 0 && row.Kind != TLayoutKind::FittedLabel ? parent.ClientWidth() - left - 4
-                                                                             : row.Width;
+    const RECT bounds = BoundsOf(row, parent, form.Dpi());
+    const int left = bounds.left, top = bounds.top, id = row.Id;
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     switch (row.Kind) {
     case TLayoutKind::Panel:
-        return form.Add<TPanel>(parent, left, top, width, row.Height, id);
+        return form.Add<TPanel>(parent, left, top, width, height, id);
     case TLayoutKind::CaptionPanel:
-        return form.Add<TCaptionPanel>(parent, left, top, width, row.Height, id);
+        return form.Add<TCaptionPanel>(parent, left, top, width, height, id);
     case TLayoutKind::GroupBox:
-        return form.Add<TGroupBox>(parent, caption, left, top, width, row.Height, id);
+        return form.Add<TGroupBox>(parent, caption, left, top, width, height, id);
     case TLayoutKind::Label:
     case TLayoutKind::CentredLabel:
-        return form.Add<TLabel>(parent, caption, left, top, width, HeightOr(row, LabelHeight), id,
+        return form.Add<TLabel>(parent, caption, left, top, width, height, id,
                                 row.Kind == TLayoutKind::CentredLabel);
     case TLayoutKind::FittedLabel:
-        return form.Add<TLabel>(parent, caption, left, top, width, row.Height, id);
+        return form.Add<TLabel>(parent, caption, left, top, width, height, id);
     case TLayoutKind::ComboBox:
-        return form.Add<TComboBox>(parent, left, top, width, row.Height, id);
+        return form.Add<TComboBox>(parent, left, top, width, height, id);
     case TLayoutKind::CheckBox:
-        return form.Add<TCheckBox>(parent, caption, left, top, width, HeightOr(row, CheckBoxHeight), id);
+        return form.Add<TCheckBox>(parent, caption, left, top, width, height, id);
     case TLayoutKind::Button:
     case TLayoutKind::DefaultButton:
-        return form.Add<TButton>(parent, caption, left, top, width, HeightOr(row, ButtonHeight), id,
+        return form.Add<TButton>(parent, caption, left, top, width, height, id,
                                  row.Kind == TLayoutKind::DefaultButton);
     case TLayoutKind::Memo:
-        return form.Add<TMemo>(parent, left, top, width, row.Height, id);
+        return form.Add<TMemo>(parent, left, top, width, height, id);
     case TLayoutKind::ReadOnlyEdit:
-        return form.Add<TReadOnlyEdit>(parent, left, top, width, row.Height, id);
+        return form.Add<TReadOnlyEdit>(parent, left, top, width, height, id);
     }
     return nullptr;
 }

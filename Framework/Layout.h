@@ -1,5 +1,6 @@
 // A window's layout as a table of rows, like a form description: kind, number, parent,
 // position, caption and tab order of every control. The framework builds the controls from it.
+// Positions and sizes are in units of a 96-DPI screen; the controls get them in the form's pixels.
 #pragma once
 
 #include "Framework/Form.h"
@@ -35,13 +36,19 @@ class TLayout {
 public:
     // A row must come after its parent's row. One that does not is a fault of the table: it is
     // skipped, with its children, debug builds stop at an assertion, and Build returns false.
+    // The table must live as long as the layout (a constant beside the window).
     template <size_t Count>
     bool Build(TForm& form, const TLayoutRow (&rows)[Count]) {
+        rows_ = rows;
+        rowCount_ = Count;
         bool complete = true;
         for (const TLayoutRow& row : rows) complete = BuildRow(form, row) && complete;
         form.ApplyTabOrder();
         return complete;
     }
+    // Places every control of the table again, at the form's present DPI; a fitted label takes
+    // the size of its text in its present font.
+    void Arrange(TForm& form);
     // The control made from the row with this number.
     template <class TKind>
     TKind* Get(int id) const {
@@ -61,4 +68,6 @@ private:
     TWindow* ParentOf(TForm& form, int parentId) const;
     static TControl* MakeControl(TForm& form, TWindow& parent, const TLayoutRow& row);
     std::map<int, TControl*> controls_;
+    const TLayoutRow* rows_ = nullptr;
+    size_t rowCount_ = 0;
 };

@@ -1,11 +1,26 @@
 #include "Framework/Placement.h"
 
-void CenterDialogOver(HWND dialog, HWND window) {
+namespace {
+
+// The work area of the monitor the window stands on, or of the primary monitor.
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (window && GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return monitor.rcWork;
     RECT workArea = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    RECT over = workArea;
+    return workArea;
+}
+
+}  // namespace
+
+void CenterDialogOver(HWND dialog, HWND window) {
     // A minimised window stands far outside the screen; a hidden one means nothing to the user.
-    if (window && window != dialog && IsWindowVisible(window) && !IsIconic(window)) GetWindowRect(window, &over);
+    const bool overWindow = window && window != dialog && IsWindowVisible(window) && !IsIconic(window);
+    const RECT workArea = WorkAreaOf(overWindow ? window : nullptr);
+    RECT over = workArea;
+    if (overWindow) GetWindowRect(window, &over);
     RECT own = {};
     GetWindowRect(dialog, &own);
     const int width = own.right - own.left;

@@ -66,10 +66,8 @@ void TAboutForm::CreateLayout() {
 
 // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
 void TAboutForm::StyleLabels() {
-    font_.reset(CreatePixelFont("Arial", 12));
-    SetFontOfWindowTree(Handle(), font_.get());
-    nameFont_.reset(CreatePixelFont("Comic Sans MS", 48, true, true));
-    ProgramNameLabel->SetFont(nameFont_.get());
+    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
+    ProgramNameLabel->SetFont(AddFont(TFontSpec{"Comic Sans MS", 48, true, true}));
 }
 
 void TAboutForm::Dialog() {

@@ -39,6 +39,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int) override { layout_.Arrange(*this); }
 
 private:
     void CreateLayout();
@@ -46,8 +47,6 @@ private:
 
     TButton* OkayButton = nullptr;
     TLayout layout_;
-    TOwnedFont font_;
-    TOwnedFont nameFont_;
 };
 
 extern TAboutForm* AboutForm;

@@ -46,8 +46,7 @@ TErrorForm::TErrorForm() {
     CreateForm("Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, FormClientWidth,
                FormClientHeight, "Arial", 9);
     CreateLayout();
-    font_.reset(CreatePixelFont("Arial", 12));
-    SetFontOfWindowTree(Handle(), font_.get());
+    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
     ErrorForm = this;
     Application.OnException = [](void* sender, const std::string& message) {
         FunStatContext.OnApplicationException(sender, message);

@@ -59,6 +59,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int) override { layout_.Arrange(*this); }
 
 private:
     void CreateLayout();
@@ -68,7 +69,6 @@ private:
     int RunModalLoop();
 
     TLayout layout_;
-    TOwnedFont font_;
     // The result a button chose, kept here as well: it decides when the loop ends by an exception.
     int chosenResult_ = mrNone;
 };

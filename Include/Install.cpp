@@ -346,10 +346,8 @@ void TInstallForm::CreateLayout() {
     InstallToEdit = layout_.Get<TReadOnlyEdit>(idInstallInstallToEdit);
 
     // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
-    font_.reset(CreatePixelFont("Arial", 12));
-    SetFontOfWindowTree(Handle(), font_.get());
-    captionFont_.reset(CreatePixelFont("Comic Sans MS", 30, true, true));
-    MainPanel->SetCaptionFont(captionFont_.get());
+    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
+    MainPanel->SetCaptionFont(AddFont(TFontSpec{"Comic Sans MS", 30, true, true}));
 }
 
 void TInstallForm::LoadReadme() { ReadmeMemo->SetText(ReadTextLines(GetProgramDirectory() + ReadmeFileName)); }

@@ -84,6 +84,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int) override { layout_.Arrange(*this); }
 
 private:
     void CreateLayout();
@@ -108,8 +109,6 @@ private:
     TButton* BrowseButton = nullptr;
     TButton* InstallButton = nullptr;
     TLayout layout_;
-    TOwnedFont font_;
-    TOwnedFont captionFont_;
     HWND lastFocus_ = nullptr;
     bool elevated_ = false;
 };

@@ -62,6 +62,10 @@ const TImagePlace OriginalImagePlace = {5, 20, 330, 255};
 const TImagePlace PuzzleImagePlace = {5, 20, 395, 440};
 const TImagePlace BackupImagePlace = {100, 10, 30, 30};
 
+// The least size of the window along one side: its designed size at its DPI, but no more than
+// the work area holds on a dense screen; at 96 DPI the designed size, as it always was.
+int LeastWindowSide(int designed, int scaled, int workSide) { return std::min(scaled, std::max(designed, workSide)); }
+
 }  // namespace
 
 TTilvaneForm::TTilvaneForm() {
@@ -153,15 +157,13 @@ void TTilvaneForm::CreateLayout() {
 
 // Places for the pictures until the first one is loaded: hidden, without bitmaps.
 void TTilvaneForm::CreatePicturePlaces() {
-    const TImagePlace& original = OriginalImagePlace;
-    const TImagePlace& puzzle = PuzzleImagePlace;
-    const TImagePlace& backup = BackupImagePlace;
-    OriginalPictureImage = std::make_unique<TImage>(*OriginalPictureGroupBox, original.Left, original.Top,
-                                                    original.Width, original.Height, idOriginalPictureImage);
-    PuzzlePictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, puzzle.Left, puzzle.Top, puzzle.Width,
-                                                  puzzle.Height, idPuzzlePictureImage);
-    BackupPictureImage = std::make_unique<TImage>(*PuzzlePictureGroupBox, backup.Left, backup.Top, backup.Width,
-                                                  backup.Height, idBackupPictureImage);
+    auto place = [this](TGroupBox& parent, const TImagePlace& at, int id) {
+        return std::make_unique<TImage>(parent, Scaled(at.Left), Scaled(at.Top), Scaled(at.Width), Scaled(at.Height),
+                                        id);
+    };
+    OriginalPictureImage = place(*OriginalPictureGroupBox, OriginalImagePlace, idOriginalPictureImage);
+    PuzzlePictureImage = place(*PuzzlePictureGroupBox, PuzzleImagePlace, idPuzzlePictureImage);
+    BackupPictureImage = place(*PuzzlePictureGroupBox, BackupImagePlace, idBackupPictureImage);
 }
 
 void TTilvaneForm::CreateMenu() {
@@ -268,8 +270,18 @@ void TTilvaneForm::ComputePieceSize() {
 
 // The cells of that grid over the whole puzzle area.
 TTilvaneForm::TPieceSize TTilvaneForm::PieceSizeFor(TGridChoice grid) const {
-    return TPieceSize{(PuzzlePictureGroupBox->ClientWidth() - 10) / grid.Columns,
-                      (PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5) / grid.Rows};
+    const TPictureSize area = PuzzleArea();
+    return TPieceSize{area.Width / grid.Columns, area.Height / grid.Rows};
+}
+
+TPictureSize TTilvaneForm::PuzzleArea() const {
+    return {PuzzlePictureGroupBox->ClientWidth() - Scaled(10),
+            PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - Scaled(5)};
+}
+
+TPictureSize TTilvaneForm::OriginalArea() const {
+    return {OriginalPictureGroupBox->ClientWidth() - Scaled(10),
+            OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - Scaled(5)};
 }
 
 // The window takes 95 % of the work area, centred, and never less than its designed size.
@@ -278,8 +290,8 @@ void TTilvaneForm::ArrangeWindow() {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     const int workWidth = workArea.right - workArea.left;
     const int workHeight = workArea.bottom - workArea.top;
-    const int width = std::max(static_cast<int>(workWidth * 0.95), 760);
-    const int height = std::max(static_cast<int>(workHeight * 0.95), 540);
+    const int width = std::max(static_cast<int>(workWidth * 0.95), LeastWindowSide(760, Scaled(760), workWidth));
+    const int height = std::max(static_cast<int>(workHeight * 0.95), LeastWindowSide(540, Scaled(540), workHeight));
     // Centred on the work area; a window larger than the work area starts at its corner, so
     // that its caption and menu stay where the player can reach them.
     const int left = std::max(static_cast<int>(workArea.left), (workWidth - width) / 2);
@@ -298,19 +310,24 @@ void TTilvaneForm::ArrangePictureAreas() {
     const double x = ClientWidth() * 0.35 - margin;
     const int originalWidth = static_cast<int>(panelWidth > x ? panelWidth : x);
     const int leftWidth = std::max(originalWidth, panelWidth);
-    const int puzzleWidth = ClientWidth() - leftWidth - 2 * margin - 5;
+    const int puzzleWidth = ClientWidth() - leftWidth - 2 * margin - Scaled(5);
 
-    const int originalHeight = ClientHeight() - original.top - 5;
+    const int originalHeight = ClientHeight() - original.top - Scaled(5);
     OriginalPictureGroupBox->SetBounds(original.left, original.top, originalWidth, originalHeight);
-    const RECT originalImage = OriginalPictureImage->Bounds();
-    OriginalPictureImage->SetBounds(originalImage.left, originalImage.top, originalWidth - 10, originalHeight - 10);
+    PlaceImage(*OriginalPictureImage, Scaled(OriginalImagePlace.Left), OriginalImageTop(), originalWidth - Scaled(10),
+               originalHeight - Scaled(10));
 
     const RECT puzzle = PuzzlePictureGroupBox->Bounds();
-    const int puzzleHeight = ClientHeight() - puzzle.top - 5;
-    PuzzlePictureGroupBox->SetBounds(margin + leftWidth + 5, puzzle.top, puzzleWidth, puzzleHeight);
-    const RECT puzzleImage = PuzzlePictureImage->Bounds();
-    PuzzlePictureImage->SetBounds(puzzleImage.left, puzzleImage.top, puzzleWidth - 10,
-                                  puzzleHeight - puzzleImage.top - 5);
+    const int puzzleHeight = ClientHeight() - puzzle.top - Scaled(5);
+    PuzzlePictureGroupBox->SetBounds(margin + leftWidth + Scaled(5), puzzle.top, puzzleWidth, puzzleHeight);
+    PlaceImage(*PuzzlePictureImage, Scaled(PuzzleImagePlace.Left), PuzzleImageTop(), puzzleWidth - Scaled(10),
+               puzzleHeight - PuzzleImageTop() - Scaled(5));
+}
+
+// A place for a picture still to come takes the area; a painted picture keeps its bitmap's size.
+void TTilvaneForm::PlaceImage(TImage& image, int left, int top, int width, int height) {
+    if (image.Canvas()) image.SetBounds(left, top, image.BitmapWidth(), image.BitmapHeight());
+    else image.SetBounds(left, top, width, height);
 }
 
 bool TTilvaneForm::PicturesShown() const {
@@ -318,13 +335,9 @@ bool TTilvaneForm::PicturesShown() const {
            OriginalPictureImage->Visible();
 }
 
-int TTilvaneForm::PuzzleImageTop() const {
-    return PuzzlePictureImage ? static_cast<int>(PuzzlePictureImage->Bounds().top) : PuzzleImagePlace.Top;
-}
+int TTilvaneForm::PuzzleImageTop() const { return Scaled(PuzzleImagePlace.Top); }
 
-int TTilvaneForm::OriginalImageTop() const {
-    return OriginalPictureImage ? static_cast<int>(OriginalPictureImage->Bounds().top) : OriginalImagePlace.Top;
-}
+int TTilvaneForm::OriginalImageTop() const { return Scaled(OriginalImagePlace.Top); }
 
 // A menu command runs inside a status record of its own, and whatever failed in it, in the body
 // or in an operation the body called and took over, is shown once with the failure message.

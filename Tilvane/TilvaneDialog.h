@@ -6,6 +6,7 @@
 //   TilvaneDrawing.cpp      pieces and cell outlines on the two pictures
 //   TilvaneInteraction.cpp  the pointer over the pictures
 //   TilvaneKeyboard.cpp     the keyboard on the puzzle
+//   TilvaneDpi.cpp          the layout and the pictures again when the screen's DPI changes
 // The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
 // Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
@@ -15,6 +16,7 @@
 #include "Framework/Hint.h"
 #include "Framework/Image.h"
 #include "Framework/Layout.h"
+#include "Include/Core/PictureFit.h"
 #include "Include/Owned.h"
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
@@ -27,7 +29,6 @@
 #include <vector>
 
 class TPicture;
-struct TPictureSize;
 class TFunOperation;
 
 class TTilvaneForm : public TForm, private TBoardView {
@@ -46,6 +47,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi) override;
 
 private:
     // In-process tests and benchmarks look inside through this one friend.
@@ -69,6 +71,10 @@ private:
     void ComputePieceSize();
     void ArrangeWindow();
     void ArrangePictureAreas();
+    // The areas the puzzle and the original picture are painted into, in pixels.
+    TPictureSize PuzzleArea() const;
+    TPictureSize OriginalArea() const;
+    static void PlaceImage(TImage& image, int left, int top, int width, int height);
 
     // Commands.
     template <class Body>
@@ -113,13 +119,20 @@ private:
     struct TPaintedPictures {
         std::unique_ptr<TImage> Puzzle, Backup, Original;
         int32_t Columns = 0, Rows = 0;
+        TPictureSize PictureSize;  // of the picture itself, before fitting
     };
     TGridChoice ChosenGrid();
     TPieceSize PieceSizeFor(TGridChoice grid) const;
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
+    bool PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
+                         TPieceSize& piece) const;
     bool PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
     bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                           int32_t maxRows, TPaintedPictures& painted);
+    void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
+    // The game's pictures again at the window's new DPI, from the bitmaps it shows.
+    void RepaintPicturesForDpi();
+    void RedrawBoard();
     static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
     void SetGameDialogNamesFromPicture(const std::string& path);
@@ -236,6 +249,7 @@ private:
     std::unique_ptr<TImage> OriginalPictureImage;
     std::unique_ptr<TImage> PuzzlePictureImage;
     std::unique_ptr<TImage> BackupPictureImage;
+    TPictureSize shownPictureSize_;  // of the picture the images show
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
     TFileDialog LoadGameDialog{TFileDialog::Open};

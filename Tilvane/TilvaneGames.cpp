@@ -128,11 +128,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
 
 // The areas the puzzle and the original picture are fitted into, so that a picture is decoded only
 // as large as they show it.
-std::vector<TPictureSize> TTilvaneForm::PictureAreas() const {
-    return {{PuzzlePictureGroupBox->ClientWidth() - 10, PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5},
-            {OriginalPictureGroupBox->ClientWidth() - 10,
-             OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - 5}};
-}
+std::vector<TPictureSize> TTilvaneForm::PictureAreas() const { return {PuzzleArea(), OriginalArea()}; }
 
 // All three pictures are painted before any of them replaces the old one: a failure at any step
 // leaves the game on screen whole, with its pictures, grid and piece size. True when the new
@@ -144,15 +140,7 @@ bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int3
         TPaintedPictures painted;
         if (!PaintNewPictures(op, picture, piece, maxColumns, maxRows, painted)) return;
         selectionHidden_ = false;  // until a solved game hides it again
-        PieceWidth = piece.Width;
-        PieceHeight = piece.Height;
-        Board.ResultedColumns = painted.Columns;
-        Board.ResultedRows = painted.Rows;
-        BackupPictureImage = std::move(painted.Backup);
-        ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
-        ShowInstead(OriginalPictureImage, std::move(painted.Original));
-        AttachPuzzleImageHandlers();
-        AttachOriginalImageHandlers();
+        ShowPaintedPictures(painted, piece);
         shown = true;
     });
     op.EndPassing();
@@ -162,6 +150,7 @@ bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int3
 bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                                     int32_t maxRows, TPaintedPictures& painted) {
     const std::vector<TPictureSize> areas = PictureAreas();
+    painted.PictureSize = TPictureSize{picture.Width(), picture.Height()};
     std::unique_ptr<TBitmapCanvas> puzzle =
         PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
                            maxRows, painted.Columns, painted.Rows);
@@ -171,15 +160,29 @@ bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, 
     std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(picture, true, areas[1].Width, areas[1].Height,
                                                                     painted.Columns, painted.Rows);
     if (op.TakeCurrent()) return false;
-    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, 5, PuzzleImageTop(), std::move(puzzle), picture.FileName(),
-                              idPuzzlePictureImage);
+    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, Scaled(5), PuzzleImageTop(), std::move(puzzle),
+                              picture.FileName(), idPuzzlePictureImage);
     if (painted.Puzzle)
-        painted.Original = NewImage(op, *OriginalPictureGroupBox, 5, OriginalImageTop(), std::move(original),
+        painted.Original = NewImage(op, *OriginalPictureGroupBox, Scaled(5), OriginalImageTop(), std::move(original),
                                     picture.FileName(), idOriginalPictureImage);
     if (painted.Original)
         painted.Backup = NewImage(op, *PuzzlePictureGroupBox, 0, 0, std::move(backup), picture.FileName(),
                                   idBackupPictureImage);
     return painted.Backup != nullptr;
+}
+
+// The painted pictures replace those on screen, with their grid and piece size.
+void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece) {
+    PieceWidth = piece.Width;
+    PieceHeight = piece.Height;
+    Board.ResultedColumns = painted.Columns;
+    Board.ResultedRows = painted.Rows;
+    shownPictureSize_ = painted.PictureSize;
+    BackupPictureImage = std::move(painted.Backup);
+    ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
+    ShowInstead(OriginalPictureImage, std::move(painted.Original));
+    AttachPuzzleImageHandlers();
+    AttachOriginalImageHandlers();
 }
 
 // Every piece is copied from this unshuffled copy of the puzzle picture, never from the puzzle.
@@ -292,13 +295,25 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
 // flat for that grid is refused. Gives the piece size.
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture,
                                         TPieceSize& piece) {
-    const int32_t areaWidth = PuzzlePictureGroupBox->ClientWidth() - 10;
-    const int32_t areaHeight = PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - 5;
-    int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(picture.Width(), picture.Height(), areaWidth, areaHeight, true, fittedWidth, fittedHeight);
     const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
-    const int32_t choiceWidth = areaWidth / std::max(game.Keys.ColumnsCount, 1);
-    const int32_t choiceHeight = areaHeight / std::max(game.Keys.RowsCount, 1);
+    if (PieceSizeOnGrid(TPictureSize{picture.Width(), picture.Height()},
+                        TGridChoice{game.Keys.ColumnsCount, game.Keys.RowsCount}, columns, rows, piece))
+        return true;
+    op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
+             std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
+    return false;
+}
+
+// The pieces of a columns x rows game of that grid choice, for a picture of that size, in the
+// puzzle area as it is now; false when the picture is too narrow or too flat for that grid.
+bool TTilvaneForm::PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
+                                   TPieceSize& piece) const {
+    const int32_t areaWidth = PuzzleArea().Width;
+    const int32_t areaHeight = PuzzleArea().Height;
+    int32_t fittedWidth = 0, fittedHeight = 0;
+    FitPictureSize(picture.Width, picture.Height, areaWidth, areaHeight, true, fittedWidth, fittedHeight);
+    const int32_t choiceWidth = areaWidth / std::max(choice.Columns, 1);
+    const int32_t choiceHeight = areaHeight / std::max(choice.Rows, 1);
     const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
                                                      TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
     if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
@@ -307,11 +322,7 @@ bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& gam
     }
     const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
     const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
-    if (grid.Columns != columns || grid.Rows != rows) {
-        op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
-                 std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
-        return false;
-    }
+    if (grid.Columns != columns || grid.Rows != rows) return false;
     piece = TPieceSize{pieceWidth, pieceHeight};
     return true;
 }

@@ -80,7 +80,7 @@ bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
 wine_stage_package_texts
 wine_start_input_bridge
-for suite in CoreTests WineTests EndToEndTests; do
+for suite in CoreTests WineTests DpiTests EndToEndTests; do
   [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
   (cd "$WINE_BIN_DIR" && timeout 1200 wine "$WINE_BIN_DIR/$suite.exe" \
       --gtest_output="xml:C:\\Tilvane\\results\\$suite.xml" >"$results/$suite.log" 2>&1 </dev/null)
@@ -88,6 +88,21 @@ for suite in CoreTests WineTests EndToEndTests; do
   [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$suite.log" | head -60
   cp -f "$win_results/$suite.xml" "$results/" 2>/dev/null
   count_report "$suite (Wine)" "$results/$suite.xml" $code
+done
+# The windows at denser screens: the DPI tests at 144 and 192 DPI, and a game played by dragging
+# at 192 DPI, each in programs started while the prefix has that DPI (scripts/with-dpi.sh puts
+# the prefix's own value back).
+for dpi_run in "144:DpiTests:*" "192:DpiTests:*" "192:EndToEndTests:PlayEndToEnd.ShuffleFlipMarkHintAndSolveByDragging"; do
+    dpi=${dpi_run%%:*}; run=${dpi_run#*:}
+    suite=${run%%:*}; filter=${run#*:}; name="$suite-$dpi"
+    [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue
+    (cd "$WINE_BIN_DIR" && timeout 600 bash "$root/scripts/with-dpi.sh" "$dpi" wine "$WINE_BIN_DIR/$suite.exe" \
+        --gtest_filter="$filter" --gtest_output="xml:C:\\Tilvane\\results\\$name.xml" \
+        >"$results/$name.log" 2>&1 </dev/null)
+    code=$?
+    [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$name.log" | head -60
+    cp -f "$win_results/$name.xml" "$results/" 2>/dev/null
+    count_report "$suite at $dpi DPI (Wine)" "$results/$name.xml" $code
 done
 wine_stop
 # The read-only view must not outlive the run: one test case.

@@ -34,6 +34,7 @@ wine_prepare_prefix() {
     touch "$WINEPREFIX/.tilvane-ready"
   fi
   mkdir -p "$WINE_BIN_DIR"
+  wine_restore_dpi
   # One server for the whole run keeps every Wine start fast; its helpers must not hold our pipes.
   wineserver -p >/dev/null 2>&1 </dev/null &
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
@@ -105,4 +106,43 @@ wine_stage_pictures() {
   [ -d "$BUILD_DIR/pictures" ] || return 0
   mkdir -p "$WINEPREFIX/drive_c/Tilvane/pictures"
   cp -u "$BUILD_DIR"/pictures/*.jpg "$BUILD_DIR"/pictures/*.tif "$WINEPREFIX/drive_c/Tilvane/pictures/"
+}
+
+# The screen DPI of the prefix (scripts/with-dpi.sh). The values in force before are kept in a
+# file of the prefix until they are back, so that a run killed half-way is undone by the next.
+WINE_DPI_SAVED="$WINEPREFIX/.tilvane-dpi-saved"
+WINE_DPI_KEYS=('HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts')
+
+# The LogPixels value under the key as a number, or "none".
+wine_query_dpi() {
+  local value
+  value=$(wine reg query "$1" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' | awk '$1 == "LogPixels" { print $3 }')
+  if [ -n "$value" ]; then echo $((value)); else echo none; fi
+}
+
+wine_save_dpi() {
+  local key
+  for key in "${WINE_DPI_KEYS[@]}"; do printf '%s\t%s\n' "$key" "$(wine_query_dpi "$key")"; done >"$WINE_DPI_SAVED.new"
+  mv -f "$WINE_DPI_SAVED.new" "$WINE_DPI_SAVED"
+}
+
+wine_set_dpi() {
+  local key
+  for key in "${WINE_DPI_KEYS[@]}"; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+  done
+}
+
+# Puts back the values saved by wine_save_dpi, if any are waiting, and forgets them.
+wine_restore_dpi() {
+  [ -f "$WINE_DPI_SAVED" ] || return 0
+  local key value
+  while IFS=$'\t' read -r key value; do
+    if [ "$value" = none ]; then
+      wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1 </dev/null || true
+    else
+      wine reg add "$key" /v LogPixels /t REG_DWORD /d "$value" /f >/dev/null 2>&1 </dev/null
+    fi
+  done <"$WINE_DPI_SAVED"
+  rm -f "$WINE_DPI_SAVED"
 }

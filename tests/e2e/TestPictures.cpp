@@ -1,5 +1,7 @@
 #include "e2e/TestPictures.h"
 
+#include "Framework/Dpi.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,7 +20,10 @@ int Distance(COLORREF a, COLORREF b) {
 SIZE PieceSizeFilling(HWND puzzleGroupBox, int columns, int rows) {
     RECT area = {};
     GetClientRect(puzzleGroupBox, &area);
-    return SIZE{(area.right - 10) / columns, (area.bottom - 20 - 5) / rows};
+    // The margins of the puzzle area are layout lengths, in pixels of the window's DPI.
+    const int dpi = DpiOfWindow(puzzleGroupBox);
+    return SIZE{(area.right - ScaleToDpi(10, dpi)) / columns,
+                (area.bottom - ScaleToDpi(20, dpi) - ScaleToDpi(5, dpi)) / rows};
 }
 
 COLORREF QuadrantColour(int column, int row, int quadrant, int columns, int rows) {
