@@ -354,18 +354,22 @@ TEST_F(DpiGameWindow, DpiChangeLaysTheWindowOutAgainAndKeepsTheGame) {
     EXPECT_EQ(BoardText(inside->Board), pieces) << "the shuffled board stays as it was";
     ExpectWholePieces();
 
-    // The game is played on at the new size: a drag swaps two pieces.
-    const int32_t row = [&] {
-        for (int32_t r = 0; r < inside->Board.ResultedRows; ++r)
-            if (!inside->Board.IsPieceInPlace(0, r) && !inside->Board.IsPieceInPlace(1, r)) return r;
-        return -1;
-    }();
-    ASSERT_GE(row, 0);
-    const PieceCell first = inside->Board.Pieces[0][row];
-    DragPiece(0, 1, row);
+    // The game is played on at the new size: a drag swaps two misplaced pieces of one row.
+    int32_t row = -1, from = -1, to = -1;
+    for (int32_t r = 0; r < inside->Board.ResultedRows && to < 0; ++r) {
+        from = -1;
+        for (int32_t c = 0; c < inside->Board.ResultedColumns && to < 0; ++c) {
+            if (inside->Board.IsPieceInPlace(c, r)) continue;
+            if (from < 0) from = c; else to = c;
+            row = r;
+        }
+    }
+    ASSERT_GE(to, 0) << "a shuffled board has a row with two misplaced pieces";
+    const PieceCell first = inside->Board.Pieces[from][row];
+    DragPiece(from, to, row);
     EXPECT_EQ(inside->Board.MovesCount(), 1);
-    EXPECT_EQ(inside->Board.Pieces[1][row].SourceColumn, first.SourceColumn);
-    EXPECT_EQ(inside->Board.Pieces[1][row].SourceRow, first.SourceRow);
+    EXPECT_EQ(inside->Board.Pieces[to][row].SourceColumn, first.SourceColumn);
+    EXPECT_EQ(inside->Board.Pieces[to][row].SourceRow, first.SourceRow);
 
     // Back to the first DPI and place: every control and picture stands where it stood.
     SendDpiChange(Window(), dpi, window);
