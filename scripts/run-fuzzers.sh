@@ -39,7 +39,9 @@ for harness in "$fuzz_dir"/Fuzz*; do
     (cd "$root/build/fuzz" && "$harness" "$(limit_argument)" -jobs="$jobs" -workers="$jobs" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
         "$found" "$kept" "$root/tests/fuzz/seeds" >"$log" 2>&1)
     result=$?
-    cat "$root/build/fuzz"/fuzz-*.log >>"$log" 2>/dev/null; rm -f "$root/build/fuzz"/fuzz-*.log
+    # The jobs' own logs hold their statistics; the main log only says that they ran.
+    cat "$root/build/fuzz"/fuzz-*.log >"$log.jobs" 2>/dev/null; rm -f "$root/build/fuzz"/fuzz-*.log
+    grep -v 'stat::number_of_executed_units' "$log" >"$log.main"; cat "$log.main" "$log.jobs" >"$log"; rm -f "$log.main" "$log.jobs"
   else
     "$harness" "$(limit_argument)" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
         "$found" "$kept" "$root/tests/fuzz/seeds" >"$log" 2>&1
