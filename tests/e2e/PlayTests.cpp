@@ -44,7 +44,16 @@ protected:
         return ClientPointOnScreen(PuzzleImage(), column * pieceWidth + pieceWidth / 2, row * pieceHeight + pieceHeight / 2);
     }
 
+    // Read from the screen, so every cell must be in sight: a window over the puzzle would be
+    // read as misplaced pieces.
     std::vector<TShownPiece> Board() const {
+        for (int cell = 0; cell < Grid * Grid; ++cell) {
+            const HWND seen = WindowFromPoint(CellCentre(cell % Grid, cell / Grid));
+            if (seen != PuzzleImage())
+                ADD_FAILURE() << "cell " << cell << " is covered by a window of class " << WindowClass(seen) << " \""
+                              << WindowText(seen) << "\" of process " << WindowProcess(seen) << " (the game is "
+                              << game->ProcessId() << ")";
+        }
         return ShownBoard(SettledPixels(PuzzleImage(), game->MainWindow()), Grid, Grid);
     }
 
