@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -563,12 +564,18 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
         CreateFolderChain(path.substr(0, path.find_last_of('\\')));
         WriteFileBytes(path, file.Bytes);
     }
-    process_ = std::make_unique<TChildProcess>("\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments),
-                                               folder_);
+    // Wine now and then refuses to start a program copied a moment before; a second try starts it.
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 3 && !(process_ && process_->Started()); ++attempt) {
+        process_ = std::make_unique<TChildProcess>(
+            "\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments), folder_);
+        if (!process_->Started()) startError = GetLastError();
+    }
     if (!process_->Started()) {
-        ADD_FAILURE() << "cannot start " << ProgramPath();
+        ADD_FAILURE() << "cannot start " << ProgramPath() << " (error " << startError << ")";
         return;
     }
+    if (startError != 0) std::printf("started %s at a later try (error %lu before)\n", ProgramPath().c_str(), startError);
     processId_ = GetProcessId(process_->Handle());
 }
 
