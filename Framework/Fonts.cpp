@@ -31,8 +31,8 @@ HFONT CreatePixelFont(const char* name, int characterHeight, bool bold, bool ita
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name);
 }
 
-HFONT CreateScaledFont(const TFontSpec& spec, int dpi) {
-    return CreatePixelFont(spec.Name, ScaleToDpi(spec.CharacterHeight, dpi), spec.Bold, spec.Italic);
+HFONT CreateScaledFont(const TFontStyle& style, int dpi) {
+    return CreatePixelFont(style.Name, ScaleToDpi(style.CharacterHeight, dpi), style.Bold, style.Italic);
 }
 
 void SetFontOfWindowTree(HWND window, HFONT font) {

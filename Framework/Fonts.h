@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // A font as a layout names it: its character height in pixels of a 96-DPI screen.
-struct TFontSpec {
+struct TFontStyle {
     const char* Name;
     int CharacterHeight;
     bool Bold = false;
@@ -16,7 +16,7 @@ struct TFontSpec {
 // positions fit it on every screen.
 HFONT CreatePixelFont(const char* name, int characterHeight, bool bold = false, bool italic = false);
 // The font for a window at that DPI: its height grows with the layout around it.
-HFONT CreateScaledFont(const TFontSpec& spec, int dpi);
+HFONT CreateScaledFont(const TFontStyle& style, int dpi);
 // Gives the window and every control inside it the font.
 void SetFontOfWindowTree(HWND window, HFONT font);
 // Gives the new font to the window and every control inside it that shows the old one.

@@ -36,8 +36,8 @@ HFONT TForm::CreateFormFont() const {
                        fontName_.c_str());
 }
 
-HFONT TForm::AddFont(const TFontSpec& spec) {
-    fonts_.push_back(TScaledFont{spec, TOwnedFont(CreateScaledFont(spec, dpi_))});
+HFONT TForm::AddFont(const TFontStyle& style) {
+    fonts_.push_back(TScaledFont{style, TOwnedFont(CreateScaledFont(style, dpi_))});
     return fonts_.back().Font.get();
 }
 
@@ -56,7 +56,7 @@ LRESULT TForm::ChangeDpi(WPARAM wParam, LPARAM lParam) {
     const int oldDpi = dpi_;
     dpi_ = dpi;
     ReplaceFont(font_, CreateFormFont());
-    for (TScaledFont& scaled : fonts_) ReplaceFont(scaled.Font, CreateScaledFont(scaled.Spec, dpi_));
+    for (TScaledFont& scaled : fonts_) ReplaceFont(scaled.Font, CreateScaledFont(scaled.Style, dpi_));
     SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     DpiChanged(oldDpi);

@@ -29,7 +29,7 @@ public:
     HFONT Font() const { return font_.get(); }
     // A font the form owns, made for its DPI and made again, in every control that shows it,
     // when the DPI changes.
-    HFONT AddFont(const TFontSpec& spec);
+    HFONT AddFont(const TFontStyle& style);
 
     // The DPI the form is laid out for, and a length of its layout in its pixels.
     int Dpi() const { return dpi_; }
@@ -70,7 +70,7 @@ protected:
 
 private:
     struct TScaledFont {
-        TFontSpec Spec;
+        TFontStyle Style;
         TOwnedFont Font;
     };
     void RouteCommand(WPARAM wParam, LPARAM lParam);

@@ -66,8 +66,8 @@ void TAboutForm::CreateLayout() {
 
 // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
 void TAboutForm::StyleLabels() {
-    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
-    ProgramNameLabel->SetFont(AddFont(TFontSpec{"Comic Sans MS", 48, true, true}));
+    SetFontOfWindowTree(Handle(), AddFont(TFontStyle{"Arial", 12}));
+    ProgramNameLabel->SetFont(AddFont(TFontStyle{"Comic Sans MS", 48, true, true}));
 }
 
 void TAboutForm::Dialog() {

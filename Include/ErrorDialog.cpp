@@ -46,7 +46,7 @@ TErrorForm::TErrorForm() {
     CreateForm("Error", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, FormClientWidth,
                FormClientHeight, "Arial", 9);
     CreateLayout();
-    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
+    SetFontOfWindowTree(Handle(), AddFont(TFontStyle{"Arial", 12}));
     ErrorForm = this;
     Application.OnException = [](void* sender, const std::string& message) {
         FunStatContext.OnApplicationException(sender, message);

@@ -346,8 +346,8 @@ void TInstallForm::CreateLayout() {
     InstallToEdit = layout_.Get<TReadOnlyEdit>(idInstallInstallToEdit);
 
     // Fonts by pixel height, so that the layout's pixel positions fit them on every screen.
-    SetFontOfWindowTree(Handle(), AddFont(TFontSpec{"Arial", 12}));
-    MainPanel->SetCaptionFont(AddFont(TFontSpec{"Comic Sans MS", 30, true, true}));
+    SetFontOfWindowTree(Handle(), AddFont(TFontStyle{"Arial", 12}));
+    MainPanel->SetCaptionFont(AddFont(TFontStyle{"Comic Sans MS", 30, true, true}));
 }
 
 void TInstallForm::LoadReadme() { ReadmeMemo->SetText(ReadTextLines(GetProgramDirectory() + ReadmeFileName)); }
