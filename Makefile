@@ -4,9 +4,11 @@ JOBS       ?= $(shell nproc)
 WIN_DIR    := $(BUILD)/win
 NATIVE_DIR := $(BUILD)/native
 FUZZ_DIR   := $(BUILD)/fuzz
-# `make fuzz` runs every harness for FUZZ_RUNS inputs (see scripts/run-fuzzers.sh).
+# `make fuzz` runs every harness (or those in FUZZ_ONLY) for FUZZ_RUNS inputs, in FUZZ_JOBS
+# processes each (see scripts/run-fuzzers.sh).
 FUZZ_RUNS  ?= 10000000
 FUZZ_JOBS  ?= 1
+FUZZ_ONLY  ?=
 
 # Made after the dependency installer has succeeded, so that later builds skip it; `make deps`
 # runs it again (after tools were removed, say), and so does a change of the installer script.
@@ -64,7 +66,7 @@ bench: build
 	@bash scripts/run-benchmarks.sh
 
 fuzz: fuzz-build
-	@FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_JOBS=$(FUZZ_JOBS) bash scripts/run-fuzzers.sh
+	@FUZZ_RUNS=$(FUZZ_RUNS) FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_ONLY="$(FUZZ_ONLY)" bash scripts/run-fuzzers.sh
 
 package: win
 	@bash scripts/make-package.sh

@@ -2,6 +2,7 @@
 # Runs every fuzz harness, one after another, and prints one line per harness with the number of
 # inputs it ran. FUZZ_RUNS=N runs N inputs each (what `make fuzz` does); otherwise each runs
 # FUZZ_SECONDS (20 by default, what `make test` does). FUZZ_JOBS=N runs N processes per harness.
+# FUZZ_ONLY="FuzzA FuzzB" runs only the harnesses named.
 # Exit 1 on a finding; the input that found it is left as build/fuzz/<harness>-crash-*.
 #
 # Each harness starts from its corpus kept in the repository, tests/fuzz/corpus/<harness>/, and
@@ -28,6 +29,7 @@ executed_inputs() {
 for harness in "$fuzz_dir"/Fuzz*; do
   [ -x "$harness" ] || continue
   name=$(basename "$harness")
+  if [ -n "${FUZZ_ONLY:-}" ] && [[ " $FUZZ_ONLY " != *" $name "* ]]; then continue; fi
   kept="$root/tests/fuzz/corpus/$name"
   found="$root/build/fuzz/corpus/$name"
   mkdir -p "$kept" "$found"

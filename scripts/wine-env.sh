@@ -3,7 +3,8 @@
 # user's Desktop, Documents and the like are plain folders inside the prefix.
 : "${BUILD_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$BUILD_DIR/wineprefix}"
-export WINEDEBUG=-all
+# Wine's own traces are off; TILVANE_WINEDEBUG=+msg,+key (say) turns channels on for a run.
+export WINEDEBUG=${TILVANE_WINEDEBUG:--all}
 export WINEARCH=win64
 # No debugger on a crash: a crashed test program must end, not wait for someone at a console.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"

@@ -292,6 +292,14 @@ void PressKey(WORD virtualKey, unsigned modifiers) {
     WaitForKeysTaken();
 }
 
+void PressKeyReleasingModifiersFirst(WORD virtualKey, unsigned modifiers) {
+    PressModifiers(modifiers, false);
+    Send({KeyInput(virtualKey, false)});
+    PressModifiers(modifiers, true);
+    Send({KeyInput(virtualKey, true)});
+    WaitForKeysTaken();
+}
+
 THeldModifiers::THeldModifiers(unsigned modifiers) : modifiers_(modifiers) {
     if (!XInput(XKeys(modifiers_, "keydown"))) PressModifiers(modifiers_, false);
     WaitForKeysTaken();

@@ -58,6 +58,8 @@ bool BringToForeground(HWND window);
 // Presses and releases a key with the modifiers held (F5, Ctrl+F5, Alt+R, L, S, Ctrl+Z,
 // Space, Escape, Enter, Tab...), into whatever window has the keyboard focus.
 void PressKey(WORD virtualKey, unsigned modifiers = modNone);
+// The same with the modifiers let go before the key, as a hurried hand does (Alt up, then R up).
+void PressKeyReleasingModifiersFirst(WORD virtualKey, unsigned modifiers);
 // Holds the modifier keys down from construction to destruction, for pointer moves with keys
 // held (the Ctrl+Alt hint over a piece).
 class THeldModifiers {

@@ -37,6 +37,12 @@ HWND FocusOf(HWND window) {
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
+bool InMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
 class KeyboardEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -158,10 +164,17 @@ TEST_F(KeyboardEndToEnd, RefusedKeysChangeNothingAndShortcutsKeepTheirMeaning) {
     PressKey(VK_TAB);
     ASSERT_TRUE(WaitUntil([&] { return FocusOf(game->MainWindow()) == Puzzle(); }));
 
-    // A shortcut pressed on the puzzle is still the shortcut: Alt+R shuffles.
-    PressKey('R', modAlt);
+    // A shortcut pressed on the puzzle is still the shortcut: Alt+R shuffles, also with Alt let
+    // go before R. Then Alt alone still opens the menu bar, and Escape closes it.
+    PressKeyReleasingModifiersFirst('R', modAlt);
     EXPECT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 0 moves."));
     EXPECT_TRUE(WaitUntil([&] { return Board() != before; })) << "Alt+R shuffled the board";
+    EXPECT_FALSE(InMenuMode(game->MainWindow())) << "letting go of Alt opened the menu bar";
+    PressKey(VK_MENU);
+    EXPECT_TRUE(WaitUntil([&] { return InMenuMode(game->MainWindow()); })) << "Alt alone opens the menu bar";
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !InMenuMode(game->MainWindow()); }));
+    Step(VK_RIGHT, +1);  // the arrow reaches the puzzle, not a menu
 }
 
 TEST_F(KeyboardEndToEnd, HoldingCtrlAndAltShowsTheHintOfTheSelectedPieceBesideIt) {
