@@ -66,9 +66,13 @@ protected:
         RECT client = {};
         GetClientRect(image, &client);
         const int width = client.right / Grid, height = client.bottom / Grid;
-        DragFromTo(ClientPointOnScreen(image, width / 2, height / 2),
-                   ClientPointOnScreen(image, width + width / 2, height + height / 2));
-        ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves."));
+        const POINT from = ClientPointOnScreen(image, width / 2, height / 2),
+                    to = ClientPointOnScreen(image, width + width / 2, height + height / 2);
+        DragFromTo(from, to);
+        ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves."))
+            << "the drop was not taken: the press went to " << DescribeWindowAt(from) << ", the release to "
+            << DescribeWindowAt(to) << " (the game is " << game->ProcessId() << "); the foreground window is \""
+            << WindowText(GetForegroundWindow()) << "\"";
         game->Key('S');
         ASSERT_TRUE(AnswerFileDialog(game->ProcessId(), savedPath));
         ASSERT_TRUE(WaitUntil([&] { return FileExists(savedPath); }));

@@ -212,6 +212,12 @@ DWORD WindowProcess(HWND window) {
     return process;
 }
 
+std::string DescribeWindowAt(POINT screen) {
+    const HWND seen = WindowFromPoint(screen);
+    return "a window of class " + WindowClass(seen) + " \"" + WindowText(seen) + "\" of process " +
+           std::to_string(WindowProcess(seen));
+}
+
 HWND FindDescendant(HWND parent, int id) {
     if (!parent) return nullptr;
     TWindowSearch search{0, nullptr, id, nullptr};

@@ -30,6 +30,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = StepTim
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 DWORD WindowProcess(HWND window);
+// The window under a screen point, for a failure message: class, text and process.
+std::string DescribeWindowAt(POINT screen);
 // A control by its id at any depth below the parent (the pictures sit inside group boxes).
 HWND FindDescendant(HWND parent, int id);
 // A visible top-level window that the filter accepts; processId 0 accepts every process.

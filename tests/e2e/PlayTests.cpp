@@ -48,10 +48,9 @@ protected:
     // read as misplaced pieces.
     std::vector<TShownPiece> Board() const {
         for (int cell = 0; cell < Grid * Grid; ++cell) {
-            const HWND seen = WindowFromPoint(CellCentre(cell % Grid, cell / Grid));
-            if (seen != PuzzleImage())
-                ADD_FAILURE() << "cell " << cell << " is covered by a window of class " << WindowClass(seen) << " \""
-                              << WindowText(seen) << "\" of process " << WindowProcess(seen) << " (the game is "
+            const POINT centre = CellCentre(cell % Grid, cell / Grid);
+            if (WindowFromPoint(centre) != PuzzleImage())
+                ADD_FAILURE() << "cell " << cell << " is covered by " << DescribeWindowAt(centre) << " (the game is "
                               << game->ProcessId() << ")";
         }
         return ShownBoard(SettledPixels(PuzzleImage(), game->MainWindow()), Grid, Grid);
