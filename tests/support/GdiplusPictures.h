@@ -23,6 +23,23 @@ using std::min;
 #include <string>
 #include <vector>
 
+// GDI+ started for as long as the object lives (nested sessions are counted by GDI+ itself).
+class TGdiplusSession {
+public:
+    TGdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) token_ = 0;
+    }
+    ~TGdiplusSession() {
+        if (token_) Gdiplus::GdiplusShutdown(token_);
+    }
+    TGdiplusSession(const TGdiplusSession&) = delete;
+    TGdiplusSession& operator=(const TGdiplusSession&) = delete;
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
 // The class id of GDI+'s encoder for a MIME type such as L"image/png"; false when there is none.
 inline bool EncoderFor(const wchar_t* mimeType, CLSID& clsid) {
     UINT count = 0, size = 0;

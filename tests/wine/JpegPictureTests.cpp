@@ -5,6 +5,7 @@
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"
 
@@ -14,15 +15,8 @@ namespace {
 
 std::string StagedPicture(const std::string& name) { return "C:\\Tilvane\\pictures\\" + name; }
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 class JpegPictureTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&Token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(Token); }
     void SetUp() override { CurrentFunStatContext.Reset(fsPerfect); }
     void TearDown() override { CurrentFunStatContext.Reset(fsPerfect); }
 
@@ -43,12 +37,12 @@ protected:
     TQuality CompareWithGdiplus(const std::string& path, const TPicture& picture, int width, int height) {
         TQuality quality;
         std::unique_ptr<TBitmapCanvas> ours = PaintPictureUsingGrid(picture, true, width, height, 1, 1);
-        std::unique_ptr<TBitmapCanvas> whole = DrawnByGdiplus(Wide(path), picture.Width(), picture.Height());
+        std::unique_ptr<TBitmapCanvas> whole = DrawnByGdiplus(Utf8ToWide(path), picture.Width(), picture.Height());
         if (!ours || !whole) {
             ADD_FAILURE() << "no bitmap to compare";
             return quality;
         }
-        std::unique_ptr<TBitmapCanvas> drawn = DrawnByGdiplus(Wide(path), ours->Width(), ours->Height());
+        std::unique_ptr<TBitmapCanvas> drawn = DrawnByGdiplus(Utf8ToWide(path), ours->Width(), ours->Height());
         std::unique_ptr<TBitmapCanvas> average = AreaAveraged(*whole, ours->Width(), ours->Height());
         quality.AgainstGdiplus = PeakSignalToNoise(*ours, *drawn);
         quality.OursAgainstAverage = PeakSignalToNoise(*ours, *average);
@@ -56,10 +50,8 @@ protected:
         return quality;
     }
 
-    static ULONG_PTR Token;
 };
 
-ULONG_PTR JpegPictureTest::Token = 0;
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"
 
@@ -20,8 +21,6 @@ namespace {
 const uint32_t Red = 0xFFFF0000u, Green = 0xFF00FF00u, Blue = 0xFF0000FFu, White = 0xFFFFFFFFu;
 const char* const Unreadable = "The file could not be read as a picture.";
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 CLSID EncoderFor(const wchar_t* mimeType) {
     CLSID clsid = CLSID();
     if (!EncoderFor(mimeType, clsid)) ADD_FAILURE() << "no encoder for a MIME type";
@@ -37,7 +36,7 @@ void SavePicture(const std::wstring& path, int width, int height, const std::fun
 
 void SavePicture(const std::string& path, int width, int height, const std::function<uint32_t(int, int)>& argb,
                  const wchar_t* mimeType = L"image/png") {
-    SavePicture(Wide(path), width, height, argb, mimeType);
+    SavePicture(Utf8ToWide(path), width, height, argb, mimeType);
 }
 
 // Wine's GIF encoder writes no pixels from a 32-bit bitmap: GIF pictures are made from a
@@ -60,7 +59,7 @@ void SaveQuartersGif(const std::string& path, int width, int height) {
                 static_cast<BYTE>((y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0));
     GdipBitmapUnlockBits(bitmap, &pixels);
     const CLSID encoder = EncoderFor(L"image/gif");
-    const Gdiplus::Status saved = GdipSaveImageToFile(bitmap, Wide(path).c_str(), &encoder, nullptr);
+    const Gdiplus::Status saved = GdipSaveImageToFile(bitmap, Utf8ToWide(path).c_str(), &encoder, nullptr);
     GdipDisposeImage(bitmap);
     ASSERT_EQ(saved, Gdiplus::Ok);
 }
@@ -125,11 +124,6 @@ void ExpectFailure(const std::string& description, const std::string& path) {
 
 class MyGDIPlusTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&Token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(Token); }
     void SetUp() override { CurrentFunStatContext.Reset(fsPerfect); }
     void TearDown() override { CurrentFunStatContext.Reset(fsPerfect); }
 
@@ -156,14 +150,12 @@ protected:
         EXPECT_EQ(image_->Height(), height);
     }
 
-    static ULONG_PTR Token;
     TTempFolder folder_{"Pictures"};
     std::unique_ptr<TBitmapCanvas> image_;
     int columns_ = -1;
     int rows_ = -1;
 };
 
-ULONG_PTR MyGDIPlusTest::Token = 0;
 
 }  // namespace
 
@@ -261,12 +253,12 @@ TEST_F(MyGDIPlusTest, SmallFilesClaimingHugePicturesAreRefusedWithTheSize) {
 
 TEST_F(MyGDIPlusTest, LongPathsLoadLikeAnyOther) {
     // Folders of 50 characters until the file's path is 270 characters long.
-    std::wstring folder = L"\\\\?\\" + Wide(folder_.Path());
+    std::wstring folder = L"\\\\?\\" + Utf8ToWide(folder_.Path());
     std::string path = folder_.Path();
     std::vector<std::wstring> made;
     while (path.size() + 51 + 12 < 270) {
         const std::string name(50, static_cast<char>('a' + made.size()));
-        folder += L"\\" + Wide(name);
+        folder += L"\\" + Utf8ToWide(name);
         path += "\\" + name;
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         made.push_back(folder);
@@ -274,7 +266,7 @@ TEST_F(MyGDIPlusTest, LongPathsLoadLikeAnyOther) {
     const std::string name = std::string(270 - path.size() - 1 - 4, 'p') + ".png";
     path += "\\" + name;
     ASSERT_EQ(path.size(), 270u);
-    const std::wstring file = folder + L"\\" + Wide(name);
+    const std::wstring file = folder + L"\\" + Utf8ToWide(name);
     SavePicture(file, 40, 30, Plain);
 
     std::unique_ptr<TPicture> picture = Load(path);

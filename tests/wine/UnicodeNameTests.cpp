@@ -81,11 +81,6 @@ TEST_F(UnicodeNameTest, SettingsFilesNamedInEveryScriptKeepTheirUtf8Values) {
 
 class UnicodePictureTest : public UnicodeNameTest {
 protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&Token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(Token); }
 
     // A 40 x 30 picture in the format of the MIME type; false when it could not be written.
     static bool MakePicture(const std::wstring& path, const wchar_t* mimeType) {
@@ -101,10 +96,8 @@ protected:
         EXPECT_EQ(picture->Width(), 40);
         EXPECT_EQ(picture->Height(), 30);
     }
-    static ULONG_PTR Token;
 };
 
-ULONG_PTR UnicodePictureTest::Token = 0;
 
 TEST_F(UnicodePictureTest, PicturesNamedInEveryScriptLoadThroughGdiplusAndTheJpegDecoder) {
     for (const std::string& name : Names) {

@@ -11,6 +11,7 @@
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/WideText.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/support/GdiplusPictures.h"
 
@@ -48,8 +49,6 @@ double PeakMegabytes() {
     return static_cast<double>(std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage)) / (1024.0 * 1024.0);
 }
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 TPictureSize PuzzleSize(int32_t width, int32_t height) {
     TPictureSize fitted;
     FitPictureSize(width, height, PuzzleArea.Width, PuzzleArea.Height, true, fitted.Width, fitted.Height);
@@ -59,13 +58,13 @@ TPictureSize PuzzleSize(int32_t width, int32_t height) {
 // One GDI+ decode and draw; false when GDI+ could not load or draw the picture.
 bool GdiplusDecodeAndDraw(const std::string& path) {
     Gdiplus::GpImage* image = nullptr;
-    if (GdipLoadImageFromFile(Wide(path).c_str(), &image) != Gdiplus::Ok) return false;
+    if (GdipLoadImageFromFile(Utf8ToWide(path).c_str(), &image) != Gdiplus::Ok) return false;
     UINT width = 0, height = 0;
     GdipGetImageWidth(image, &width);
     GdipGetImageHeight(image, &height);
     GdipDisposeImage(image);
     const TPictureSize size = PuzzleSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    return DrawnByGdiplus(Wide(path), size.Width, size.Height) != nullptr;
+    return DrawnByGdiplus(Utf8ToWide(path), size.Width, size.Height) != nullptr;
 }
 
 std::unique_ptr<TBitmapCanvas> NewLoad(const std::string& path, int32_t& decodedWidth) {
@@ -107,8 +106,8 @@ int Quality(const std::string& path) {
         return 1;
     }
     // Today's puzzle image: the whole picture decoded by GDI+ and resampled to the same size.
-    std::unique_ptr<TBitmapCanvas> today = DrawnByGdiplus(Wide(path), ours->Width(), ours->Height());
-    std::unique_ptr<TBitmapCanvas> full = DrawnByGdiplus(Wide(path), whole->Width(), whole->Height());
+    std::unique_ptr<TBitmapCanvas> today = DrawnByGdiplus(Utf8ToWide(path), ours->Width(), ours->Height());
+    std::unique_ptr<TBitmapCanvas> full = DrawnByGdiplus(Utf8ToWide(path), whole->Width(), whole->Height());
     if (!today || !full) {
         std::printf("failed\n");
         return 1;
@@ -177,9 +176,7 @@ void ReportPicture(const std::string& path, const char* title, bool compareQuali
 }  // namespace
 
 int main(int argc, char** argv) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const TGdiplusSession gdiplus;
     int code = 0;
     if (argc == 3) {
         code = MeasureOne(argv[1], argv[2]);
@@ -198,6 +195,5 @@ int main(int argc, char** argv) {
                       "JPEG 4000 x 6000 portrait stored as 6000 x 4000 with its Exif orientation, photograph-like",
                       false);
     }
-    Gdiplus::GdiplusShutdown(token);
     return code;
 }

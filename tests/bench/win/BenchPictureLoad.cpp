@@ -176,9 +176,7 @@ void Measure(TGame& game, const std::string& path, const char* title) {
 }  // namespace
 
 int main() {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const TGdiplusSession gdiplus;
     {
         const std::string jpeg = "BenchPicture.jpg", png = "BenchPicture.png";
         double start = Now();
@@ -195,6 +193,5 @@ int main() {
         DeleteFileA(jpeg.c_str());
         DeleteFileA(png.c_str());
     }
-    Gdiplus::GdiplusShutdown(token);
     return 0;
 }
