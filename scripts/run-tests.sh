@@ -89,10 +89,11 @@ for suite in CoreTests WineTests DpiTests EndToEndTests; do
   cp -f "$win_results/$suite.xml" "$results/" 2>/dev/null
   count_report "$suite (Wine)" "$results/$suite.xml" $code
 done
-# The windows at denser screens: the DPI tests at 144 and 192 DPI, and a game played by dragging
-# at 192 DPI, each in programs started while the prefix has that DPI (scripts/with-dpi.sh puts
-# the prefix's own value back).
-for dpi_run in "144:DpiTests:*" "192:DpiTests:*" "192:EndToEndTests:PlayEndToEnd.ShuffleFlipMarkHintAndSolveByDragging"; do
+# The windows at denser screens: the DPI tests and a game played by dragging, at 144 and at 192
+# DPI, each in programs started while the prefix has that DPI (scripts/with-dpi.sh puts the
+# prefix's own value back).
+play="EndToEndTests:PlayEndToEnd.ShuffleFlipMarkHintAndSolveByDragging"
+for dpi_run in "144:DpiTests:*" "144:$play" "192:DpiTests:*" "192:$play"; do
     dpi=${dpi_run%%:*}; run=${dpi_run#*:}
     suite=${run%%:*}; filter=${run#*:}; name="$suite-$dpi"
     [ -f "$WINE_BIN_DIR/$suite.exe" ] || continue

@@ -1,6 +1,7 @@
 #include "e2e/TestPictures.h"
 
 #include "Framework/Dpi.h"
+#include "Include/Owned.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,12 @@ int Distance(COLORREF a, COLORREF b) {
 SIZE PieceSizeFilling(HWND puzzleGroupBox, int columns, int rows) {
     RECT area = {};
     GetClientRect(puzzleGroupBox, &area);
-    // The margins of the puzzle area are layout lengths, in pixels of the window's DPI.
-    const int dpi = DpiOfWindow(puzzleGroupBox);
+    // The margins of the puzzle area are layout lengths, in pixels of the game's DPI. That is the
+    // screen's, which every program of a run shares (scripts/with-dpi.sh); asked for another
+    // process's window, Wine may answer 96 once other programs have run in the same session,
+    // while the game lays it out at the screen's DPI.
+    TWindowDC screen(nullptr);
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     return SIZE{(area.right - ScaleToDpi(10, dpi)) / columns,
                 (area.bottom - ScaleToDpi(20, dpi) - ScaleToDpi(5, dpi)) / rows};
 }
