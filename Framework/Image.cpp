@@ -123,10 +123,7 @@ LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (OnKeyUp) OnKeyUp(key, ShiftStateFromMessage(0));
-        // The system counts Alt pressed alone, to open the menu bar, until a key is let go; it
-        // must see every key let go but a WM_KEYUP of Alt, which comes when another key was
-        // pressed with Alt (Alt+R, the Ctrl+Alt hint): that Alt was not pressed alone.
-        return message == WM_KEYUP && key == VK_MENU ? 0 : DefaultHandling(message, wParam, lParam);
+        return message == WM_SYSKEYUP ? DefaultHandling(message, wParam, lParam) : 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         if (OnFocusChange) OnFocusChange(message == WM_SETFOCUS, reinterpret_cast<HWND>(wParam));
