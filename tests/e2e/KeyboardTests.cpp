@@ -4,6 +4,7 @@
 // drops by the pointer give.
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
+#include "support/WineTestSupport.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <gtest/gtest.h>
@@ -35,12 +36,6 @@ HWND FocusOf(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
-bool InMenuMode(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
 }
 
 class KeyboardEndToEnd : public ::testing::Test {

@@ -40,6 +40,13 @@ private:
 // Directory of the running test program, with a trailing backslash (C:\Tilvane\bin\).
 std::string TestProgramDirectory();
 
+// Whether the thread that owns the window is in a menu's modal loop (the menu bar opened).
+inline bool InMenuMode(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
 // A child process started from a command line; killed when still running at destruction.
 class TChildProcess {
 public:

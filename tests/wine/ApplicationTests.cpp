@@ -1,6 +1,7 @@
 // The application's message loop with a window that has a menu bar, an Alt shortcut and the
 // keyboard focus, driven by real key presses from a second thread while the loop runs.
 #include "Framework/Application.h"
+#include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,12 +61,6 @@ void WaitForKeysTaken(HWND window) {
     for (int i = 0; i < 2; ++i) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
 }
 
-bool InMenuMode(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
-}
-
 struct TMenuKeysSeen {
     bool foreground = false;
     bool menuAfterShortcut = false;
@@ -73,28 +68,28 @@ struct TMenuKeysSeen {
     bool menuClosedByEscape = false;
 };
 
-void LeaveMenu(HWND window, DWORD thread) {
+void LeaveMenu(HWND window) {
     SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
     WaitForKeysTaken(window);
-    WaitUntil([&] { return !InMenuMode(thread); }, 5000);
+    WaitUntil([&] { return !InMenuMode(window); }, 5000);
 }
 
 // Alt+R with Alt let go before R, as a hurried hand does; then Alt pressed alone.
-TMenuKeysSeen PressMenuKeys(HWND window, DWORD thread) {
+TMenuKeysSeen PressMenuKeys(HWND window) {
     TMenuKeysSeen seen;
     seen.foreground = WaitUntil([&] { return GetForegroundWindow() == window; }, 5000);
     if (!seen.foreground) return seen;
     SendKeys({{VK_MENU, false}, {'R', false}, {VK_MENU, true}, {'R', true}});
     WaitUntil([] { return shortcutsTaken > 0; }, 5000);
     WaitForKeysTaken(window);
-    seen.menuAfterShortcut = WaitUntil([&] { return InMenuMode(thread); }, 500);
-    if (seen.menuAfterShortcut) LeaveMenu(window, thread);
+    seen.menuAfterShortcut = WaitUntil([&] { return InMenuMode(window); }, 500);
+    if (seen.menuAfterShortcut) LeaveMenu(window);
 
     SendKeys({{VK_MENU, false}, {VK_MENU, true}});
     WaitForKeysTaken(window);
-    seen.menuOnAltAlone = WaitUntil([&] { return InMenuMode(thread); }, 5000);
-    LeaveMenu(window, thread);
-    seen.menuClosedByEscape = !InMenuMode(thread);
+    seen.menuOnAltAlone = WaitUntil([&] { return InMenuMode(window); }, 5000);
+    LeaveMenu(window);
+    seen.menuClosedByEscape = !InMenuMode(window);
     return seen;
 }
 
@@ -113,7 +108,7 @@ TEST(MessageLoop, AnAltShortcutLeavesTheMenuBarClosedAndAltAloneStillOpensIt) {
 
     TMenuKeysSeen seen;
     std::thread keys([&] {
-        seen = PressMenuKeys(window, GetWindowThreadProcessId(window, nullptr));
+        seen = PressMenuKeys(window);
         PostMessageA(window, WM_CLOSE, 0, 0);
     });
     application.Run();
