@@ -179,15 +179,6 @@ void SetTextAcross(HWND window, const std::string& text) {
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return condition();
-        Sleep(20);
-    }
-}
-
 std::string WindowText(HWND window) {
     if (!window) return std::string();
     DWORD_PTR length = 0;
@@ -249,15 +240,6 @@ POINT CenterOnScreen(HWND window) {
     return POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
 }
 
-bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-// Waits until the window's thread has taken every input event sent before the call. A message
-// sent to a thread is answered only when it asks for its next message, and before it takes the
-// input queued meanwhile; the second answer therefore comes after that input was handled (or
-// after a modal loop it opened took it). Wine also turns pending X events into input there.
 HWND FindQuery(DWORD processId) {
     return FindTopLevelWindow(processId, [](HWND window) {
         return WindowClass(window) == "#32770" && WindowText(window) == "Query";
@@ -273,12 +255,6 @@ std::string AnswerQuery(DWORD processId, int button) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
     return text;
-}
-
-void WaitForInputTaken(HWND window) {
-    if (!window) return;
-    WaitUntilAnswering(window);
-    WaitUntilAnswering(window);
 }
 
 bool BringToForeground(HWND window) {

@@ -13,16 +13,10 @@
 #include <string>
 #include <vector>
 
-// How long a step may take at most under Wine on a busy machine.
-const DWORD StepTimeout = 15000;
-
 // The tips label tells which stage a game is at.
 const char* const StartTip = "Press [F5] to load a picture. Press [L] to load a game.";
 const char* const RandomizeTip = "Press [Alt + R] to randomize the picture.";
 const char* const DragTip = "Drag a piece of the puzzle on another piece, to swap them.";
-
-// Polls the condition every 20 ms; true as soon as it holds, false when the timeout passed.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = StepTimeout);
 
 // --- Windows of any process --------------------------------------------------------------
 
@@ -40,15 +34,11 @@ HWND FindTopLevelWindow(DWORD processId, const std::function<bool(HWND)>& accept
 RECT ClientRectOnScreen(HWND window);
 POINT ClientPointOnScreen(HWND window, int x, int y);
 POINT CenterOnScreen(HWND window);
-// Asks another process's window to answer (WM_NULL): true when its thread took messages again.
-bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
 // The program's question box (caption "Query") of that process, or null.
 HWND FindQuery(DWORD processId);
 // Waits for the program's question, answers it with the button (IDYES, IDNO, IDCANCEL) and
 // returns its text; empty when no question came.
 std::string AnswerQuery(DWORD processId, int button);
-// Waits until the window's thread has handled every input event sent to it before the call.
-void WaitForInputTaken(HWND window);
 
 // --- Real input ----------------------------------------------------------------------------
 

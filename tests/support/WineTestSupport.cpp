@@ -1,5 +1,29 @@
 #include "support/WineTestSupport.h"
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return condition();
+        Sleep(20);
+    }
+}
+
+bool WaitUntilAnswering(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+// Waits until the window's thread has taken every input event sent before the call. A message
+// sent to a thread is answered only when it asks for its next message, and before it takes the
+// input queued meanwhile; the second answer therefore comes after that input was handled (or
+// after a modal loop it opened took it). Wine also turns pending X events into input there.
+void WaitForInputTaken(HWND window) {
+    if (!window) return;
+    WaitUntilAnswering(window);
+    WaitUntilAnswering(window);
+}
+
 TMessageBoxAnswerer::TMessageBoxAnswerer(std::string caption, int buttonId, bool answerByClose, bool anyProcess)
     : caption_(std::move(caption)), buttonId_(buttonId), answerByClose_(answerByClose), anyProcess_(anyProcess),
       thread_([this] { Watch(); }) {}

@@ -7,10 +7,21 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+// How long a step may take at most under Wine on a busy machine.
+const DWORD StepTimeout = 15000;
+
+// Polls the condition every 20 ms; true as soon as it holds, false when the timeout passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = StepTimeout);
+// Asks a window of any process to answer (WM_NULL): true when its thread took messages again.
+bool WaitUntilAnswering(HWND window, DWORD timeoutMs = StepTimeout);
+// Waits until the window's thread has handled every input event sent to it before the call.
+void WaitForInputTaken(HWND window);
 
 // Watches for message boxes (dialogs of class #32770) with the given caption, owned by this
 // process (or by any process), and answers each with the button id (IDOK, IDYES, IDNO,

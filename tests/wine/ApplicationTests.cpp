@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <thread>
 
 namespace {
@@ -50,17 +49,6 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
     }
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20))
-        if (condition()) return true;
-    return condition();
-}
-
-// Two round trips through the window's thread: the keys sent before have been handled.
-void WaitForKeysTaken(HWND window) {
-    for (int i = 0; i < 2; ++i) SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
-}
-
 struct TMenuKeysSeen {
     bool foreground = false;
     bool menuAfterShortcut = false;
@@ -70,7 +58,7 @@ struct TMenuKeysSeen {
 
 void LeaveMenu(HWND window) {
     SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
-    WaitForKeysTaken(window);
+    WaitForInputTaken(window);
     WaitUntil([&] { return !InMenuMode(window); }, 5000);
 }
 
@@ -81,12 +69,12 @@ TMenuKeysSeen PressMenuKeys(HWND window) {
     if (!seen.foreground) return seen;
     SendKeys({{VK_MENU, false}, {'R', false}, {VK_MENU, true}, {'R', true}});
     WaitUntil([] { return shortcutsTaken > 0; }, 5000);
-    WaitForKeysTaken(window);
+    WaitForInputTaken(window);
     seen.menuAfterShortcut = WaitUntil([&] { return InMenuMode(window); }, 500);
     if (seen.menuAfterShortcut) LeaveMenu(window);
 
     SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-    WaitForKeysTaken(window);
+    WaitForInputTaken(window);
     seen.menuOnAltAlone = WaitUntil([&] { return InMenuMode(window); }, 5000);
     LeaveMenu(window);
     seen.menuClosedByEscape = !InMenuMode(window);
