@@ -35,6 +35,37 @@ count_report() {
   passed=$((passed + p)); failed=$((failed + f))
 }
 
+# The cases of a gtest XML report that failed, as Suite.Case filters, one per line.
+failed_cases() {
+  awk '/<testcase / { match($0, / name="[^"]*"/); name = substr($0, RSTART + 7, RLENGTH - 8)
+                      match($0, / classname="[^"]*"/); suite = substr($0, RSTART + 12, RLENGTH - 13) }
+       /<failure/ && suite "." name != last { last = suite "." name; print last }' "$1"
+}
+
+# Real input under Wine is now and then lost on a busy machine (a key or a drop that never
+# arrives). An end-to-end case that failed runs once more on its own, in the same prefix and at
+# the same DPI, and counts as passed only when that run passes; the line says so. More than
+# three failed cases in one run are not retried: that is no lost event.
+retry_failed_cases() {
+  local suite=$1 xml=$2 name=$3; shift 3
+  [ -s "$xml" ] || return
+  local cases; cases=$(failed_cases "$xml")
+  [ -n "$cases" ] && [ "$(echo "$cases" | wc -l)" -le 3 ] || return
+  local case_name retry
+  while read -r case_name; do
+    retry="$name-again-$(echo "$case_name" | tr -c 'A-Za-z0-9\n' '-')"
+    (cd "$WINE_BIN_DIR" && timeout 600 "$@" wine "$WINE_BIN_DIR/$suite.exe" --gtest_filter="$case_name" \
+        --gtest_output="xml:C:\\Tilvane\\results\\$retry.xml" >"$results/$retry.log" 2>&1 </dev/null)
+    if [ $? -eq 0 ] && cp -f "$win_results/$retry.xml" "$results/" 2>/dev/null &&
+       [ "$(grep -c '<testcase ' "$results/$retry.xml")" = 1 ] && [ -z "$(failed_cases "$results/$retry.xml")" ]; then
+      echo "$case_name: failed, then passed when run again on its own (see $results/$retry.log): counted as passed"
+      passed=$((passed + 1)); failed=$((failed - 1))
+    else
+      echo "$case_name: failed again when run on its own (see $results/$retry.log)"
+    fi
+  done <<<"$cases"
+}
+
 # 0. The layers point one way: one test case.
 if layers=$(bash "$root/scripts/check-layers.sh" 2>&1); then
   echo "layers: ok"; passed=$((passed + 1))
@@ -88,6 +119,7 @@ for suite in CoreTests WineTests DpiTests EndToEndTests; do
   [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$suite.log" | head -60
   cp -f "$win_results/$suite.xml" "$results/" 2>/dev/null
   count_report "$suite (Wine)" "$results/$suite.xml" $code
+  [ "$suite" = EndToEndTests ] && retry_failed_cases "$suite" "$results/$suite.xml" "$suite"
 done
 # The windows at denser screens: the DPI tests and a game played by dragging, at 144 and at 192
 # DPI, each in programs started while the prefix has that DPI (scripts/with-dpi.sh puts the
@@ -104,6 +136,7 @@ for dpi_run in "144:DpiTests:*" "144:$play" "192:DpiTests:*" "192:$play"; do
     [ $code -ne 0 ] && grep -E '^\[  FAILED|Failure|error|Expected|Which is|Value of' "$results/$name.log" | head -60
     cp -f "$win_results/$name.xml" "$results/" 2>/dev/null
     count_report "$suite at $dpi DPI (Wine)" "$results/$name.xml" $code
+    [ "$suite" = EndToEndTests ] && retry_failed_cases "$suite" "$results/$name.xml" "$name" bash "$root/scripts/with-dpi.sh" "$dpi"
 done
 wine_stop
 # The read-only view must not outlive the run: one test case.
