@@ -109,6 +109,10 @@ LRESULT TImage::HandlePointer(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+namespace {
+bool IsAltKey(WORD key) { return key == VK_MENU || key == VK_LMENU || key == VK_RMENU; }
+}  // namespace
+
 LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
     const WORD key = static_cast<WORD>(wParam);
     switch (message) {
@@ -123,7 +127,10 @@ LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (OnKeyUp) OnKeyUp(key, ShiftStateFromMessage(0));
-        return message == WM_SYSKEYUP ? DefaultHandling(message, wParam, lParam) : 0;
+        // The system tells Alt pressed alone (the menu bar) from Alt with a key by the releases
+        // it sees, so it sees them all; but Alt's own WM_KEYUP comes only after Alt with a key,
+        // and would open the menu bar.
+        return message == WM_KEYUP && IsAltKey(key) ? 0 : DefaultHandling(message, wParam, lParam);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         if (OnFocusChange) OnFocusChange(message == WM_SETFOCUS, reinterpret_cast<HWND>(wParam));

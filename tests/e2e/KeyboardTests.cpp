@@ -169,6 +169,11 @@ TEST_F(KeyboardEndToEnd, RefusedKeysChangeNothingAndShortcutsKeepTheirMeaning) {
     EXPECT_TRUE(WaitUntil([&] { return Board() != before; })) << "Alt+R shuffled the board";
     EXPECT_FALSE(InMenuMode(game->MainWindow())) << "letting go of Alt opened the menu bar";
     Step(VK_RIGHT, +1);
+    // The first press of Alt alone after that opens the menu bar; Escape closes it again.
+    game->Key(VK_MENU);
+    EXPECT_TRUE(WaitUntil([&] { return InMenuMode(game->MainWindow()); })) << "Alt alone did not open the menu bar";
+    game->Key(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !InMenuMode(game->MainWindow()); })) << "Escape left the menu bar open";
 }
 
 TEST_F(KeyboardEndToEnd, HoldingCtrlAndAltShowsTheHintOfTheSelectedPieceBesideIt) {
