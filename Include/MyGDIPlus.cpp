@@ -207,6 +207,7 @@ struct TRendering {
 
 struct TPicture::TData {
     std::string FileName;
+    TPictureFileStamp FileStamp;
     // Pixels decoded by our own decoder, which Image then refers to: declared first, freed last.
     std::vector<uint32_t> Pixels;
     TOwnedGpImage Image;
@@ -338,23 +339,46 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
     return data;
 }
 
+TPictureFileStamp StampOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information)) return TPictureFileStamp();
+    TPictureFileStamp stamp;
+    stamp.Volume = information.dwVolumeSerialNumber;
+    stamp.Index = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    stamp.Size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    stamp.Written = (static_cast<uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+                    information.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
+HANDLE OpenPictureFile(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 // The decoded picture, or null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName,
                                                    const std::vector<TPictureSize>& areas) {
     const std::wstring path = LongPathForm(Utf8ToWide(fileName));
     ClearLastError();
-    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(OpenPictureFile(path));
     if (!file) {
         op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
         return nullptr;
     }
+    const TPictureFileStamp stamp = StampOf(file.get());
     const TReadAt read = FileReader(file);
     const TPictureHeader header = ReadPictureHeader(read);
     if (!CheckPictureHeader(op, fileName, header)) return nullptr;
-    if (header.Jpeg) return DecodeJpegFile(op, fileName, read, areas, header.Orientation);
-    file.reset();
-    return DecodeWithGdiplus(op, fileName, path, header.Orientation);
+    std::unique_ptr<TPicture::TData> data;
+    if (header.Jpeg) {
+        data = DecodeJpegFile(op, fileName, read, areas, header.Orientation);
+    } else {
+        file.reset();
+        data = DecodeWithGdiplus(op, fileName, path, header.Orientation);
+    }
+    if (data) data->FileStamp = stamp;
+    return data;
 }
 
 }  // namespace
@@ -367,6 +391,12 @@ int32_t TPicture::Height() const { return data_->Height; }
 int32_t TPicture::DecodedWidth() const { return data_->DecodedWidth; }
 int32_t TPicture::DecodedHeight() const { return data_->DecodedHeight; }
 const std::string& TPicture::FileName() const { return data_->FileName; }
+const TPictureFileStamp& TPicture::FileStamp() const { return data_->FileStamp; }
+
+TPictureFileStamp PictureFileStampOf(const std::string& fileName) {
+    TFileHandle file(OpenPictureFile(LongPathForm(Utf8ToWide(fileName))));
+    return file ? StampOf(file.get()) : TPictureFileStamp();
+}
 
 bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
     const int32_t width = bitmap.Width(), height = bitmap.Height();

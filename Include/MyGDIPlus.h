@@ -17,6 +17,21 @@ class TBitmapCanvas;
 // lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
 std::string GetPictureExtensionsAsFilter();
 
+// One state of a picture file: which file it is on its volume, its size and the time it was last
+// written. Equal stamps mean the same file, unchanged; a file that cannot be opened has the
+// empty stamp.
+struct TPictureFileStamp {
+    uint64_t Volume = 0, Index = 0, Size = 0, Written = 0;
+    bool Empty() const { return Volume == 0 && Index == 0 && Size == 0 && Written == 0; }
+    bool operator==(const TPictureFileStamp& other) const {
+        return Volume == other.Volume && Index == other.Index && Size == other.Size && Written == other.Written;
+    }
+    bool operator!=(const TPictureFileStamp& other) const { return !(*this == other); }
+};
+
+// The picture file's stamp now; empty when it cannot be opened. Never fails.
+TPictureFileStamp PictureFileStampOf(const std::string& fileName);
+
 // A decoded picture. It holds the file's GDI+ image for as long as it lives (GDI+ may keep the
 // file open meanwhile), so it is meant for one load: decode, paint both images, drop it.
 class TPicture {
@@ -31,6 +46,8 @@ public:
     int32_t DecodedWidth() const;
     int32_t DecodedHeight() const;
     const std::string& FileName() const;
+    // The file as it was when it was decoded.
+    const TPictureFileStamp& FileStamp() const;
 
     // Fills the whole bitmap with black and draws the whole picture stretched over it with
     // high-quality interpolation; transparent parts show the black. False when GDI+ failed.

@@ -17,6 +17,7 @@
 #include "Framework/Image.h"
 #include "Framework/Layout.h"
 #include "Include/Core/PictureFit.h"
+#include "Include/MyGDIPlus.h"
 #include "Include/Owned.h"
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
@@ -28,7 +29,6 @@
 #include <string>
 #include <vector>
 
-class TPicture;
 class TFunOperation;
 
 class TTilvaneForm : public TForm, private TBoardView {
@@ -120,6 +120,8 @@ private:
         std::unique_ptr<TImage> Puzzle, Backup, Original;
         int32_t Columns = 0, Rows = 0;
         TPictureSize PictureSize;  // of the picture itself, before fitting
+        std::string PictureFile;
+        TPictureFileStamp PictureStamp;
     };
     TGridChoice ChosenGrid();
     TPieceSize PieceSizeFor(TGridChoice grid) const;
@@ -130,8 +132,11 @@ private:
     bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                           int32_t maxRows, TPaintedPictures& painted);
     void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
-    // The game's pictures again at the window's new DPI, from the bitmaps it shows.
+    // The game's pictures again at the window's new DPI: decoded again from an unchanged file,
+    // or else stretched from the bitmaps it shows. True when the new pictures are shown.
     void RepaintPicturesForDpi();
+    bool RepaintPicturesFromFile(int32_t columns, int32_t rows);
+    bool StretchPictures(int32_t columns, int32_t rows);
     void RedrawBoard();
     static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
@@ -250,6 +255,8 @@ private:
     std::unique_ptr<TImage> PuzzlePictureImage;
     std::unique_ptr<TImage> BackupPictureImage;
     TPictureSize shownPictureSize_;  // of the picture the images show
+    std::string shownPictureFile_;   // the file they were painted from, and its state then
+    TPictureFileStamp shownPictureStamp_;
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
     TFileDialog LoadGameDialog{TFileDialog::Open};

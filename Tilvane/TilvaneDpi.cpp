@@ -2,12 +2,16 @@
 // controls, picture areas and the pictures of the game on screen, all in the new pixels.
 #include "Tilvane/TilvaneDialog.h"
 
+#include "Framework/WaitCursor.h"
+#include "Include/Core/FunOperation.h"
 #include "Include/Core/PictureFit.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <algorithm>
 
 namespace {
+
+const char* const Module = "Tilvane\\TilvaneDialog";
 
 // A new, hidden image showing the source's bitmap stretched to the size; null without memory
 // for it.
@@ -36,16 +40,51 @@ void TTilvaneForm::DpiChanged(int) {
         ComputePieceSize();
 }
 
-// The pictures get the sizes a saved game of this grid would get in the new areas, and their
-// pixels are scaled from the unshuffled puzzle picture the game keeps, not decoded from the file
-// again: a game whose file was moved or changed meanwhile still follows the window. The grid
-// stays, the pieces stay whole pixels. A picture too flat for its grid in the new area, or no
-// memory for the new pictures, leaves the game as it is, at its old pixel size.
+// The pictures get the sizes a saved game of this grid would get in the new areas. The grid
+// stays, the pieces stay whole pixels, and the keyboard stays on the puzzle, with its selected
+// cell, when it was there. A picture too flat for its grid in the new area, or no memory for the
+// new pictures, leaves the game as it is, at its old pixel size.
 void TTilvaneForm::RepaintPicturesForDpi() {
     const int32_t columns = Board.ResultedColumns, rows = Board.ResultedRows;
     if (columns <= 0 || rows <= 0 || !BackupPictureImage || !BackupPictureImage->Canvas()) return;
+    const bool puzzleFocused = GetFocus() == PuzzlePictureImage->Handle();
+    if (!RepaintPicturesFromFile(columns, rows) && !StretchPictures(columns, rows)) return;
+    if (puzzleFocused) SetFocus(PuzzlePictureImage->Handle());
+    RedrawBoard();
+}
+
+// As sharp as the game loaded at the new size: the picture is decoded again, but only from the
+// very file the game was painted from, unchanged, so that its pieces show the same picture.
+bool TTilvaneForm::RepaintPicturesFromFile(int32_t columns, int32_t rows) {
+    if (shownPictureFile_.empty() || shownPictureStamp_.Empty() ||
+        PictureFileStampOf(shownPictureFile_) != shownPictureStamp_)
+        return false;
+    TFunOperation op(Module, "TTilvaneForm::RepaintPicturesFromFile", __LINE__);
+    bool shown = false;
+    op.Guard(__LINE__, [&] {
+        const TWaitCursor busy;
+        std::unique_ptr<TPicture> picture = LoadPictureFile(shownPictureFile_, PictureAreas());
+        if (op.TakeCurrent() || picture->FileStamp() != shownPictureStamp_) return;
+        TPieceSize piece;
+        const TPictureSize size{picture->Width(), picture->Height()};
+        if (!PieceSizeOnGrid(size, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return;
+        TPaintedPictures painted;
+        if (!PaintNewPictures(op, *picture, piece, columns, rows, painted)) return;
+        if (painted.Columns != columns || painted.Rows != rows) return;
+        ShowPaintedPictures(painted, piece);
+        shown = true;
+    });
+    // No failure for the player: the pictures the game shows are stretched instead.
+    op.Own.Reset(fsPerfect);
+    op.EndPassing();
+    return shown;
+}
+
+// The pixels scaled from the unshuffled puzzle picture the game keeps: a game whose file was
+// moved or changed meanwhile still follows the window.
+bool TTilvaneForm::StretchPictures(int32_t columns, int32_t rows) {
     TPieceSize piece;
-    if (!PieceSizeOnGrid(shownPictureSize_, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return;
+    if (!PieceSizeOnGrid(shownPictureSize_, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return false;
     const TPictureSize puzzleSize{columns * piece.Width, rows * piece.Height};
     const TPictureSize area = OriginalArea();
     int32_t fittedWidth = 0, fittedHeight = 0;
@@ -53,22 +92,21 @@ void TTilvaneForm::RepaintPicturesForDpi() {
                    fittedHeight);
     const TPictureGrid original = PictureSizeOnGrid(fittedWidth, fittedHeight, columns, rows);
 
-    // The keyboard stays on the puzzle, with its selected cell, when it was there.
-    const bool puzzleFocused = GetFocus() == PuzzlePictureImage->Handle();
     const TImage& source = *BackupPictureImage;
     TPaintedPictures painted;
     painted.Columns = columns;
     painted.Rows = rows;
     painted.PictureSize = shownPictureSize_;
+    painted.PictureFile = shownPictureFile_;
+    painted.PictureStamp = shownPictureStamp_;
     painted.Backup = ScaledImage(source, *PuzzlePictureGroupBox, POINT{0, 0}, puzzleSize, idBackupPictureImage);
     painted.Puzzle = ScaledImage(source, *PuzzlePictureGroupBox, POINT{Scaled(5), PuzzleImageTop()}, puzzleSize,
                                  idPuzzlePictureImage);
     painted.Original = ScaledImage(source, *OriginalPictureGroupBox, POINT{Scaled(5), OriginalImageTop()},
                                    TPictureSize{original.Width, original.Height}, idOriginalPictureImage);
-    if (!painted.Backup || !painted.Puzzle || !painted.Original) return;
+    if (!painted.Backup || !painted.Puzzle || !painted.Original) return false;
     ShowPaintedPictures(painted, piece);
-    if (puzzleFocused) SetFocus(PuzzlePictureImage->Handle());
-    RedrawBoard();
+    return true;
 }
 
 // The board as it was on screen: pieces and grid while it is played, the whole picture before

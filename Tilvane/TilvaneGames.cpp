@@ -151,6 +151,8 @@ bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, 
                                     int32_t maxRows, TPaintedPictures& painted) {
     const std::vector<TPictureSize> areas = PictureAreas();
     painted.PictureSize = TPictureSize{picture.Width(), picture.Height()};
+    painted.PictureFile = picture.FileName();
+    painted.PictureStamp = picture.FileStamp();
     std::unique_ptr<TBitmapCanvas> puzzle =
         PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
                            maxRows, painted.Columns, painted.Rows);
@@ -178,6 +180,8 @@ void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize pie
     Board.ResultedColumns = painted.Columns;
     Board.ResultedRows = painted.Rows;
     shownPictureSize_ = painted.PictureSize;
+    shownPictureFile_ = painted.PictureFile;
+    shownPictureStamp_ = painted.PictureStamp;
     BackupPictureImage = std::move(painted.Backup);
     ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
     ShowInstead(OriginalPictureImage, std::move(painted.Original));

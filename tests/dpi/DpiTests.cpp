@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -376,6 +377,53 @@ TEST_F(DpiGameWindow, DpiChangeLaysTheWindowOutAgainAndKeepsTheGame) {
     EXPECT_EQ(inside->PieceWidth, pieceWidth);
     ExpectPlacesAsBefore(Window(), before);
     ExpectWholePieces();
+}
+
+std::vector<uint32_t> PixelsOf(const TImage& image) {
+    const uint32_t* pixels = image.Pixels();
+    return pixels ? std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(image.BitmapWidth()) * image.BitmapHeight())
+                  : std::vector<uint32_t>();
+}
+
+// Fine stripes, so that a picture stretched from a smaller drawing of it looks different from one
+// drawn at the size from the file.
+std::string StripesFileBytes(int width, int height) {
+    return BitmapFileBytes(width, height, [](int x, int y) { return (x / 2 + y / 3) % 2 ? RGB(250, 240, 20) : RGB(10, 30, 200); });
+}
+
+// How much of the picture is pure blue, as the file written over the game's picture is.
+double BlueShare(const std::vector<uint32_t>& pixels) {
+    const size_t blue = std::count_if(pixels.begin(), pixels.end(), [](uint32_t pixel) { return (pixel & 0xFFFFFF) == 0x0000FF; });
+    return pixels.empty() ? 1.0 : static_cast<double>(blue) / static_cast<double>(pixels.size());
+}
+
+// At a new DPI the picture is drawn again from its file, as sharp as the game loaded there; a
+// file changed meanwhile is not read, and the pieces keep showing the game's picture.
+TEST_F(DpiGameWindow, DpiChangeDrawsThePictureAgainFromItsUnchangedFileOnly) {
+    const int dpi = form->Dpi(), other = OtherDpi(dpi);
+    const RECT window = WindowRect(Window());
+    const std::string stripesPath = *folder / "stripes.bmp";
+    WriteFileBytes(stripesPath, StripesFileBytes(1200, 900));
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(stripesPath);
+    inside->RandomizeMenuClick();
+    const std::string pieces = BoardText(inside->Board);
+
+    SendDpiChange(Window(), dpi, other);
+    const std::vector<uint32_t> drawnAgain = PixelsOf(*inside->BackupPictureImage);
+    EXPECT_EQ(BoardText(inside->Board), pieces);
+    ExpectWholePieces();
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(stripesPath);
+    EXPECT_TRUE(drawnAgain == PixelsOf(*inside->BackupPictureImage)) << "the puzzle picture is not the one loaded at this DPI";
+
+    inside->RandomizeMenuClick();
+    WriteFileBytes(stripesPath, BitmapFileBytes(1200, 901, [](int, int) { return RGB(0, 0, 255); }));
+    SendDpiChange(Window(), dpi, window);
+    EXPECT_EQ(form->Dpi(), dpi);
+    ExpectWholePieces();
+    EXPECT_LT(BlueShare(PixelsOf(*inside->BackupPictureImage)), 0.05) << "the changed file was drawn as the game's picture";
+    EXPECT_LT(BlueShare(PixelsOf(*inside->OriginalPictureImage)), 0.05);
 }
 
 TEST_F(DpiGameWindow, DpiChangeBeforeAnyPictureOnlyLaysOut) {
