@@ -1,6 +1,7 @@
 // The game window with a large picture on a 30 x 30 grid: the memory the process keeps after
-// the load against the three picture bitmaps (the decoded picture must be gone), one move with
-// its drawing, and one Randomize with all pieces and both grids. Prints figures; passes or
+// the load against the three picture bitmaps (the decoded picture must be gone), a change of
+// DPI there and back, one move with its drawing, and one Randomize with all pieces and both
+// grids. Prints figures; passes or
 // fails nothing.
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
@@ -36,6 +37,20 @@ PROCESS_MEMORY_COUNTERS Memory() {
     return counters;
 }
 
+// The window moved to a monitor of twice its DPI and back, as Windows tells it: the milliseconds
+// of the two changes together.
+double DpiChangeThereAndBack(TTilvaneForm& form) {
+    RECT window = {};
+    GetWindowRect(form.Handle(), &window);
+    const int dpi = form.Dpi();
+    RECT denser = {window.left, window.top, window.left + (window.right - window.left) * 2,
+                   window.top + (window.bottom - window.top) * 2};
+    const DWORD start = GetTickCount();
+    SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2), reinterpret_cast<LPARAM>(&denser));
+    SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&window));
+    return static_cast<double>(GetTickCount() - start);
+}
+
 double BitmapMegabytes(const TImage* image) {
     return image ? Megabytes(static_cast<SIZE_T>(image->BitmapWidth()) * image->BitmapHeight() * 4) : 0.0;
 }
@@ -60,7 +75,6 @@ int main() {
     const PROCESS_MEMORY_COUNTERS before = Memory();
     inside.LoadGameFromPicture(path);
     const PROCESS_MEMORY_COUNTERS after = Memory();
-    DeleteFileA(path.c_str());
     if (inside.Board.ResultedColumns < 2) {
         std::printf("the picture did not load\n");
         return 1;
@@ -72,6 +86,12 @@ int main() {
                 "alone would be %.1f MB)\n",
                 Megabytes(after.PagefileUsage) - Megabytes(before.PagefileUsage), bitmaps, Megabytes(6000u * 4000u * 4u));
     std::printf("  peak private memory of the process: %.1f MB\n", Megabytes(after.PeakPagefileUsage));
+
+    const double fromFile = DpiChangeThereAndBack(form);
+    DeleteFileA(path.c_str());
+    const double stretched = DpiChangeThereAndBack(form);
+    std::printf("  to twice the DPI and back: %.0f ms drawn again from the file, %.0f ms stretched (file gone)\n",
+                fromFile, stretched);
 
     const double randomize = bench::MedianMilliseconds(21, [&] { inside.RandomizeMenuClick(); });
     std::printf("  Randomize (shuffle, all pieces, both grids): %.2f ms\n", randomize);
