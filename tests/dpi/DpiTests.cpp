@@ -379,12 +379,6 @@ TEST_F(DpiGameWindow, DpiChangeLaysTheWindowOutAgainAndKeepsTheGame) {
     ExpectWholePieces();
 }
 
-std::vector<uint32_t> PixelsOf(const TImage& image) {
-    const uint32_t* pixels = image.Pixels();
-    return pixels ? std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(image.BitmapWidth()) * image.BitmapHeight())
-                  : std::vector<uint32_t>();
-}
-
 // Fine stripes, so that a picture stretched from a smaller drawing of it looks different from one
 // drawn at the size from the file.
 std::string StripesFileBytes(int width, int height) {

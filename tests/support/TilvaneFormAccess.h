@@ -4,6 +4,9 @@
 
 #include "Tilvane/TilvaneDialog.h"
 
+#include <cstdint>
+#include <vector>
+
 struct TTilvaneFormTestAccess {
     explicit TTilvaneFormTestAccess(TTilvaneForm& form)
         : Form(form), Board(form.Board), ColumnsCount(form.ColumnsCount), RowsCount(form.RowsCount),
@@ -53,3 +56,10 @@ struct TTilvaneFormTestAccess {
     std::unique_ptr<TImage>& BackupPictureImage;
     THint& Hint;
 };
+
+// The pixels of an image's bitmap, row by row; empty without a bitmap.
+inline std::vector<uint32_t> PixelsOf(const TImage& image) {
+    const uint32_t* pixels = image.Pixels();
+    return pixels ? std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(image.BitmapWidth()) * image.BitmapHeight())
+                  : std::vector<uint32_t>();
+}

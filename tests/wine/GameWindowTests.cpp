@@ -748,12 +748,6 @@ struct TShownPictures {
     std::vector<uint32_t> Original, Puzzle;
 };
 
-std::vector<uint32_t> PixelsOf(const TImage& image) {
-    const uint32_t* pixels = image.Pixels();
-    return pixels ? std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(image.BitmapWidth()) * image.BitmapHeight())
-                  : std::vector<uint32_t>();
-}
-
 TShownPictures ShownPictures(TTilvaneFormTestAccess& inside) {
     TShownPictures shown;
     shown.Columns = inside.Board.ResultedColumns;
