@@ -132,9 +132,10 @@ private:
     bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                           int32_t maxRows, TPaintedPictures& painted);
     void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
-    // The game's pictures again at the window's new DPI: decoded again from an unchanged file,
-    // or else stretched from the bitmaps it shows. True when the new pictures are shown.
-    void RepaintPicturesForDpi();
+    // The game's pictures again at the window's new DPI: on a denser screen decoded again from
+    // their unchanged file, else stretched from the bitmaps shown.
+    void RepaintPicturesForDpi(bool denser);
+    // Each true when the new pictures are shown.
     bool RepaintPicturesFromFile(int32_t columns, int32_t rows);
     bool StretchPictures(int32_t columns, int32_t rows);
     void RedrawBoard();

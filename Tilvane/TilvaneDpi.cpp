@@ -30,25 +30,27 @@ std::unique_ptr<TImage> ScaledImage(const TImage& source, TWindow& parent, POINT
 
 }  // namespace
 
-void TTilvaneForm::DpiChanged(int) {
+void TTilvaneForm::DpiChanged(int oldDpi) {
     if (hint_) hint_->Hide();
     layout_.Arrange(*this);
     ArrangePictureAreas();
     if (PicturesShown())
-        RepaintPicturesForDpi();
+        RepaintPicturesForDpi(Dpi() > oldDpi);
     else
         ComputePieceSize();
 }
 
 // The pictures get the sizes a saved game of this grid would get in the new areas. The grid
 // stays, the pieces stay whole pixels, and the keyboard stays on the puzzle, with its selected
-// cell, when it was there. A picture too flat for its grid in the new area, or no memory for the
-// new pictures, leaves the game as it is, at its old pixel size.
-void TTilvaneForm::RepaintPicturesForDpi() {
+// cell, when it was there. On a denser screen the picture is drawn again from its file, as sharp
+// as there; on a sparser one the shown pictures, scaled down, look as good at a fraction of the
+// cost. A picture too flat for its grid in the new area, or no memory for the new pictures, leaves
+// the game as it is, at its old pixel size.
+void TTilvaneForm::RepaintPicturesForDpi(bool denser) {
     const int32_t columns = Board.ResultedColumns, rows = Board.ResultedRows;
     if (columns <= 0 || rows <= 0 || !BackupPictureImage || !BackupPictureImage->Canvas()) return;
     const bool puzzleFocused = GetFocus() == PuzzlePictureImage->Handle();
-    if (!RepaintPicturesFromFile(columns, rows) && !StretchPictures(columns, rows)) return;
+    if (!(denser && RepaintPicturesFromFile(columns, rows)) && !StretchPictures(columns, rows)) return;
     if (puzzleFocused) SetFocus(PuzzlePictureImage->Handle());
     RedrawBoard();
 }

@@ -391,10 +391,10 @@ double BlueShare(const std::vector<uint32_t>& pixels) {
     return pixels.empty() ? 1.0 : static_cast<double>(blue) / static_cast<double>(pixels.size());
 }
 
-// At a new DPI the picture is drawn again from its file, as sharp as the game loaded there; a
-// file changed meanwhile is not read, and the pieces keep showing the game's picture.
-TEST_F(DpiGameWindow, DpiChangeDrawsThePictureAgainFromItsUnchangedFileOnly) {
-    const int dpi = form->Dpi(), other = OtherDpi(dpi);
+// On a denser screen the picture is drawn again from its file, as sharp as the game loaded there;
+// a file changed meanwhile is not read, and the pieces keep showing the game's picture.
+TEST_F(DpiGameWindow, DenserScreenDrawsThePictureAgainFromItsUnchangedFileOnly) {
+    const int dpi = form->Dpi(), denser = dpi + 48;
     const RECT window = WindowRect(Window());
     const std::string stripesPath = *folder / "stripes.bmp";
     WriteFileBytes(stripesPath, StripesFileBytes(1200, 900));
@@ -403,21 +403,23 @@ TEST_F(DpiGameWindow, DpiChangeDrawsThePictureAgainFromItsUnchangedFileOnly) {
     inside->RandomizeMenuClick();
     const std::string pieces = BoardText(inside->Board);
 
-    SendDpiChange(Window(), dpi, other);
+    SendDpiChange(Window(), dpi, denser);
     const std::vector<uint32_t> drawnAgain = PixelsOf(*inside->BackupPictureImage);
     EXPECT_EQ(BoardText(inside->Board), pieces);
     ExpectWholePieces();
     inside->Board.MarkSaved();
     inside->LoadGameFromPicture(stripesPath);
     EXPECT_TRUE(drawnAgain == PixelsOf(*inside->BackupPictureImage)) << "the puzzle picture is not the one loaded at this DPI";
+    SendDpiChange(Window(), dpi, window);
 
     inside->RandomizeMenuClick();
     WriteFileBytes(stripesPath, BitmapFileBytes(1200, 901, [](int, int) { return RGB(0, 0, 255); }));
-    SendDpiChange(Window(), dpi, window);
-    EXPECT_EQ(form->Dpi(), dpi);
+    SendDpiChange(Window(), dpi, denser);
     ExpectWholePieces();
     EXPECT_LT(BlueShare(PixelsOf(*inside->BackupPictureImage)), 0.05) << "the changed file was drawn as the game's picture";
     EXPECT_LT(BlueShare(PixelsOf(*inside->OriginalPictureImage)), 0.05);
+    SendDpiChange(Window(), dpi, window);
+    EXPECT_EQ(form->Dpi(), dpi);
 }
 
 TEST_F(DpiGameWindow, DpiChangeBeforeAnyPictureOnlyLaysOut) {
