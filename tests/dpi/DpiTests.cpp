@@ -244,6 +244,11 @@ protected:
         EXPECT_TRUE(Inside(PlaceIn(inside->OriginalPictureGroupBox.Handle(), original.Handle()), area));
     }
 
+    static std::string GridText() {
+        return std::to_string(inside->Board.ResultedColumns) + " x " + std::to_string(inside->Board.ResultedRows) +
+               " pieces of " + std::to_string(inside->PieceWidth) + " x " + std::to_string(inside->PieceHeight);
+    }
+
     // Drags a piece between two misplaced cells the way the pointer does: press on the first,
     // the pointer over the second, release there.
     void DragPiece(int32_t fromColumn, int32_t toColumn, int32_t row) {
@@ -391,8 +396,9 @@ double BlueShare(const std::vector<uint32_t>& pixels) {
     return pixels.empty() ? 1.0 : static_cast<double>(blue) / static_cast<double>(pixels.size());
 }
 
-// On a denser screen the picture is drawn again from its file, as sharp as the game loaded there;
-// a file changed meanwhile is not read, and the pieces keep showing the game's picture.
+// On a denser screen the picture is drawn again from its file, as sharp as the game saved and
+// loaded there; a file changed meanwhile is not read, and the pieces keep showing the game's
+// picture.
 TEST_F(DpiGameWindow, DenserScreenDrawsThePictureAgainFromItsUnchangedFileOnly) {
     const int dpi = form->Dpi(), denser = dpi + 48;
     const RECT window = WindowRect(Window());
@@ -405,10 +411,14 @@ TEST_F(DpiGameWindow, DenserScreenDrawsThePictureAgainFromItsUnchangedFileOnly) 
 
     SendDpiChange(Window(), dpi, denser);
     const std::vector<uint32_t> drawnAgain = PixelsOf(*inside->BackupPictureImage);
+    const std::string grid = GridText();
     EXPECT_EQ(BoardText(inside->Board), pieces);
     ExpectWholePieces();
-    inside->Board.MarkSaved();
-    inside->LoadGameFromPicture(stripesPath);
+    const std::string gamePath = *folder / "stripes.tvg";
+    EXPECT_TRUE(inside->SaveGameTo(gamePath));
+    inside->LoadGameFrom(gamePath);
+    EXPECT_EQ(BoardText(inside->Board), pieces);
+    EXPECT_EQ(GridText(), grid) << "the grid and pieces of the game loaded at this DPI";
     EXPECT_TRUE(drawnAgain == PixelsOf(*inside->BackupPictureImage)) << "the puzzle picture is not the one loaded at this DPI";
     SendDpiChange(Window(), dpi, window);
 
