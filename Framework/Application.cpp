@@ -1,5 +1,7 @@
 #include "Framework/Application.h"
 
+#include "Framework/Controls.h"
+
 #include <commctrl.h>
 
 TApplication Application;
@@ -39,8 +41,7 @@ void TApplication::HandleException(void* sender, const std::string& message) {
 namespace {
 // Wine reports the release of Alt after another key as WM_KEYUP, Windows as WM_SYSKEYUP.
 bool IsAltRelease(const MSG& message) {
-    return (message.message == WM_SYSKEYUP || message.message == WM_KEYUP) &&
-           (message.wParam == VK_MENU || message.wParam == VK_LMENU || message.wParam == VK_RMENU);
+    return (message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && IsAltKey(message.wParam);
 }
 }  // namespace
 

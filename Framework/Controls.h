@@ -15,6 +15,8 @@ using TMouseMoveEvent = std::function<void(TShiftState shift, int x, int y)>;
 
 // The keys and buttons of a pointer message, as one modifier set.
 TShiftState ShiftStateFromMessage(WPARAM keys, bool doubleClick = false);
+// Either Alt key, as a key message names it.
+inline bool IsAltKey(WPARAM key) { return key == VK_MENU || key == VK_LMENU || key == VK_RMENU; }
 
 class TControl : public TWindow {
 public:

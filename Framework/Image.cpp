@@ -109,10 +109,6 @@ LRESULT TImage::HandlePointer(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-namespace {
-bool IsAltKey(WORD key) { return key == VK_MENU || key == VK_LMENU || key == VK_RMENU; }
-}  // namespace
-
 LRESULT TImage::HandleKeyboard(UINT message, WPARAM wParam, LPARAM lParam) {
     const WORD key = static_cast<WORD>(wParam);
     switch (message) {

@@ -351,17 +351,13 @@ TPictureFileStamp StampOf(HANDLE file) {
     return stamp;
 }
 
-HANDLE OpenPictureFile(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 // The decoded picture, or null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std::string& fileName,
                                                    const std::vector<TPictureSize>& areas) {
     const std::wstring path = LongPathForm(Utf8ToWide(fileName));
     ClearLastError();
-    TFileHandle file(OpenPictureFile(path));
+    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
         return nullptr;
@@ -392,11 +388,6 @@ int32_t TPicture::DecodedWidth() const { return data_->DecodedWidth; }
 int32_t TPicture::DecodedHeight() const { return data_->DecodedHeight; }
 const std::string& TPicture::FileName() const { return data_->FileName; }
 const TPictureFileStamp& TPicture::FileStamp() const { return data_->FileStamp; }
-
-TPictureFileStamp PictureFileStampOf(const std::string& fileName) {
-    TFileHandle file(OpenPictureFile(LongPathForm(Utf8ToWide(fileName))));
-    return file ? StampOf(file.get()) : TPictureFileStamp();
-}
 
 bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
     const int32_t width = bitmap.Width(), height = bitmap.Height();

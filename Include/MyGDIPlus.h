@@ -18,7 +18,7 @@ class TBitmapCanvas;
 std::string GetPictureExtensionsAsFilter();
 
 // One state of a picture file: which file it is on its volume, its size and the time it was last
-// written. Equal stamps mean the same file, unchanged; a file that cannot be opened has the
+// written. Equal stamps mean the same file, unchanged; a file whose state cannot be read has the
 // empty stamp.
 struct TPictureFileStamp {
     uint64_t Volume = 0, Index = 0, Size = 0, Written = 0;
@@ -28,9 +28,6 @@ struct TPictureFileStamp {
     }
     bool operator!=(const TPictureFileStamp& other) const { return !(*this == other); }
 };
-
-// The picture file's stamp now; empty when it cannot be opened. Never fails.
-TPictureFileStamp PictureFileStampOf(const std::string& fileName);
 
 // A decoded picture. It holds the file's GDI+ image for as long as it lives (GDI+ may keep the
 // file open meanwhile), so it is meant for one load: decode, paint both images, drop it.

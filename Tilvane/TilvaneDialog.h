@@ -115,13 +115,18 @@ private:
     struct TPieceSize {
         int32_t Width = 0, Height = 0;
     };
+    // The picture file the game's pictures are painted from: the picture's own size before
+    // fitting, and the file's state when it was decoded.
+    struct TPictureSource {
+        TPictureSize Size;
+        std::string File;
+        TPictureFileStamp Stamp;
+    };
     // Three pictures painted for a game, not shown yet.
     struct TPaintedPictures {
         std::unique_ptr<TImage> Puzzle, Backup, Original;
         int32_t Columns = 0, Rows = 0;
-        TPictureSize PictureSize;  // of the picture itself, before fitting
-        std::string PictureFile;
-        TPictureFileStamp PictureStamp;
+        TPictureSource Source;
     };
     TGridChoice ChosenGrid();
     TPieceSize PieceSizeFor(TGridChoice grid) const;
@@ -255,9 +260,7 @@ private:
     std::unique_ptr<TImage> OriginalPictureImage;
     std::unique_ptr<TImage> PuzzlePictureImage;
     std::unique_ptr<TImage> BackupPictureImage;
-    TPictureSize shownPictureSize_;  // of the picture the images show
-    std::string shownPictureFile_;   // the file they were painted from, and its state then
-    TPictureFileStamp shownPictureStamp_;
+    TPictureSource shownPicture_;  // what the images show
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
     TFileDialog LoadGameDialog{TFileDialog::Open};

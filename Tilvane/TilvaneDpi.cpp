@@ -55,18 +55,17 @@ void TTilvaneForm::RepaintPicturesForDpi(bool denser) {
     RedrawBoard();
 }
 
-// As sharp as the game loaded at the new size: the picture is decoded again, but only from the
-// very file the game was painted from, unchanged, so that its pieces show the same picture.
+// As sharp as the game loaded at the new size: the picture is decoded again, and shown only when
+// its file is the very one the game was painted from, unchanged, so that its pieces show the
+// same picture.
 bool TTilvaneForm::RepaintPicturesFromFile(int32_t columns, int32_t rows) {
-    if (shownPictureFile_.empty() || shownPictureStamp_.Empty() ||
-        PictureFileStampOf(shownPictureFile_) != shownPictureStamp_)
-        return false;
+    if (shownPicture_.File.empty() || shownPicture_.Stamp.Empty()) return false;
     TFunOperation op(Module, "TTilvaneForm::RepaintPicturesFromFile", __LINE__);
     bool shown = false;
     op.Guard(__LINE__, [&] {
         const TWaitCursor busy;
-        std::unique_ptr<TPicture> picture = LoadPictureFile(shownPictureFile_, PictureAreas());
-        if (op.TakeCurrent() || picture->FileStamp() != shownPictureStamp_) return;
+        std::unique_ptr<TPicture> picture = LoadPictureFile(shownPicture_.File, PictureAreas());
+        if (op.TakeCurrent() || picture->FileStamp() != shownPicture_.Stamp) return;
         TPieceSize piece;
         const TPictureSize size{picture->Width(), picture->Height()};
         if (!PieceSizeOnGrid(size, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return;
@@ -86,11 +85,12 @@ bool TTilvaneForm::RepaintPicturesFromFile(int32_t columns, int32_t rows) {
 // moved or changed meanwhile still follows the window.
 bool TTilvaneForm::StretchPictures(int32_t columns, int32_t rows) {
     TPieceSize piece;
-    if (!PieceSizeOnGrid(shownPictureSize_, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return false;
+    const TPictureSize pictureSize = shownPicture_.Size;
+    if (!PieceSizeOnGrid(pictureSize, TGridChoice{ColumnsCount, RowsCount}, columns, rows, piece)) return false;
     const TPictureSize puzzleSize{columns * piece.Width, rows * piece.Height};
     const TPictureSize area = OriginalArea();
     int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(shownPictureSize_.Width, shownPictureSize_.Height, area.Width, area.Height, true, fittedWidth,
+    FitPictureSize(pictureSize.Width, pictureSize.Height, area.Width, area.Height, true, fittedWidth,
                    fittedHeight);
     const TPictureGrid original = PictureSizeOnGrid(fittedWidth, fittedHeight, columns, rows);
 
@@ -98,9 +98,7 @@ bool TTilvaneForm::StretchPictures(int32_t columns, int32_t rows) {
     TPaintedPictures painted;
     painted.Columns = columns;
     painted.Rows = rows;
-    painted.PictureSize = shownPictureSize_;
-    painted.PictureFile = shownPictureFile_;
-    painted.PictureStamp = shownPictureStamp_;
+    painted.Source = shownPicture_;
     painted.Backup = ScaledImage(source, *PuzzlePictureGroupBox, POINT{0, 0}, puzzleSize, idBackupPictureImage);
     painted.Puzzle = ScaledImage(source, *PuzzlePictureGroupBox, POINT{Scaled(5), PuzzleImageTop()}, puzzleSize,
                                  idPuzzlePictureImage);

@@ -150,9 +150,8 @@ bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int3
 bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
                                     int32_t maxRows, TPaintedPictures& painted) {
     const std::vector<TPictureSize> areas = PictureAreas();
-    painted.PictureSize = TPictureSize{picture.Width(), picture.Height()};
-    painted.PictureFile = picture.FileName();
-    painted.PictureStamp = picture.FileStamp();
+    painted.Source = TPictureSource{TPictureSize{picture.Width(), picture.Height()}, picture.FileName(),
+                                    picture.FileStamp()};
     std::unique_ptr<TBitmapCanvas> puzzle =
         PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
                            maxRows, painted.Columns, painted.Rows);
@@ -179,9 +178,7 @@ void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize pie
     PieceHeight = piece.Height;
     Board.ResultedColumns = painted.Columns;
     Board.ResultedRows = painted.Rows;
-    shownPictureSize_ = painted.PictureSize;
-    shownPictureFile_ = painted.PictureFile;
-    shownPictureStamp_ = painted.PictureStamp;
+    shownPicture_ = painted.Source;
     BackupPictureImage = std::move(painted.Backup);
     ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
     ShowInstead(OriginalPictureImage, std::move(painted.Original));
