@@ -7,6 +7,7 @@
 #include "Include/Dialogs.h"
 #include "Include/Elevation.h"
 #include "Include/Error.h"
+#include "Include/ErrorLog.h"
 #include "Include/File.h"
 #include "Include/Program.h"
 #include "Include/ShellLink.h"
@@ -36,13 +37,20 @@ const char* const InstructionsText =
 const char* const InstallFailure =
     "Failed to install program. Check to see if you have rights to write in the installation directory.";
 const char* const UninstallFailure = "Failed to uninstall program.";
-const char* const UninstallDone = "Uninstallation successful. Some files that were in use were not deleted.";
+const char* const UninstallDone =
+    "Uninstallation successful. Files in use, and files that the installation did not make (such as options and "
+    "saved games), were not deleted.";
 const char* const NotWritableWithRights = "The directory can not be written, even with administrator rights.";
 const char* const RightsNotStarted = "The installer could not be started with administrator rights.";
 const char* const InstallDeclined =
     "Installing in this directory needs administrator rights, which were not given. Nothing was installed.";
 const char* const UninstallDeclined =
     "Uninstalling this directory needs administrator rights, which were not given. Nothing was uninstalled.";
+
+// The package's own entries (package/Contents.list); a folder ends with "/".
+const char* const ListedPackageEntries[] = {
+#include "PackageContents.inc"
+};
 
 // Sent by the copy with administrator rights to itself, so that its work starts once its window shows.
 const UINT WM_RUN_ELEVATED_WORK = WM_APP + 1;
@@ -267,11 +275,35 @@ std::string WithExtension(const std::string& name, const std::string& extension)
     return name.substr(0, name.find_last_of('.')) + extension;
 }
 
+bool IsFolderEntry(const std::string& entry) { return !entry.empty() && entry.back() == '\\'; }
+
+// Where a package entry lies in an installation: the installer file under the program's own name.
+std::string InstalledEntryPath(const std::string& directory, const std::string& entry, const std::string& programName) {
+    const std::string name = EqualIgnoringAsciiCase(entry, InstallerFileName) ? programName + ".exe" : entry;
+    return WithTrailingBackslash(directory) + WithoutTrailingBackslash(name);
+}
+
+// Said when the copy with administrator rights ended without a word of its own, as after a crash.
+std::string UnfinishedMessage(const std::string& work, DWORD exitCode) {
+    return "The " + work + " did not finish: the installer with administrator rights ended unexpectedly (exit code " +
+           std::to_string(exitCode) + "). What it recorded is in the log " + Quoted(ErrorLogPath()) + ".";
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
 bool IsInstallerRun() { return IsInstallerFileName() || IsUninstallParameter(); }
+
+std::vector<std::string> PackageEntries() {
+    std::vector<std::string> entries;
+    for (std::string entry : ListedPackageEntries) {
+        for (char& c : entry)
+            if (c == '/') c = '\\';
+        entries.push_back(entry);
+    }
+    return entries;
+}
 
 bool IsUninstallParameter(const std::string& parameter) { return EqualIgnoringAsciiCase(parameter, UninstallParameter); }
 
@@ -370,7 +402,7 @@ void TInstallForm::BeforeRun(const std::string& name, const std::string& descrip
     if (IsUninstallParameter()) {
         SetText("Uninstall " + name);
         MainPanel->SetText("Bye from " + name);
-        SetInstallToLabel("The following directory will be deleted:");
+        SetInstallToLabel("The program's files will be deleted from directory:");
         InstallButton->SetText("Un&install");
         InstallToEdit->SetText(GetProgramDirectory());
         EnableWindow(BrowseButton->Handle(), FALSE);
@@ -420,16 +452,15 @@ void TInstallForm::Install() {
         // account that gave the rights may not be the player's.
         const TInstallPaths paths = InstallPathsFor(ProgramName, GetProgramDirectory(), chosen,
                                                     elevated_ ? GetCommonProgramsMenuPath() : GetProgramsMenuPath());
-        if (!MayInstallInto(paths)) return;
+        if (!MayInstallFrom(paths) || !MayInstallInto(paths)) return;
         if (!IsConfirmed("Install the program in directory " + Quoted(paths.TargetDirectory) + "?")) return;
         if (NeedsRights(paths.TargetDirectory)) {
             InstallWithRights(op, chosen, paths);
             return;
         }
         if (!CanWorkIn(op, paths.TargetDirectory)) return;
-        CopyDeleteDirectory(paths.SourceDirectory, paths.TargetDirectory, true);
-        MyRenameFile(paths.TargetDirectory + "\\" + InstallerFileName, paths.ProgramFile, true);
-        if (op.TakeCurrent()) return;
+        CopyPackage(op, paths);
+        if (op.Failed()) return;
         MakeShortcuts(paths, elevated_ ? GetCommonDesktopPath() : GetDesktopPath());
         // A listing among the installed programs is a convenience: the installation stands without
         // it, so its failure is not taken over (the next operation replaces the current record).
@@ -443,6 +474,43 @@ void TInstallForm::Install() {
         op.TakeCurrent();
     });
     op.EndShowing(__LINE__, InstallFailure);
+}
+
+// A folder that is not the package's own would name the installation after it ("Desktop"), and
+// a drive root names nothing at all.
+bool TInstallForm::MayInstallFrom(const TInstallPaths& paths) {
+    if (!IsProtectedDirectory(paths.SourceDirectory)) return true;
+    ShowWarning("The installer can not run from " + Quoted(paths.SourceDirectory) +
+                ": a drive root or a special folder such as the Desktop or Downloads is not a package folder. Put "
+                "\"Install.exe\" and the files that came with it into a folder of their own, and run it from there.");
+    return false;
+}
+
+// Only the package's own entries: whatever else lies beside the installer stays where it is.
+// Entries the package lacks (a package put together by hand) are skipped.
+void TInstallForm::CopyPackage(TFunOperation& op, const TInstallPaths& paths) {
+    ClearLastError();
+    if (!CreateDirectoryA(paths.TargetDirectory.c_str(), nullptr) && LastErrorFailedAllowExisting()) {
+        op.Raise(__LINE__, fsError, "Failed to create directory.", paths.TargetDirectory, "",
+                 static_cast<int32_t>(LastError()));
+        return;
+    }
+    for (const std::string& entry : PackageEntries()) {
+        const std::string source = paths.SourceDirectory + WithoutTrailingBackslash(entry);
+        const std::string destination = InstalledEntryPath(paths.TargetDirectory, entry, ProgramName);
+        if (!PathExists(source)) continue;
+        if (IsFolderEntry(entry)) {
+            CopyDeleteDirectory(source, destination, true);  // shows its own message when it fails
+            if (op.TakeCurrent()) return;
+            continue;
+        }
+        ClearReadOnly(destination);
+        ClearLastError();
+        if (!CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+            op.Raise(__LINE__, fsError, "Failed to copy file.", source, destination, static_cast<int32_t>(LastError()));
+            return;
+        }
+    }
 }
 
 bool TInstallForm::MayInstallInto(const TInstallPaths& paths) {
@@ -467,9 +535,10 @@ bool TInstallForm::MayInstallInto(const TInstallPaths& paths) {
 bool TInstallForm::IsConfirmed(const std::string& question) { return elevated_ || AskYesNo(question); }
 
 // Tried, not judged from the path: a folder on a stick needs no rights, one under Program Files
-// does, and the machine's list of installed programs always does.
+// does. The machine's list of installed programs is no reason: without rights the program is
+// listed for the user alone.
 bool TInstallForm::NeedsRights(const std::string& directory) const {
-    return !elevated_ && (!CanCreateFilesIn(directory) || !CanWriteUninstallEntries());
+    return !elevated_ && !CanCreateFilesIn(directory);
 }
 
 // A copy with rights that still cannot write (a read-only medium) asks for nothing more: one report.
@@ -481,7 +550,7 @@ bool TInstallForm::CanWorkIn(TFunOperation& op, const std::string& directory) {
 
 // True when the copy with rights ended having done the work; when it did not, it has said why.
 bool TInstallForm::RunWithRights(TFunOperation& op, const std::string& parameters,
-                                 const std::string& declinedMessage) {
+                                 const std::string& declinedMessage, const std::string& work) {
     const TElevatedRun run = RunElevatedAndWait(GetProgramPath(), parameters, Handle());
     switch (run.Outcome) {
     case TElevatedOutcome::Declined:
@@ -492,6 +561,9 @@ bool TInstallForm::RunWithRights(TFunOperation& op, const std::string& parameter
                  static_cast<int32_t>(run.ErrorCode));
         return false;
     default:
+        // ElevatedWorkNotDone: the copy has reported why itself.
+        if (run.ExitCode != 0 && run.ExitCode != static_cast<DWORD>(ElevatedWorkNotDone))
+            ShowWarning(UnfinishedMessage(work, run.ExitCode));
         return run.ExitCode == 0;
     }
 }
@@ -499,7 +571,7 @@ bool TInstallForm::RunWithRights(TFunOperation& op, const std::string& parameter
 void TInstallForm::InstallWithRights(TFunOperation& op, const std::string& chosen, const TInstallPaths& paths) {
     // Without its trailing backslash, which some command-line readers take as escaping the quote.
     const std::string parameters = std::string(ElevatedParameter) + " " + Quoted(WithoutTrailingBackslash(chosen));
-    if (!RunWithRights(op, parameters, InstallDeclined)) return;
+    if (!RunWithRights(op, parameters, InstallDeclined, "installation")) return;
     StartInstalledProgram(paths.ProgramFile);
     op.TakeCurrent();
 }
@@ -533,19 +605,45 @@ void TInstallForm::Uninstall() {
                         " is a drive root or a system folder and will not be deleted. Nothing was uninstalled.");
             return;
         }
-        if (!IsConfirmed("Delete directory " + Quoted(directory) + " (and all contained files)?")) return;
-        if (NeedsRights(directory)) {
-            RunWithRights(op, std::string(UninstallParameter) + " " + ElevatedParameter, UninstallDeclined);
+        if (!IsConfirmed("Delete the program's files from directory " + Quoted(directory) +
+                         "? Files that the installation did not make, such as options and saved games, are kept."))
+            return;
+        if (NeedsRights(directory) || NeedsRightsForMachineEntry()) {
+            RunWithRights(op, std::string(UninstallParameter) + " " + ElevatedParameter, UninstallDeclined,
+                          "uninstallation");
             return;
         }
         if (!CanWorkIn(op, directory)) return;
-        DeleteDirectoryNoErrors(directory);
+        DeletePackage(directory);
         RemoveShortcuts();
-        DeleteUninstallerRegistry(ProgramName);
+        DeleteUninstallerRegistry(ProgramName, GetProgramPath());
         ElevatedWorkDone = true;
         ShowInformation(UninstallDone);
     });
     op.EndShowing(__LINE__, UninstallFailure);
+}
+
+// What Install copied, and the directory once nothing else is left in it. Failures are not looked
+// at: a file in use stays, as the final message says.
+void TInstallForm::DeletePackage(const std::string& directory) {
+    for (const std::string& entry : PackageEntries()) {
+        const std::string installed = InstalledEntryPath(directory, entry, ProgramName);
+        if (!PathExists(installed)) continue;
+        if (IsFolderEntry(entry)) {
+            DeleteDirectoryNoErrors(installed);
+            continue;
+        }
+        ClearReadOnly(installed);
+        ClearLastError();
+        DeleteFileA(installed.c_str());
+    }
+    ClearLastError();
+    RemoveDirectoryA(directory.c_str());
+}
+
+// An entry in the machine's list of this installation can only be deleted with rights.
+bool TInstallForm::NeedsRightsForMachineEntry() const {
+    return !elevated_ && HasMachineUninstallEntry(ProgramName, GetProgramPath()) && !CanWriteUninstallEntries();
 }
 
 // Shortcuts for all users (an installation with administrator rights) and for the user alone (one

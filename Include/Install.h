@@ -10,6 +10,7 @@
 #include "Include/Owned.h"
 
 #include <string>
+#include <vector>
 
 // True when the running file is named "Install.exe" or the first parameter is "/Uninstall",
 // both in any letter case.
@@ -25,6 +26,12 @@ bool IsElevatedInstallerRun();
 // did not finish its work (it has reported why).
 int InstallerExitCode();
 const int ElevatedWorkNotDone = 2;
+
+// The package's own files and folders, relative to the package folder ("Install.exe" first;
+// a folder ends with a backslash): the installer copies these and nothing else, and the
+// uninstaller removes these and nothing else. The list is package/Contents.list, which
+// `make package` lays out too.
+std::vector<std::string> PackageEntries();
 
 // Where an installation goes and what it makes there.
 struct TInstallPaths {
@@ -90,11 +97,16 @@ private:
     void CreateLayout();
     void LoadReadme();
     void SetInstallToLabel(const std::string& text);
+    bool MayInstallFrom(const TInstallPaths& paths);
     bool MayInstallInto(const TInstallPaths& paths);
+    void CopyPackage(TFunOperation& op, const TInstallPaths& paths);
+    void DeletePackage(const std::string& directory);
+    bool NeedsRightsForMachineEntry() const;
     bool IsConfirmed(const std::string& question);
     bool NeedsRights(const std::string& directory) const;
     bool CanWorkIn(TFunOperation& op, const std::string& directory);
-    bool RunWithRights(TFunOperation& op, const std::string& parameters, const std::string& declinedMessage);
+    bool RunWithRights(TFunOperation& op, const std::string& parameters, const std::string& declinedMessage,
+                       const std::string& work);
     void InstallWithRights(TFunOperation& op, const std::string& chosen, const TInstallPaths& paths);
     void MakeShortcuts(const TInstallPaths& paths, const std::string& desktopFolder);
     void RemoveShortcuts();

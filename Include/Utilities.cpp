@@ -3,6 +3,7 @@
 #include "Include/Core/NumberText.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
+#include "Include/File.h"
 #include "Include/Owned.h"
 #include "Include/WideText.h"
 
@@ -97,15 +98,49 @@ bool CanWriteUninstallEntries() {
     return true;
 }
 
+namespace {
+
+// The program file that an uninstall command starts: the quoted first part, or, in an entry
+// written unquoted, the text before the parameter.
+std::string ProgramOfUninstallCommand(const std::string& command) {
+    if (!command.empty() && command[0] == '"') return command.substr(1, command.find('"', 1) - 1);
+    const size_t parameter = command.rfind(" /");
+    return command.substr(0, parameter);
+}
+
+// True when the root holds the program's entry; with a program file, only when its command
+// starts that file.
+bool HasUninstallEntryIn(HKEY root, const std::string& keyName, const std::string& programFile) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, Utf8ToWide(UninstallRegistryKey(keyName)).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    const TOwnedRegistryKey key(opened);
+    if (programFile.empty()) return true;
+    wchar_t command[1024] = {};
+    DWORD size = sizeof command - sizeof(wchar_t);
+    if (RegGetValueW(key.get(), nullptr, L"UninstallString", RRF_RT_REG_SZ, nullptr, command, &size) != ERROR_SUCCESS)
+        return false;
+    return IsSamePath(ProgramOfUninstallCommand(WideToUtf8(command)), programFile);
+}
+
+}  // namespace
+
+bool HasMachineUninstallEntry(const std::string& keyName, const std::string& programFile) {
+    return !keyName.empty() && HasUninstallEntryIn(HKEY_LOCAL_MACHINE, keyName, programFile);
+}
+
 void SetUninstallRegistry(const std::string& keyName, const std::string& displayName,
                           const std::string& uninstallString) {
     TFunOperation op(Module, "SetUninstallRegistry", __LINE__);
     op.Guard(__LINE__, [&] {
         if (keyName.empty()) return;  // would write into the list of all programs itself
+        // The machine's list needs administrator rights; without them the program is listed for
+        // the user who installed it, which the system's list of programs shows all the same.
+        const HKEY root = CanWriteUninstallEntries() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         const std::string keyPath = UninstallRegistryKey(keyName);
         HKEY created = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &created, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(root, Utf8ToWide(keyPath).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &created, nullptr) != ERROR_SUCCESS)
             return;
         const TOwnedRegistryKey key(created);
         auto write = [&](const char* name, const std::string& value) {
@@ -119,11 +154,14 @@ void SetUninstallRegistry(const std::string& keyName, const std::string& display
     op.EndPassing();
 }
 
-void DeleteUninstallerRegistry(const std::string& keyName) {
+void DeleteUninstallerRegistry(const std::string& keyName, const std::string& programFile) {
     TFunOperation op(Module, "DeleteUninstallerRegistry", __LINE__);
     op.Guard(__LINE__, [&] {
         if (keyName.empty()) return;  // never the list of all programs
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallRegistryKey(keyName).c_str());
+        // Whichever list the installation used; both, should it have been installed both ways.
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            if (HasUninstallEntryIn(root, keyName, programFile))
+                RegDeleteKeyW(root, Utf8ToWide(UninstallRegistryKey(keyName)).c_str());
     });
     op.EndPassing();
 }

@@ -18,17 +18,6 @@ const int Grid = 7;
 const char* const RecoveredName = "Recovered game.tvg";
 const char* const RecoveredQuestion =
     "The program ended unexpectedly while a game was in progress. The game was kept. Load it?";
-// A crash writes a minidump, which Wine's dbghelp takes many seconds for on a busy machine.
-const DWORD CrashTimeout = 120000;
-
-// Sets the fault off in the program's process; true when the injector could.
-bool InjectFault(HWND window, const std::string& fault, const std::string& thread) {
-    char handle[32];
-    std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
-    const std::string tool = "\"" + TestProgramDirectory() + "FaultInjector.exe\" ";
-    TChildProcess injector(tool + handle + " " + fault + " " + thread);
-    return injector.Started() && injector.Wait(StepTimeout) && injector.ExitCode() == 0;
-}
 
 std::string FileOrEmpty(const std::string& path) { return FileExists(path) ? ReadFileBytes(path) : std::string(); }
 

@@ -444,6 +444,14 @@ void TErrorDialogView::ClickButton(int id) const {
     ClickAt(CenterOnScreen(Button(id)));
 }
 
+bool InjectFault(HWND window, const std::string& fault, const std::string& thread) {
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+    const std::string tool = "\"" + TestProgramDirectory() + "FaultInjector.exe\" ";
+    TChildProcess injector(tool + handle + " " + fault + " " + thread);
+    return injector.Started() && injector.Wait(StepTimeout) && injector.ExitCode() == 0;
+}
+
 HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(

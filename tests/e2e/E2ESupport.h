@@ -131,6 +131,12 @@ public:
 private:
     HWND window_;
 };
+// Sets a real fault off in the window's process (tests/tools/FaultInjector: access-violation,
+// divide-by-zero or stack-overflow, on a "new" thread or the "window" thread); true when it could.
+bool InjectFault(HWND window, const std::string& fault, const std::string& thread);
+// A crash writes a minidump, which Wine's dbghelp takes many seconds for on a busy machine.
+const DWORD CrashTimeout = 120000;
+
 // Waits for the process's open error dialog; null when none opened in time.
 HWND WaitForErrorDialog(DWORD processId, DWORD timeoutMs = StepTimeout);
 

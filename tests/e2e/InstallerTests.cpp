@@ -6,38 +6,91 @@
 #include "Include/File.h"
 #include "Include/Install.h"
 #include "Include/ErrorDialog.h"
+#include "Include/WideText.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/ShellLinks.h"
 
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <set>
+#include <vector>
 
 namespace {
 
+const char* const UninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tilvane";
 const char* const ReadmeText = "Tilvane test package\r\nSecond line of the read-me.\r\n";
 
 // --- what the installation leaves behind ------------------------------------------------------
 
-// A value of the uninstall entry; empty when the key or the value is missing.
-std::string UninstallValue(const char* name) {
+// A value of the uninstall entry in the machine's list or the user's; empty when the key or the
+// value is missing.
+std::string UninstallValue(const char* name, HKEY root = HKEY_LOCAL_MACHINE) {
     char value[1024] = {};
     DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(root, UninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
         return std::string();
     return value;
 }
 
-bool UninstallKeyExists() {
+bool UninstallKeyExists(HKEY root = HKEY_LOCAL_MACHINE) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
+
+// The machine's list of installed programs closed to writing for every account, as Windows keeps
+// it from a user without administrator rights (Wine leaves it open unless told); the key's own
+// access rules come back at the end.
+class TMachineListClosed {
+public:
+    TMachineListClosed() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallList, 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS)
+            return;
+        key_ = key;
+        DWORD size = 0;
+        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+        saved_.resize(size);
+        if (size == 0 || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
+            return;
+        BYTE everyone[SECURITY_MAX_SID_SIZE];
+        DWORD sidSize = sizeof everyone;
+        BYTE aclBuffer[256];
+        PACL readOnly = reinterpret_cast<PACL>(aclBuffer);
+        SECURITY_DESCRIPTOR descriptor;
+        closed_ = CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize) &&
+                  InitializeAcl(readOnly, sizeof aclBuffer, ACL_REVISION) &&
+                  AddAccessAllowedAce(readOnly, ACL_REVISION, KEY_READ | WRITE_DAC, everyone) &&
+                  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                  SetSecurityDescriptorDacl(&descriptor, TRUE, readOnly, FALSE) &&
+                  RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    }
+    ~TMachineListClosed() {
+        if (closed_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+        if (key_) RegCloseKey(key_);
+    }
+    TMachineListClosed(const TMachineListClosed&) = delete;
+    TMachineListClosed& operator=(const TMachineListClosed&) = delete;
+
+    // True when a new entry is really refused now.
+    bool Refusing() const {
+        HKEY key = nullptr;
+        const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallList, 0, KEY_CREATE_SUB_KEY, &key);
+        if (result == ERROR_SUCCESS) RegCloseKey(key);
+        return closed_ && result == ERROR_ACCESS_DENIED;
+    }
+
+private:
+    HKEY key_ = nullptr;
+    std::vector<BYTE> saved_;
+    bool closed_ = false;
+};
 
 void CreateFolderChain(const std::string& path) {
     for (size_t i = 3; i <= path.size(); ++i)
@@ -61,6 +114,14 @@ void EndProcess(DWORD processId) {
     TerminateProcess(process, 99);
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
+}
+
+std::string DownloadsFolder() {
+    PWSTR wide = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &wide))) path = WideToUtf8(wide);
+    CoTaskMemFree(wide);
+    return WithTrailingBackslash(path);
 }
 
 bool WaitForProcessEnd(DWORD processId, DWORD timeoutMs = StepTimeout) {
@@ -167,14 +228,19 @@ protected:
         commonGroup_ = WithTrailingBackslash(GetCommonProgramsMenuPath()) + folderName_;
         commonDesktopLink_ = WithTrailingBackslash(GetCommonDesktopPath()) + "Tilvane.lnk";
 
-        CreateFolderChain(package_ + "\\Pictures");
+        CreateFolderChain(package_ + "\\HelpPictures");
+        CreateFolderChain(package_ + "\\Holiday");
         CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
         const std::string program = TestProgramDirectory() + "Tilvane.exe";
         ASSERT_TRUE(CopyFileA(program.c_str(), (package_ + "\\Install.exe").c_str(), FALSE))
             << "is Tilvane.exe staged beside the tests?";
         WriteFileBytes(package_ + "\\Readme.txt", ReadmeText);
-        WriteFileBytes(package_ + "\\Pictures\\Sample.txt", "a file in a sub-folder");
-        ASSERT_FALSE(UninstallKeyExists()) << "an earlier run left the uninstall entry";
+        WriteFileBytes(package_ + "\\HelpPictures\\Sample.png", "a picture of the help page");
+        // The player's own files beside the installer, as in a Downloads folder: never copied.
+        WriteFileBytes(package_ + "\\Personal letter.txt", "private");
+        WriteFileBytes(package_ + "\\Holiday\\Beach.jpg", "private");
+        ASSERT_FALSE(UninstallKeyExists(HKEY_LOCAL_MACHINE)) << "an earlier run left the uninstall entry";
+        ASSERT_FALSE(UninstallKeyExists(HKEY_CURRENT_USER)) << "an earlier run left the user's uninstall entry";
     }
 
     void TearDown() override {
@@ -187,6 +253,7 @@ protected:
         DeleteFileA(commonDesktopLink_.c_str());
         RemoveTree(commonGroup_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+        RegDeleteKeyA(HKEY_CURRENT_USER, UninstallKey);
         RemoveTree(packageRoot_);
         RemoveTree(chosen_.substr(0, chosen_.size() - 1));
         OleUninitialize();
@@ -205,9 +272,10 @@ protected:
         EXPECT_EQ(query.Texts().back(), "Install the program in directory \"" + target_ + "\"?");
     }
 
-    // Installs into chosen_ without a failure, and checks the package, with the program under its
-    // own name, the four shortcuts and the entry among the installed programs.
-    void InstallAndExpectTheInstallation() {
+    // Installs into chosen_ without a failure, and checks the package's own files and nothing else,
+    // with the program under its own name, the user's four shortcuts and the entry among the
+    // installed programs in the list of root.
+    void InstallAndExpectTheInstallation(HKEY root = HKEY_LOCAL_MACHINE) {
         {
             TMessageBoxAnswerer query("Query", IDYES, false, true);
             TMessageBoxAnswerer failures("Error", IDOK, false, true);
@@ -218,13 +286,49 @@ protected:
         EXPECT_TRUE(FileExists(programFile));
         EXPECT_FALSE(FileExists(target_ + "\\Install.exe"));
         EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), ReadmeText);
-        EXPECT_TRUE(FileExists(target_ + "\\Pictures\\Sample.txt"));
+        EXPECT_TRUE(FileExists(target_ + "\\HelpPictures\\Sample.png"));
+        const std::vector<std::string> installed = EntriesOf(target_);
+        EXPECT_EQ(std::set<std::string>(installed.begin(), installed.end()),
+                  (std::set<std::string>{"HelpPictures", "Readme.txt", "Tilvane.exe"}))
+            << "the letter and the holiday pictures beside the installer are not the package's";
         ExpectLink(desktopLink_, programFile);
         ExpectLink(group_ + "\\Tilvane.lnk", programFile);
         ExpectLink(group_ + "\\Uninstall.lnk", programFile, "/Uninstall");
         ExpectLink(group_ + "\\Readme.lnk", target_ + "\\Readme.txt");
-        EXPECT_EQ(UninstallValue("DisplayName"), "Tilvane");
-        EXPECT_EQ(UninstallValue("UninstallString"), "\"" + programFile + "\" /Uninstall");
+        EXPECT_EQ(UninstallValue("DisplayName", root), "Tilvane");
+        EXPECT_EQ(UninstallValue("UninstallString", root), "\"" + programFile + "\" /Uninstall");
+    }
+
+    // Uninstalls through the installed program, started with the parameter, answering Yes, and
+    // checks that what the installation made is gone: the package's files (the running program
+    // excepted), the shortcuts and the uninstall entry, whichever list held it.
+    void UninstallAndExpectItRemoved(const std::string& parameter) {
+        TMessageBoxAnswerer query("Query", IDYES, false, true);
+        TMessageBoxAnswerer done("Message", IDOK, false, true);
+        {
+            TInstallerWindow uninstaller(target_ + "\\Tilvane.exe", parameter, "Uninstall Tilvane");
+            ASSERT_NE(uninstaller.Window(), nullptr);
+            EXPECT_EQ(uninstaller.Text(idInstallMainPanel), "Bye from Tilvane");
+            EXPECT_EQ(uninstaller.Text(idInstallInstallToLabel), "The program's files will be deleted from directory:");
+            EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), target_ + "\\");
+            EXPECT_EQ(uninstaller.Text(idInstallInstallButton), "Un&install");
+            EXPECT_FALSE(IsWindowEnabled(uninstaller.Control(idInstallBrowseButton)));
+            uninstaller.Click(idInstallInstallButton);
+            ASSERT_TRUE(uninstaller.WaitForExit());
+        }
+        ASSERT_EQ(query.Count(), 1u);
+        EXPECT_EQ(query.Texts()[0], "Delete the program's files from directory \"" + target_ +
+                                        "\\\"? Files that the installation did not make, such as options and saved "
+                                        "games, are kept.");
+        ASSERT_EQ(done.Count(), 1u);
+        EXPECT_EQ(done.Texts()[0], "Uninstallation successful. Files in use, and files that the installation did not "
+                                   "make (such as options and saved games), were not deleted.");
+        EXPECT_FALSE(FileExists(target_ + "\\Readme.txt"));
+        EXPECT_FALSE(FolderExists(target_ + "\\HelpPictures"));
+        EXPECT_FALSE(FileExists(desktopLink_));
+        EXPECT_FALSE(FolderExists(group_));
+        EXPECT_FALSE(UninstallKeyExists(HKEY_LOCAL_MACHINE));
+        EXPECT_FALSE(UninstallKeyExists(HKEY_CURRENT_USER));
     }
 
     // The installed game's own window; null when it did not come.
@@ -264,15 +368,9 @@ protected:
     // both copies must end; the copy with rights with ElevatedWorkNotDone.
     void ExpectOneReportFromTheCopyWithRights(TInstallerWindow& installer, const std::string& failure,
                                               const std::string& parameter, const std::string& folder) {
-        installer.Click(idInstallInstallButton);
         std::set<DWORD> copies;
-        HWND report = nullptr;
-        ASSERT_TRUE(WaitUntil([&] {
-            for (DWORD process : ProcessesWithFormsIn(folder)) copies.insert(process);
-            for (DWORD process : copies)
-                if (process != installer.ProcessId() && (report = WaitForErrorDialog(process, 0)) != nullptr) return true;
-            return false;
-        })) << "no report from a copy with rights";
+        const HWND report = PressAndWaitForTheReportOfACopyWithRights(installer, folder, copies);
+        ASSERT_NE(report, nullptr) << "no report from a copy with rights";
         const DWORD elevated = WindowProcess(report);
         HANDLE elevatedProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, elevated);
         const TErrorDialogView dialog(report);
@@ -294,6 +392,21 @@ protected:
         EXPECT_EQ(FindFormOfProgramsIn(chosen_), nullptr);
     }
 
+    // Presses the button and waits for the report of the copy with rights that it starts; the
+    // processes with forms in the folder seen meanwhile are added to copies.
+    HWND PressAndWaitForTheReportOfACopyWithRights(TInstallerWindow& installer, const std::string& folder,
+                                                   std::set<DWORD>& copies) {
+        installer.Click(idInstallInstallButton);
+        HWND report = nullptr;
+        WaitUntil([&] {
+            for (DWORD process : ProcessesWithFormsIn(folder)) copies.insert(process);
+            for (DWORD process : copies)
+                if (process != installer.ProcessId() && (report = WaitForErrorDialog(process, 0)) != nullptr) return true;
+            return false;
+        });
+        return report;
+    }
+
     std::string packageRoot_, folderName_, package_, chosen_, target_, group_, desktopLink_;
     std::string commonGroup_, commonDesktopLink_;
 };
@@ -301,7 +414,6 @@ protected:
 // --- installing, running, reinstalling and uninstalling ---------------------------------------
 
 TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
-    const std::string programFile = target_ + "\\Tilvane.exe";
     InstallAndExpectTheInstallation();
 
     // The installed game really starts, although the installer held the instance guard.
@@ -321,29 +433,17 @@ TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
     EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), "A newer read-me.\r\n");
     CloseGame(game);
 
-    // Uninstalling through the installed program itself.
-    TMessageBoxAnswerer query("Query", IDYES, false, true);
-    TMessageBoxAnswerer done("Message", IDOK, false, true);
-    {
-        TInstallerWindow uninstaller(programFile, "/UNINSTALL", "Uninstall Tilvane");
-        ASSERT_NE(uninstaller.Window(), nullptr);
-        EXPECT_EQ(uninstaller.Text(idInstallMainPanel), "Bye from Tilvane");
-        EXPECT_EQ(uninstaller.Text(idInstallInstallToLabel), "The following directory will be deleted:");
-        EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), target_ + "\\");
-        EXPECT_EQ(uninstaller.Text(idInstallInstallButton), "Un&install");
-        EXPECT_FALSE(IsWindowEnabled(uninstaller.Control(idInstallBrowseButton)));
-        uninstaller.Click(idInstallInstallButton);
-        ASSERT_TRUE(uninstaller.WaitForExit());
-    }
-    ASSERT_EQ(query.Count(), 1u);
-    EXPECT_EQ(query.Texts()[0], "Delete directory \"" + target_ + "\\\" (and all contained files)?");
-    ASSERT_EQ(done.Count(), 1u);
-    EXPECT_EQ(done.Texts()[0], "Uninstallation successful. Some files that were in use were not deleted.");
+    // Uninstalling through the installed program itself removes what the installation made, and
+    // keeps what the player made there.
+    const std::string savedGame = target_ + "\\TilvaneGames\\Mine.tvg";
+    CreateFolderChain(target_ + "\\TilvaneGames");
+    WriteFileBytes(savedGame, "the player's game");
+    UninstallAndExpectItRemoved("/UNINSTALL");
+    EXPECT_TRUE(FileExists(target_ + "\\Tilvane.ini"));
+    EXPECT_EQ(ReadFileBytes(savedGame), "the player's game");
     for (const std::string& left : EntriesOf(target_))
-        EXPECT_EQ(left, "Tilvane.exe") << "only the running program may stay";
-    EXPECT_FALSE(FileExists(desktopLink_));
-    EXPECT_FALSE(FolderExists(group_));
-    EXPECT_FALSE(UninstallKeyExists());
+        EXPECT_TRUE(left == "Tilvane.exe" || left == "Tilvane.ini" || left == "TilvaneGames")
+            << left << ": only the running program and the player's files may stay";
     EXPECT_TRUE(FileExists(package_ + "\\Install.exe")) << "the package is not touched";
 }
 
@@ -355,26 +455,10 @@ TEST_F(InstallerEndToEnd, InstallIntoAFolderNamedInEveryScriptAndUninstall) {
               "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x98\x80-" + std::to_string(GetCurrentProcessId()) + "\\";
     target_ = chosen_ + folderName_;
     CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
-    const std::string programFile = target_ + "\\Tilvane.exe";
     InstallAndExpectTheInstallation();
 
     ExpectInstalledGameStarted();
-
-    TMessageBoxAnswerer query("Query", IDYES, false, true);
-    TMessageBoxAnswerer done("Message", IDOK, false, true);
-    {
-        TInstallerWindow uninstaller(programFile, "/Uninstall", "Uninstall Tilvane");
-        ASSERT_NE(uninstaller.Window(), nullptr);
-        EXPECT_EQ(uninstaller.Text(idInstallInstallToEdit), target_ + "\\");
-        uninstaller.Click(idInstallInstallButton);
-        ASSERT_TRUE(uninstaller.WaitForExit());
-    }
-    ASSERT_EQ(query.Count(), 1u);
-    EXPECT_EQ(query.Texts()[0], "Delete directory \"" + target_ + "\\\" (and all contained files)?");
-    for (const std::string& left : EntriesOf(target_))
-        EXPECT_EQ(left, "Tilvane.exe") << "only the running program may stay";
-    EXPECT_FALSE(FileExists(desktopLink_));
-    EXPECT_FALSE(UninstallKeyExists());
+    UninstallAndExpectItRemoved("/Uninstall");
 }
 
 TEST_F(InstallerEndToEnd, WindowShowsThePackageAndEscapeInstallsNothing) {
@@ -488,11 +572,51 @@ TEST_F(InstallerEndToEnd, CopyWithRightsInstallsForAllUsersWithoutAskingAndUnins
     EXPECT_FALSE(UninstallKeyExists());
 }
 
+// A standard user may install into a folder of their own: no rights are asked for, and the
+// program is listed for that user alone, until uninstall removes that entry again.
+TEST_F(InstallerEndToEnd, WithoutRightsToTheMachineListTheUserInstallsAndUninstallsForThemselves) {
+    TMachineListClosed closed;
+    ASSERT_TRUE(closed.Refusing()) << "the machine's list of installed programs can still be written";
+    InstallAndExpectTheInstallation(HKEY_CURRENT_USER);
+    EXPECT_FALSE(UninstallKeyExists(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(FileExists(commonDesktopLink_)) << "a copy with administrator rights was started";
+    ExpectInstalledGameStarted();
+    UninstallAndExpectItRemoved("/Uninstall");
+}
+
+// A copy with rights that crashes instead of ending its work: the first copy says that the
+// installation did not finish, and where the crash was recorded.
+TEST_F(InstallerEndToEnd, ACopyWithRightsThatCrashesIsReportedWithItsLog) {
+    const std::string unavailable = ReadOnlyViewUnavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << "no target that needs rights: " << unavailable;
+    TMessageBoxAnswerer query("Query", IDYES, false, true);
+    TMessageBoxAnswerer warning("Warning", IDOK, false, true);
+    TInstallerWindow installer(package_ + "\\Install.exe", "", "Install Tilvane");
+    ASSERT_NE(installer.Window(), nullptr);
+    installer.SetDirectory(std::string(ReadOnlyView) + "\\");
+    std::set<DWORD> copies;
+    // Its report that the directory can not be written keeps it waiting for the crash.
+    const HWND report = PressAndWaitForTheReportOfACopyWithRights(installer, packageRoot_, copies);
+    ASSERT_NE(report, nullptr) << "no copy with rights";
+    ASSERT_TRUE(InjectFault(report, "access-violation", "new"));
+    ASSERT_TRUE(WaitUntil([&] { return warning.Count() > 0; }, CrashTimeout)) << "the installer ended silently";
+    const std::string log = package_ + "\\Errors.log";
+    EXPECT_EQ(warning.Texts()[0], "The installation did not finish: the installer with administrator rights ended "
+                                  "unexpectedly (exit code 1). What it recorded is in the log \"" + log + "\".");
+    EXPECT_NE(ReadFileBytes(log).find("A fatal fault ended the program."), std::string::npos);
+    ASSERT_TRUE(installer.WaitForExit());
+    EXPECT_EQ(installer.ExitCode(), 0u);
+    EXPECT_EQ(query.Count(), 1u);
+    EXPECT_EQ(warning.Count(), 1u);
+    EXPECT_FALSE(FileExists(desktopLink_));
+    EXPECT_FALSE(UninstallKeyExists());
+}
+
 // --- refusals ------------------------------------------------------------------------------
 
 TEST_F(InstallerEndToEnd, RefusesToInstallIntoThePackageItself) {
     // Chosen as the package folder, in another spelling: the copy would land inside itself.
-    std::string spelled = package_ + "\\Pictures\\..\\";
+    std::string spelled = package_ + "\\HelpPictures\\..\\";
     for (char& c : spelled) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     TMessageBoxAnswerer warning("Warning", IDOK, false, true);
     TMessageBoxAnswerer query("Query", IDNO, false, true);
@@ -506,22 +630,35 @@ TEST_F(InstallerEndToEnd, RefusesToInstallIntoThePackageItself) {
         << warning.Texts()[0];
     EXPECT_EQ(query.Count(), 0u) << "refused before asking";
     const std::vector<std::string> entries = EntriesOf(package_);
-    EXPECT_EQ(entries.size(), 3u) << "Install.exe, Readme.txt and Pictures only";
+    EXPECT_EQ(entries.size(), 5u) << "Install.exe, Readme.txt, HelpPictures, the letter and Holiday only";
     EXPECT_FALSE(FileExists(desktopLink_));
     EXPECT_FALSE(UninstallKeyExists());
     EXPECT_EQ(FindFormOfProgramsIn(packageRoot_), nullptr) << "no game started";
 }
 
-TEST_F(InstallerEndToEnd, RefusesToUninstallADriveRootOrASpecialFolder) {
-    // Answered No if it ever came, so that a failing test cannot delete anything.
+TEST_F(InstallerEndToEnd, RefusesToInstallFromOrUninstallADriveRootOrASpecialFolder) {
+    // Answered No if it ever came, so that a failing test cannot copy or delete anything.
     TMessageBoxAnswerer query("Query", IDNO, false, true);
     TMessageBoxAnswerer warning("Warning", IDOK, false, true);
     const std::string unique = std::to_string(GetCurrentProcessId());
     const std::string program = TestProgramDirectory() + "Tilvane.exe";
     const std::string desktopCanary = WithTrailingBackslash(GetDesktopPath()) + "Canary-" + unique + ".txt";
     WriteFileBytes(desktopCanary, "stays");
-    const std::vector<std::string> places = {WithTrailingBackslash(GetDesktopPath()), "C:\\"};
+    const std::vector<std::string> places = {WithTrailingBackslash(GetDesktopPath()), DownloadsFolder(), "C:\\"};
     for (const std::string& place : places) {
+        // The installer put there by the player: the folder is no package of its own.
+        const std::string installerCopy = place + "Install.exe";
+        ASSERT_TRUE(CopyFileA(program.c_str(), installerCopy.c_str(), FALSE)) << installerCopy;
+        {
+            TInstallerWindow installer(installerCopy, "", "Install Tilvane");
+            if (installer.Window()) {
+                installer.SetDirectory(chosen_);
+                installer.Click(idInstallInstallButton);
+            }
+            EXPECT_TRUE(installer.WaitForExit());
+        }
+        DeleteFileA(installerCopy.c_str());
+
         const std::string copy = place + "TilvaneProbe-" + unique + ".exe";
         if (!CopyFileA(program.c_str(), copy.c_str(), FALSE)) {
             ADD_FAILURE() << "cannot copy the program to " << copy;
@@ -541,12 +678,18 @@ TEST_F(InstallerEndToEnd, RefusesToUninstallADriveRootOrASpecialFolder) {
     EXPECT_EQ(ReadFileBytes(desktopCanary), "stays");
     DeleteFileA(desktopCanary.c_str());
     EXPECT_EQ(query.Count(), 0u) << "refused before asking";
+    EXPECT_TRUE(EntriesOf(chosen_).empty()) << "nothing installed";
     const std::vector<std::string> warnings = warning.Texts();
-    EXPECT_EQ(warnings.size(), places.size());
-    for (size_t i = 0; i < places.size() && i < warnings.size(); ++i)
-        EXPECT_EQ(warnings[i], "The directory \"" + places[i] +
-                                   "\" is a drive root or a system folder and will not be deleted. "
-                                   "Nothing was uninstalled.");
+    ASSERT_EQ(warnings.size(), 2 * places.size());
+    for (size_t i = 0; i < places.size(); ++i) {
+        EXPECT_EQ(warnings[2 * i], "The installer can not run from \"" + places[i] +
+                                       "\": a drive root or a special folder such as the Desktop or Downloads is "
+                                       "not a package folder. Put \"Install.exe\" and the files that came with it "
+                                       "into a folder of their own, and run it from there.");
+        EXPECT_EQ(warnings[2 * i + 1], "The directory \"" + places[i] +
+                                           "\" is a drive root or a system folder and will not be deleted. "
+                                           "Nothing was uninstalled.");
+    }
     EXPECT_TRUE(FileExists(TestProgramDirectory() + "Tilvane.exe"));
 }
 

@@ -54,6 +54,14 @@ TEST_F(UninstallRegistryTest, EntryIsWrittenReplacedAndDeleted) {
     EXPECT_EQ(ReadValue(key, "DisplayName"), "Tilvane");
     EXPECT_EQ(ReadValue(key, "UninstallString"), "C:\\Program Files\\Tilvane\\Tilvane.exe /Uninstall");
 
+    // Uninstalling another installation of the same name leaves this one listed.
+    DeleteUninstallerRegistry(keyName_, "D:\\Games\\Tilvane\\Tilvane.exe");
+    EXPECT_TRUE(KeyExists(key));
+    DeleteUninstallerRegistry(keyName_, "c:\\program files\\tilvane\\TILVANE.EXE");
+    ExpectPerfectAt("DeleteUninstallerRegistry");
+    EXPECT_FALSE(KeyExists(key)) << "the entry that starts this program file goes";
+    SetUninstallRegistry(keyName_, "Tilvane", "C:\\Program Files\\Tilvane\\Tilvane.exe /Uninstall");
+
     SetUninstallRegistry(keyName_, "Tilvane 2", "");
     ExpectPerfectAt("SetUninstallRegistry");
     EXPECT_EQ(ReadValue(key, "DisplayName"), "Tilvane 2") << "an existing entry is overwritten";
