@@ -14,6 +14,7 @@
 
 #include <ole2.h>
 #include <knownfolders.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <set>
@@ -57,19 +58,12 @@ public:
         DWORD size = 0;
         RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
         saved_.resize(size);
-        if (size == 0 || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
-            return;
-        BYTE everyone[SECURITY_MAX_SID_SIZE];
-        DWORD sidSize = sizeof everyone;
-        BYTE aclBuffer[256];
-        PACL readOnly = reinterpret_cast<PACL>(aclBuffer);
-        SECURITY_DESCRIPTOR descriptor;
-        closed_ = CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize) &&
-                  InitializeAcl(readOnly, sizeof aclBuffer, ACL_REVISION) &&
-                  AddAccessAllowedAce(readOnly, ACL_REVISION, KEY_READ | WRITE_DAC, everyone) &&
-                  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                  SetSecurityDescriptorDacl(&descriptor, TRUE, readOnly, FALSE) &&
-                  RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+        PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read it and change these rules back
+        closed_ = size && RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) == ERROR_SUCCESS &&
+                  ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRWD;;;WD)", SDDL_REVISION_1,
+                                                                       &readOnly, nullptr) &&
+                  RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+        LocalFree(readOnly);
     }
     ~TMachineListClosed() {
         if (closed_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
