@@ -22,11 +22,13 @@ struct TErrorJump {
     int Code = 0;
 };
 
-[[noreturn]] void JumpOut(j_common_ptr info) {
+[[noreturn]] void JumpOutWith(j_common_ptr info, int code) {
     auto* error = reinterpret_cast<TErrorJump*>(info->err);
-    error->Code = info->err->msg_code;
+    error->Code = code;
     std::longjmp(error->Jump, 1);
 }
+
+[[noreturn]] void JumpOut(j_common_ptr info) { JumpOutWith(info, info->err->msg_code); }
 
 // Warnings that mean the picture's data is broken: showing the gray the library fills in would
 // pass a damaged picture off as a whole one.
@@ -98,10 +100,57 @@ void SkipInput(j_decompress_ptr info, long count) {
     source->Manager.next_input_byte = source->Buffer;
 }
 
+// A progressive stream may repeat a scan any number of times without a warning, and every scan
+// visits every block of its components whatever the output scale: a file of a few hundred
+// kilobytes could keep the decoder busy for minutes. Real encoders write a few dozen scans that
+// together visit the picture's blocks a few times; far more of either is refused as damage.
+const int MaxScans = 500;
+const uint64_t MaxBlockPasses = 50;
+
+struct TProgress {
+    jpeg_progress_mgr Manager;  // first, as above
+    uint64_t BlocksVisited = 0;
+    uint64_t MaxBlocksVisited = 0;
+    int Scan = 0;
+    JDIMENSION Row = 0;
+};
+
+// The blocks one row of the current scan's MCUs visits.
+uint64_t BlocksInScanRow(const jpeg_decompress_struct& info) {
+    uint64_t blocks = 0;
+    for (int i = 0; i < info.comps_in_scan; ++i)
+        blocks += static_cast<uint64_t>(info.cur_comp_info[i]->width_in_blocks) *
+                  static_cast<uint64_t>(info.cur_comp_info[i]->v_samp_factor);
+    return blocks;
+}
+
+// Called before each row of blocks the input takes in.
+void CheckProgress(j_common_ptr common) {
+    const auto& info = *reinterpret_cast<j_decompress_ptr>(common);
+    auto* progress = reinterpret_cast<TProgress*>(info.progress);
+    if (info.input_scan_number > MaxScans) JumpOutWith(common, 0);
+    if (info.input_scan_number == progress->Scan && info.input_iMCU_row == progress->Row) return;
+    progress->Scan = info.input_scan_number;
+    progress->Row = info.input_iMCU_row;
+    progress->BlocksVisited += BlocksInScanRow(info);
+    if (progress->BlocksVisited > progress->MaxBlocksVisited) JumpOutWith(common, 0);
+}
+
+// The frame's blocks are known once the header is read.
+void AttachProgress(j_decompress_ptr info, TProgress& progress) {
+    uint64_t blocks = 0;
+    for (int i = 0; i < info->num_components; ++i)
+        blocks += static_cast<uint64_t>(info->comp_info[i].width_in_blocks) * info->comp_info[i].height_in_blocks;
+    progress.MaxBlocksVisited = MaxBlockPasses * blocks;
+    progress.Manager.progress_monitor = CheckProgress;
+    info->progress = &progress.Manager;
+}
+
 struct TDecodeState {
     jpeg_decompress_struct Info;
     TErrorJump Error;
     TSource Source;
+    TProgress Progress;
     const TJpegRequest* Request = nullptr;
     TDecodedJpeg* Result = nullptr;
     std::vector<uint8_t> CmykRow;
@@ -187,6 +236,7 @@ TJpegOutcome RunDecode(TDecodeState& state) {
     }
     jpeg_read_header(&state.Info, TRUE);
     if (!ChooseOutput(state)) return TJpegOutcome::TooLarge;
+    AttachProgress(&state.Info, state.Progress);
     jpeg_start_decompress(&state.Info);
     if (!AllocatePixels(state)) return TJpegOutcome::NoMemory;
     ReadRows(state);

@@ -12,7 +12,8 @@
 
 enum class TJpegOutcome {
     Decoded,
-    Damaged,   // not a JPEG stream, or one that breaks off or holds corrupt data
+    Damaged,   // not a JPEG stream, one that breaks off or holds corrupt data, or one whose scans
+               // would take far more work than any real picture's
     TooLarge,  // beyond the picture budget, or beyond the working memory of the decoder
     NoMemory,  // the pixels could not be allocated
 };

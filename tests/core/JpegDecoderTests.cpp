@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -19,6 +20,8 @@ struct TJpegKind {
     J_COLOR_SPACE Stored;  // what the file holds
     int Components;
     bool Progressive;
+    std::vector<jpeg_scan_info> Scans = {};  // the library's own script when empty
+    int LumaSampling = 0;                    // both ways; 0 keeps the library's choice
 };
 
 const TJpegKind Colour = {JCS_RGB, JCS_YCbCr, 3, false};
@@ -42,6 +45,11 @@ std::string WriteJpeg(int width, int height, const TJpegKind& kind, const TQuart
     jpeg_set_colorspace(&info, kind.Stored);
     jpeg_set_quality(&info, 95, TRUE);
     if (kind.Progressive) jpeg_simple_progression(&info);
+    if (!kind.Scans.empty()) {
+        info.scan_info = kind.Scans.data();
+        info.num_scans = static_cast<int>(kind.Scans.size());
+    }
+    if (kind.LumaSampling) info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = kind.LumaSampling;
     jpeg_start_compress(&info, TRUE);
     std::string row(static_cast<size_t>(width) * kind.Components, '\0');
     while (info.next_scanline < info.image_height) {
@@ -66,6 +74,17 @@ void RgbQuarters(int quarter, JSAMPLE* samples) {
     samples[0] = static_cast<JSAMPLE>(colour >> 16);
     samples[1] = static_cast<JSAMPLE>(colour >> 8);
     samples[2] = static_cast<JSAMPLE>(colour);
+}
+
+void GreyQuarters(int quarter, JSAMPLE* samples) { samples[0] = static_cast<JSAMPLE>(40 + 60 * quarter); }
+const uint32_t GreyColours[] = {0x282828, 0x646464, 0xA0A0A0, 0xDCDCDC};
+
+// The stream with its last scan written again, times more, before the end of the image.
+std::string RepeatLastScan(const std::string& file, int times) {
+    const size_t scan = file.rfind("\xFF\xDA"), end = file.size() - 2;
+    std::string repeated = file.substr(0, end);
+    for (int i = 0; i < times; ++i) repeated += file.substr(scan, end - scan);
+    return repeated + file.substr(end);
 }
 
 TDecodedJpeg Decode(const std::string& file, const TJpegRequest& request = TJpegRequest()) {
@@ -174,13 +193,10 @@ TEST(JpegDecoderTest, ProgressiveRgbAndGreyscalePicturesDecode) {
     ExpectQuarters(Decode(WriteJpeg(333, 201, {JCS_RGB, JCS_YCbCr, 3, true}, RgbQuarters), ForAreas({{100, 60}})),
                    QuarterColours);
     ExpectQuarters(Decode(WriteJpeg(320, 200, {JCS_RGB, JCS_RGB, 3, false}, RgbQuarters)), QuarterColours);
-    const TDecodedJpeg grey = Decode(WriteJpeg(320, 200, {JCS_GRAYSCALE, JCS_GRAYSCALE, 1, false},
-                                               [](int quarter, JSAMPLE* samples) {
-                                                   samples[0] = static_cast<JSAMPLE>(40 + 60 * quarter);
-                                               }),
-                                     ForAreas({{80, 50}}));
+    const TDecodedJpeg grey =
+        Decode(WriteJpeg(320, 200, {JCS_GRAYSCALE, JCS_GRAYSCALE, 1, false}, GreyQuarters), ForAreas({{80, 50}}));
     EXPECT_EQ(grey.Denominator, 4);
-    ExpectQuarters(grey, {0x282828, 0x646464, 0xA0A0A0, 0xDCDCDC});
+    ExpectQuarters(grey, GreyColours);
 }
 
 TEST(JpegDecoderTest, CmykAndYcckInksTakeTheirShareOfTheLight) {
@@ -223,6 +239,27 @@ TEST(JpegDecoderTest, DamagedStreamsAreRefusedWithoutPixels) {
         EXPECT_TRUE(picture.Pixels.empty());
         EXPECT_EQ(picture.Width, 0);
     }
+}
+
+// A scan repeated without a warning from the library: each one visits all blocks of its component
+// again, at any scale, so that a small file could keep the game frozen for minutes.
+TEST(JpegDecoderTest, ScansRepeatedFarBeyondAnyRealPictureAreRefusedAsDamage) {
+    const TJpegRequest small = ForAreas({{64, 64}});
+    const TJpegKind grey = {JCS_GRAYSCALE, JCS_GRAYSCALE, 1, true, {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}}};
+    const std::string greyFile = WriteJpeg(1024, 1024, grey, GreyQuarters);
+    ExpectQuarters(Decode(RepeatLastScan(greyFile, 20), small), GreyColours);
+    // Thousands of passes over the picture's blocks, although each scan is a few bytes.
+    const TDecodedJpeg passes = Decode(RepeatLastScan(greyFile, 5000), small);
+    EXPECT_EQ(passes.Outcome, TJpegOutcome::Damaged);
+    EXPECT_TRUE(passes.Pixels.empty());
+
+    // The last scan visits one block in eighteen: too many scans, before too many passes.
+    const TJpegKind colour = {JCS_RGB, JCS_YCbCr, 3, true,
+                              {{1, {0}, 0, 0, 0, 0}, {1, {1}, 0, 0, 0, 0}, {1, {2}, 0, 0, 0, 0},
+                               {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0}}, 4};
+    const std::string colourFile = WriteJpeg(512, 512, colour, RgbQuarters);
+    ExpectQuarters(Decode(RepeatLastScan(colourFile, 400), small), QuarterColours);
+    EXPECT_EQ(Decode(RepeatLastScan(colourFile, 600), small).Outcome, TJpegOutcome::Damaged);
 }
 
 TEST(JpegDecoderTest, PicturesBeyondTheBudgetOrTheWorkingMemoryAreTooLarge) {
