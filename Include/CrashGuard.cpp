@@ -21,17 +21,33 @@ const char* const RelayClassName = "TilvaneCrashRelay";
 const UINT WM_WRITE_RECOVERY = WM_APP + 1;
 // How long a busy window thread may take to reach its next message before the game is given up.
 const UINT RecoveryTimeoutMs = 5000;
-// Room that stays on the window thread's stack for the stack-overflow handler itself.
+// Room that stays on a thread's stack for the stack-overflow handler itself.
 const ULONG StackOverflowReserve = 32 * 1024;
+// How long a crashed process waits for its report and the game before it ends all the same: the
+// reporter may be stuck on a lock that the faulting thread holds (the process heap, the loader
+// lock). The minidump then has a limit of its own: Wine's dbghelp takes ten seconds and more for it
+// on a busy machine.
+const DWORD ReportLimitMs = 15000;
+const DWORD DumpLimitMs = 60000;
 
 DWORD WindowThreadId = 0;
 HWND RelayWindow = nullptr;
 std::function<void()> RecoveryWriter;
-// The thread that reports a crash; another fault meanwhile waits for the end it brings.
-volatile LONG HandlingThreadId = 0;
+
+// The reporter is made at start and sleeps until a crash wakes it: a thread made after the crash
+// could wait for ever for the loader lock, and the faulting thread's own stack may be nearly
+// used up. Faulting threads only hand their fault over and wait, with a limit.
+HANDLE Reporter = nullptr;
+DWORD ReporterThreadId = 0;
+HANDLE CrashSignal = nullptr;
+HANDLE GameKept = nullptr;  // set once the report and the game are written
+volatile LONG CrashClaimed = 0;
+EXCEPTION_POINTERS* CrashPointers = nullptr;
+DWORD CrashThreadId = 0;
 
 using TMiniDumpWriteDump = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                          PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
+TMiniDumpWriteDump WriteDump = nullptr;
 
 std::string HexText(uint64_t value, int digits) {
     char buffer[32];
@@ -73,8 +89,9 @@ void RunRecoveryWriter() {
     }
 }
 
-// A window thread that stands at the fault cannot take messages: the writer runs here, with that
-// thread still. Any other window thread finishes what it does and runs the writer itself.
+// A window thread that stands at the fault cannot take messages: the writer runs here, on the
+// reporter, while that thread stands still. Otherwise the window thread finishes what it does and
+// runs the writer itself.
 void WriteRecovery(DWORD faultingThread) {
     if (!RecoveryWriter) return;
     if (faultingThread == WindowThreadId) {
@@ -85,33 +102,32 @@ void WriteRecovery(DWORD faultingThread) {
     SendMessageTimeoutA(RelayWindow, WM_WRITE_RECOVERY, 0, 0, SMTO_NORMAL, RecoveryTimeoutMs, &result);
 }
 
-// Loaded by full path when needed, so that a missing or planted dbghelp never stops the rest.
-bool WriteMinidump(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
+// Loaded at start, by full path, so that a crash needs no loader lock, and a missing or planted
+// dbghelp never stops the rest.
+TMiniDumpWriteDump LoadMinidumpWriter() {
     char system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    if (length == 0 || length >= MAX_PATH) return nullptr;
     HMODULE dbghelp = LoadLibraryA((std::string(system) + "\\dbghelp.dll").c_str());
-    if (!dbghelp) return false;
-    const auto writeDump = reinterpret_cast<TMiniDumpWriteDump>(
-        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    if (!dbghelp) return nullptr;
+    return reinterpret_cast<TMiniDumpWriteDump>(reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+}
+
+bool WriteMinidump(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
+    if (!WriteDump) return false;
     const std::string path = CrashDumpPath();
     TFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!writeDump || !file) return false;
+    if (!file) return false;
     MINIDUMP_EXCEPTION_INFORMATION exception = {faultingThread, pointers, FALSE};
-    const bool written = writeDump(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, &exception,
+    const bool written = WriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, &exception,
                                    nullptr, nullptr) != FALSE;
     file.Close();
     if (!written) DeleteFileA(path.c_str());
     return written;
 }
 
-[[noreturn]] void ReportCrashAndEnd(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
-    const LONG self = static_cast<LONG>(GetCurrentThreadId());
-    const LONG handling = InterlockedCompareExchange(&HandlingThreadId, self, 0);
-    // A fault inside the report itself ends at once; a fault of another thread waits for the end.
-    if (handling == self) TerminateProcess(GetCurrentProcess(), 1);
-    if (handling != 0) Sleep(INFINITE);
+void ReportCrash(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
     try {
         const TFunStatContext record = CrashRecord(*pointers->ExceptionRecord, faultingThread);
         AppendErrorLogEntry(ErrorDialogText(CrashFailure, record.ReportText()));
@@ -119,32 +135,44 @@ bool WriteMinidump(EXCEPTION_POINTERS* pointers, DWORD faultingThread) {
         // Out of memory: the recovery and the dump need none of the report.
     }
     WriteRecovery(faultingThread);
+    SetEvent(GameKept);
     WriteMinidump(pointers, faultingThread);
+}
+
+[[noreturn]] void EndNow() {
     TerminateProcess(GetCurrentProcess(), 1);
     ExitProcess(1);
 }
 
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) { ReportCrashAndEnd(pointers, GetCurrentThreadId()); }
-
-struct TOverflowedThread {
-    EXCEPTION_POINTERS* Pointers;
-    DWORD ThreadId;
-};
-
-DWORD WINAPI ReportOverflow(void* parameter) {
-    const auto* overflowed = static_cast<const TOverflowedThread*>(parameter);
-    ReportCrashAndEnd(overflowed->Pointers, overflowed->ThreadId);
+DWORD WINAPI RunReporter(void*) {
+    ULONG reserve = StackOverflowReserve;
+    SetThreadStackGuarantee(&reserve);
+    WaitForSingleObject(CrashSignal, INFINITE);
+    ReportCrash(CrashPointers, CrashThreadId);
+    EndNow();
 }
 
-// An overflowed stack has no room for the report: a fresh thread writes it while this one waits.
-// Handled first, before the system looks for handlers on that stack.
+// Every faulting thread ends here. The first one's fault is reported; a fault of the reporter
+// itself ends the process at once, since nothing more of the report can be trusted to finish.
+[[noreturn]] void EndWithReport(EXCEPTION_POINTERS* pointers) {
+    const DWORD self = GetCurrentThreadId();
+    if (!Reporter || self == ReporterThreadId) EndNow();
+    if (InterlockedCompareExchange(&CrashClaimed, 1, 0) == 0) {
+        CrashPointers = pointers;
+        CrashThreadId = self;
+        SetEvent(CrashSignal);
+    }
+    if (WaitForSingleObject(GameKept, ReportLimitMs) == WAIT_OBJECT_0) WaitForSingleObject(Reporter, DumpLimitMs);
+    EndNow();
+}
+
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) { EndWithReport(pointers); }
+
+// An overflowed stack may have no room left for the search of the ordinary handlers: handled
+// first, on the stack's reserve.
 LONG CALLBACK StackOverflowHandler(EXCEPTION_POINTERS* pointers) {
     if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) return EXCEPTION_CONTINUE_SEARCH;
-    TOverflowedThread overflowed = {pointers, GetCurrentThreadId()};
-    HANDLE reporter = CreateThread(nullptr, 0, ReportOverflow, &overflowed, 0, nullptr);
-    if (reporter) WaitForSingleObject(reporter, INFINITE);
-    TerminateProcess(GetCurrentProcess(), 1);
-    return EXCEPTION_CONTINUE_SEARCH;
+    EndWithReport(pointers);
 }
 
 LRESULT CALLBACK RelayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -169,6 +197,10 @@ void InstallCrashGuard() {
     if (WindowThreadId) return;
     WindowThreadId = GetCurrentThreadId();
     RelayWindow = CreateRelayWindow();
+    WriteDump = LoadMinidumpWriter();
+    CrashSignal = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    GameKept = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (CrashSignal && GameKept) Reporter = CreateThread(nullptr, 0, RunReporter, nullptr, 0, &ReporterThreadId);
     ULONG reserve = StackOverflowReserve;
     SetThreadStackGuarantee(&reserve);
     AddVectoredExceptionHandler(1, StackOverflowHandler);

@@ -1,7 +1,9 @@
 // The last resort for faults nothing else catches: an access violation, a stack overflow, an
 // integer division by zero or any other exception that reaches the system, on any thread. The
 // report goes to "Errors.log", a minidump beside it, the game in progress to its recovery file,
-// and the process ends with exit code 1. No dialog: an unattended machine must not wait for anyone.
+// and the process ends with exit code 1: at once after a fault of the handling itself, and after
+// about 15 seconds when the report and the game are not written by then (a minute more for the
+// minidump). No dialog: an unattended machine must not wait for anyone.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +12,9 @@
 
 // Installs the handlers. Called on the thread that runs the windows, before any of them exists.
 void InstallCrashGuard();
-// What saves the game in progress after a crash. It runs on the window thread: there, when that
-// thread can still take messages; otherwise (the fault was its own) while it stands at the fault.
-// An empty writer removes it.
+// What saves the game in progress after a crash. It runs on the window thread when that thread
+// can still take messages; otherwise (the fault was its own) on the guard's reporter thread while
+// the window thread stands at the fault. An empty writer removes it.
 void SetCrashRecoveryWriter(std::function<void()> writer);
 
 // "EXCEPTION_ACCESS_VIOLATION" and the like; "unknown exception" for a code without a name.

@@ -1,7 +1,10 @@
 // The parts of a crash report that can be checked without a crash: the exception's name, where
-// an address lies, and the operations in progress. The crash itself is in e2e/CrashTests.cpp.
+// an address lies, and the operations in progress; and the end of a process whose report goes
+// wrong (tests/tools/CrashGuardProbe). The game's own crashes are in e2e/CrashTests.cpp.
 #include "Include/Core/FunOperation.h"
 #include "Include/CrashGuard.h"
+#include "support/TestFiles.h"
+#include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -36,6 +40,38 @@ TEST(CrashReport, NamesTheAddressAndWhatRan) {
     }
     EXPECT_EQ(OperationsInProgressText(), "TOuter::Run");
     outer.EndPassing();
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// The recovery writer faults, overflows its stack, or never returns while another thread faults:
+// the first fault is reported once, and the process ends with 1; at once after a fault of the
+// report itself, after the guard's limit of about 15 s when the report hangs.
+TEST(CrashGuard, AReportThatFaultsOrHangsStillEndsTheProcessWithOne) {
+    TTempFolder folder("crash-guard");
+    const std::string probe = folder / "CrashGuardProbe.exe", log = folder / "Errors.log";
+    ASSERT_TRUE(CopyFileA((TestProgramDirectory() + "CrashGuardProbe.exe").c_str(), probe.c_str(), FALSE));
+    for (const std::string writer : {"faulting", "overflowing", "stuck"}) {
+        DeleteFileA(log.c_str());
+        const ULONGLONG started = GetTickCount64();
+        TChildProcess child("\"" + probe + "\" " + writer);
+        ASSERT_TRUE(child.Wait(60000)) << writer << ": the process still runs after a minute";
+        const ULONGLONG took = GetTickCount64() - started;
+        EXPECT_EQ(child.ExitCode(), 1u) << writer;
+        const std::string report = FileExists(log) ? ReadFileBytes(log) : std::string();
+        EXPECT_EQ(CountOf(report, "A fatal fault ended the program."), 1u) << writer << ":\n" << report;
+        EXPECT_NE(report.find("EXCEPTION_ACCESS_VIOLATION at address "), std::string::npos) << report;
+        EXPECT_NE(report.find("(the window thread)."), std::string::npos) << "not the first fault:\n" << report;
+        if (writer != "stuck") {
+            EXPECT_LT(took, 15000u) << writer << ": waited for the limit";
+        }
+        std::printf("[          ] %s writer: ended after %llu ms\n", writer.c_str(),
+                    static_cast<unsigned long long>(took));
+    }
 }
 
 }  // namespace
