@@ -73,11 +73,9 @@ Gdiplus::Status WritePictureFile(const std::wstring& path, int width, int height
     return saved;
 }
 
-// The picture file as GDI+ alone shows it: decoded whole and drawn with high-quality bicubic
-// interpolation into a bitmap of the size, over black. Null when GDI+ cannot load it.
-inline std::unique_ptr<TBitmapCanvas> DrawnByGdiplus(const std::wstring& path, int width, int height) {
-    Gdiplus::GpImage* image = nullptr;
-    if (Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &image) != Gdiplus::Ok) return nullptr;
+// A loaded GDI+ image drawn with high-quality bicubic interpolation into a bitmap of the size,
+// over black. Null when it cannot be drawn.
+inline std::unique_ptr<TBitmapCanvas> DrawnByGdiplus(Gdiplus::GpImage* image, int width, int height) {
     std::unique_ptr<TBitmapCanvas> bitmap = TBitmapCanvas::Create(width, height);
     Gdiplus::GpGraphics* graphics = nullptr;
     if (bitmap && Gdiplus::DllExports::GdipCreateFromHDC(bitmap->Canvas(), &graphics) == Gdiplus::Ok) {
@@ -88,6 +86,15 @@ inline std::unique_ptr<TBitmapCanvas> DrawnByGdiplus(const std::wstring& path, i
     } else {
         bitmap.reset();
     }
+    return bitmap;
+}
+
+// The picture file as GDI+ alone shows it: decoded whole and drawn as above. Null when GDI+
+// cannot load it.
+inline std::unique_ptr<TBitmapCanvas> DrawnByGdiplus(const std::wstring& path, int width, int height) {
+    Gdiplus::GpImage* image = nullptr;
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &image) != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<TBitmapCanvas> bitmap = DrawnByGdiplus(image, width, height);
     Gdiplus::DllExports::GdipDisposeImage(image);
     return bitmap;
 }

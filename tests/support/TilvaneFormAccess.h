@@ -28,6 +28,7 @@ struct TTilvaneFormTestAccess {
     bool CheckSave() { return Form.CheckSave(); }
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
+    std::vector<TPictureSize> PictureAreas() const { return Form.PictureAreas(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
     void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
     void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }

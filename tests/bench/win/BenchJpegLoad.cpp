@@ -1,18 +1,23 @@
 // JPEG pictures loaded as the game loads them against one plain GDI+ decode and draw, each
 // measurement in a process of its own, so that each has its own peak of memory:
-//   GDI+:     GdipLoadImageFromFile + one high-quality draw at the puzzle image's size
+//   GDI+:     one GdipLoadImageFromFile + one high-quality draw of that image at the puzzle
+//             image's size
 //   new load: LoadPictureFile told the two areas + the puzzle image (7 x 7 pieces) + the
 //             original image, as the game window paints them
 // Then the quality of the puzzle image: its PSNR against today's path (GDI+'s full decode drawn
 // at the same size) and, as the measure of a faithful reduction, of both against GDI+'s full
-// decode averaged over each pixel's footprint. The pictures come from scripts/make-test-pictures.sh.
+// decode averaged over each pixel's footprint. Last, where the game window's reload of the
+// 24-megapixel picture (Ctrl+F5) spends its time: the whole reload with the window painted, against
+// its steps done alone at the window's own sizes. The pictures come from scripts/make-test-pictures.sh.
 //   BenchJpegLoad                          everything
 //   BenchJpegLoad gdiplus|game|quality P   one measurement of picture P, one line of figures
+//   BenchJpegLoad reload P                 the reload's split for picture P
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/WideText.h"
 #include "tests/bench/BenchCommon.h"
+#include "tests/bench/win/BenchWindow.h"
 #include "tests/support/GdiplusPictures.h"
 
 #include <windows.h>
@@ -55,16 +60,18 @@ TPictureSize PuzzleSize(int32_t width, int32_t height) {
     return fitted;
 }
 
-// One GDI+ decode and draw; false when GDI+ could not load or draw the picture.
-bool GdiplusDecodeAndDraw(const std::string& path) {
+// One GDI+ load and one draw of the loaded image, as a program that only shows the picture does
+// (Wine's GDI+ decodes the whole picture on load); false when GDI+ could not load or draw it.
+bool GdiplusLoadAndDraw(const std::string& path) {
     Gdiplus::GpImage* image = nullptr;
     if (GdipLoadImageFromFile(Utf8ToWide(path).c_str(), &image) != Gdiplus::Ok) return false;
     UINT width = 0, height = 0;
     GdipGetImageWidth(image, &width);
     GdipGetImageHeight(image, &height);
-    GdipDisposeImage(image);
     const TPictureSize size = PuzzleSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    return DrawnByGdiplus(Utf8ToWide(path), size.Width, size.Height) != nullptr;
+    const bool drawn = DrawnByGdiplus(image, size.Width, size.Height) != nullptr;
+    GdipDisposeImage(image);
+    return drawn;
 }
 
 std::unique_ptr<TBitmapCanvas> NewLoad(const std::string& path, int32_t& decodedWidth) {
@@ -118,13 +125,89 @@ int Quality(const std::string& path) {
     return 0;
 }
 
+// The median of a step's times with their spread, the machine being shared.
+struct TSpread {
+    std::vector<double> Ms;
+    void Add(double seconds) { Ms.push_back(seconds * 1e3); }
+    double Median() const { return bench::Median(Ms); }
+    std::string Text() const {
+        char text[96];
+        std::snprintf(text, sizeof text, "%8.1f ms  (%.1f to %.1f)", Median(), *std::min_element(Ms.begin(), Ms.end()),
+                      *std::max_element(Ms.begin(), Ms.end()));
+        return text;
+    }
+};
+
+const int ReloadRuns = 7;
+
+// The reload as the command runs it, then the window painted; false when nothing was shown.
+bool ReloadInWindow(TTilvaneForm& form, TTilvaneFormTestAccess& inside, const std::string& path) {
+    inside.LoadGameFromPicture(path);
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return inside.PuzzlePictureImage && inside.PuzzlePictureImage->BitmapWidth() > 0;
+}
+
+int ReloadSplit(const std::string& path) {
+    StartProgramServices();
+    TTilvaneForm form;
+    TTilvaneFormTestAccess inside(form);
+    ShowGameWindow(form);
+    if (!ReloadInWindow(form, inside, path)) {
+        std::printf("the picture did not load\n");
+        return 1;
+    }
+    TSpread whole, decode, smallest, puzzle, copy, original;
+    for (int run = 0; run < ReloadRuns; ++run) {
+        double start = Now();
+        ReloadInWindow(form, inside, path);
+        whole.Add(Now() - start);
+        // The window's steps alone, with its areas and piece size, on a picture of their own.
+        const std::vector<TPictureSize> areas = inside.PictureAreas();
+        start = Now();
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path, areas);
+        decode.Add(Now() - start);
+        if (!picture) return 1;
+        // At 1/8 hardly more than the entropy decoding is left, which no scale skips.
+        start = Now();
+        LoadPictureFile(path, {TPictureSize{1, 1}});
+        smallest.Add(Now() - start);
+        int columns = 0, rows = 0;
+        start = Now();
+        std::unique_ptr<TBitmapCanvas> painted = PaintPictureToGrid(
+            *picture, true, areas[0].Width, areas[0].Height, inside.PieceWidth, inside.PieceHeight, 30, 30, columns, rows);
+        puzzle.Add(Now() - start);
+        if (!painted) return 1;
+        start = Now();
+        std::unique_ptr<TBitmapCanvas> backup = TBitmapCanvas::Create(painted->Width(), painted->Height());
+        BitBlt(backup->Canvas(), 0, 0, painted->Width(), painted->Height(), painted->Canvas(), 0, 0, SRCCOPY);
+        GdiFlush();
+        copy.Add(Now() - start);
+        start = Now();
+        PaintPictureUsingGrid(*picture, true, areas[1].Width, areas[1].Height, columns, rows);
+        original.Add(Now() - start);
+    }
+    const double steps = decode.Median() + puzzle.Median() + copy.Median() + original.Median();
+    std::printf("  reload in the game window (Ctrl+F5, %d x %d puzzle image), medians of %d runs (least to most):\n",
+                inside.PuzzlePictureImage->BitmapWidth(), inside.PuzzlePictureImage->BitmapHeight(), ReloadRuns);
+    std::printf("    whole reload, window painted %s\n", whole.Text().c_str());
+    std::printf("    decode alone                 %s\n", decode.Text().c_str());
+    std::printf("      (the same decode at 1/8    %s)\n", smallest.Text().c_str());
+    std::printf("    puzzle image resampled       %s\n", puzzle.Text().c_str());
+    std::printf("    its backup copy              %s\n", copy.Text().c_str());
+    std::printf("    original image               %s\n", original.Text().c_str());
+    std::printf("    the window's own work        %8.1f ms  (the whole less the steps)\n", whole.Median() - steps);
+    std::printf("    whole reload = %.2f x the decode alone\n", whole.Median() / decode.Median());
+    return 0;
+}
+
 int MeasureOne(const std::string& what, const std::string& path) {
-    if (what == "gdiplus") return MeasureInThisProcess([&] { return GdiplusDecodeAndDraw(path); });
+    if (what == "gdiplus") return MeasureInThisProcess([&] { return GdiplusLoadAndDraw(path); });
     if (what == "game") {
         int32_t decodedWidth = 0;
         return MeasureInThisProcess([&] { return NewLoad(path, decodedWidth) != nullptr; });
     }
     if (what == "quality") return Quality(path);
+    if (what == "reload") return ReloadSplit(path);
     if (what == "idle") {
         std::printf("0 %.1f\n", PeakMegabytes());
         return 0;
@@ -132,17 +215,18 @@ int MeasureOne(const std::string& what, const std::string& path) {
     return 2;
 }
 
-// The line of figures a measurement in a process of its own printed.
-std::string MeasuredInChild(const std::string& what, const std::string& path) {
+// The line of figures a measurement in a process of its own printed, or all its lines.
+std::string MeasuredInChild(const std::string& what, const std::string& path, bool allLines = false) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string command = std::string(self) + " " + what + " " + path;
     FILE* child = _popen(command.c_str(), "r");
     if (!child) return "failed";
+    std::string text;
     char line[256] = {};
-    const bool read = std::fgets(line, sizeof line, child) != nullptr;
+    while (std::fgets(line, sizeof line, child) && (allLines || text.empty())) text += line;
     _pclose(child);
-    return read ? std::string(line) : "failed";
+    return text.empty() ? "failed" : text;
 }
 
 // A picture stored turned is compared on time and memory only: GDI+ alone shows it unturned.
@@ -152,9 +236,9 @@ void ReportPicture(const std::string& path, const char* title, bool compareQuali
     const std::string gdiplus = MeasuredInChild("gdiplus", path), game = MeasuredInChild("game", path);
     std::printf("%s\n", title);
     if (std::sscanf(gdiplus.c_str(), "%lf %lf", &gdiplusMs, &gdiplusMb) == 2)
-        std::printf("  GDI+ decode and draw   %8.1f ms   peak memory %7.1f MB\n", gdiplusMs, gdiplusMb);
+        std::printf("  GDI+ load and draw     %8.1f ms   peak memory %7.1f MB\n", gdiplusMs, gdiplusMb);
     else
-        std::printf("  GDI+ decode and draw   could not load it (%s)\n", gdiplus.substr(0, gdiplus.find('\n')).c_str());
+        std::printf("  GDI+ load and draw     could not load it (%s)\n", gdiplus.substr(0, gdiplus.find('\n')).c_str());
     if (std::sscanf(game.c_str(), "%lf %lf", &gameMs, &gameMb) != 2) {
         std::printf("  new load               failed\n");
         return;
@@ -188,6 +272,8 @@ int main(int argc, char** argv) {
         std::sscanf(MeasuredInChild("idle", "-").c_str(), "%*f %lf", &idle);
         std::printf("peak memory: the process's peak working set; an idle one with GDI+ started has %.1f MB\n", idle);
         ReportPicture(pictures + "photo-6000x4000.jpg", "JPEG 6000 x 4000, quality 90, photograph-like");
+        std::fflush(stdout);
+        std::printf("%s", MeasuredInChild("reload", pictures + "photo-6000x4000.jpg", true).c_str());
         ReportPicture(pictures + "plasma-6000x4000.jpg", "JPEG 6000 x 4000, quality 90, plasma");
         ReportPicture(pictures + "photo-16000x12000.jpg", "JPEG 16000 x 12000, quality 90, photograph-like");
         // The 6000 x 4000 photo above as a camera stores a portrait: the new load turns it upright.
