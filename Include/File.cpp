@@ -381,6 +381,17 @@ bool MatchesFileMask(const std::string& name, const std::string& mask) {
     return PathMatchSpecA(name.c_str(), mask.c_str()) != FALSE;
 }
 
+int CompareNamesNaturally(const std::string& a, const std::string& b) {
+    return StrCmpLogicalW(Utf8ToWide(a).c_str(), Utf8ToWide(b).c_str());
+}
+
+std::vector<std::string> FileNamesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    for (TSearch search(directory, true); search.Result() == 0; search.Next())
+        if (!search.EntryIsDirectory()) names.push_back(search.EntryName());
+    return names;
+}
+
 bool PathExists(const std::string& path) {
     if (path.empty()) return false;
     ClearLastError();

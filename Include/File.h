@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Special-folder ids of the shell (CSIDL values).
 enum : int {
@@ -27,6 +28,12 @@ std::string ToFullUncPath(const std::string& path);
 bool IsSamePath(const std::string& a, const std::string& b);
 bool MatchesFileMask(const std::string& name, const std::string& mask);
 bool PathExists(const std::string& path);
+// The order in which a file browser sorts names: runs of digits by their number ("2.jpg" before
+// "10.jpg"), letter case ignored. Negative, zero or positive.
+int CompareNamesNaturally(const std::string& a, const std::string& b);
+// The names of the plain files a file browser shows in the folder (no folders, no hidden or
+// system files), as the system lists them; empty when there is none or the folder is unreadable.
+std::vector<std::string> FileNamesIn(const std::string& directory);
 // True when a file can be created and deleted in the directory. A directory that does not exist
 // yet is judged by the nearest existing one above it; nothing is left behind either way.
 bool CanCreateFilesIn(const std::string& directory);

@@ -177,6 +177,8 @@ void TTilvaneForm::CreateMenu() {
                       command(cmLoadPicture, &TTilvaneForm::LoadPictureMenuClick),
                       command(cmReloadCurrentPicture, &TTilvaneForm::ReloadCurrentPictureMenuClick),
                       command(cmOpenPicture, &TTilvaneForm::OpenPictureMenuClick),
+                      command(cmNextPicture, &TTilvaneForm::NextPictureMenuClick),
+                      command(cmPreviousPicture, &TTilvaneForm::PreviousPictureMenuClick),
                       MenuSeparator(),
                       command(cmLoadLastGame, &TTilvaneForm::LoadLastGameMenuClick),
                       command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
@@ -185,7 +187,8 @@ void TTilvaneForm::CreateMenu() {
                       command(cmHide, &TTilvaneForm::HideMenuClick),
                   }),
         command(cmRandomize, &TTilvaneForm::RandomizeMenuClick),
-        MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick)}),
+        MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick),
+                                         command(cmSamplePictures, &TTilvaneForm::SamplePicturesMenuClick)}),
         command(cmHelp, &TTilvaneForm::HelpMenuClick),
         command(cmAbout, &TTilvaneForm::AboutMenuClick),
     };
@@ -350,11 +353,39 @@ void TTilvaneForm::RunCommand(int32_t line, const char* operation, const char* f
 
 void TTilvaneForm::LoadPictureMenuClick() {
     RunCommand(__LINE__, "TTilvaneForm::LoadPictureMenuClick", "Failed to load file.", [&](TFunOperation& op) {
-        LoadPictureDialog.FileName = PicturePath;
-        if (!LoadPictureDialog.Execute(Handle())) return;
-        LoadGameFromPicture(LoadPictureDialog.FileName);
-        op.TakeCurrent();
+        // A player who has not loaded a picture yet is shown the samples first.
+        const bool anyPictureLoaded = PictureMatchesPatterns(PicturePath);
+        ChoosePictureFrom(op, anyPictureLoaded || !PathExists(GetSamplesDirectory()) ? PicturePath
+                                                                                     : GetSamplesDirectory() + "*");
     });
+}
+
+void TTilvaneForm::SamplePicturesMenuClick() {
+    RunCommand(__LINE__, "TTilvaneForm::SamplePicturesMenuClick", "Failed to load file.", [&](TFunOperation& op) {
+        if (!PathExists(GetSamplesDirectory())) {
+            op.Raise(__LINE__, fsError, "There is no such folder.", GetSamplesDirectory());
+            return;
+        }
+        ChoosePictureFrom(op, GetSamplesDirectory() + "*");
+    });
+}
+
+// The Load picture dialog, starting at that file or pattern; the picture chosen starts a new game.
+void TTilvaneForm::ChoosePictureFrom(TFunOperation& op, const std::string& start) {
+    LoadPictureDialog.FileName = start;
+    if (!LoadPictureDialog.Execute(Handle())) return;
+    LoadGameFromPicture(LoadPictureDialog.FileName);
+    op.TakeCurrent();
+}
+
+void TTilvaneForm::NextPictureMenuClick() {
+    RunCommand(__LINE__, "TTilvaneForm::NextPictureMenuClick", "Failed to load file.",
+               [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Next); });
+}
+
+void TTilvaneForm::PreviousPictureMenuClick() {
+    RunCommand(__LINE__, "TTilvaneForm::PreviousPictureMenuClick", "Failed to load file.",
+               [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Previous); });
 }
 
 void TTilvaneForm::ReloadCurrentPictureMenuClick() {
@@ -449,7 +480,10 @@ void TTilvaneForm::OpenStartingFiles() {
         if (parameter.empty()) break;
         if (!IsUninstallParameter(parameter)) files.push_back(parameter);
     }
-    if (!files.empty()) OpenGivenFiles(files);
+    if (!files.empty())
+        OpenGivenFiles(files);
+    else if (firstStart_ && !PicturesShown())
+        LoadFirstSample();
 }
 
 void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {

@@ -21,6 +21,7 @@
 #include "Include/Owned.h"
 #include "Include/StoredTextList.h"
 #include "Tilvane/Core/GameFiles.h"
+#include "Tilvane/Core/PictureWalk.h"
 #include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/TilvaneKeys.h"
 
@@ -42,7 +43,7 @@ public:
     // in progress is kept over a crash.
     void OfferRecoveredGame();
     // Once the window shows: opens a file named on the command line, as "Open with" and a drop on
-    // the program's icon name them.
+    // the program's icon name them; with none, the player's first start shows a sample picture.
     void OpenStartingFiles();
 
 protected:
@@ -80,6 +81,10 @@ private:
     template <class Body>
     void RunCommand(int32_t line, const char* operation, const char* failureMessage, Body&& body);
     void LoadPictureMenuClick();
+    void SamplePicturesMenuClick();
+    void ChoosePictureFrom(TFunOperation& op, const std::string& start);
+    void NextPictureMenuClick();
+    void PreviousPictureMenuClick();
     void ReloadCurrentPictureMenuClick();
     void OpenPictureMenuClick();
     void LoadLastGameMenuClick();
@@ -101,6 +106,11 @@ private:
     void OpenGameFile(const std::string& path);
 
     // Games and options.
+    void LoadNeighbourPicture(TFunOperation& op, TWalkDirection direction);
+    // The picture's name; empty when the folder holds no picture.
+    std::string NeighbourPictureIn(const std::string& folder, const std::string& current,
+                                   TWalkDirection direction) const;
+    void LoadFirstSample();
     bool CheckSave();
     bool LoadPicture(const std::string& path, bool newGame, bool ask);
     void LoadGameFromPicture(const std::string& path);
@@ -241,6 +251,7 @@ private:
     std::string LastGamePath;
     std::string PictureExtensions;  // the patterns of every decodable picture, joined by ";"
     std::unique_ptr<TStoredTextList> OptionsList;
+    bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
     std::unique_ptr<TStoredTextList> GameList;
 
     // Controls of the layout.
@@ -278,3 +289,5 @@ extern TTilvaneForm* TilvaneForm;
 
 // Where the game dialogs start: "TilvaneGames\" in the program directory.
 std::string GetGamesDirectory();
+// The pictures that come with the game: "Sample pictures\" beside the program.
+std::string GetSamplesDirectory();

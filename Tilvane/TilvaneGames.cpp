@@ -59,8 +59,39 @@ std::string StartingOptionsPath(const std::string& optionsPath) {
 
 std::string GetGamesDirectory() { return GetDataDirectory() + "TilvaneGames\\"; }
 
+std::string GetSamplesDirectory() { return GetProgramDirectory() + "Sample pictures\\"; }
+
 bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
     return MatchesFileMask(path, PictureExtensions);
+}
+
+// The next or previous picture of the current picture's folder, as a new game; without a current
+// picture, the first or last of the samples.
+void TTilvaneForm::LoadNeighbourPicture(TFunOperation& op, TWalkDirection direction) {
+    const bool anyPictureLoaded = PictureMatchesPatterns(PicturePath);
+    const std::string folder = anyPictureLoaded ? DirectoryOfPath(PicturePath) : GetSamplesDirectory();
+    const std::string picture =
+        NeighbourPictureIn(folder, anyPictureLoaded ? NameOfPath(PicturePath) : std::string(), direction);
+    if (picture.empty()) {
+        op.Raise(__LINE__, fsError, "There is no picture in the folder.", folder);
+        return;
+    }
+    LoadGameFromPicture(folder + picture);
+    op.TakeCurrent();
+}
+
+std::string TTilvaneForm::NeighbourPictureIn(const std::string& folder, const std::string& current,
+                                             TWalkDirection direction) const {
+    return NeighbourPicture(
+        FileNamesIn(folder), current, direction, [this](const std::string& name) { return PictureMatchesPatterns(name); },
+        CompareNamesNaturally);
+}
+
+// A player's first start shows a game of the first sample picture, as "Load picture" would with
+// it; without samples the window stays empty, as at any other start.
+void TTilvaneForm::LoadFirstSample() {
+    const std::string sample = NeighbourPictureIn(GetSamplesDirectory(), std::string(), TWalkDirection::Next);
+    if (!sample.empty()) OpenPictureFile(GetSamplesDirectory() + sample);
 }
 
 bool TTilvaneForm::CheckSave() {
@@ -391,6 +422,8 @@ void TTilvaneForm::LoadOptions() {
         ReadGridChoice();
         WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
     };
-    OptionsList->LoadFrom(StartingOptionsPath(optionsPath));
+    const std::string startingPath = StartingOptionsPath(optionsPath);
+    firstStart_ = !PathExists(startingPath);
+    OptionsList->LoadFrom(startingPath);
     OptionsList->FileName = optionsPath;
 }

@@ -33,4 +33,7 @@ enum TTilvaneCommandId : int {
     cmGameWallpapers,
     cmHelp,
     cmAbout,
+    cmNextPicture,
+    cmPreviousPicture,
+    cmSamplePictures,
 };

@@ -40,6 +40,9 @@ while IFS= read -r entry; do
     *) cp -r "$source" "$package/Tilvane/" ;;
   esac
 done <<<"$entries"
+# The sample pictures with their credits, made again only when their list changes.
+bash "$root/scripts/make-sample-pictures.sh" "$root/build/sample-pictures"
+cp -r "$root/build/sample-pictures/Sample pictures" "$package/Tilvane/"
 # Pictures of the real game for the help page, taken anew for every package.
 bash "$root/scripts/help-pictures.sh" "$package/Tilvane/HelpPictures"
 # The package holds its listed entries and nothing else.
@@ -59,5 +62,5 @@ for item in "$package/Tilvane"/*; do
 done
 (cd "$package" && zip -q -r Tilvane.zip Tilvane)
 echo "Package: $package/Tilvane/ and $package/Tilvane.zip"
-ls -l "$package/Tilvane" "$package/Tilvane/HelpPictures"
+ls -l "$package/Tilvane" "$package/Tilvane/HelpPictures" "$package/Tilvane/Sample pictures"
 du -sh "$package/Tilvane" "$package/Tilvane.zip"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts the game under Wine from its own folder in the build's prefix (C:\Tilvane\Game).
+# Starts the game under Wine from a fresh folder of its own in the build's prefix (C:\Tilvane\Game).
 # Without a display it starts a virtual one, leaves a screenshot in build/ and ends the game.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,9 +11,14 @@ if [ -z "${TILVANE_DISPLAY_READY:-}" ]; then
 fi
 source "$root/scripts/wine-env.sh"
 wine_prepare_prefix
+# A fresh folder every time, with the sample pictures beside the program as the package has them:
+# every run is a player's first start, which shows a sample picture ready to shuffle.
+bash "$root/scripts/make-sample-pictures.sh" "$BUILD_DIR/sample-pictures"
 game_dir="$WINEPREFIX/drive_c/Tilvane/Game"
+rm -rf "$game_dir"
 mkdir -p "$game_dir"
 cp -f "$BUILD_DIR/win/Tilvane.exe" "$game_dir/"
+cp -r "$BUILD_DIR/sample-pictures/Sample pictures" "$game_dir/"
 cd "$game_dir"
 if [ -z "${TILVANE_VIRTUAL_DISPLAY:-}" ]; then
   wine "$game_dir/Tilvane.exe"

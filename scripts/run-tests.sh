@@ -146,14 +146,19 @@ else
   echo "read-only mount undone: FAILED, still mounted at $WINE_READONLY_VIEW"; failed=$((failed + 1))
 fi
 
-# 4. The package, with pictures taken from the real game (one suite), and its help page opened
-#    in headless Chromium: each check at each width is one case.
+# 4. The package, with pictures taken from the real game (one suite), its sample pictures and
+#    their credits, and its help page opened in headless Chromium: each check at each width is
+#    one case.
 if bash "$root/scripts/make-package.sh" >"$results/package.log" 2>&1; then
   echo "package: ok"; passed=$((passed + 1))
 else
   tail -20 "$results/package.log"; echo "package: FAILED"; failed=$((failed + 1))
 fi
 count_report "help pictures (Wine)" "$results/HelpPictures.xml" 0
+while read -r line; do
+  echo "$line"
+  case "$line" in *": ok "*) passed=$((passed + 1)) ;; *FAILED*) failed=$((failed + 1)) ;; esac
+done < <(bash "$root/scripts/check-package.sh" "$BUILD_DIR/package/Tilvane" 2>&1)
 while read -r line; do
   echo "$line"
   case "$line" in *": ok "*) passed=$((passed + 1)) ;; *FAILED*) failed=$((failed + 1)) ;; esac

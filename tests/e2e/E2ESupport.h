@@ -197,8 +197,12 @@ public:
     // Asks the main window to close (WM_CLOSE) and waits for the end; the exit code, or
     // STILL_ACTIVE when it did not end in time.
     DWORD Close(DWORD timeoutMs = StepTimeout);
+    // Starts the program again from its folder, with the files its last run left there.
+    void StartAgain(const std::string& arguments = std::string());
 
 private:
+    void Start(const std::string& arguments);
+
     std::string folder_;
     std::string placedFolder_;
     std::unique_ptr<TChildProcess> process_;
