@@ -1,6 +1,4 @@
-// The pictures that come with the game and the walk through a folder's pictures: the first start
-// shows a game of the first sample, later starts show none, and N and Shift+N load the next and
-// the previous picture of the current picture's folder in natural order, after the save question.
+// The pictures that come with the game, and N and Shift+N through the current picture's folder.
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
 #include "Tilvane/TilvaneIds.h"
@@ -9,95 +7,94 @@
 
 namespace {
 
-const COLORREF Red = RGB(200, 30, 30);
-const COLORREF Green = RGB(30, 160, 60);
-const COLORREF Blue = RGB(40, 60, 200);
-const char* const SaveQuestion = "The game has been modified. Save it?";
+const COLORREF Red = RGB(200, 30, 30), Green = RGB(30, 160, 60), Blue = RGB(40, 60, 200);
 
-std::string SolidPicture(COLORREF colour) {
-    return BitmapFileBytes(160, 120, [colour](int, int) { return colour; });
+TPlacedFile Solid(const std::string& name, COLORREF colour) {
+    return {name, BitmapFileBytes(160, 120, [colour](int, int) { return colour; })};
 }
 
-// The original picture shows that colour: most of its pixels have it, the grid lines aside.
+// "2" comes before "10" as a file browser sorts them; the credits are no picture.
+const std::vector<TPlacedFile> Samples = {Solid("Sample pictures\\10 red.bmp", Red),
+                                          Solid("Sample pictures\\2 green.bmp", Green),
+                                          {"Sample pictures\\Credits.txt", "by the test"}};
+
+// Most pixels of the original picture have the colour, the grid lines aside.
 bool ShowsColour(TGameProcess& game, COLORREF colour) {
     const TPixels pixels = SettledPixels(game.Control(idOriginalPictureImage), game.MainWindow());
     size_t matching = 0;
     for (COLORREF pixel : pixels.Colors) matching += NearColour(pixel, colour);
-    return !pixels.Colors.empty() && matching * 2 > pixels.Colors.size();
+    return matching * 2 > pixels.Colors.size() && !pixels.Colors.empty();
 }
 
-bool PicturesHidden(TGameProcess& game) {
-    return !IsWindowVisible(game.Control(idPuzzlePictureImage)) && !IsWindowVisible(game.Control(idOriginalPictureImage));
-}
-
-// A new game of the picture with that colour, unshuffled and waiting for Alt+R.
+// A new game of the picture of that colour, unshuffled and waiting for Alt+R.
 void ExpectNewGameOf(TGameProcess& game, COLORREF colour, const char* picture) {
     EXPECT_TRUE(WaitUntil([&] { return ShowsColour(game, colour); })) << "expected " << picture;
     EXPECT_EQ(game.ControlText(idTipsLabel), RandomizeTip) << picture;
-    EXPECT_EQ(game.ControlText(idMovesCountLabel), "") << picture;
+}
+
+void ExpectEmptyStart(TGameProcess& game) {
+    ASSERT_TRUE(game.WaitForMainWindow());
+    EXPECT_EQ(WaitForErrorDialog(game.ProcessId(), 1000), nullptr);
+    EXPECT_EQ(game.ControlText(idTipsLabel), StartTip);
+    EXPECT_FALSE(IsWindowVisible(game.Control(idPuzzlePictureImage)));
 }
 
 }  // namespace
 
-TEST(SamplePicturesEndToEnd, OnlyTheFirstStartShowsAGameOfTheFirstSample) {
-    // "2" comes before "10" as a file browser sorts them; the credits are no picture.
-    TGameProcess game("first-start", {{"Sample pictures\\10 red.bmp", SolidPicture(Red)},
-                                      {"Sample pictures\\2 green.bmp", SolidPicture(Green)},
-                                      {"Sample pictures\\Credits.txt", "2 green.bmp: by the test"}});
+TEST(SamplePicturesEndToEnd, OnlyAFirstStartShowsAGameOfTheFirstSample) {
+    TGameProcess game("first-start", Samples);
     ASSERT_TRUE(game.WaitForMainWindow());
     ExpectNewGameOf(game, Green, "the first sample, 2 green.bmp");
-    EXPECT_EQ(WindowText(game.MainWindow()), "Tilvane");
     ASSERT_EQ(game.Close(), 0u);
-
     game.StartAgain();
-    ASSERT_TRUE(game.WaitForMainWindow());
-    EXPECT_EQ(game.ControlText(idTipsLabel), StartTip) << "a later start shows no picture";
-    EXPECT_TRUE(PicturesHidden(game));
-    ASSERT_EQ(game.Close(), 0u);
+    ExpectEmptyStart(game);
+    ASSERT_EQ(game.Close(), 0u);  // one copy at a time
 
     TGameProcess withoutSamples("first-start-without-samples");
-    ASSERT_TRUE(withoutSamples.WaitForMainWindow());
-    EXPECT_EQ(WaitForErrorDialog(withoutSamples.ProcessId(), 1000), nullptr) << "missing samples are no failure";
-    EXPECT_EQ(withoutSamples.ControlText(idTipsLabel), StartTip);
-    EXPECT_TRUE(PicturesHidden(withoutSamples));
+    ExpectEmptyStart(withoutSamples);
+    ASSERT_EQ(withoutSamples.Close(), 0u);
+
+    // Before the player has loaded a picture, Load picture starts in the samples' folder.
+    std::vector<TPlacedFile> laterStart = Samples;
+    laterStart.push_back({"Tilvane.ini", "[TilvaneGame]\r\nColumnsCount=7\r\n"});
+    TGameProcess later("later-start", laterStart);
+    ExpectEmptyStart(later);
+    later.Key(VK_F5);
+    ASSERT_TRUE(AnswerFileDialog(later.ProcessId(), "10 red.bmp"));
+    ExpectNewGameOf(later, Red, "10 red.bmp, named without its folder");
 }
 
 TEST(SamplePicturesEndToEnd, NAndShiftNWalkTheFolderInNaturalOrderAfterTheSaveQuestion) {
-    TGameProcess game("walk", {{"walk\\1 red.bmp", SolidPicture(Red)},
-                               {"walk\\10 blue.bmp", SolidPicture(Blue)},
-                               {"walk\\2 green.bmp", SolidPicture(Green)},
-                               {"walk\\notes.txt", "no picture"},
-                               {"walk\\zz.tvg", "no picture either"}});
+    TGameProcess game("walk", {Solid("walk\\1 red.bmp", Red), Solid("walk\\10 blue.bmp", Blue),
+                               Solid("walk\\2 green.bmp", Green), {"walk\\notes.txt", "no picture"}});
     ASSERT_TRUE(game.WaitForMainWindow());
     game.Key(VK_F5);
     ASSERT_TRUE(AnswerFileDialog(game.ProcessId(), game.PathOf("walk\\2 green.bmp")));
     ExpectNewGameOf(game, Green, "2 green.bmp, chosen");
+    const struct {
+        unsigned Modifiers;
+        COLORREF Colour;
+        const char* Picture;
+    } steps[] = {{modNone, Blue, "10 blue.bmp, after 2"},
+                 {modNone, Red, "1 red.bmp, round after the last"},
+                 {modShift, Blue, "10 blue.bmp, round before the first"},
+                 {modShift, Green, "2 green.bmp, before 10"}};
+    for (const auto& step : steps) {
+        game.Key('N', step.Modifiers);
+        ExpectNewGameOf(game, step.Colour, step.Picture);
+    }
 
-    game.Key('N');
-    ExpectNewGameOf(game, Blue, "10 blue.bmp, after 2");
-    game.Key('N');
-    ExpectNewGameOf(game, Red, "1 red.bmp, wrapping round after the last");
-    game.Key('N', modShift);
-    ExpectNewGameOf(game, Blue, "10 blue.bmp, wrapping round before the first");
-    game.Key('N', modShift);
-    ExpectNewGameOf(game, Green, "2 green.bmp, before 10");
-
-    // A move makes the game worth saving: Cancel keeps it, No goes on to the next picture.
+    // After a move the save question comes first: Cancel keeps the game, No goes on.
     game.Key('R', modAlt);
     ASSERT_TRUE(WaitUntil([&] { return game.ControlText(idTipsLabel) == DragTip; }));
-    HWND puzzle = game.Control(idPuzzlePictureImage);
-    RECT client = {};
-    GetClientRect(puzzle, &client);
-    DragFromTo(ClientPointOnScreen(puzzle, client.right / 10, client.bottom / 10),
-               ClientPointOnScreen(puzzle, client.right * 9 / 10, client.bottom * 9 / 10));
-    ASSERT_TRUE(WaitUntil([&] { return game.ControlText(idMovesCountLabel) == "You have made 1 moves."; }))
-        << "the drop was not taken";
+    const HWND puzzle = game.Control(idPuzzlePictureImage);
+    DragFromTo(ClientPointOnScreen(puzzle, 5, 5), CenterOnScreen(puzzle));
+    ASSERT_TRUE(WaitUntil([&] { return game.ControlText(idMovesCountLabel) == "You have made 1 moves."; }));
     game.Key('N');
-    EXPECT_EQ(AnswerQuery(game.ProcessId(), IDCANCEL), SaveQuestion);
+    EXPECT_EQ(AnswerQuery(game.ProcessId(), IDCANCEL), "The game has been modified. Save it?");
     EXPECT_TRUE(WaitUntilAnswering(game.MainWindow()));
     EXPECT_EQ(game.ControlText(idMovesCountLabel), "You have made 1 moves.") << "Cancel keeps the game";
-    EXPECT_TRUE(ShowsColour(game, Green));
     game.Key('N', modShift);
-    EXPECT_EQ(AnswerQuery(game.ProcessId(), IDNO), SaveQuestion);
+    EXPECT_EQ(AnswerQuery(game.ProcessId(), IDNO), "The game has been modified. Save it?");
     ExpectNewGameOf(game, Red, "1 red.bmp, before 2, after No");
 }
