@@ -223,6 +223,7 @@ protected:
         commonDesktopLink_ = WithTrailingBackslash(GetCommonDesktopPath()) + "Tilvane.lnk";
 
         CreateFolderChain(package_ + "\\HelpPictures");
+        CreateFolderChain(package_ + "\\Sample pictures");
         CreateFolderChain(package_ + "\\Holiday");
         CreateFolderChain(chosen_.substr(0, chosen_.size() - 1));
         const std::string program = TestProgramDirectory() + "Tilvane.exe";
@@ -230,6 +231,7 @@ protected:
             << "is Tilvane.exe staged beside the tests?";
         WriteFileBytes(package_ + "\\Readme.txt", ReadmeText);
         WriteFileBytes(package_ + "\\HelpPictures\\Sample.png", "a picture of the help page");
+        WriteFileBytes(package_ + "\\Sample pictures\\Credits.txt", "the sample pictures' authors");
         // The player's own files beside the installer, as in a Downloads folder: never copied.
         WriteFileBytes(package_ + "\\Personal letter.txt", "private");
         WriteFileBytes(package_ + "\\Holiday\\Beach.jpg", "private");
@@ -281,9 +283,10 @@ protected:
         EXPECT_FALSE(FileExists(target_ + "\\Install.exe"));
         EXPECT_EQ(ReadFileBytes(target_ + "\\Readme.txt"), ReadmeText);
         EXPECT_TRUE(FileExists(target_ + "\\HelpPictures\\Sample.png"));
+        EXPECT_TRUE(FileExists(target_ + "\\Sample pictures\\Credits.txt"));
         const std::vector<std::string> installed = EntriesOf(target_);
         EXPECT_EQ(std::set<std::string>(installed.begin(), installed.end()),
-                  (std::set<std::string>{"HelpPictures", "Readme.txt", "Tilvane.exe"}))
+                  (std::set<std::string>{"HelpPictures", "Readme.txt", "Sample pictures", "Tilvane.exe"}))
             << "the letter and the holiday pictures beside the installer are not the package's";
         ExpectLink(desktopLink_, programFile);
         ExpectLink(group_ + "\\Tilvane.lnk", programFile);
@@ -319,6 +322,7 @@ protected:
                                    "make (such as options and saved games), were not deleted.");
         EXPECT_FALSE(FileExists(target_ + "\\Readme.txt"));
         EXPECT_FALSE(FolderExists(target_ + "\\HelpPictures"));
+        EXPECT_FALSE(FolderExists(target_ + "\\Sample pictures"));
         EXPECT_FALSE(FileExists(desktopLink_));
         EXPECT_FALSE(FolderExists(group_));
         EXPECT_FALSE(UninstallKeyExists(HKEY_LOCAL_MACHINE));
@@ -624,7 +628,7 @@ TEST_F(InstallerEndToEnd, RefusesToInstallIntoThePackageItself) {
         << warning.Texts()[0];
     EXPECT_EQ(query.Count(), 0u) << "refused before asking";
     const std::vector<std::string> entries = EntriesOf(package_);
-    EXPECT_EQ(entries.size(), 5u) << "Install.exe, Readme.txt, HelpPictures, the letter and Holiday only";
+    EXPECT_EQ(entries.size(), 6u) << "Install.exe, Readme.txt, HelpPictures, Sample pictures, the letter and Holiday only";
     EXPECT_FALSE(FileExists(desktopLink_));
     EXPECT_FALSE(UninstallKeyExists());
     EXPECT_EQ(FindFormOfProgramsIn(packageRoot_), nullptr) << "no game started";

@@ -71,17 +71,11 @@ TEST(SamplePicturesEndToEnd, NAndShiftNWalkTheFolderInNaturalOrderAfterTheSaveQu
     game.Key(VK_F5);
     ASSERT_TRUE(AnswerFileDialog(game.ProcessId(), game.PathOf("walk\\2 green.bmp")));
     ExpectNewGameOf(game, Green, "2 green.bmp, chosen");
-    const struct {
-        unsigned Modifiers;
-        COLORREF Colour;
-        const char* Picture;
-    } steps[] = {{modNone, Blue, "10 blue.bmp, after 2"},
-                 {modNone, Red, "1 red.bmp, round after the last"},
-                 {modShift, Blue, "10 blue.bmp, round before the first"},
-                 {modShift, Green, "2 green.bmp, before 10"}};
-    for (const auto& step : steps) {
-        game.Key('N', step.Modifiers);
-        ExpectNewGameOf(game, step.Colour, step.Picture);
+    // 10 after 2, then round after the last to 1, and back.
+    const std::pair<unsigned, COLORREF> steps[] = {{modNone, Blue}, {modNone, Red}, {modShift, Blue}, {modShift, Green}};
+    for (const auto& [modifiers, colour] : steps) {
+        game.Key('N', modifiers);
+        ExpectNewGameOf(game, colour, modifiers ? "after Shift+N" : "after N");
     }
 
     // After a move the save question comes first: Cancel keeps the game, No goes on.
