@@ -38,6 +38,7 @@ bool TFileDialog::Execute(HWND owner) {
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    dialog.lpstrDefExt = DefaultExtension.empty() ? nullptr : DefaultExtension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_LONGNAMES;
     const BOOL confirmed = kind_ == Open ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog);
     if (!confirmed) return false;

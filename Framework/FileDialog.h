@@ -13,6 +13,8 @@ public:
     std::string Filter;
     // The initial name (a directory followed by a pattern works too); the chosen file afterwards.
     std::string FileName;
+    // Without a leading dot ("tvg"): added to a name typed without an extension. Empty: none.
+    std::string DefaultExtension;
     // True when the user confirmed a file; FileName is then that file.
     bool Execute(HWND owner);
 

@@ -40,6 +40,12 @@ std::unique_ptr<TTextStore> StoreFromBytes(const std::string& bytes) {
 const uint64_t StoreSizeLimit = 8u << 20;
 const char* const TooLargeText = "The file is too large for a saved game or options file (more than 8 MB).";
 
+bool FileOverSizeLimit(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    return ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > StoreSizeLimit;
+}
+
 // Reads every byte of an open file, to its end as it is now, but never more than the limit:
 // false with too large set when there is more.
 bool ReadToEnd(HANDLE file, std::string& bytes, bool& tooLarge) {
@@ -103,12 +109,20 @@ bool TStoredTextList::Load() {
     op.Guard(__LINE__, [&] {
         store_.reset();
         std::string bytes;
-        if (!ReadStoreSource(op, FileName, bytes)) return;
+        if (!ReadStoreSource(op, FileName, bytes)) {
+            unreadFile_ = FileName;
+            store_ = StoreFromBytes(std::string());
+            return;
+        }
+        unreadFile_.clear();
         store_ = StoreFromBytes(bytes);
         if (OnAfterLoad) OnAfterLoad(*this);
         result = true;
     });
-    op.EndShowingAndPass(__LINE__, "Failed to load file.");
+    if (LoadFailureText.empty())
+        op.EndPassing();
+    else
+        op.EndShowingAndPass(__LINE__, LoadFailureText);
     return result;
 }
 
@@ -130,6 +144,8 @@ bool TStoredTextList::SaveStore(bool confirmOverwrite, bool readMissingStore) {
     bool result = false;
     TFunOperation op(Module, "TStoredTextList::Save", __LINE__);
     op.Guard(__LINE__, [&] {
+        // SaveAs names its file: the caller chose to write over it.
+        if (!readMissingStore && FileName == unreadFile_ && !MayWriteOverUnreadFile(op)) return;
         if (!store_ && readMissingStore) {
             std::string bytes;
             if (!ReadStoreSource(op, FileName, bytes)) return;
@@ -143,18 +159,29 @@ bool TStoredTextList::SaveStore(bool confirmOverwrite, bool readMissingStore) {
         if (OnBeforeSave) OnBeforeSave(*this);
         WriteFileReplacing(FileName, store_->ToBytes());
         if (op.TakeCurrent()) return;
+        unreadFile_.clear();
         result = true;
     });
     op.EndShowing(__LINE__, "Failed to save file.");
     return result;
 }
 
+// Whatever the file holds is the player's until it has been read: a lock that has gone since the
+// load lets the save go ahead, one still held is a failure raised on op, and a file still too
+// large is left alone without one.
+bool TStoredTextList::MayWriteOverUnreadFile(TFunOperation& op) const {
+    if (!PathExists(FileName)) return true;
+    if (FileOverSizeLimit(FileName)) return false;
+    std::string bytes;
+    return ReadStoreSource(op, FileName, bytes);
+}
+
 void TStoredTextList::Clear() {
     if (store_) store_->Clear();
 }
 
-// Without a store (nothing loaded yet, or the file could not be read) writes have nowhere to go
-// and reads keep their defaults; a later Save reports that there is nothing to write.
+// Without a store (nothing loaded yet) writes have nowhere to go and reads keep their defaults; a
+// later Save reports that there is nothing to write.
 void TStoredTextList::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (store_) store_->WriteString(section, key, value);
 }

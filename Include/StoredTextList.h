@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+class TFunOperation;
+
 class TStoredTextList {
 public:
     using TEvent = std::function<void(TStoredTextList&)>;
@@ -21,13 +23,21 @@ public:
     std::string FileName;
     TEvent OnAfterLoad;
     TEvent OnBeforeSave;
+    // What a failed load is shown with. Empty: the failure is only handed on, for an owner that
+    // shows it with its own text.
+    std::string LoadFailureText = "Failed to load file.";
 
     // Reporting operation "TStoredTextList::Load": a failure is shown and still reaches the caller.
-    // A missing file is no failure: the list is then empty.
+    // A missing file is no failure: the list is then empty. After a file that could not be read
+    // the list is empty too, so that values written for the next save have somewhere to go; that
+    // save does not write over the file unread (Save).
     bool Load();
     bool LoadFrom(const std::string& fileName);
     // Reporting operation "TStoredTextList::Save": a failure is shown and goes no further. A No to
-    // the overwrite question returns false without a report.
+    // the overwrite question returns false without a report. A file the last load could not read
+    // is read again first: still locked, the save fails (the next one tries again); too large, it
+    // is left alone without a second report, its load having said so. SaveAs writes over it: the
+    // caller named that file.
     bool Save(bool confirmOverwrite);
     bool SaveAs(const std::string& fileName, bool confirmOverwrite);
 
@@ -47,6 +57,9 @@ public:
 
 private:
     bool SaveStore(bool confirmOverwrite, bool readMissingStore);
+    bool MayWriteOverUnreadFile(TFunOperation& op) const;
 
     std::unique_ptr<TTextStore> store_;
+    // The file the last load found but could not read; empty when there is none.
+    std::string unreadFile_;
 };

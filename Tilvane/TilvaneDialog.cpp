@@ -98,6 +98,7 @@ TTilvaneForm::TTilvaneForm() {
     PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
     PrepareDialogs();
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
+    GameList->LoadFailureText.clear();  // a game's load shows its failure with the command's own text
     GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), CurrentGame()); };
 }
 
@@ -118,6 +119,8 @@ void TTilvaneForm::PrepareDialogs() {
     LoadGameDialog.Filter = GameFileFilter;
     LoadGameDialog.FileName = GetGamesDirectory() + "*" + GameFileExtension;
     SaveGameDialog.Filter = GameFileFilter;
+    // A name typed without an extension gets the game's, so that "Load game" lists it.
+    SaveGameDialog.DefaultExtension = std::string(GameFileExtension).substr(1);
     SaveGameDialog.FileName = LoadGameDialog.FileName;
     LastGamePath = SaveGameDialog.FileName;
 }
@@ -206,9 +209,9 @@ void TTilvaneForm::BeforeRun() {
         // so an existing folder or a refusal is no failure.
         ClearLastError();
         CreateDirectoryA(GetGamesDirectory().c_str(), nullptr);
+        // An options file that cannot be read is reported there, and the window is still laid
+        // out for play.
         LoadOptions();
-        // A damaged options file is reported, and the window is still laid out for play.
-        op.TakeCurrent();
         ArrangeWindow();
     });
     op.EndShowing(__LINE__, "Failed to prepare main window.");
@@ -404,6 +407,14 @@ void TTilvaneForm::OpenPictureMenuClick() {
 }
 
 void TTilvaneForm::LoadLastGameMenuClick() {
+    // A game saved under another name (by an older version, or renamed since) is no game to load;
+    // the player is told why nothing happens.
+    if (!IsGameFileExtension(ExtensionOfPath(LastGamePath))) {
+        ShowWarning("The last game \"" + NameOfPath(LastGamePath) + "\" was not loaded: a saved game's name ends in \"" +
+                    GameFileExtension + "\". Rename the file to end in \"" + GameFileExtension +
+                    "\" to load it.");
+        return;
+    }
     RunCommand(__LINE__, "TTilvaneForm::LoadLastGameMenuClick", "Failed to load last game.", [&](TFunOperation& op) {
         LoadGameFrom(LastGamePath);
         if (!op.TakeCurrent()) LoadGameDialog.FileName = LastGamePath;

@@ -167,6 +167,7 @@ private:
     void LoadOptions();
     // The crash guard's writer: the game in progress, only when it could be loaded again.
     void WriteRecoveredGame() const;
+    bool LoadRecoveredGame(const std::string& path);
 
     // Drawing.
     void DrawPiece(int32_t column, int32_t row) override;

@@ -46,6 +46,11 @@ void ShowInstead(std::unique_ptr<TImage>& shown, std::unique_ptr<TImage> painted
 }
 
 const char* const OptionsFileName = "Tilvane.ini";
+// Said once, at start: a close that still cannot read the file leaves it without a word more.
+const char* const OptionsNotLoadedText =
+    "Failed to load the options. The game starts with the usual options. They are saved when the game closes "
+    "only if the options file can be read by then; otherwise the file is left as it is and they last for this "
+    "run only.";
 
 // A copy moved into a folder it may not write still finds the options it wrote there before: they
 // are read once, and from then on written to the data folder.
@@ -267,7 +272,10 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
         if (op.TakeCurrent() || !mayReplace) return;
         const TWaitCursor busy;
         // The file is read aside; the game on screen changes only when all of it is usable.
-        if (!GameList->LoadFrom(path)) return;
+        if (!GameList->LoadFrom(path)) {
+            op.TakeCurrent();
+            return;
+        }
         const TSavedGame game = ReadGame(*GameList->Store(), ShownCommonKeys());
         if (!IsPlayableGame(game)) {
             op.Raise(__LINE__, fsError, "The saved game is damaged: its cells do not hold every piece exactly once.",
@@ -410,20 +418,27 @@ void TTilvaneForm::ApplyOptions(const TGameOptions& options) {
     SaveGameDialog.FileName = LastGamePath;
 }
 
-// Reads the options file once at start; closing the window writes it (FormCloseQuery).
+// Reads the options file once at start; closing the window writes it (FormCloseQuery). A file
+// that cannot be read is reported here, once, with what follows from it.
 void TTilvaneForm::LoadOptions() {
-    const std::string optionsPath = GetDataDirectory() + OptionsFileName;
-    OptionsList = std::make_unique<TStoredTextList>(optionsPath);
-    OptionsList->OnAfterLoad = [this](TStoredTextList& list) {
-        ApplyOptions(ReadOptions(*list.Store(), TGameOptions{ShownCommonKeys(), false, LastGamePath}));
-    };
-    OptionsList->OnBeforeSave = [this](TStoredTextList& list) {
-        // The options keep the lists' present choice, which takes effect with the next picture.
-        ReadGridChoice();
-        WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
-    };
-    const std::string startingPath = StartingOptionsPath(optionsPath);
-    firstStart_ = !PathExists(startingPath);
-    OptionsList->LoadFrom(startingPath);
-    OptionsList->FileName = optionsPath;
+    TFunOperation op(Module, "TTilvaneForm::LoadOptions", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const std::string optionsPath = GetDataDirectory() + OptionsFileName;
+        OptionsList = std::make_unique<TStoredTextList>(optionsPath);
+        OptionsList->LoadFailureText.clear();
+        OptionsList->OnAfterLoad = [this](TStoredTextList& list) {
+            ApplyOptions(ReadOptions(*list.Store(), TGameOptions{ShownCommonKeys(), false, LastGamePath}));
+        };
+        OptionsList->OnBeforeSave = [this](TStoredTextList& list) {
+            // The options keep the lists' present choice, which takes effect with the next picture.
+            ReadGridChoice();
+            WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
+        };
+        const std::string startingPath = StartingOptionsPath(optionsPath);
+        firstStart_ = !PathExists(startingPath);
+        OptionsList->LoadFrom(startingPath);
+        op.TakeCurrent();
+        OptionsList->FileName = optionsPath;
+    });
+    op.EndShowing(__LINE__, OptionsNotLoadedText);
 }

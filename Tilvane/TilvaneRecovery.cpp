@@ -17,6 +17,8 @@ const char* const Module = "Tilvane\\TilvaneRecovery";
 const char* const RecoveredGameFileName = "Recovered game.tvg";
 const char* const RecoveredGameQuestion =
     "The program ended unexpectedly while a game was in progress. The game was kept. Load it?";
+const char* const RecoveredGameKeptText =
+    "Failed to load game. The recovered game was kept: the next start offers it again.";
 
 std::string RecoveredGamePath() { return GetDataDirectory() + RecoveredGameFileName; }
 
@@ -44,26 +46,33 @@ void TTilvaneForm::WriteRecoveredGame() const {
     WriteFileReplacing(RecoveredGamePath(), store.ToBytes());
 }
 
+// After a No or a load that succeeded the file goes; after a failed load (its picture on a drive
+// not there yet, say) it is the only copy of the game, kept and offered again at the next start.
 void TTilvaneForm::OfferRecoveredGame() {
     TFunOperation op(Module, "TTilvaneForm::OfferRecoveredGame", __LINE__);
     op.Guard(__LINE__, [&] {
         const std::string path = RecoveredGamePath();
         if (PathExists(path)) {
-            const bool load = AskYesNo(RecoveredGameQuestion);
-            const std::string lastGame = LastGamePath, saveName = SaveGameDialog.FileName;
-            if (load) LoadGameFrom(path);
-            // Offered once, whatever the answer and however the load went.
-            DeleteFileA(path.c_str());
-            if (load && !op.TakeCurrent()) {
-                // The recovered file is gone: the game is the player's unsaved work again.
-                LastGamePath = lastGame;
-                SaveGameDialog.FileName = saveName;
-                SetTitle("");
-                SetGameDialogNamesFromPicture(PicturePath);
-                Board.MarkUnsaved();
-            }
+            if (!AskYesNo(RecoveredGameQuestion) || LoadRecoveredGame(path))
+                DeleteFileA(path.c_str());
+            else
+                op.TakeCurrent();
         }
         SetCrashRecoveryWriter([this] { WriteRecoveredGame(); });
     });
-    op.EndShowing(__LINE__, "Failed to load game.");
+    op.EndShowing(__LINE__, RecoveredGameKeptText);
+}
+
+// True when the game was loaded; a failure stays in the current record.
+bool TTilvaneForm::LoadRecoveredGame(const std::string& path) {
+    const std::string lastGame = LastGamePath, saveName = SaveGameDialog.FileName;
+    LoadGameFrom(path);
+    if (CurrentFunStatContext.Failed()) return false;
+    // The recovered file goes: the game is the player's unsaved work again.
+    LastGamePath = lastGame;
+    SaveGameDialog.FileName = saveName;
+    SetTitle("");
+    SetGameDialogNamesFromPicture(PicturePath);
+    Board.MarkUnsaved();
+    return true;
 }

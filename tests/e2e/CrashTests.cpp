@@ -3,6 +3,7 @@
 // recovery file, exit code 1, and the next start's offer of that game, made once.
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
+#include "Include/ErrorDialog.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,36 @@ TEST_F(CrashEndToEnd, NoDropsTheRecoveredGame) {
 
     Crash("divide-by-zero", "window");  // no game: nothing to keep
     ExpectReported("C0000094 EXCEPTION_INT_DIVIDE_BY_ZERO", "0x");
+    EXPECT_FALSE(FileExists(game->PathOf(RecoveredName)));
+}
+
+// The recovered game's picture cannot be read at the next start (its drive not there yet): the
+// report says the game was kept, nothing is marked as changed, and the start after offers it
+// again, loads it and drops the file.
+TEST_F(CrashEndToEnd, ARecoveredGameThatFailsToLoadIsKeptAndOfferedAgain) {
+    Start();
+    const std::string saved = *files / "played.tvg", picture = *files / "quadrants.bmp", away = *files / "away.bmp";
+    PlayAndSave(saved);
+    ASSERT_EQ(game->Close(), 0u);
+    ASSERT_TRUE(MoveFileA(picture.c_str(), away.c_str()));
+
+    Start({{RecoveredName, ReadFileBytes(saved)}});
+    EXPECT_EQ(AnswerQuery(game->ProcessId(), IDYES), RecoveredQuestion);
+    const TErrorDialogView dialog(WaitForErrorDialog(game->ProcessId()));
+    ASSERT_TRUE(dialog.Open());
+    const std::string report = dialog.Report();
+    EXPECT_EQ(report.rfind("DESCRIPTION\r\nFailed to load game. The recovered game was kept: the next start offers "
+                           "it again.\r\n", 0), 0u) << report;
+    EXPECT_TRUE(Contains(report, "* Description: \"There is no such file.\"")) << report;
+    dialog.ClickButton(idErrorOkayButton);
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.Open(); }));
+    EXPECT_TRUE(FileExists(game->PathOf(RecoveredName)));
+    EXPECT_EQ(game->Close(), 0u) << "nothing was loaded: no save question";
+
+    ASSERT_TRUE(MoveFileA(away.c_str(), picture.c_str()));
+    Start(LeftFiles({RecoveredName, "Tilvane.ini"}));
+    EXPECT_EQ(AnswerQuery(game->ProcessId(), IDYES), RecoveredQuestion);
+    EXPECT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves."));
     EXPECT_FALSE(FileExists(game->PathOf(RecoveredName)));
 }
 

@@ -374,7 +374,49 @@ TEST_F(SavedGameEndToEnd, OptionsAreReadWithinTheirLimitsAndRewrittenWithSixKeys
         << "an empty last game is not taken; nothing else of the old file survives";
 }
 
+// An options file too large to be read: one clear message at start, the usual options for this
+// run, and the file left as it was at close.
+TEST_F(SavedGameEndToEnd, OptionsFileTooLargeIsReportedOnceAndLeftAsItIs) {
+    const std::string huge((8u << 20) + 1, ';');
+    game = std::make_unique<TGameProcess>("huge-options", std::vector<TPlacedFile>{{OptionsName, huge}});
+    const std::string report = TakeErrorReport(Process());
+    EXPECT_TRUE(ReportHas(report,
+                          "Failed to load the options. The game starts with the usual options. They are saved when "
+                          "the game closes only if the options file can be read by then; otherwise the file is left "
+                          "as it is and they last for this run only.",
+                          "The file is too large", game->PathOf(OptionsName)))
+        << report;
+    ASSERT_TRUE(game->WaitForMainWindow());
+    EXPECT_EQ(Label(idColumnsCountComboBox), "7");
+    EXPECT_EQ(game->Close(), 0u) << "no second message at close";
+    EXPECT_EQ(ReadFileBytes(game->PathOf(OptionsName)).size(), huge.size());
+}
+
 // --- Saving and loading again --------------------------------------------------------------
+
+// A name typed without an extension is saved with the game's, so that the game can be loaded
+// again; one typed with another extension is kept, and "Load last game" says why it skips it.
+TEST_F(SavedGameEndToEnd, SaveAddsTheGameExtensionAndLoadLastGameSaysWhyItSkipsOtherNames) {
+    Start("extension");
+    LoadPicture(MakeGridPicture("grid.bmp"));
+    game->Key('S');
+    ASSERT_TRUE(AnswerFileDialog(Process(), File("notes.txt")));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(File("notes.txt")); }));
+    EXPECT_FALSE(FileExists(File("notes.txt.tvg")));
+    {
+        TMessageBoxAnswerer warning("Warning", IDOK, false, true);
+        game->Key('Z', modCtrl);
+        ASSERT_TRUE(WaitUntil([&] { return warning.Count() == 1; }));
+        EXPECT_EQ(warning.Texts()[0], "The last game \"notes.txt\" was not loaded: a saved game's name ends in "
+                                      "\".tvg\". Rename the file to end in \".tvg\" to load it.");
+    }
+    game->Key('S');
+    ASSERT_TRUE(AnswerFileDialog(Process(), File("mine")));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(File("mine.tvg")); }));
+    EXPECT_FALSE(FileExists(File("mine")));
+    game->Key('Z', modCtrl);
+    EXPECT_TRUE(WaitForCaption("Tilvane - " + File("mine.tvg"))) << Caption();
+}
 
 TEST_F(SavedGameEndToEnd, SavedGameHoldsTheBoardShownAndLoadsBackInAFreshStart) {
     Start("save");

@@ -958,3 +958,17 @@ TEST_F(GameWindow, TheWaitCursorShowsWhileAPictureLoadsAndGoesAfterAFailureToo) 
     EXPECT_EQ(failures.View.Descriptions.size(), 1u);
     EXPECT_EQ(GetCursor(), arrow);
 }
+
+// A game file that cannot be read fails the load: its reason reaches the command, which shows it
+// once with its own text, and the game stays as it was.
+TEST_F(GameWindow, AGameFileThatCannotBeReadFailsTheLoadAndChangesNothing) {
+    TRecordedFailures failures;
+    const std::string huge = *picture / "huge.tvg", lastGame = inside->LastGamePath;
+    WriteFileBytes(huge, std::string((8u << 20) + 1, ' '));
+    inside->LoadGameFrom(huge);
+    EXPECT_TRUE(failures.View.Descriptions.empty()) << "not shown by the file list as well";
+    EXPECT_EQ(CurrentFunStatContext.Description,
+              "The file is too large for a saved game or options file (more than 8 MB).");
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(inside->LastGamePath, lastGame);
+}

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <set>
 
 namespace {
@@ -111,39 +112,45 @@ TEST_F(StoredTextListTest, LoadReadsFileIgnoringLetterCase) {
     EXPECT_EQ(cell, 5);
 }
 
+// A file locked at start: the list starts empty, is never written over while the file cannot be
+// read, and is saved once the lock has gone.
 TEST_F(StoredTextListTest, UnreadableFileFailsShowsAndHandsTheFailureOn) {
     WriteFileBytes(folder / "locked.ini", OldContent);
     TStoredTextList list(folder / "locked.ini");
     ASSERT_TRUE(list.Load());
     bool called = false;
     list.OnAfterLoad = [&](TStoredTextList&) { called = true; };
+    list.OnBeforeSave = WriteOptions;
+    auto lock = std::make_unique<THeldFile>(folder / "locked.ini", 0);
+    ASSERT_TRUE(lock->Held());
     {
-        THeldFile lock(folder / "locked.ini", 0);
-        ASSERT_TRUE(lock.Held());
         TMessageBoxAnswerer errors("Error", IDOK);
         EXPECT_FALSE(list.Load());
         EXPECT_EQ(errors.Texts(), std::vector<std::string>{NoErrorDialogText});
     }
     EXPECT_FALSE(called);
-    EXPECT_EQ(list.Store(), nullptr) << "the previous content is gone";
+    ASSERT_NE(list.Store(), nullptr);
+    EXPECT_TRUE(list.Store()->Sections().empty()) << "the previous content is gone";
     EXPECT_EQ(CurrentFunStatContext.Status, fsError) << "the caller sees the failed load";
     EXPECT_EQ(CurrentFunStatContext.Function, "TStoredTextList::Load");
     EXPECT_EQ(CurrentFunStatContext.File, "Include\\StoredTextList");
     EXPECT_EQ(CurrentFunStatContext.Description, "Failed to open file.");
     EXPECT_EQ(CurrentFunStatContext.Parameter1, folder / "locked.ini");
     EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, ERROR_SHARING_VIOLATION);
-
-    // Reads keep their defaults and a save has nothing to write.
     int32_t columns = 7;
     list.ReadInteger("TilvaneGame", "ColumnsCount", columns, 30, 5);
-    EXPECT_EQ(columns, 7);
+    EXPECT_EQ(columns, 7) << "reads keep their defaults";
+
     RecordReports();
     CurrentFunStatContext.Reset(fsPerfect);
     EXPECT_FALSE(list.Save(false));
     ASSERT_EQ(view.Descriptions, std::vector<std::string>{"Failed to save file."});
-    EXPECT_TRUE(Contains(view.Reports[0], "There is no text to save."));
+    EXPECT_TRUE(Contains(view.Reports[0], "Failed to open file.")) << view.Reports[0];
     EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect) << "a failed save goes no further";
+    lock.reset();
     EXPECT_EQ(ReadFileBytes(folder / "locked.ini"), OldContent);
+    EXPECT_TRUE(list.Save(false)) << "the lock has gone: the next save writes";
+    EXPECT_EQ(ReadFileBytes(folder / "locked.ini"), OptionsContent);
 }
 
 // A file far larger than any settings file is refused before it is read: no gigabytes of
