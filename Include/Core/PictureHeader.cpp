@@ -312,20 +312,58 @@ bool FitsJpegBudget(uint64_t width, uint64_t height) {
     return width * height <= MaxJpegPixels;
 }
 
+namespace {
+
+TPictureHeader WithFormat(TPictureHeader header, TPictureFormat format) {
+    header.Format = format;
+    return header;
+}
+
+TPictureHeader OfFormat(TPictureFormat format) { return WithFormat(TPictureHeader(), format); }
+
+bool IsHeifBrand(const uint8_t* brand) {
+    static const char* const brands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "hevm", "hevs", "mif1", "msf1"};
+    for (const char* known : brands)
+        if (std::memcmp(brand, known, 4) == 0) return true;
+    return false;
+}
+
+bool IsAvifBrand(const uint8_t* brand) { return std::memcmp(brand, "avif", 4) == 0 || std::memcmp(brand, "avis", 4) == 0; }
+
+// The file type box that opens an ISO media file: its major brand, then the brands it is also
+// compatible with. An AVIF names the still-image brand "mif1" too, so AVIF is looked for first;
+// other brands (videos, Canon's CR3) are left to the decoders.
+TPictureFormat ReadIsoMediaBrands(TByteReader& reader) {
+    uint32_t size = 0;
+    if (!reader.U32(0, true, size) || size < 16 || size > 4096) return TPictureFormat::Unknown;
+    std::vector<uint8_t> box(size);
+    if (!reader.Bytes(0, box.data(), size)) return TPictureFormat::Unknown;
+    bool avif = IsAvifBrand(&box[8]), heif = IsHeifBrand(&box[8]);
+    for (uint32_t at = 16; at + 4 <= size; at += 4) {
+        avif = avif || IsAvifBrand(&box[at]);
+        heif = heif || IsHeifBrand(&box[at]);
+    }
+    if (avif) return TPictureFormat::Avif;
+    return heif ? TPictureFormat::Heif : TPictureFormat::Unknown;
+}
+
+}  // namespace
+
 TPictureHeader ReadPictureHeader(const TReadAt& read) {
     TByteReader reader(read);
-    if (StartsWith(reader, 0, PngSignature, 8)) return ReadPng(reader, 0);
-    if (StartsWith(reader, 0, "BM", 2)) return ReadBmp(reader);
-    if (StartsWith(reader, 0, "GIF87a", 6) || StartsWith(reader, 0, "GIF89a", 6)) return ReadGif(reader);
-    if (StartsWith(reader, 0, "\xFF\xD8", 2)) {
-        TPictureHeader header = ReadJpeg(reader);
-        header.Jpeg = true;
-        return header;
-    }
-    if (StartsWith(reader, 0, "II*\0", 4)) return ReadTiff(reader, false, false);
-    if (StartsWith(reader, 0, "MM\0*", 4)) return ReadTiff(reader, true, false);
-    if (StartsWith(reader, 0, "II+\0", 4)) return ReadTiff(reader, false, true);
-    if (StartsWith(reader, 0, "MM\0+", 4)) return ReadTiff(reader, true, true);
-    if (StartsWith(reader, 0, "\0\0\1\0", 4)) return ReadIcon(reader);
+    if (StartsWith(reader, 0, PngSignature, 8)) return WithFormat(ReadPng(reader, 0), TPictureFormat::Png);
+    if (StartsWith(reader, 0, "BM", 2)) return WithFormat(ReadBmp(reader), TPictureFormat::Bmp);
+    if (StartsWith(reader, 0, "GIF87a", 6) || StartsWith(reader, 0, "GIF89a", 6))
+        return WithFormat(ReadGif(reader), TPictureFormat::Gif);
+    if (StartsWith(reader, 0, "\xFF\xD8", 2)) return WithFormat(ReadJpeg(reader), TPictureFormat::Jpeg);
+    if (StartsWith(reader, 0, "II*\0", 4)) return WithFormat(ReadTiff(reader, false, false), TPictureFormat::Tiff);
+    if (StartsWith(reader, 0, "MM\0*", 4)) return WithFormat(ReadTiff(reader, true, false), TPictureFormat::Tiff);
+    if (StartsWith(reader, 0, "II+\0", 4)) return WithFormat(ReadTiff(reader, false, true), TPictureFormat::Tiff);
+    if (StartsWith(reader, 0, "MM\0+", 4)) return WithFormat(ReadTiff(reader, true, true), TPictureFormat::Tiff);
+    if (StartsWith(reader, 0, "\0\0\1\0", 4)) return WithFormat(ReadIcon(reader), TPictureFormat::Icon);
+    if (StartsWith(reader, 0, "RIFF", 4) && StartsWith(reader, 8, "WEBP", 4)) return OfFormat(TPictureFormat::WebP);
+    if (StartsWith(reader, 4, "ftyp", 4)) return OfFormat(ReadIsoMediaBrands(reader));
+    if (StartsWith(reader, 0, "\xFF\x0A", 2) || StartsWith(reader, 0, "\0\0\0\x0CJXL ", 8))
+        return OfFormat(TPictureFormat::JpegXl);
     return TPictureHeader();
 }

@@ -29,9 +29,25 @@ enum class TPictureHeaderKind {
     Damaged,  // a raster format whose header breaks off or contradicts itself
 };
 
+// What a file is, told by its first bytes alone, whatever its name says: the decoder is chosen
+// by it, and a file no installed decoder reads is named by it.
+enum class TPictureFormat {
+    Unknown,
+    Png,
+    Bmp,
+    Gif,
+    Jpeg,
+    Tiff,
+    Icon,
+    WebP,    // "RIFF", a length, "WEBP"
+    Avif,    // an ISO media file whose brands say AVIF
+    Heif,    // an ISO media file whose brands say HEIF or HEIC
+    JpegXl,  // a bare codestream or its container
+};
+
 struct TPictureHeader {
     TPictureHeaderKind Kind = TPictureHeaderKind::Unknown;
-    bool Jpeg = false;  // the file starts as a JPEG stream does
+    TPictureFormat Format = TPictureFormat::Unknown;
     uint32_t Width = 0;  // as stored, before the orientation turns it upright
     uint32_t Height = 0;
     // How the stored picture is turned to stand upright, as the orientation tag (0x0112) of a TIFF's
@@ -41,6 +57,6 @@ struct TPictureHeader {
     uint32_t Orientation = 1;
 };
 
-// Reads the size and orientation from the headers of BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and
-// ICO files.
+// Tells the format of every file above, and reads the size and orientation from the headers of
+// BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and ICO files; the other formats stay Unknown in Kind.
 TPictureHeader ReadPictureHeader(const TReadAt& read);

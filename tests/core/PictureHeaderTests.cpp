@@ -153,9 +153,9 @@ TEST(PictureHeaderTest, JpegFrameAfterOtherSegments) {
     const std::string tables = Segment(0xDB, std::string(65, '\0')) + Segment(0xC4, std::string(30, '\0'));
     ExpectSized(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))), 6000, 4000);
     // A JPEG is told apart, damaged or not, so that it goes to the scaled decoder.
-    EXPECT_TRUE(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))).Jpeg);
-    EXPECT_TRUE(HeaderOf(start + Bytes("\xFF\xD9", 2)).Jpeg);
-    EXPECT_FALSE(HeaderOf(Bytes("\xD8\xFF", 2)).Jpeg);
+    EXPECT_EQ(HeaderOf(start + app + tables + Segment(0xC0, FrameHeader(6000, 4000))).Format, TPictureFormat::Jpeg);
+    EXPECT_EQ(HeaderOf(start + Bytes("\xFF\xD9", 2)).Format, TPictureFormat::Jpeg);
+    EXPECT_EQ(HeaderOf(Bytes("\xD8\xFF", 2)).Format, TPictureFormat::Unknown);
     // Progressive frame, fill bytes before the marker, stray bytes between segments.
     ExpectSized(HeaderOf(start + app + "\x12\x34" + Bytes("\xFF\xFF\xFF", 3) + Segment(0xC2, FrameHeader(65535, 1)).substr(1)),
                 65535, 1);
@@ -288,6 +288,39 @@ TEST(PictureHeaderTest, OtherFilesAreLeftToTheDecoder) {
     // An enhanced metafile starts with its record type 1.
     EXPECT_EQ(HeaderOf(Le32(1) + Le32(108) + std::string(100, '\0')).Kind, TPictureHeaderKind::Unknown);
     EXPECT_EQ(HeaderOf("B").Kind, TPictureHeaderKind::Unknown);
+}
+
+// A file type box of an ISO media file with its major brand and compatible brands.
+std::string FileTypeBox(const std::string& major, const std::string& compatible) {
+    return Be32(static_cast<uint32_t>(16 + compatible.size())) + "ftyp" + major + Be32(0) + compatible;
+}
+
+TEST(PictureHeaderTest, FormatsAreToldByTheirContentNotTheirName) {
+    EXPECT_EQ(HeaderOf(Png(1, 1)).Format, TPictureFormat::Png);
+    EXPECT_EQ(HeaderOf(Bmp(1, 1)).Format, TPictureFormat::Bmp);
+    EXPECT_EQ(HeaderOf("GIF89a" + Le16(1) + Le16(1) + Bytes("\0\0\0", 3)).Format, TPictureFormat::Gif);
+    EXPECT_EQ(HeaderOf(Tiff(true, 1, 1, 4)).Format, TPictureFormat::Tiff);
+    EXPECT_EQ(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(0)).Format, TPictureFormat::Icon);
+    EXPECT_EQ(HeaderOf("RIFF" + Le32(1000) + "WEBPVP8 ").Format, TPictureFormat::WebP);
+    EXPECT_EQ(HeaderOf("RIFF" + Le32(1000) + "WAVEfmt ").Format, TPictureFormat::Unknown);
+    // The brands of HEIF files as phones and libraries write them.
+    EXPECT_EQ(HeaderOf(FileTypeBox("heic", "mif1heic")).Format, TPictureFormat::Heif);
+    EXPECT_EQ(HeaderOf(FileTypeBox("mif1", "mif1heic")).Format, TPictureFormat::Heif);
+    EXPECT_EQ(HeaderOf(FileTypeBox("msf1", "")).Format, TPictureFormat::Heif);
+    EXPECT_EQ(HeaderOf(FileTypeBox("avif", "avifmif1miaf")).Format, TPictureFormat::Avif);
+    EXPECT_EQ(HeaderOf(FileTypeBox("mif1", "mif1avifmiaf")).Format, TPictureFormat::Avif);
+    EXPECT_EQ(HeaderOf(FileTypeBox("avis", "")).Format, TPictureFormat::Avif);
+    // Videos and Canon's raw files are ISO media files too.
+    EXPECT_EQ(HeaderOf(FileTypeBox("isom", "isomavc1mp41")).Format, TPictureFormat::Unknown);
+    EXPECT_EQ(HeaderOf(FileTypeBox("crx ", "crx isom")).Format, TPictureFormat::Unknown);
+    // A box cut off, too short for its brand, or too long to be a file type box.
+    EXPECT_EQ(HeaderOf(FileTypeBox("heic", "mif1heic").substr(0, 20)).Format, TPictureFormat::Unknown);
+    EXPECT_EQ(HeaderOf(Be32(8) + "ftypheic").Format, TPictureFormat::Unknown);
+    EXPECT_EQ(HeaderOf(Be32(100000) + "ftypheic" + std::string(100000, 'x')).Format, TPictureFormat::Unknown);
+    EXPECT_EQ(HeaderOf(Bytes("\xFF\x0A\xFA\x7F", 4)).Format, TPictureFormat::JpegXl);
+    EXPECT_EQ(HeaderOf(Bytes("\0\0\0\x0CJXL \r\n\x87\n", 12)).Format, TPictureFormat::JpegXl);
+    // Nothing of these formats is sized here: their decoders check their sizes.
+    EXPECT_EQ(HeaderOf(FileTypeBox("heic", "")).Kind, TPictureHeaderKind::Unknown);
 }
 
 TEST(PictureHeaderTest, AFailingReadIsADamagedHeader) {
