@@ -7,6 +7,7 @@
 #include "Include/Core/PictureOrientation.h"
 #include "Include/Core/PixelReduction.h"
 #include "Include/Error.h"
+#include "Include/MyWIC.h"
 #include "Include/Owned.h"
 #include "Include/WideText.h"
 
@@ -94,6 +95,24 @@ void LowerCaseInPlace(std::string& text) {
     if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
 }
 
+// Read by our own decoders or by WIC's HEIF codec. Listed even where WIC reports no codec for
+// them, so that such a file is answered with what to install instead of being passed over.
+const char* const OtherPicturePatterns = "*.webp;*.avif;*.heic;*.heif";
+
+// Appends each pattern of more (lower-case, joined by ";") that the list does not hold yet.
+void AppendNewPatterns(std::string& patterns, const std::string& more) {
+    const std::string listed = ";" + patterns + ";";
+    size_t start = 0;
+    while (start < more.size()) {
+        size_t end = more.find(';', start);
+        if (end == std::string::npos) end = more.size();
+        const std::string pattern = more.substr(start, end - start);
+        if (!pattern.empty() && listed.find(";" + pattern + ";") == std::string::npos)
+            patterns += (patterns.empty() ? "" : ";") + pattern;
+        start = end + 1;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
@@ -117,7 +136,7 @@ bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const TP
         op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
         return false;
     }
-    const bool fits = header.Jpeg ? FitsJpegBudget(header.Width, header.Height)
+    const bool fits = header.Format == TPictureFormat::Jpeg ? FitsJpegBudget(header.Width, header.Height)
                                   : FitsPictureBudget(header.Width, header.Height);
     if (header.Kind == TPictureHeaderKind::Sized && !fits) {
         RaiseTooLarge(op, __LINE__, fileName, header.Width, header.Height, header.Orientation);
@@ -147,6 +166,39 @@ bool DrawStretched(HDC target, Gdiplus::GpImage* source, int32_t width, int32_t 
     TOwnedGraphics graphics(created);
     GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeHighQualityBicubic);
     return GdipDrawImageRectI(graphics.get(), source, 0, 0, width, height) == Gdiplus::Ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+bool FindPngEncoder(CLSID& encoder) {
+    UINT count = 0, size = 0;
+    if (GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || count == 0) return false;
+    std::vector<uint64_t> buffer((size + 7) / 8);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (encoders[i].MimeType && std::wstring(encoders[i].MimeType) == L"image/png") {
+            encoder = encoders[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The bitmap written by the encoder into memory; false when GDI+ or the stream failed.
+bool SaveToBytes(Gdiplus::GpImage* image, const CLSID& encoder, std::string& bytes) {
+    TComInterface<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Out()))) return false;
+    if (GdipSaveImageToStream(image, stream.get(), &encoder, nullptr) != Gdiplus::Ok) return false;
+    ULARGE_INTEGER end = {};
+    const LARGE_INTEGER start = {};
+    if (FAILED(stream->Seek(start, STREAM_SEEK_END, &end)) || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)))
+        return false;
+    bytes.resize(static_cast<size_t>(end.QuadPart));
+    ULONG read = 0;
+    return bytes.empty() ||
+           (SUCCEEDED(stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &read)) && read == bytes.size());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -260,7 +312,8 @@ bool TurnUpright(TPicture::TData& data, uint32_t orientation) {
     return true;
 }
 
-// A picture GDI+ decodes from the file, or null after a failure raised on op.
+// A picture GDI+ decodes from the file. Null when GDI+ cannot read the file, which is then left
+// to WIC, or after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std::string& fileName,
                                                    const std::wstring& path, uint32_t orientation) {
     Gdiplus::GpImage* loaded = nullptr;
@@ -271,18 +324,12 @@ std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std:
         GdipGetImageWidth(image.get(), &width);
         GdipGetImageHeight(image.get(), &height);
     }
-    if (width == 0 || height == 0) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
-        return nullptr;
-    }
+    if (width == 0 || height == 0) return nullptr;
     if (!FitsPictureBudget(width, height)) {
         RaiseTooLarge(op, __LINE__, fileName, width, height, orientation);
         return nullptr;
     }
-    if (!DecodePixels(image.get())) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
-        return nullptr;
-    }
+    if (!DecodePixels(image.get())) return nullptr;
     auto data = std::make_unique<TPicture::TData>();
     data->FileName = fileName;
     data->Image = std::move(image);
@@ -293,6 +340,86 @@ std::unique_ptr<TPicture::TData> DecodeWithGdiplus(TFunOperation& op, const std:
         return nullptr;
     }
     return data;
+}
+
+// What a format is called and what Windows needs to decode it, for formats that only an
+// installed codec reads; null for every other format.
+struct TCodecAdvice {
+    const char* FormatName;
+    const char* ToInstall;
+};
+const TCodecAdvice* CodecAdviceFor(TPictureFormat format) {
+    static const TCodecAdvice heif = {"HEIC/HEIF", "the HEIF Image Extensions and the HEVC Video Extensions"};
+    static const TCodecAdvice avif = {"AVIF", "the AV1 Video Extension"};
+    static const TCodecAdvice webp = {"WebP", "the Webp Image Extensions"};
+    static const TCodecAdvice jpegXl = {"JPEG XL", "the JPEG XL Image Extension"};
+    switch (format) {
+    case TPictureFormat::Heif: return &heif;
+    case TPictureFormat::Avif: return &avif;
+    case TPictureFormat::WebP: return &webp;
+    case TPictureFormat::JpegXl: return &jpegXl;
+    default: return nullptr;
+    }
+}
+
+// Raises what kept WIC from decoding the file. A format known by its content but without a
+// codec is named with what to install: the file is most likely whole.
+void RaiseWicFailure(TFunOperation& op, const std::string& fileName, const TWicPicture& decoded,
+                     TPictureFormat format) {
+    const TCodecAdvice* advice = CodecAdviceFor(format);
+    if (decoded.Outcome == TWicOutcome::TooLarge) {
+        RaiseTooLarge(op, __LINE__, fileName, decoded.Width, decoded.Height);
+    } else if (decoded.Outcome == TWicOutcome::NoMemory) {
+        op.Raise(__LINE__, fsError,
+                 TBitmapCanvas::NoMemoryReport(static_cast<int>(decoded.Width), static_cast<int>(decoded.Height)), "",
+                 "0");
+    } else if (advice && decoded.Outcome == TWicOutcome::NoCodec) {
+        op.Raise(__LINE__, fsError,
+                 std::string("This ") + advice->FormatName + " picture cannot be loaded: Windows has no codec for it. "
+                     "Install " + advice->ToInstall + " from the Microsoft Store, then load it again.",
+                 fileName);
+    } else if (advice) {
+        op.Raise(__LINE__, fsError,
+                 std::string("This ") + advice->FormatName + " picture could not be decoded. Windows decodes it with " +
+                     advice->ToInstall + "; if that is installed, the file itself may be incomplete.",
+                 fileName);
+    } else {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+    }
+}
+
+// A picture an installed WIC codec decodes, handed to GDI+ as a bitmap over its pixels; null
+// after a failure raised on op.
+std::unique_ptr<TPicture::TData> DecodeWithWicCodecs(TFunOperation& op, const std::string& fileName,
+                                                     const std::wstring& path, const TPictureHeader& header) {
+    TWicPicture decoded = DecodeWithWic(path);
+    if (decoded.Outcome != TWicOutcome::Decoded) {
+        RaiseWicFailure(op, fileName, decoded, header.Format);
+        return nullptr;
+    }
+    auto data = std::make_unique<TPicture::TData>();
+    data->Pixels = std::move(decoded.Pixels);
+    const int32_t width = static_cast<int32_t>(decoded.Width), height = static_cast<int32_t>(decoded.Height);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
+        !created) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
+        return nullptr;
+    }
+    data->Image.reset(created);
+    data->FileName = fileName;
+    data->Width = data->DecodedWidth = width;
+    data->Height = data->DecodedHeight = height;
+    return data;
+}
+
+// The system's decoders in turn: GDI+, then the codecs installed for WIC.
+std::unique_ptr<TPicture::TData> DecodeWithSystem(TFunOperation& op, const std::string& fileName,
+                                                  const std::wstring& path, const TPictureHeader& header) {
+    std::unique_ptr<TPicture::TData> data = DecodeWithGdiplus(op, fileName, path, header.Orientation);
+    if (data || op.Failed()) return data;
+    return DecodeWithWicCodecs(op, fileName, path, header);
 }
 
 // Raises what kept a JPEG from being decoded.
@@ -370,12 +497,16 @@ std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std:
     const TReadAt read = FileReader(file);
     const TPictureHeader header = ReadPictureHeader(read);
     if (!CheckPictureHeader(op, fileName, header)) return nullptr;
+    // Chosen by the content, whatever the file's name says.
     std::unique_ptr<TPicture::TData> data;
-    if (header.Jpeg) {
+    switch (header.Format) {
+    case TPictureFormat::Jpeg:
         data = DecodeJpegFile(op, fileName, read, areas, header.Orientation);
-    } else {
+        break;
+    // Our own decoders of further formats (WebP, AVIF) go here, before the system's are asked.
+    default:
         file.reset();
-        data = DecodeWithGdiplus(op, fileName, path, header.Orientation);
+        data = DecodeWithSystem(op, fileName, path, header);
     }
     if (data) data->FileStamp = stamp;
     return data;
@@ -429,6 +560,10 @@ std::string GetPictureExtensionsAsFilter() {
     op.Guard(__LINE__, [&] { AppendDecoderPatterns(patterns); });
     // Also after a failure: what was collected is the result.
     op.Guard(__LINE__, [&] { LowerCaseInPlace(patterns); });
+    op.Guard(__LINE__, [&] {
+        AppendNewPatterns(patterns, OtherPicturePatterns);
+        AppendNewPatterns(patterns, WicDecoderPatterns());
+    });
     op.EndPassing();
     return patterns;
 }
@@ -475,4 +610,32 @@ std::unique_ptr<TBitmapCanvas> PaintPictureUsingGrid(const TPicture& Picture, bo
     });
     op.EndPassing([&] { bitmap.reset(); });
     return bitmap;
+}
+
+std::string EncodePng(int32_t Width, int32_t Height, const std::vector<uint32_t>& Pixels) {
+    std::string bytes;
+    TFunOperation op(Module, "EncodePng", __LINE__);
+    op.Guard(__LINE__, [&] {
+        CLSID encoder = CLSID();
+        if (Width <= 0 || Height <= 0 || Pixels.size() != static_cast<size_t>(Width) * static_cast<size_t>(Height) ||
+            !FindPngEncoder(encoder)) {
+            op.Raise(__LINE__, fsError, "The picture could not be written as PNG.", PictureSizeText(Width, Height));
+            return;
+        }
+        Gdiplus::GpBitmap* created = nullptr;
+        // GDI+ only reads the pixels while it encodes them.
+        BYTE* pixels = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(Pixels.data()));
+        if (GdipCreateBitmapFromScan0(Width, Height, Width * 4, PixelFormat32bppARGB, pixels, &created) != Gdiplus::Ok ||
+            !created) {
+            op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(Width, Height), "", "0");
+            return;
+        }
+        TOwnedGpImage bitmap(created);
+        if (!SaveToBytes(bitmap.get(), encoder, bytes)) {
+            bytes.clear();
+            op.Raise(__LINE__, fsError, "The picture could not be written as PNG.", PictureSizeText(Width, Height));
+        }
+    });
+    op.EndPassing([&] { bytes.clear(); });
+    return bytes;
 }

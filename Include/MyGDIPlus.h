@@ -83,3 +83,7 @@ std::unique_ptr<TBitmapCanvas> PaintPictureToGrid(const TPicture& Picture, bool 
 // multiple of Columns and Rows (at least one pixel per cell). On failure null.
 std::unique_ptr<TBitmapCanvas> PaintPictureUsingGrid(const TPicture& Picture, bool Enlarge, int Width, int Height,
                                                      int Columns, int Rows);
+
+// The pixels (0xAARRGGBB, top row first, alpha kept) as the bytes of a PNG file. Empty after an
+// Error.
+std::string EncodePng(int32_t Width, int32_t Height, const std::vector<uint32_t>& Pixels);

@@ -79,6 +79,27 @@ struct TFreeRegistryKey {
     bool operator()(HKEY key) const { return RegCloseKey(key) == ERROR_SUCCESS; }
 };
 
+// One COM interface, released once on every path.
+template <class TInterface>
+class TComInterface {
+public:
+    TComInterface() = default;
+    ~TComInterface() {
+        if (pointer_) pointer_->Release();
+    }
+    TComInterface(const TComInterface&) = delete;
+    TComInterface& operator=(const TComInterface&) = delete;
+    TInterface* operator->() const { return pointer_; }
+    TInterface* get() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    // Where a call that hands out an interface puts it; only for an empty owner.
+    TInterface** Out() { return &pointer_; }
+    void** Receive() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    TInterface* pointer_ = nullptr;
+};
+
 using TOwnedBitmap = TOwned<HBITMAP, TFreeGdiObject>;
 using TOwnedFont = TOwned<HFONT, TFreeGdiObject>;
 using TOwnedPen = TOwned<HPEN, TFreeGdiObject>;

@@ -3,6 +3,7 @@
 #include "Include/Core/PathText.h"
 #include "Include/Error.h"
 #include "Include/File.h"
+#include "Include/Owned.h"
 #include "Include/WideText.h"
 
 #include <windows.h>
@@ -21,23 +22,6 @@ const char* const Module = "Include\\File";
 // Wine gives the two letters in the other order; nothing else answers with either value.
 const DWORD_PTR DosProgramMark = 0x5A4D;
 const DWORD_PTR SwappedDosProgramMark = 0x4D5A;
-
-// One COM interface, released once on every path.
-template <class TInterface>
-class TComInterface {
-public:
-    TComInterface() = default;
-    ~TComInterface() {
-        if (pointer_) pointer_->Release();
-    }
-    TComInterface(const TComInterface&) = delete;
-    TComInterface& operator=(const TComInterface&) = delete;
-    TInterface* operator->() const { return pointer_; }
-    void** Receive() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    TInterface* pointer_ = nullptr;
-};
 
 std::string LowerAscii(std::string text) {
     for (char& c : text)

@@ -14,6 +14,7 @@ const std::vector<TGameCommand>& GameCommands() {
         {cmOpenPicture,            "Open picture",           {'R', 0},           ""},
         {cmNextPicture,            "Next picture",           {'N', 0},           ""},
         {cmPreviousPicture,        "Previous picture",       {'N', FSHIFT},      ""},
+        {cmPastePicture,           "Paste picture",          {'V', FCONTROL},    ""},
         {cmLoadLastGame,           "Load last game",         {'Z', FCONTROL},    ""},
         {cmLoadGame,               "Load game",              {'L', 0},           ""},
         {cmSaveGame,               "Save game",              {'S', 0},           ""},

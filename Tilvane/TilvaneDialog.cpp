@@ -182,6 +182,7 @@ void TTilvaneForm::CreateMenu() {
                       command(cmOpenPicture, &TTilvaneForm::OpenPictureMenuClick),
                       command(cmNextPicture, &TTilvaneForm::NextPictureMenuClick),
                       command(cmPreviousPicture, &TTilvaneForm::PreviousPictureMenuClick),
+                      command(cmPastePicture, &TTilvaneForm::PastePictureMenuClick),
                       MenuSeparator(),
                       command(cmLoadLastGame, &TTilvaneForm::LoadLastGameMenuClick),
                       command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),

@@ -7,6 +7,7 @@
 //   TilvaneInteraction.cpp  the pointer over the pictures
 //   TilvaneKeyboard.cpp     the keyboard on the puzzle
 //   TilvaneDpi.cpp          the layout and the pictures again when the screen's DPI changes
+//   TilvanePaste.cpp        pictures pasted from the clipboard
 // The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
 // Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
@@ -87,6 +88,9 @@ private:
     void PreviousPictureMenuClick();
     void ReloadCurrentPictureMenuClick();
     void OpenPictureMenuClick();
+    // A picture from the clipboard, written as a PNG file into the data folder and loaded from it
+    // as a new game; copied files open as a drop.
+    void PastePictureMenuClick();
     void LoadLastGameMenuClick();
     void LoadGameMenuClick();
     void SaveGameMenuClick();

@@ -36,4 +36,5 @@ enum TTilvaneCommandId : int {
     cmNextPicture,
     cmPreviousPicture,
     cmSamplePictures,
+    cmPastePicture,
 };

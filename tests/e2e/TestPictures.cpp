@@ -35,10 +35,14 @@ COLORREF QuadrantColour(int column, int row, int quadrant, int columns, int rows
     return RGB(Spread(column, columns), Spread(row, rows), 20 + 70 * quadrant);
 }
 
+COLORREF QuadrantPixel(int x, int y, int columns, int rows, int pieceWidth, int pieceHeight) {
+    const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
+    return QuadrantColour(x / pieceWidth, y / pieceHeight, quadrant, columns, rows);
+}
+
 std::string QuadrantPicture(int columns, int rows, int pieceWidth, int pieceHeight) {
     return BitmapFileBytes(columns * pieceWidth, rows * pieceHeight, [&](int x, int y) {
-        const int quadrant = (x % pieceWidth >= pieceWidth / 2 ? 1 : 0) + (y % pieceHeight >= pieceHeight / 2 ? 2 : 0);
-        return QuadrantColour(x / pieceWidth, y / pieceHeight, quadrant, columns, rows);
+        return QuadrantPixel(x, y, columns, rows, pieceWidth, pieceHeight);
     });
 }
 

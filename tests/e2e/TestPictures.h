@@ -15,6 +15,9 @@
 // blue tells the quadrant (0 top left, 1 top right, 2 bottom left, 3 bottom right).
 COLORREF QuadrantColour(int column, int row, int quadrant, int columns, int rows);
 
+// The colour of pixel (x, y) of such a picture of cells of pieceWidth x pieceHeight.
+COLORREF QuadrantPixel(int x, int y, int columns, int rows, int pieceWidth, int pieceHeight);
+
 // A 24-bit BMP file of columns x rows cells of pieceWidth x pieceHeight pixels.
 std::string QuadrantPicture(int columns, int rows, int pieceWidth, int pieceHeight);
 

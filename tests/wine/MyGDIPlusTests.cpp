@@ -164,12 +164,16 @@ protected:
 TEST_F(MyGDIPlusTest, FilterListsEveryDecoderLowerCaseInOrder) {
     const std::string patterns = GetPictureExtensionsAsFilter();
     EXPECT_EQ(CurrentFunStatContext.Status, fsPerfect);
-    // Wine's eight decoders: BMP, JPEG, GIF, TIFF, EMF, WMF, PNG, ICO.
-    EXPECT_EQ(patterns,
-              "*.bmp;*.dib;*.rle;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tiff;*.tif;*.emf;*.wmf;*.png;*.ico");
+    // Wine's eight GDI+ decoders (BMP, JPEG, GIF, TIFF, EMF, WMF, PNG, ICO), then the formats of our
+    // own decoders and of HEIF codecs, then what else WIC's decoders read.
+    const std::string gdiplusAndOthers = "*.bmp;*.dib;*.rle;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.tiff;*.tif;*.emf;*.wmf;"
+                                         "*.png;*.ico;*.webp;*.avif;*.heic;*.heif";
+    EXPECT_EQ(patterns.compare(0, gdiplusAndOthers.size(), gdiplusAndOthers), 0) << patterns;
+    EXPECT_NE(patterns.find(";*.dds"), std::string::npos) << "Wine's WIC decodes DDS, which its GDI+ does not";
     EXPECT_NE(patterns.back(), ';');
     EXPECT_EQ(patterns.find(";;"), std::string::npos);
     EXPECT_EQ(std::count_if(patterns.begin(), patterns.end(), [](char c) { return c >= 'A' && c <= 'Z'; }), 0);
+    EXPECT_EQ(patterns.find("*.png", patterns.find("*.png") + 1), std::string::npos) << "listed by GDI+ and WIC, once";
 }
 
 // --- decoding ---------------------------------------------------------------------------------
@@ -234,6 +238,101 @@ TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
     EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, static_cast<int32_t>(ERROR_FILE_NOT_FOUND));
 }
 
+// A file goes to the decoder its content asks for, whatever its name says.
+TEST_F(MyGDIPlusTest, FilesNamedAsAnotherFormatAreDecodedByTheirContent) {
+    const struct {
+        const char* name;
+        const wchar_t* mimeType;
+    } misnamed[] = {{"png.jpg", L"image/png"}, {"jpeg.png", L"image/jpeg"}, {"bmp.gif", L"image/bmp"},
+                    {"tiff.png", L"image/tiff"}, {"png.heic", L"image/png"}, {"png", L"image/png"}};
+    for (const auto& file : misnamed) {
+        SCOPED_TRACE(file.name);
+        const std::string path = folder_ / file.name;
+        SavePicture(path, 120, 80, Quarters(120, 80), file.mimeType);
+        std::unique_ptr<TPicture> picture = Load(path);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->Width(), 120);
+        PaintPuzzle(*picture, 480, 320, 5, 5);
+        ExpectQuarters(*image_, Red, Green, Blue, White);
+    }
+}
+
+namespace {
+
+std::string Le32Bytes(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+
+// The header of a DDS surface, uncompressed 32-bit or in DXT1 blocks: a format Wine's WIC reads
+// and its GDI+ does not.
+std::string DdsHeader(uint32_t width, uint32_t height, bool dxt1 = false) {
+    const auto le32 = Le32Bytes;
+    const uint32_t caps = 0x1 | 0x2 | 0x4 | 0x1000, rgbWithAlpha = 0x40 | 0x1, fourCc = 0x4;
+    std::string file = "DDS " + le32(124) + le32(caps) + le32(height) + le32(width) + le32(width * 4) + le32(0) +
+                       le32(0) + std::string(44, '\0');
+    if (dxt1)
+        file += le32(32) + le32(fourCc) + "DXT1" + std::string(20, '\0');
+    else
+        file += le32(32) + le32(rgbWithAlpha) + le32(0) + le32(32) + le32(0x00FF0000) + le32(0x0000FF00) +
+                le32(0x000000FF) + le32(0xFF000000);
+    return file + le32(0x1000) + std::string(16, '\0');
+}
+
+std::string DdsFile(uint32_t width, uint32_t height, const std::function<uint32_t(int, int)>& argb) {
+    std::string file = DdsHeader(width, height);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) file += Le32Bytes(argb(static_cast<int>(x), static_cast<int>(y)));
+    return file;
+}
+
+// The start of a HEIC file as phones write it: the file type box, then boxes nobody reads here.
+std::string HeicFile() {
+    return std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24) + std::string("\0\0\0\x10" "meta\0\0\0\0\0\0\0\0", 16);
+}
+
+}  // namespace
+
+// What neither our decoders nor GDI+ read goes to the codecs installed for WIC.
+TEST_F(MyGDIPlusTest, FilesGdiplusDeclinesAreDecodedByWic) {
+    const std::string path = folder_ / "surface.dds";
+    WriteFileBytes(path, DdsFile(64, 48, Quarters(64, 48, 1)));
+    std::unique_ptr<TPicture> picture = Load(path);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 64);
+    EXPECT_EQ(picture->Height(), 48);
+    PaintPuzzle(*picture, 256, 192, 4, 4);
+    ExpectImage(4, 4, 256, 192);
+    ExpectQuarters(*image_, Red, 0, Blue, White);  // transparent shows black, as always
+}
+
+// Wine's WIC has no HEIF codec, as a Windows without the store's extensions: the player is told
+// what the file is and what to install, never that it is damaged. A name may say otherwise.
+TEST_F(MyGDIPlusTest, APictureWithoutAnInstalledCodecNamesWhatToInstall) {
+    const std::string heifAdvice =
+        "This HEIC/HEIF picture cannot be loaded: Windows has no codec for it. Install the HEIF Image Extensions and "
+        "the HEVC Video Extensions from the Microsoft Store, then load it again.";
+    for (const char* name : {"photo.heic", "exported.jpg", "photo.heif"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder_ / name;
+        WriteFileBytes(path, HeicFile());
+        CurrentFunStatContext.Reset(fsPerfect);
+        EXPECT_EQ(LoadPictureFile(path), nullptr);
+        ExpectFailure(heifAdvice, path);
+    }
+    const std::string jpegXl = folder_ / "picture.jxl";
+    WriteFileBytes(jpegXl, std::string("\xFF\x0A\xFA\x7F\x01\x90\x08", 7));
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(LoadPictureFile(jpegXl), nullptr);
+    ExpectFailure("This JPEG XL picture cannot be loaded: Windows has no codec for it. Install the JPEG XL Image "
+                  "Extension from the Microsoft Store, then load it again.",
+                  jpegXl);
+
+    // A file type box cut off is no known format: the usual refusal.
+    const std::string cut = folder_ / "cut.heic";
+    WriteFileBytes(cut, HeicFile().substr(0, 14));
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(LoadPictureFile(cut), nullptr);
+    ExpectFailure(Unreadable, cut);
+}
+
 TEST_F(MyGDIPlusTest, SmallFilesClaimingHugePicturesAreRefusedWithTheSize) {
     auto be32 = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
     auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
@@ -249,6 +348,15 @@ TEST_F(MyGDIPlusTest, SmallFilesClaimingHugePicturesAreRefusedWithTheSize) {
         EXPECT_EQ(LoadPictureFile(path), nullptr);
         ExpectFailure("The picture of 60000 x 60000 pixels is too large to load.", path);
     }
+
+    // Through WIC: a whole surface of 134 megapixels in 64 MB of DXT1 blocks, refused from the
+    // frame's size before any pixel is decoded.
+    const std::string dds = folder_ / "large.dds";
+    WriteFileBytes(dds, DdsHeader(16384, 8192, true) + std::string(size_t(16384 / 4) * (8192 / 4) * 8, '\0'));
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(LoadPictureFile(dds), nullptr);
+    ExpectFailure("The picture of 16384 x 8192 pixels is too large to load.", dds);
+    DeleteFileA(dds.c_str());
 }
 
 TEST_F(MyGDIPlusTest, LongPathsLoadLikeAnyOther) {

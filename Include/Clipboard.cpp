@@ -1,0 +1,111 @@
+#include "Include/Clipboard.h"
+
+#include "Include/Error.h"
+#include "Include/WideText.h"
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+const char* const Module = "Include\\Clipboard";
+
+// Room for the largest picture the program loads, 100 megapixels at 32 bits, and its header.
+const SIZE_T MaxPictureBytes = 512u * 1024u * 1024u;
+
+// The clipboard, open for as long as this lives. Another program may hold it for a moment while
+// it writes, so opening is tried a few times.
+class TOpenClipboard {
+public:
+    explicit TOpenClipboard(HWND owner) {
+        for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+            if (attempt > 0) Sleep(20);
+            open_ = OpenClipboard(owner) != FALSE;
+        }
+    }
+    ~TOpenClipboard() {
+        if (open_) CloseClipboard();
+    }
+    TOpenClipboard(const TOpenClipboard&) = delete;
+    TOpenClipboard& operator=(const TOpenClipboard&) = delete;
+    bool Open() const { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+// The whole memory block of a clipboard format; false after a failure raised on op.
+bool CopyFormat(TFunOperation& op, UINT format, std::string& bytes) {
+    ClearLastError();
+    HANDLE data = GetClipboardData(format);
+    if (!data) {
+        op.Raise(__LINE__, fsError, "The picture could not be taken from the clipboard.", "", "",
+                 static_cast<int32_t>(LastError()));
+        return false;
+    }
+    const SIZE_T size = GlobalSize(data);
+    if (size > MaxPictureBytes) {
+        op.Raise(__LINE__, fsError, "The picture on the clipboard is too large to load.", "",
+                 std::to_string(size) + " bytes");
+        return false;
+    }
+    const void* locked = GlobalLock(data);
+    if (!locked) {
+        op.Raise(__LINE__, fsError, "The picture could not be taken from the clipboard.");
+        return false;
+    }
+    bytes.assign(static_cast<const char*>(locked), size);
+    GlobalUnlock(data);
+    return true;
+}
+
+// The copied files' names; the block stays the clipboard's.
+std::vector<std::string> CopiedFiles() {
+    std::vector<std::string> names;
+    HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
+    if (!drop) return names;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0) continue;
+        std::wstring name(length + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, &name[0], length + 1));
+        if (!name.empty()) names.push_back(WideToUtf8(name));
+    }
+    return names;
+}
+
+}  // namespace
+
+TClipboardPicture ReadClipboardPicture(HWND owner) {
+    TClipboardPicture picture;
+    TFunOperation op(Module, "ReadClipboardPicture", __LINE__);
+    op.Guard(__LINE__, [&] {
+        const TOpenClipboard clipboard(owner);
+        if (!clipboard.Open()) {
+            op.Raise(__LINE__, fsError, "The clipboard is in use by another program.", "", "",
+                     static_cast<int32_t>(GetLastError()));
+            return;
+        }
+        const UINT png = RegisterClipboardFormatA("PNG");
+        const struct {
+            UINT Format;
+            TClipboardPictureKind Kind;
+        } richestFirst[] = {{png, TClipboardPictureKind::Png},
+                            {CF_DIBV5, TClipboardPictureKind::Dib},
+                            {CF_DIB, TClipboardPictureKind::Dib}};
+        for (const auto& form : richestFirst) {
+            if (form.Format == 0 || !IsClipboardFormatAvailable(form.Format)) continue;
+            if (CopyFormat(op, form.Format, picture.Bytes)) picture.Kind = form.Kind;
+            return;
+        }
+        if (IsClipboardFormatAvailable(CF_HDROP)) {
+            picture.Files = CopiedFiles();
+            if (!picture.Files.empty()) picture.Kind = TClipboardPictureKind::Files;
+        }
+    });
+    op.EndPassing([&] { picture = TClipboardPicture(); });
+    return picture;
+}
