@@ -26,18 +26,23 @@ $(DEPS_READY): scripts/install-deps.sh
 	@bash scripts/install-deps.sh
 	@mkdir -p $(BUILD) && touch $@
 
-# libjpeg-turbo from the Debian source package, cross-built once; deleting the stamp builds it again.
-JPEG_DIR   := $(BUILD)/deps/libjpeg-turbo/win
-JPEG_READY := $(JPEG_DIR)/.built
+# The picture libraries from the Debian source packages, each cross-built once by one script;
+# deleting a library's stamp builds it again.
+DEPS_DIR   := $(BUILD)/deps
+JPEG_DIR   := $(DEPS_DIR)/libjpeg-turbo/win
+WEBP_DIR   := $(DEPS_DIR)/libwebp/win
+DAV1D_DIR  := $(DEPS_DIR)/dav1d/win
+LIBRARIES_READY := $(JPEG_DIR)/.built $(WEBP_DIR)/.built $(DAV1D_DIR)/.built
 
-$(JPEG_READY): scripts/build-libjpeg-turbo.sh | $(DEPS_READY)
+$(DEPS_DIR)/%/win/.built: scripts/build-library.sh | $(DEPS_READY)
 	@rm -f $@
-	@JOBS=$(JOBS) bash scripts/build-libjpeg-turbo.sh $(abspath $(BUILD))
+	@JOBS=$(JOBS) bash scripts/build-library.sh $* $(abspath $(BUILD))
 
 # Configuring needs the tools, hence the order-only prerequisite.
-$(WIN_DIR)/Makefile: | $(DEPS_READY) $(JPEG_READY)
+$(WIN_DIR)/Makefile: | $(DEPS_READY) $(LIBRARIES_READY)
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTILVANE_JPEG_ROOT=$(abspath $(JPEG_DIR))
+	  -DTILVANE_JPEG_ROOT=$(abspath $(JPEG_DIR)) -DTILVANE_WEBP_ROOT=$(abspath $(WEBP_DIR)) \
+	  -DTILVANE_DAV1D_ROOT=$(abspath $(DAV1D_DIR))
 
 $(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
@@ -45,7 +50,7 @@ $(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 $(FUZZ_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-win: $(DEPS_READY) $(JPEG_READY) $(WIN_DIR)/Makefile
+win: $(DEPS_READY) $(LIBRARIES_READY) $(WIN_DIR)/Makefile
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
 native: $(DEPS_READY) $(NATIVE_DIR)/Makefile

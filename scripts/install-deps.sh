@@ -22,11 +22,20 @@ fc-list 2>/dev/null | grep -q . || lean+=(fonts-dejavu-core)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # libFuzzer and the sanitizer runtimes for clang
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
-# The JPEG library: its SIMD code needs NASM, unpacking its source package dpkg-source; the native
-# core links the system's build of the same source.
+# The picture libraries (scripts/build-library.sh): their SIMD code needs NASM, dav1d's build
+# Meson and Ninja, unpacking their source packages dpkg-source; the native core links the
+# system's builds of the same sources, found with pkg-config.
 have nasm || need+=(nasm)
+have meson || need+=(meson)
+have ninja || need+=(ninja-build)
 have dpkg-source || need+=(dpkg-dev)
+have pkg-config || need+=(pkg-config)
 [ -f /usr/include/jpeglib.h ] || need+=(libjpeg62-turbo-dev)
+[ -f /usr/include/webp/demux.h ] || need+=(libwebp-dev)
+[ -f /usr/include/dav1d/dav1d.h ] || need+=(libdav1d-dev)
+# The WebP and AVIF test pictures are made with the formats' own encoders.
+have cwebp || need+=(webp)
+have avifenc || need+=(libavif-bin)
 
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 

@@ -4,13 +4,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 package="$root/build/package"
-# The program links libjpeg-turbo, whose licence ships beside ours: the text in package/ must be
-# the one of the source package built (scripts/build-libjpeg-turbo.sh writes it there).
-built_licence="$root/build/deps/libjpeg-turbo/win/LICENSE.txt"
-if [ -f "$built_licence" ] && ! cmp -s "$built_licence" "$root/package/License-libjpeg-turbo.txt"; then
-  echo "package/License-libjpeg-turbo.txt is not the licence of the libjpeg-turbo linked in: copy $built_licence over it" >&2
-  exit 1
-fi
+# The program links libjpeg-turbo, libwebp and dav1d, whose licences ship beside ours: each text in
+# package/ must be the one of the source package built (scripts/build-library.sh writes it there).
+for library in libjpeg-turbo libwebp dav1d; do
+  built_licence="$root/build/deps/$library/win/LICENSE.txt"
+  if [ -f "$built_licence" ] && ! cmp -s "$built_licence" "$root/package/License-$library.txt"; then
+    echo "package/License-$library.txt is not the licence of the $library linked in: copy $built_licence over it" >&2
+    exit 1
+  fi
+done
 # The package's own entries, one a line ("name" or "folder/"): the installer copies exactly these.
 contents="$root/package/Contents.list"
 entries=$(sed -e '/^#/d' -e '/^[[:space:]]*$/d' "$contents")
