@@ -1,11 +1,13 @@
 #include "Include/MyGDIPlus.h"
 
 #include "Include/BitmapCanvas.h"
+#include "Include/Core/AvifDecoder.h"
 #include "Include/Core/JpegDecoder.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/Core/PictureOrientation.h"
 #include "Include/Core/PixelReduction.h"
+#include "Include/Core/WebpDecoder.h"
 #include "Include/Error.h"
 #include "Include/MyWIC.h"
 #include "Include/Owned.h"
@@ -439,9 +441,30 @@ void RaiseJpegFailure(TFunOperation& op, const std::string& fileName, const TDec
     }
 }
 
-// A JPEG decoded by libjpeg-turbo no larger than the areas need, handed to GDI+ as a bitmap over
-// the decoded pixels, so that both images are resampled as from any other picture. Null after a
-// failure raised on op.
+// Pixels of our own decoders handed to GDI+ as a bitmap over them, so that both images are
+// resampled as from any other picture. Null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
+                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
+                                                uint32_t imageWidth, uint32_t imageHeight) {
+    auto data = std::make_unique<TPicture::TData>();
+    data->Pixels = std::move(pixels);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB,
+                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
+        !created) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
+        return nullptr;
+    }
+    data->Image.reset(created);
+    data->FileName = fileName;
+    data->Width = static_cast<int32_t>(imageWidth);
+    data->Height = static_cast<int32_t>(imageHeight);
+    data->DecodedWidth = width;
+    data->DecodedHeight = height;
+    return data;
+}
+
+// A JPEG decoded by libjpeg-turbo no larger than the areas need. Null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::string& fileName, const TReadAt& read,
                                                 const std::vector<TPictureSize>& areas, uint32_t orientation) {
     TJpegRequest request;
@@ -452,22 +475,71 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
         RaiseJpegFailure(op, fileName, decoded);
         return nullptr;
     }
-    auto data = std::make_unique<TPicture::TData>();
-    data->Pixels = std::move(decoded.Pixels);
-    Gdiplus::GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(decoded.Width, decoded.Height, decoded.Width * 4, PixelFormat32bppRGB,
-                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
-        !created) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(decoded.Width, decoded.Height), "", "0");
+    return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height, decoded.ImageWidth,
+                          decoded.ImageHeight);
+}
+
+// Our own decoders of formats read from the whole file in memory: WebP and AVIF.
+using TWholeFileDecoder = TDecodedPicture (*)(const uint8_t* data, size_t size, const TDecodeRequest& request);
+
+// The whole file, or false after a failure raised on op.
+bool ReadWholeFile(TFunOperation& op, const std::string& fileName, HANDLE file, const TReadAt& read,
+                   std::vector<uint8_t>& bytes) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        return false;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > MaxEncodedPictureBytes) {
+        op.Raise(__LINE__, fsError, "The picture file of " + std::to_string(size.QuadPart) + " bytes is too large to load.",
+                 fileName);
+        return false;
+    }
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        return false;
+    }
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t got = read(at, bytes.data() + at, std::min<size_t>(bytes.size() - at, 1u << 20));
+        if (got == 0) {
+            op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+            return false;
+        }
+        at += got;
+    }
+    return true;
+}
+
+// A WebP or AVIF picture decoded by our own decoder. Null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DecodeWholeFile(TFunOperation& op, const std::string& fileName, HANDLE file,
+                                                 const TReadAt& read, TWholeFileDecoder decode,
+                                                 const std::vector<TPictureSize>& areas) {
+    TDecodedPicture decoded;
+    {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(op, fileName, file, read, bytes)) return nullptr;
+        TDecodeRequest request;
+        request.Areas = areas;
+        decoded = decode(bytes.data(), bytes.size(), request);
+    }
+    switch (decoded.Outcome) {
+    case TDecodeOutcome::Decoded:
+        return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
+                              decoded.ImageWidth, decoded.ImageHeight);
+    case TDecodeOutcome::TooLarge:
+        RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
+        return nullptr;
+    case TDecodeOutcome::NoMemory:
+        op.Raise(__LINE__, fsError,
+                 TBitmapCanvas::NoMemoryReport(static_cast<int>(decoded.ImageWidth), static_cast<int>(decoded.ImageHeight)),
+                 "", "0");
+        return nullptr;
+    default:
+        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
         return nullptr;
     }
-    data->Image.reset(created);
-    data->FileName = fileName;
-    data->Width = static_cast<int32_t>(decoded.ImageWidth);
-    data->Height = static_cast<int32_t>(decoded.ImageHeight);
-    data->DecodedWidth = decoded.Width;
-    data->DecodedHeight = decoded.Height;
-    return data;
 }
 
 TPictureFileStamp StampOf(HANDLE file) {
@@ -503,7 +575,12 @@ std::unique_ptr<TPicture::TData> DecodePictureFile(TFunOperation& op, const std:
     case TPictureFormat::Jpeg:
         data = DecodeJpegFile(op, fileName, read, areas, header.Orientation);
         break;
-    // Our own decoders of further formats (WebP, AVIF) go here, before the system's are asked.
+    case TPictureFormat::WebP:
+        data = DecodeWholeFile(op, fileName, file.get(), read, DecodeWebp, areas);
+        break;
+    case TPictureFormat::Avif:
+        data = DecodeWholeFile(op, fileName, file.get(), read, DecodeAvif, areas);
+        break;
     default:
         file.reset();
         data = DecodeWithSystem(op, fileName, path, header);

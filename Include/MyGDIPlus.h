@@ -67,7 +67,9 @@ private:
 // any length are accepted.
 // PaintAreas are the areas the picture will be fitted into: a JPEG is decoded by libjpeg-turbo
 // only as large as the largest of them needs (its full size when there are none) and at most as
-// large as the pixel budget, which lets JPEGs beyond the budget load. Other formats go to GDI+.
+// large as the pixel budget, which lets JPEGs beyond the budget load. WebP (libwebp) and AVIF
+// (dav1d) files, told by their first bytes, are decoded by our own decoders no larger than the
+// areas need either. Other formats go to GDI+.
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
                                           const std::vector<TPictureSize>& PaintAreas = {});
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the JPEG pictures of the picture tests and benchmarks with ImageMagick, once, into
+# Makes the JPEG pictures of the picture tests and benchmarks with ImageMagick, and their WebP and
+# AVIF kin with those formats' own encoders (cwebp, img2webp, avifenc), once, into
 # build/pictures/ (again when this script changes). Plasma fractals with a fixed seed, so that
 # every run sees the same pictures; "photo" ones add a sensor's grain to the smooth plasma.
 set -euo pipefail
@@ -71,5 +72,41 @@ rm -f "$out/.stored.jpg"
 with_orientation 6 "$out/photo-6000x4000.jpg" "$out/photo-portrait-turned.jpg"
 # Beyond the megapixel budget of every other format: 200 megapixels, smooth and quick to make.
 "$convert" -size 16320x12256 gradient:navy-orange -quality 90 "$out/gradient-200mp.jpg"
+
+# WebP and AVIF of every kind, each beside the PNG it must look like ("<name>.png"): transparent
+# parts on black, animations by their first frame, turned pictures upright.
+echo "Making the WebP and AVIF test pictures"
+plasma 800x600 3 "$out/kin.png"
+plasma 800x600 7 "$out/kin-second-frame.png"
+# A band across the middle is transparent, over colours that must not show.
+"$convert" "$out/kin.png" -alpha set -channel A -fx 'j > h/3 && j < h*2/3 ? 0 : 1' +channel "$out/.kin-alpha.png"
+"$convert" "$out/.kin-alpha.png" -background black -flatten "$out/kin-on-black.png"
+cwebp -quiet -q 90 "$out/kin.png" -o "$out/lossy.webp"; cp "$out/kin.png" "$out/lossy.webp.png"
+cwebp -quiet -lossless "$out/kin.png" -o "$out/lossless.webp"; cp "$out/kin.png" "$out/lossless.webp.png"
+cwebp -quiet -q 90 -exact "$out/.kin-alpha.png" -o "$out/lossy-alpha.webp"; cp "$out/kin-on-black.png" "$out/lossy-alpha.webp.png"
+cwebp -quiet -lossless -exact "$out/.kin-alpha.png" -o "$out/lossless-alpha.webp"; cp "$out/kin-on-black.png" "$out/lossless-alpha.webp.png"
+img2webp -lossy -q 90 "$out/kin.png" "$out/kin-second-frame.png" -o "$out/animated.webp" >/dev/null 2>&1
+cp "$out/kin.png" "$out/animated.webp.png"
+avif() { avifenc --min 8 --max 24 -s 8 "$@" >/dev/null; }
+avif -d 8 -y 420 "$out/kin.png" "$out/8bit-420.avif"; cp "$out/kin.png" "$out/8bit-420.avif.png"
+avif -d 10 -y 422 -r limited "$out/kin.png" "$out/10bit-422.avif"; cp "$out/kin.png" "$out/10bit-422.avif.png"
+avif -d 12 -y 444 "$out/kin.png" "$out/12bit-444.avif"; cp "$out/kin.png" "$out/12bit-444.avif.png"
+avif -d 8 -y 420 "$out/.kin-alpha.png" "$out/alpha.avif"; cp "$out/kin-on-black.png" "$out/alpha.avif.png"
+avif -d 8 -y 420 "$out/kin.png" "$out/kin-second-frame.png" "$out/animated.avif"; cp "$out/kin.png" "$out/animated.avif.png"
+# Stored turned so that "irot" (quarter turns anticlockwise) and then "imir" (0 top to bottom,
+# 1 left to right) put it upright: the stored picture is the upright one with those undone.
+for turn in "1 none:-rotate 90" "2 0:-flip -rotate 180" "3 1:-flop -rotate 270" "0 1:-flop"; do
+  set -- ${turn%%:*}; undo=${turn#*:}
+  options=(--irot "$1"); [ "$2" = none ] || options+=(--imir "$2")
+  # shellcheck disable=SC2086  # the undoing is several words
+  "$convert" "$out/kin.png" $undo "$out/.stored.png"
+  avif -d 8 -y 444 "${options[@]}" "$out/.stored.png" "$out/turned-$1-$2.avif"
+  cp "$out/kin.png" "$out/turned-$1-$2.avif.png"
+done
+# The benchmarks' 24-megapixel photograph as WebP at quality 90 and as AVIF.
+"$convert" "$out/photo-6000x4000.jpg" "$out/.photo.png"
+cwebp -quiet -q 90 "$out/.photo.png" -o "$out/photo-6000x4000.webp"
+avifenc --min 8 --max 24 -s 10 -y 420 -j all "$out/.photo.png" "$out/photo-6000x4000.avif" >/dev/null
+rm -f "$out"/.kin-alpha.png "$out/.stored.png" "$out/.photo.png"
 rm -rf "$policy"
 touch "$stamp"

@@ -1,12 +1,15 @@
-// JPEG pictures through the picture engine's own decoder under Wine: every kind of JPEG looks as
+// Pictures through the picture engine's own decoders under Wine. Every kind of JPEG looks as
 // GDI+ alone shows it, at full size and scaled down, and one beyond the budget of the other
-// formats loads scaled to its areas. (Refusals: GameWindowTests.) The pictures come from
-// scripts/make-test-pictures.sh (ImageMagick), staged in C:\Tilvane\pictures.
+// formats loads scaled to its areas (refusals: GameWindowTests). Every kind of WebP and AVIF looks
+// as the same picture saved as PNG, whole and scaled, whatever the file's name; damaged and
+// hostile ones are refused with the clear error. The pictures come from
+// scripts/make-test-pictures.sh (ImageMagick, cwebp, avifenc), staged in C:\Tilvane\pictures.
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
+#include "support/TestFiles.h"
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -50,10 +53,85 @@ protected:
         return quality;
     }
 
+
+    // Loads the WebP or AVIF picture whole and scaled into a third of each side, and compares each
+    // with its PNG as GDI+ shows it: drawn at full size, and averaged down for the scaled one.
+    // decodedSide is the width a third of the area should be decoded at.
+    void ExpectLooksAsItsPng(const std::string& name, int decodedSide) {
+        SCOPED_TRACE(name);
+        const std::string path = StagedPicture(name);
+        std::unique_ptr<TPicture> whole = Load(path, {});
+        ASSERT_NE(whole, nullptr);
+        const int width = whole->Width(), height = whole->Height();
+        EXPECT_EQ(width, 800);
+        EXPECT_EQ(height, 600);
+        EXPECT_EQ(whole->DecodedWidth(), width);
+        std::unique_ptr<TBitmapCanvas> ours = PaintPictureUsingGrid(*whole, true, width, height, 1, 1);
+        std::unique_ptr<TBitmapCanvas> png = DrawnByGdiplus(Utf8ToWide(path + ".png"), width, height);
+        ASSERT_TRUE(ours && png);
+        const double wholeQuality = PeakSignalToNoise(*ours, *png);
+        EXPECT_GE(wholeQuality, 30.0);
+
+        std::unique_ptr<TPicture> scaled = Load(path, {{width / 3, height / 3}});
+        ASSERT_NE(scaled, nullptr);
+        EXPECT_EQ(scaled->DecodedWidth(), decodedSide);
+        std::unique_ptr<TBitmapCanvas> small = PaintPictureUsingGrid(*scaled, true, width / 3, height / 3, 1, 1);
+        ASSERT_NE(small, nullptr);
+        const double scaledQuality = PeakSignalToNoise(*small, *AreaAveraged(*png, small->Width(), small->Height()));
+        EXPECT_GE(scaledQuality, 30.0);
+        std::printf("  %-22s whole: %.1f dB, a third: %.1f dB against the PNG\n", name.c_str(), wholeQuality, scaledQuality);
+    }
+
+    // Loading the bytes as a file must fail with the message given and keep nothing.
+    void ExpectRefused(const std::string& bytes, const std::string& message) {
+        TTempFolder folder("OwnDecoders");
+        const std::string path = folder / "hostile.png";
+        WriteFileBytes(path, bytes);
+        EXPECT_EQ(LoadPictureFile(path, {}), nullptr);
+        EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+        EXPECT_EQ(CurrentFunStatContext.Description, message);
+        CurrentFunStatContext.Reset(fsPerfect);
+    }
 };
 
+const char* const Unreadable = "The file could not be read as a picture.";
 
 }  // namespace
+
+// Lossy and lossless, each with alpha, and an animation: libwebp scales to the size asked.
+TEST_F(JpegPictureTest, EveryKindOfWebpLooksAsItsPng) {
+    for (const char* name : {"lossy.webp", "lossless.webp", "lossy-alpha.webp", "lossless-alpha.webp", "animated.webp"})
+        ExpectLooksAsItsPng(name, 266);
+}
+
+// 8, 10 and 12 bits, with alpha, an animation and turned pictures: reduced by whole blocks of
+// 3 x 3 here, to 267 x 200.
+TEST_F(JpegPictureTest, EveryKindOfAvifLooksAsItsPng) {
+    for (const char* name : {"8bit-420.avif", "10bit-422.avif", "12bit-444.avif", "alpha.avif", "animated.avif",
+                             "turned-1-none.avif", "turned-2-0.avif", "turned-3-1.avif", "turned-0-1.avif"})
+        ExpectLooksAsItsPng(name, 267);
+}
+
+// Recognised by their first bytes whatever their names; cut short, random bytes after the first
+// ones, or a header claiming a picture far beyond the budget: refused with the clear error.
+TEST_F(JpegPictureTest, WebpAndAvifAreKnownByContentAndHostileOnesRefused) {
+    TTempFolder folder("OwnDecoders");
+    for (const char* name : {"lossy.webp", "8bit-420.avif"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = ReadFileBytes(StagedPicture(name));
+        WriteFileBytes(folder / "named.jpg", bytes);
+        std::unique_ptr<TPicture> picture = Load(folder / "named.jpg", {});
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->Width(), 800);
+        ExpectRefused(bytes.substr(0, bytes.size() * 2 / 3), Unreadable);
+        std::string noise = bytes;
+        for (size_t i = 64; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 >> 3);
+        ExpectRefused(noise, Unreadable);
+    }
+    std::string bomb = ReadFileBytes(StagedPicture("8bit-420.avif"));
+    bomb.replace(bomb.find("ispe") + 8, 8, std::string("\x00\x00\x75\x30\x00\x00\x4E\x20", 8));
+    ExpectRefused(bomb, "The picture of 30000 x 20000 pixels is too large to load.");
+}
 
 TEST_F(JpegPictureTest, EveryKindLooksAsGdiplusShowsItWholeAndScaledDown) {
     for (const char* name : {"plasma.jpg", "progressive.jpg", "grey.jpg", "ycck.jpg", "photo.jpg"}) {

@@ -8,11 +8,15 @@
 // at the same size) and, as the measure of a faithful reduction, of both against GDI+'s full
 // decode averaged over each pixel's footprint. Last, where the game window's reload of the
 // 24-megapixel picture (Ctrl+F5) spends its time: the whole reload with the window painted, against
-// its steps done alone at the window's own sizes. The pictures come from scripts/make-test-pictures.sh.
-//   BenchJpegLoad                          everything
-//   BenchJpegLoad gdiplus|game|quality P   one measurement of picture P, one line of figures
-//   BenchJpegLoad reload P                 the reload's split for picture P
+// its steps done alone at the window's own sizes. Then the same photograph as WebP (quality 90)
+// and AVIF loaded as the game loads it against a plain full decode by the format's own library
+// (libwebp's WebPDecodeBGRA; dav1d's first picture of the AV1 data), each of the file read whole
+// first. The pictures come from scripts/make-test-pictures.sh.
+//   BenchJpegLoad                                everything
+//   BenchJpegLoad gdiplus|game|quality|plain P   one measurement of picture P, one line of figures
+//   BenchJpegLoad reload P                       the reload's split for picture P
 #include "Include/BitmapCanvas.h"
+#include "Include/Core/AvifContainer.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/WideText.h"
@@ -22,6 +26,9 @@
 
 #include <windows.h>
 #include <psapi.h>
+
+#include <dav1d/dav1d.h>
+#include <webp/decode.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -125,6 +132,53 @@ int Quality(const std::string& path) {
     return 0;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char block[1 << 16];
+        for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+void KeepBytes(const uint8_t*, void*) {}
+
+// dav1d's first picture of the file's primary AV1 data, as a plain player would decode it.
+bool PlainAv1Decode(const std::string& bytes) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const TAvifLayout layout = ReadAvifLayout(data, bytes.size());
+    if (!layout.Found || layout.Colour.size() != 1) return false;
+    Dav1dSettings settings;
+    dav1d_default_settings(&settings);
+    settings.max_frame_delay = 1;
+    Dav1dContext* context = nullptr;
+    if (dav1d_open(&context, &settings) < 0) return false;
+    Dav1dData av1 = {};
+    Dav1dPicture picture = {};
+    dav1d_data_wrap(&av1, data + layout.Colour[0].Offset, layout.Colour[0].Size, KeepBytes, nullptr);
+    int got = DAV1D_ERR(EAGAIN);
+    while (got == DAV1D_ERR(EAGAIN)) {
+        if (av1.sz > 0 && dav1d_send_data(context, &av1) < 0) break;
+        got = dav1d_get_picture(context, &picture);
+        if (got == DAV1D_ERR(EAGAIN) && av1.sz == 0) break;
+    }
+    const bool decoded = got == 0;
+    dav1d_picture_unref(&picture);
+    dav1d_data_unref(&av1);
+    dav1d_close(&context);
+    return decoded;
+}
+
+bool PlainLibraryDecode(const std::string& path) {
+    const std::string bytes = FileBytes(path);
+    if (path.size() > 5 && path.compare(path.size() - 5, 5, ".avif") == 0) return PlainAv1Decode(bytes);
+    int width = 0, height = 0;
+    uint8_t* pixels = WebPDecodeBGRA(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &width, &height);
+    WebPFree(pixels);
+    return pixels != nullptr;
+}
+
 // The median of a step's times with their spread, the machine being shared.
 struct TSpread {
     std::vector<double> Ms;
@@ -206,6 +260,7 @@ int ReloadSplit(const std::string& path) {
 }
 
 int MeasureOne(const std::string& what, const std::string& path) {
+    if (what == "plain") return MeasureInThisProcess([&] { return PlainLibraryDecode(path); });
     if (what == "gdiplus") return MeasureInThisProcess([&] { return GdiplusLoadAndDraw(path); });
     if (what == "game") {
         int32_t decodedWidth = 0;
@@ -262,6 +317,26 @@ void ReportPicture(const std::string& path, const char* title, bool compareQuali
                     width, height, decodedWidth, againstToday, oursAverage, todayAverage);
 }
 
+// The game's load of a WebP or AVIF against its library's plain full decode.
+void ReportOwnFormat(const std::string& path, const char* title) {
+    std::fflush(stdout);
+    double plainMs = 0, plainMb = 0, gameMs = 0, gameMb = 0;
+    const std::string plain = MeasuredInChild("plain", path), game = MeasuredInChild("game", path);
+    std::printf("%s\n", title);
+    const bool plainRan = std::sscanf(plain.c_str(), "%lf %lf", &plainMs, &plainMb) == 2;
+    const bool gameRan = std::sscanf(game.c_str(), "%lf %lf", &gameMs, &gameMb) == 2;
+    if (plainRan) std::printf("  plain full decode      %8.1f ms   peak memory %7.1f MB\n", plainMs, plainMb);
+    else std::printf("  plain full decode      failed\n");
+    if (!gameRan) {
+        std::printf("  game's load            failed\n");
+        return;
+    }
+    std::printf("  game's load            %8.1f ms   peak memory %7.1f MB", gameMs, gameMb);
+    if (plainRan && plainMs > 0 && plainMb > 0)
+        std::printf("   = %.2f x the plain decode's time, %.2f x its memory", gameMs / plainMs, gameMb / plainMb);
+    std::printf("\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,6 +360,8 @@ int main(int argc, char** argv) {
         ReportPicture(pictures + "photo-portrait-turned.jpg",
                       "JPEG 4000 x 6000 portrait stored as 6000 x 4000 with its Exif orientation, photograph-like",
                       false);
+        ReportOwnFormat(pictures + "photo-6000x4000.webp", "WebP 6000 x 4000, quality 90, photograph-like");
+        ReportOwnFormat(pictures + "photo-6000x4000.avif", "AVIF 6000 x 4000, 8 bits 4:2:0, photograph-like");
     }
     return code;
 }

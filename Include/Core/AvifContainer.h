@@ -1,0 +1,46 @@
+// The boxes of an AVIF file (ISO base media format) that say where its picture is: the primary
+// item's AV1 data, its alpha item, its size, colour description and turns; for an animation
+// without a primary item, the first sample of its first picture track. Every length and offset
+// read is checked against the bytes it lies in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A run of bytes of the file.
+struct TByteSpan {
+    size_t Offset = 0;
+    size_t Size = 0;
+};
+
+// The colour description of a "colr" box of type "nclx" (ITU-T H.273 code points).
+struct TAvifColour {
+    bool Present = false;
+    uint16_t Matrix = 2;  // unspecified
+    bool FullRange = false;
+};
+
+struct TAvifLayout {
+    bool Found = false;  // a picture whose data the spans below hold
+    // The stored size ("ispe"); 0 x 0 when the file does not say it (an animation's track).
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+    std::vector<TByteSpan> Colour;  // the AV1 data, in this order
+    std::vector<TByteSpan> Alpha;   // empty without an alpha item
+    TAvifColour Nclx;
+    // The turn and mirror ("irot", "imir") as the orientation tag would say it (1 to 8).
+    uint32_t Orientation = 1;
+};
+
+// True when the bytes start with a file-type box naming the AVIF brands ("avif" or "avis");
+// the first bytes of a file are enough, the brands that fit in them count.
+bool IsAvifSignature(const uint8_t* bytes, size_t size);
+
+// Finds the picture in the AVIF file held whole in data. Not Found when the file is not an AVIF
+// picture this reads: damaged boxes, data outside the file, or a picture made of tiles ("grid").
+TAvifLayout ReadAvifLayout(const uint8_t* data, size_t size);
+
+// The orientation tag that turns a picture as "irot" (quarter turns anticlockwise, 0 to 3) and
+// then "imir" (-1 none, 0 top to bottom, 1 left to right) do.
+uint32_t OrientationOfTurns(uint32_t quarterTurns, int mirror);

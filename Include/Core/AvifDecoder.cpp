@@ -1,0 +1,341 @@
+#include "Include/Core/AvifDecoder.h"
+
+#include "Include/Core/PictureOrientation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include <dav1d/dav1d.h>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// AV1
+
+// A picture the decoder gave, given back to it when it goes.
+struct TAv1Picture {
+    Dav1dPicture Picture;
+    TAv1Picture() { std::memset(&Picture, 0, sizeof Picture); }
+    ~TAv1Picture() { dav1d_picture_unref(&Picture); }
+    TAv1Picture(const TAv1Picture&) = delete;
+    TAv1Picture& operator=(const TAv1Picture&) = delete;
+    bool Held() const { return Picture.data[0] != nullptr; }
+};
+
+// The item's bytes in one run: the file's own when it is one extent, otherwise joined.
+struct TItemBytes {
+    std::vector<uint8_t> Joined;
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+};
+
+bool GatherItem(const uint8_t* file, const std::vector<TByteSpan>& spans, TItemBytes& item) {
+    if (spans.size() == 1) {
+        item.Data = file + spans[0].Offset;
+        item.Size = spans[0].Size;
+        return true;
+    }
+    try {
+        for (const TByteSpan& span : spans) item.Joined.insert(item.Joined.end(), file + span.Offset, file + span.Offset + span.Size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    item.Data = item.Joined.data();
+    item.Size = item.Joined.size();
+    return true;
+}
+
+void KeepBytes(const uint8_t*, void*) {}  // the file's bytes outlive the decoder
+
+TDecodeOutcome OutcomeOfError(int error) {
+    return error == DAV1D_ERR(ENOMEM) ? TDecodeOutcome::NoMemory : TDecodeOutcome::Damaged;
+}
+
+// Decodes the first picture of the AV1 data. The decoder refuses frames beyond maxPixels itself
+// and prints nothing.
+TDecodeOutcome DecodeAv1(const TItemBytes& item, uint64_t maxPixels, TAv1Picture& out) {
+    Dav1dSettings settings;
+    dav1d_default_settings(&settings);
+    settings.max_frame_delay = 1;  // one picture wanted: no frames decoded ahead
+    settings.frame_size_limit = static_cast<unsigned>(std::min<uint64_t>(maxPixels, UINT_MAX));
+    settings.logger.callback = nullptr;
+    Dav1dContext* context = nullptr;
+    if (dav1d_open(&context, &settings) < 0) return TDecodeOutcome::NoMemory;
+    Dav1dData data;
+    std::memset(&data, 0, sizeof data);
+    TDecodeOutcome outcome = TDecodeOutcome::Decoded;
+    if (dav1d_data_wrap(&data, item.Data, item.Size, KeepBytes, nullptr) < 0) outcome = TDecodeOutcome::NoMemory;
+    while (outcome == TDecodeOutcome::Decoded) {
+        if (data.sz > 0) {
+            const int sent = dav1d_send_data(context, &data);
+            if (sent < 0 && sent != DAV1D_ERR(EAGAIN)) {
+                outcome = OutcomeOfError(sent);
+                break;
+            }
+        }
+        const int got = dav1d_get_picture(context, &out.Picture);
+        if (got == 0) break;
+        // Waiting for data when there is none left: the data holds no whole picture.
+        if (got != DAV1D_ERR(EAGAIN) || data.sz == 0) outcome = OutcomeOfError(got);
+    }
+    dav1d_data_unref(&data);
+    dav1d_close(&context);
+    return outcome;
+}
+
+// The stream's largest frame size from its sequence header, read before anything is decoded.
+bool ReadAv1Size(const TItemBytes& item, uint32_t& width, uint32_t& height) {
+    Dav1dSequenceHeader header;
+    if (dav1d_parse_sequence_header(&header, item.Data, item.Size) < 0) return false;
+    width = static_cast<uint32_t>(header.max_width);
+    height = static_cast<uint32_t>(header.max_height);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colours
+
+// How samples become light between 0 and 1: Y' = (Y - YOffset) * YScale, chroma likewise around
+// COffset, then the matrix's weights.
+struct TYuvForm {
+    float YOffset = 0, YScale = 1, COffset = 0, CScale = 1;
+    float CrToR = 0, CbToG = 0, CrToG = 0, CbToB = 0;
+    bool Identity = false;  // the planes are G, B, R
+};
+
+TYuvForm FormOf(int matrix, bool fullRange, int bits) {
+    TYuvForm form;
+    const float max = static_cast<float>((1 << bits) - 1), unit = static_cast<float>(1 << (bits - 8));
+    if (fullRange) {
+        form.YScale = form.CScale = 1.0f / max;
+        form.COffset = static_cast<float>(1 << (bits - 1));
+    } else {
+        form.YOffset = 16 * unit;
+        form.YScale = 1.0f / (219 * unit);
+        form.COffset = 128 * unit;
+        form.CScale = 1.0f / (224 * unit);
+    }
+    float kr = 0.299f, kb = 0.114f;  // BT.601, also for what is unspecified or not handled here
+    switch (matrix) {
+    case DAV1D_MC_IDENTITY: form.Identity = true; break;
+    case DAV1D_MC_BT709: kr = 0.2126f, kb = 0.0722f; break;
+    case DAV1D_MC_FCC: kr = 0.30f, kb = 0.11f; break;
+    case DAV1D_MC_SMPTE240: kr = 0.212f, kb = 0.087f; break;
+    case DAV1D_MC_BT2020_NCL:
+    case DAV1D_MC_BT2020_CL: kr = 0.2627f, kb = 0.0593f; break;
+    default: break;
+    }
+    const float kg = 1 - kr - kb;
+    form.CrToR = 2 * (1 - kr);
+    form.CbToB = 2 * (1 - kb);
+    form.CbToG = 2 * kb * (1 - kb) / kg;
+    form.CrToG = 2 * kr * (1 - kr) / kg;
+    return form;
+}
+
+float Clamp01(float value) { return value < 0 ? 0 : value > 1 ? 1 : value; }
+
+// The planes of one decoded picture as the conversion reads them.
+struct TPlanes {
+    const Dav1dPicture* Picture = nullptr;
+    int ShiftX = 0, ShiftY = 0;  // chroma subsampling
+    bool Monochrome = false;
+};
+
+TPlanes PlanesOf(const Dav1dPicture& picture) {
+    TPlanes planes;
+    planes.Picture = &picture;
+    planes.Monochrome = picture.p.layout == DAV1D_PIXEL_LAYOUT_I400;
+    planes.ShiftX = picture.p.layout == DAV1D_PIXEL_LAYOUT_I420 || picture.p.layout == DAV1D_PIXEL_LAYOUT_I422;
+    planes.ShiftY = picture.p.layout == DAV1D_PIXEL_LAYOUT_I420;
+    return planes;
+}
+
+template <class T>
+const T* RowOf(const Dav1dPicture& picture, int plane, int y) {
+    return reinterpret_cast<const T*>(static_cast<const uint8_t*>(picture.data[plane]) +
+                                      static_cast<ptrdiff_t>(y) * picture.stride[plane == 0 ? 0 : 1]);
+}
+
+// Row y as red, green and blue between 0 and 1, premultiplied by its alpha (on black).
+template <class T>
+void ConvertRow(const TPlanes& colour, const TYuvForm& form, const Dav1dPicture* alpha, const TYuvForm& alphaForm, int y,
+                float* rgb) {
+    const Dav1dPicture& picture = *colour.Picture;
+    const int width = picture.p.w;
+    const T* luma = RowOf<T>(picture, 0, y);
+    const T* cb = colour.Monochrome ? nullptr : RowOf<T>(picture, 1, y >> colour.ShiftY);
+    const T* cr = colour.Monochrome ? nullptr : RowOf<T>(picture, 2, y >> colour.ShiftY);
+    const T* opacity = alpha ? RowOf<T>(*alpha, 0, y) : nullptr;
+    for (int x = 0; x < width; ++x, rgb += 3) {
+        const float l = (static_cast<float>(luma[x]) - form.YOffset) * form.YScale;
+        const float cbSample = cb ? static_cast<float>(cb[x >> colour.ShiftX]) : form.COffset;
+        const float crSample = cr ? static_cast<float>(cr[x >> colour.ShiftX]) : form.COffset;
+        const float u = (cbSample - form.COffset) * form.CScale, v = (crSample - form.COffset) * form.CScale;
+        float red, green, blue;
+        if (form.Identity) {
+            // Without a matrix the planes are the colours themselves, each read as luma is.
+            green = l;
+            blue = cb ? (cbSample - form.YOffset) * form.YScale : l;
+            red = cr ? (crSample - form.YOffset) * form.YScale : l;
+        } else {
+            red = l + form.CrToR * v;
+            green = l - form.CbToG * u - form.CrToG * v;
+            blue = l + form.CbToB * u;
+        }
+        const float a = opacity ? Clamp01((static_cast<float>(opacity[x]) - alphaForm.YOffset) * alphaForm.YScale) : 1.0f;
+        rgb[0] = Clamp01(red) * a;
+        rgb[1] = Clamp01(green) * a;
+        rgb[2] = Clamp01(blue) * a;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reduction
+
+// Averages blocks of Factor x Factor converted pixels (fewer at the right and bottom edges) into
+// one pixel of a row of the reduced picture.
+class TBlockAverager {
+public:
+    TBlockAverager(int sourceWidth, int factor, int width)
+        : sourceWidth_(sourceWidth), factor_(factor), width_(width), sums_(static_cast<size_t>(width) * 3, 0.0f) {}
+
+    void Add(const float* rgb) {
+        for (int x = 0; x < sourceWidth_; ++x, rgb += 3) {
+            float* sum = &sums_[static_cast<size_t>(x / factor_) * 3];
+            sum[0] += rgb[0], sum[1] += rgb[1], sum[2] += rgb[2];
+        }
+        ++rows_;
+    }
+    bool Full() const { return rows_ == factor_; }
+    bool Empty() const { return rows_ == 0; }
+
+    // The averaged row as BGRX; the sums start again.
+    void Take(uint32_t* row) {
+        for (int x = 0; x < width_; ++x) {
+            const int columns = std::min(factor_, sourceWidth_ - x * factor_);
+            const float scale = 255.0f / static_cast<float>(columns * rows_);
+            float* sum = &sums_[static_cast<size_t>(x) * 3];
+            const uint32_t red = static_cast<uint32_t>(sum[0] * scale + 0.5f), green = static_cast<uint32_t>(sum[1] * scale + 0.5f),
+                           blue = static_cast<uint32_t>(sum[2] * scale + 0.5f);
+            row[x] = 0xFF000000u | (std::min(red, 255u) << 16) | (std::min(green, 255u) << 8) | std::min(blue, 255u);
+            sum[0] = sum[1] = sum[2] = 0;
+        }
+        rows_ = 0;
+    }
+
+private:
+    int sourceWidth_, factor_, width_, rows_ = 0;
+    std::vector<float> sums_;
+};
+
+// The largest whole reduction whose picture still covers the stored size needed.
+int ChooseReduction(int width, int height, TPictureSize needed) {
+    if (needed.Width < 1 || needed.Height < 1) return 1;
+    return std::max(1, std::min(width / needed.Width, height / needed.Height));
+}
+
+template <class T>
+void ConvertPicture(const Dav1dPicture& colour, const Dav1dPicture* alpha, const TAvifLayout& layout, int factor,
+                    std::vector<float>& rgb, std::vector<uint32_t>& row, TDecodedPicture& result) {
+    const int bits = colour.p.bpc;
+    const Dav1dSequenceHeader& sequence = *colour.seq_hdr;
+    // The container's colour description wins over the stream's, as players read them.
+    const int matrix = layout.Nclx.Present ? layout.Nclx.Matrix : static_cast<int>(sequence.mtrx);
+    const TYuvForm form = FormOf(matrix, sequence.color_range != 0, bits);
+    const TYuvForm alphaForm = alpha ? FormOf(DAV1D_MC_IDENTITY, alpha->seq_hdr->color_range != 0, alpha->p.bpc) : TYuvForm();
+    const TPlanes planes = PlanesOf(colour);
+    const int width = colour.p.w, height = colour.p.h;
+    const uint32_t reducedWidth = static_cast<uint32_t>((width + factor - 1) / factor);
+    const uint32_t reducedHeight = static_cast<uint32_t>((height + factor - 1) / factor);
+    TBlockAverager averager(width, factor, static_cast<int>(reducedWidth));
+    uint32_t reducedRow = 0;
+    for (int y = 0; y < height; ++y) {
+        ConvertRow<T>(planes, form, alpha, alphaForm, y, rgb.data());
+        averager.Add(rgb.data());
+        if (averager.Full() || y == height - 1) {
+            averager.Take(row.data());
+            PlaceRowUpright(row.data(), reducedRow++, reducedWidth, reducedHeight, layout.Orientation, result.Pixels.data());
+        }
+    }
+}
+
+// The decoded planes as upright BGRX pixels, reduced to what the request needs.
+TDecodeOutcome ConvertToPixels(const Dav1dPicture& colour, const Dav1dPicture* alpha, const TAvifLayout& layout,
+                               const TDecodeRequest& request, TDecodedPicture& result) {
+    const int width = colour.p.w, height = colour.p.h;
+    const TPictureSize upright = UprightSize(width, height, layout.Orientation);
+    const TPictureSize neededUpright = ChooseDecodedSize(static_cast<uint32_t>(upright.Width),
+                                                         static_cast<uint32_t>(upright.Height), request);
+    const TPictureSize needed = ExchangesSides(layout.Orientation) ? TPictureSize{neededUpright.Height, neededUpright.Width}
+                                                                    : neededUpright;
+    const int factor = ChooseReduction(width, height, needed);
+    const TPictureSize reduced = UprightSize((width + factor - 1) / factor, (height + factor - 1) / factor, layout.Orientation);
+    std::vector<float> rgb;
+    std::vector<uint32_t> row;
+    try {
+        rgb.resize(static_cast<size_t>(width) * 3);
+        row.resize(static_cast<size_t>(width));
+    } catch (const std::bad_alloc&) {
+        return TDecodeOutcome::NoMemory;
+    }
+    if (!AllocateBlackPixels(result, reduced.Width, reduced.Height)) return TDecodeOutcome::NoMemory;
+    if (colour.p.bpc > 8)
+        ConvertPicture<uint16_t>(colour, alpha, layout, factor, rgb, row, result);
+    else
+        ConvertPicture<uint8_t>(colour, alpha, layout, factor, rgb, row, result);
+    return TDecodeOutcome::Decoded;
+}
+
+bool SameForm(const Dav1dPicture& colour, const Dav1dPicture& alpha) {
+    return alpha.p.w == colour.p.w && alpha.p.h == colour.p.h && alpha.p.bpc == colour.p.bpc;
+}
+
+TDecodeOutcome DecodeLayout(const uint8_t* data, const TAvifLayout& layout, const TDecodeRequest& request,
+                            TDecodedPicture& result) {
+    TItemBytes colourBytes, alphaBytes;
+    if (!GatherItem(data, layout.Colour, colourBytes)) return TDecodeOutcome::NoMemory;
+    uint32_t width = layout.Width, height = layout.Height;
+    if (!ReadAv1Size(colourBytes, width, height) && width == 0) return TDecodeOutcome::Damaged;
+    if (layout.Width != 0) width = layout.Width, height = layout.Height;
+    const TPictureSize upright = UprightSize(static_cast<int32_t>(std::min<uint32_t>(width, INT32_MAX)),
+                                             static_cast<int32_t>(std::min<uint32_t>(height, INT32_MAX)), layout.Orientation);
+    result.ImageWidth = static_cast<uint32_t>(upright.Width);
+    result.ImageHeight = static_cast<uint32_t>(upright.Height);
+    if (width == 0 || height == 0) return TDecodeOutcome::Damaged;
+    if (!FitsPictureBudget(width, height) || static_cast<uint64_t>(width) * height > request.MaxPixels)
+        return TDecodeOutcome::TooLarge;
+    TAv1Picture colour, alpha;
+    TDecodeOutcome outcome = DecodeAv1(colourBytes, request.MaxPixels, colour);
+    if (outcome != TDecodeOutcome::Decoded) return outcome;
+    // The picture decoded must be the one the container announced.
+    if (layout.Width != 0 && (static_cast<uint32_t>(colour.Picture.p.w) != width ||
+                              static_cast<uint32_t>(colour.Picture.p.h) != height))
+        return TDecodeOutcome::Damaged;
+    result.ImageWidth = static_cast<uint32_t>(UprightSize(colour.Picture.p.w, colour.Picture.p.h, layout.Orientation).Width);
+    result.ImageHeight = static_cast<uint32_t>(UprightSize(colour.Picture.p.w, colour.Picture.p.h, layout.Orientation).Height);
+    if (!layout.Alpha.empty()) {
+        if (!GatherItem(data, layout.Alpha, alphaBytes)) return TDecodeOutcome::NoMemory;
+        outcome = DecodeAv1(alphaBytes, request.MaxPixels, alpha);
+        if (outcome != TDecodeOutcome::Decoded) return outcome;
+        if (!SameForm(colour.Picture, alpha.Picture)) return TDecodeOutcome::Damaged;
+    }
+    return ConvertToPixels(colour.Picture, alpha.Held() ? &alpha.Picture : nullptr, layout, request, result);
+}
+
+}  // namespace
+
+TDecodedPicture DecodeAvif(const uint8_t* data, size_t size, const TDecodeRequest& request) {
+    TDecodedPicture result;
+    const TAvifLayout layout = ReadAvifLayout(data, size);
+    if (!layout.Found) return result;
+    result.Outcome = DecodeLayout(data, layout, request, result);
+    if (result.Outcome != TDecodeOutcome::Decoded) {
+        result.Pixels = std::vector<uint32_t>();
+        result.Width = result.Height = 0;
+    }
+    return result;
+}
