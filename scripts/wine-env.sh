@@ -106,7 +106,7 @@ wine_stop_input_bridge() { touch "$WINEPREFIX/drive_c/Tilvane/xinput/stop" 2>/de
 wine_stage_pictures() {
   [ -d "$BUILD_DIR/pictures" ] || return 0
   mkdir -p "$WINEPREFIX/drive_c/Tilvane/pictures"
-  cp -u "$BUILD_DIR"/pictures/*.jpg "$BUILD_DIR"/pictures/*.tif "$WINEPREFIX/drive_c/Tilvane/pictures/"
+  cp -u "$BUILD_DIR"/pictures/*.{jpg,tif,png,webp,avif} "$WINEPREFIX/drive_c/Tilvane/pictures/"
 }
 
 # The screen DPI of the prefix (scripts/with-dpi.sh). The values in force before are kept in a

@@ -125,7 +125,9 @@ TEST_F(JpegPictureTest, WebpAndAvifAreKnownByContentAndHostileOnesRefused) {
         EXPECT_EQ(picture->Width(), 800);
         ExpectRefused(bytes.substr(0, bytes.size() * 2 / 3), Unreadable);
         std::string noise = bytes;
-        for (size_t i = 64; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 >> 3);
+        // Random after the first 32 bytes, which hold the WebP signature or the AVIF file type. (A
+        // VP8 stream has no checksum: random data behind whole chunk headers decodes to noise.)
+        for (size_t i = 32; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 >> 3);
         ExpectRefused(noise, Unreadable);
     }
     std::string bomb = ReadFileBytes(StagedPicture("8bit-420.avif"));
