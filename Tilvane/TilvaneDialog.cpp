@@ -472,6 +472,7 @@ void TTilvaneForm::AboutMenuClick() {
 // Either check box: the outline colours follow "Light grid"; "Allow flipping" only takes effect
 // at the next shuffle, but redraws the grids all the same.
 void TTilvaneForm::LightGridCheckBoxClick() {
+    lightGridTicked_ = LightGridCheckBox->Checked();
     if (PicturesShown()) DrawGrids(false);
 }
 

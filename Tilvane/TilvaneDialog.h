@@ -26,6 +26,7 @@
 #include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/TilvaneKeys.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -256,6 +257,9 @@ private:
     std::string LastGamePath;
     std::string PictureExtensions;  // the patterns of every decodable picture, joined by ";"
     std::unique_ptr<TStoredTextList> OptionsList;
+    // "Light grid" as last ticked, for the crash writer: it may run while the window thread stands
+    // still and answers no message, so it cannot ask the check box.
+    std::atomic<bool> lightGridTicked_{false};
     bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
     std::unique_ptr<TStoredTextList> GameList;
 

@@ -407,6 +407,7 @@ void TTilvaneForm::ApplyCommonKeys(const TCommonKeys& keys) {
     RowsCount = keys.RowsCount;
     RowsCountComboBox->SetSelectedText(std::to_string(RowsCount));
     LightGridCheckBox->SetChecked(keys.LightGrid);
+    lightGridTicked_ = keys.LightGrid;
     PicturePath = keys.PicturePath;
 }
 

@@ -22,15 +22,6 @@ const char* const RecoveredGameKeptText =
 
 std::string RecoveredGamePath() { return GetDataDirectory() + RecoveredGameFileName; }
 
-// The check box asked with a time limit: after a stack overflow of the window thread the writer
-// runs on another thread while the window thread stands still and answers no message. The light
-// grid is then written off: it is how the grid looks, not the game.
-bool ShowsChecked(HWND checkBox) {
-    DWORD_PTR state = 0;
-    return SendMessageTimeoutA(checkBox, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 500, &state) &&
-           state == BST_CHECKED;
-}
-
 }  // namespace
 
 // Written as "Save game" writes it, with the same safe replacement, so that the file is whole or
@@ -38,9 +29,8 @@ bool ShowsChecked(HWND checkBox) {
 void TTilvaneForm::WriteRecoveredGame() const {
     TSavedGame game;
     game.Board = Board;
-    game.Keys = TCommonKeys{ColumnsCount, RowsCount, false, PicturePath};
+    game.Keys = TCommonKeys{ColumnsCount, RowsCount, lightGridTicked_, PicturePath};
     if (PicturePath.empty() || !IsPlayableGame(game)) return;
-    game.Keys.LightGrid = ShowsChecked(LightGridCheckBox->Handle());
     TTextStore store;
     WriteGame(store, game);
     WriteFileReplacing(RecoveredGamePath(), store.ToBytes());

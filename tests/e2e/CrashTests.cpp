@@ -42,7 +42,8 @@ protected:
         return ShownBoard(SettledPixels(game->Control(idPuzzlePictureImage), game->MainWindow()), Grid, Grid);
     }
 
-    // A shuffled 7 x 7 game with one move made, saved as the player would save it.
+    // A shuffled 7 x 7 game with a light grid and one move made, saved as the player would save
+    // it. The light grid is the one thing of the game only its check box knows.
     void PlayAndSave(const std::string& savedPath) {
         const SIZE piece = PieceSizeFilling(game->Control(idPuzzlePictureGroupBox), Grid, Grid);
         const std::string picturePath = *files / "quadrants.bmp";
@@ -50,6 +51,9 @@ protected:
         game->Key(VK_F5);
         ASSERT_TRUE(AnswerFileDialog(game->ProcessId(), picturePath));
         ASSERT_TRUE(WaitForLabel(idTipsLabel, "Press [Alt + R] to randomize the picture."));
+        game->Key('G', modAlt);
+        HWND lightGrid = game->Control(idLightGridCheckBox);
+        ASSERT_TRUE(WaitUntil([&] { return SendMessageA(lightGrid, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
         game->Key('R', modAlt);
         ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 0 moves."));
         HWND image = game->Control(idPuzzlePictureImage);
