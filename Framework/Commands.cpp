@@ -10,6 +10,8 @@ std::string ShortcutText(const TShortcut& shortcut) {
         text += "F" + std::to_string(shortcut.Key - VK_F1 + 1);
     else if (shortcut.Key == VK_SPACE)
         text += "Space";
+    else if (shortcut.Key == VK_BACK)
+        text += "Backspace";
     else if ((shortcut.Key >= 'A' && shortcut.Key <= 'Z') || (shortcut.Key >= '0' && shortcut.Key <= '9'))
         text += static_cast<char>(shortcut.Key);
     else

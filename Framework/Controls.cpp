@@ -4,6 +4,7 @@
 #include "Include/Owned.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <windowsx.h>
 
 namespace {
@@ -251,4 +252,58 @@ void ApplyTabOrder(const std::vector<TControl*>& controls) {
         SetWindowPos(control->Handle(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = control->Handle();
     }
+}
+
+TListView::TListView(TWindow& parent, int left, int top, int width, int height, int id) {
+    CreateSystemControl(WC_LISTVIEWA, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                        "", parent, left, top, width, height, id);
+    ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
+}
+
+void TListView::AddColumn(const std::string& heading, int width, bool alignRight) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = alignRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(heading.c_str());
+    const int count = Header_GetItemCount(ListView_GetHeader(Handle()));
+    SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&column));
+}
+
+void TListView::SetColumnWidth(int column, int width) { ListView_SetColumnWidth(Handle(), column, width); }
+
+void TListView::Clear() { ListView_DeleteAllItems(Handle()); }
+
+void TListView::AddRow(const std::vector<std::string>& cells) {
+    if (cells.empty()) return;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = RowCount();
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    const int row = static_cast<int>(SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    for (size_t column = 1; column < cells.size(); ++column) {
+        LVITEMA cell = {};
+        cell.iSubItem = static_cast<int>(column);
+        cell.pszText = const_cast<char*>(cells[column].c_str());
+        SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    }
+}
+
+int TListView::RowCount() const { return ListView_GetItemCount(Handle()); }
+
+std::string TListView::CellText(int row, int column) const {
+    char text[1024] = {};
+    LVITEMA cell = {};
+    cell.iSubItem = column;
+    cell.pszText = text;
+    cell.cchTextMax = sizeof text;
+    SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    return text;
+}
+
+int TListView::SelectedRow() const { return ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); }
+
+void TListView::SelectRow(int row) {
+    ListView_SetItemState(Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(Handle(), row, FALSE);
 }

@@ -126,5 +126,21 @@ public:
     TReadOnlyEdit(TWindow& parent, int left, int top, int width, int height, int id);
 };
 
+// A list of rows in columns with headings (a report-style list view); one whole row is selected
+// at a time. The owner handles its notifications (a click on a heading) itself.
+class TListView : public TControl {
+public:
+    TListView(TWindow& parent, int left, int top, int width, int height, int id);
+    void AddColumn(const std::string& heading, int width, bool alignRight = false);
+    void SetColumnWidth(int column, int width);
+    void Clear();
+    void AddRow(const std::vector<std::string>& cells);
+    int RowCount() const;
+    std::string CellText(int row, int column) const;
+    // -1 when no row is selected.
+    int SelectedRow() const;
+    void SelectRow(int row);
+};
+
 // Puts the tab-stop controls of one parent into the order of their tab numbers.
 void ApplyTabOrder(const std::vector<TControl*>& controls);

@@ -96,6 +96,8 @@ TControl* TLayout::MakeControl(TForm& form, TWindow& parent, const TLayoutRow& r
         return form.Add<TMemo>(parent, left, top, width, height, id);
     case TLayoutKind::ReadOnlyEdit:
         return form.Add<TReadOnlyEdit>(parent, left, top, width, height, id);
+    case TLayoutKind::ListView:
+        return form.Add<TListView>(parent, left, top, width, height, id);
     }
     return nullptr;
 }

@@ -20,6 +20,7 @@ enum class TLayoutKind {
     DefaultButton,
     Memo,           // read-only, several lines
     ReadOnlyEdit,   // read-only, one line
+    ListView,       // rows in columns with headings
 };
 
 struct TLayoutRow {

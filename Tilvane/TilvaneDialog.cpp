@@ -17,11 +17,13 @@
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
 #include "Include/Utilities.h"
+#include "Tilvane/BestResultsDialog.h"
 #include "Tilvane/TilvaneCommands.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
 #include <objidl.h>
+#include <wtsapi32.h>
 #include <gdiplus.h>
 
 TTilvaneForm* TilvaneForm = nullptr;
@@ -50,6 +52,8 @@ const TLayoutRow Layout[] = {
     {TLayoutKind::Label,    idMovesCountLabel,          idMainPanel,            10, 110,   0,   0, nullptr,                  -1},
     {TLayoutKind::Label,    idWrongMovesLabel,          idMainPanel,            10, 130,   0,   0, nullptr,                  -1},
     {TLayoutKind::Label,    idRemainingCountLabel,      idMainPanel,            10, 150,   0,   0, nullptr,                  -1},
+    // In the free space beside "Light grid", with room for a second line down to the position.
+    {TLayoutKind::Label,    idPlayTimeLabel,            idMainPanel,           212,  60,   0,  28, nullptr,                  -1},
     {TLayoutKind::GroupBox, idOriginalPictureGroupBox,  0,                       5, 189, 340, 285, "Original picture",       -1},
     {TLayoutKind::GroupBox, idPuzzlePictureGroupBox,    0,                     350,   5, 405, 470, "Puzzle picture",         -1},
 };
@@ -100,6 +104,8 @@ TTilvaneForm::TTilvaneForm() {
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
     GameList->LoadFailureText.clear();  // a game's load shows its failure with the command's own text
     GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), CurrentGame()); };
+    // A locked session pauses the clock; without the notification it only misses that pause.
+    WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);
 }
 
 // The picture engine needs GDI+ running for as long as the window shows pictures. Without it no
@@ -127,6 +133,7 @@ void TTilvaneForm::PrepareDialogs() {
 
 TTilvaneForm::~TTilvaneForm() {
     SetCrashRecoveryWriter(nullptr);
+    WTSUnRegisterSessionNotification(Handle());
     // Every picture goes before the imaging library shuts down.
     OriginalPictureImage.reset();
     PuzzlePictureImage.reset();
@@ -143,6 +150,7 @@ void TTilvaneForm::CreateLayout() {
     MovesCountLabel = layout_.Get<TLabel>(idMovesCountLabel);
     WrongMovesLabel = layout_.Get<TLabel>(idWrongMovesLabel);
     RemainingCountLabel = layout_.Get<TLabel>(idRemainingCountLabel);
+    PlayTimeLabel = layout_.Get<TLabel>(idPlayTimeLabel);
     AllowFlipCheckBox = layout_.Get<TCheckBox>(idAllowFlipCheckBox, [this] { LightGridCheckBoxClick(); });
     LightGridCheckBox = layout_.Get<TCheckBox>(idLightGridCheckBox, [this] { LightGridCheckBoxClick(); });
     ColumnsCountComboBox = layout_.Get<TComboBox>(idColumnsCountComboBox);
@@ -188,6 +196,10 @@ void TTilvaneForm::CreateMenu() {
                       command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
                       command(cmSaveGame, &TTilvaneForm::SaveGameMenuClick),
                       MenuSeparator(),
+                      command(cmUndoMove, &TTilvaneForm::UndoMoveMenuClick),
+                      command(cmRedoMove, &TTilvaneForm::RedoMoveMenuClick),
+                      command(cmBestResults, &TTilvaneForm::BestResultsMenuClick),
+                      MenuSeparator(),
                       command(cmHide, &TTilvaneForm::HideMenuClick),
                   }),
         command(cmRandomize, &TTilvaneForm::RandomizeMenuClick),
@@ -213,6 +225,7 @@ void TTilvaneForm::BeforeRun() {
         // An options file that cannot be read is reported there, and the window is still laid
         // out for play.
         LoadOptions();
+        LoadBestResults();
         ArrangeWindow();
     });
     op.EndShowing(__LINE__, "Failed to prepare main window.");
@@ -222,6 +235,9 @@ void TTilvaneForm::ResetCounters() {
     Board.ResetCounters();
     MovesCountLabel->SetText("");
     RemainingCountLabel->SetText("");
+    clock_.Restart();
+    UpdatePresence();
+    PlayTimeLabel->SetText("");
 }
 
 void TTilvaneForm::ShowMoves() {
@@ -233,6 +249,7 @@ void TTilvaneForm::ShowMoves() {
         return;
     }
     RemainingCountLabel->SetText("The puzzle is solved.");
+    RecordSolve();
     SetTip(StartTip);
     ShowSolvedPicture();
 }
@@ -442,6 +459,26 @@ bool TTilvaneForm::SaveGameCommand() {
     return saved;
 }
 
+// A piece the keyboard has lifted is put back first: the move taken back may have moved it.
+void TTilvaneForm::UndoMoveMenuClick() {
+    if (!PicturesShown()) return;
+    ForgetLiftedPiece();
+    if (!Board.UndoMove()) RefuseKey();
+}
+
+void TTilvaneForm::RedoMoveMenuClick() {
+    if (!PicturesShown()) return;
+    ForgetLiftedPiece();
+    if (!Board.RedoMove()) RefuseKey();
+}
+
+// The window is made for each showing and gone afterwards; a forgotten entry is forgotten on disk too.
+void TTilvaneForm::BestResultsMenuClick() {
+    TBestResultsForm window(bestResults_);
+    if (window.Dialog(hasLastSolve_ ? &lastSolveKey_ : nullptr, hasLastSolve_ ? &lastSolve_ : nullptr))
+        SaveBestResults();
+}
+
 void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 
 void TTilvaneForm::RandomizeMenuClick() {
@@ -453,6 +490,8 @@ void TTilvaneForm::RandomizeMenuClick() {
     DrawAllPieces();
     DrawGrids(false);
     SetTip(DragTip);
+    gameFlipping_ = AllowFlipCheckBox->Checked();
+    ShowPlayTime();
     ShowMoves();
     Board.ResetWrongMoves();
     ShowWrongMoves();
@@ -479,6 +518,26 @@ void TTilvaneForm::LightGridCheckBoxClick() {
 // A hint stays on top of every window: when the player turns to another one, it goes.
 LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
+    switch (message) {
+    case WM_ACTIVATE:
+        windowActive_ = LOWORD(wParam) != WA_INACTIVE;
+        UpdatePresence();
+        break;
+    case WM_SIZE:
+        UpdatePresence();
+        break;
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
+            sessionLocked_ = wParam == WTS_SESSION_LOCK;
+            UpdatePresence();
+        }
+        return 0;
+    case WM_TIMER:
+        if (PlayTimeTimerTick(wParam)) return 0;
+        break;
+    default:
+        break;
+    }
     if (message == WM_DROPFILES) {
         OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;

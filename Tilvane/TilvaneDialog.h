@@ -8,6 +8,7 @@
 //   TilvaneKeyboard.cpp     the keyboard on the puzzle
 //   TilvaneDpi.cpp          the layout and the pictures again when the screen's DPI changes
 //   TilvanePaste.cpp        pictures pasted from the clipboard
+//   TilvaneProgress.cpp     the play time and the best results
 // The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
 // Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
 #pragma once
@@ -21,8 +22,10 @@
 #include "Include/MyGDIPlus.h"
 #include "Include/Owned.h"
 #include "Include/StoredTextList.h"
+#include "Tilvane/Core/BestResults.h"
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PictureWalk.h"
+#include "Tilvane/Core/PlayClock.h"
 #include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/TilvaneKeys.h"
 
@@ -97,6 +100,9 @@ private:
     void SaveGameMenuClick();
     // The "Save game" command; true when the game was written to a file.
     bool SaveGameCommand();
+    void UndoMoveMenuClick();
+    void RedoMoveMenuClick();
+    void BestResultsMenuClick();
     void HideMenuClick();
     void RandomizeMenuClick();
     void GameWallpapersMenuClick();
@@ -207,6 +213,23 @@ private:
     static std::string PositionText(int32_t column, int32_t row);
     std::string PieceHintText(int32_t column, int32_t row) const;
 
+    // Play time and best results.
+    void PlayerMoved() override;
+    // The clock of a new game, or of a saved one that had already taken that long.
+    void RestartClock(int32_t seconds);
+    // Whether the player is there: the window active, not minimised, the session not locked.
+    void UpdatePresence();
+    void ShowPlayTime();
+    // True when the timer was the clock's.
+    bool PlayTimeTimerTick(UINT_PTR timer);
+    // The last move solved the puzzle: the clock stops and the result is recorded.
+    void RecordSolve();
+    bool FitsTimeLabel(const std::string& text) const;
+    void LoadBestResults();
+    void SetRefusedResultsAside(TFunOperation& op, const std::string& reason);
+    void SaveBestResults();
+    bool GameHasFlippedPieces() const;
+
     // Keyboard play.
     void FocusPuzzle();
     void PuzzlePictureImageKeyDown(WORD key, TShiftState shift);
@@ -262,6 +285,19 @@ private:
     std::atomic<bool> lightGridTicked_{false};
     bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
     std::unique_ptr<TStoredTextList> GameList;
+    TPlayClock clock_{[] { return static_cast<uint64_t>(GetTickCount64()); }};
+    bool windowActive_ = false;
+    bool sessionLocked_ = false;
+    int32_t shownSeconds_ = -1;  // what the time label shows while the clock runs
+    // The flipping setting the game was shuffled with, part of what its results are kept under.
+    bool gameFlipping_ = false;
+    TBestResults bestResults_;
+    std::unique_ptr<TStoredTextList> ResultsList;
+    bool resultsWritable_ = true;  // false when a refused file could not be set aside
+    // What the last solve did, for the results window to name.
+    bool hasLastSolve_ = false;
+    TResultKey lastSolveKey_;
+    TSolveOutcome lastSolve_;
 
     // Controls of the layout.
     TPanel* MainPanel = nullptr;
@@ -274,6 +310,7 @@ private:
     TLabel* MovesCountLabel = nullptr;
     TLabel* WrongMovesLabel = nullptr;
     TLabel* RemainingCountLabel = nullptr;
+    TLabel* PlayTimeLabel = nullptr;
     TGroupBox* OriginalPictureGroupBox = nullptr;
     TGroupBox* PuzzlePictureGroupBox = nullptr;
     // Made anew with every picture; owned here, shown inside their group boxes.

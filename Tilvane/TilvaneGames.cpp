@@ -370,6 +370,9 @@ bool TTilvaneForm::PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int
 void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     ApplyCommonKeys(game.Keys);
     Board.TakeOverGame(game.Board);
+    // A file keeps no flipping setting: a game with mirrored pieces was shuffled with flipping.
+    gameFlipping_ = AllowFlipCheckBox->Checked() || GameHasFlippedPieces();
+    RestartClock(game.PlaySeconds);
 }
 
 bool TTilvaneForm::SaveGameTo(const std::string& path) {
@@ -394,6 +397,7 @@ TSavedGame TTilvaneForm::CurrentGame() const {
     TSavedGame game;
     game.Keys = CurrentKeys();
     game.Board = Board;
+    game.PlaySeconds = clock_.ElapsedSeconds();
     return game;
 }
 

@@ -19,6 +19,7 @@ enum TTilvaneControlId : int {
     idOriginalPictureImage,
     idPuzzlePictureImage,
     idBackupPictureImage,
+    idPlayTimeLabel,
 };
 
 enum TTilvaneCommandId : int {
@@ -37,4 +38,7 @@ enum TTilvaneCommandId : int {
     cmPreviousPicture,
     cmSamplePictures,
     cmPastePicture,
+    cmUndoMove,
+    cmRedoMove,
+    cmBestResults,
 };

@@ -30,6 +30,7 @@ void TTilvaneForm::WriteRecoveredGame() const {
     TSavedGame game;
     game.Board = Board;
     game.Keys = TCommonKeys{ColumnsCount, RowsCount, lightGridTicked_, PicturePath};
+    game.PlaySeconds = clock_.ElapsedSeconds();
     if (PicturePath.empty() || !IsPlayableGame(game)) return;
     TTextStore store;
     WriteGame(store, game);

@@ -104,6 +104,7 @@ TSavedGame ReadGame(const TTextStore& store, const TCommonKeys& defaults) {
     TSavedGame game;
     game.Keys = ReadCommonKeys(store, defaults);
     ReadGridAndCounters(store, game.Keys, game.Board);
+    store.ReadInteger(Section, "PlayTime", game.PlaySeconds, MaxCount, 0);
     ReadMap(store, game.Board);
     return game;
 }
@@ -133,6 +134,7 @@ void WriteGame(TTextStore& store, const TSavedGame& game) {
     store.WriteInteger(Section, "ResultedRows", board.ResultedRows);
     store.WriteInteger(Section, "MovesCount", board.MovesCount());
     store.WriteInteger(Section, "WrongMoves", board.WrongMoves());
+    store.WriteInteger(Section, "PlayTime", game.PlaySeconds);
     WriteMap(store, board);
 }
 

@@ -22,11 +22,13 @@ struct TCommonKeys {
     std::string PicturePath;
 };
 
-// A saved game: its common keys and the board (grid, cells, MovesCount, WrongMoves). The board
-// has no view: nothing is drawn while a record is read or written.
+// A saved game: its common keys, the board (grid, cells, MovesCount, WrongMoves) and its play
+// time in seconds ("PlayTime"; a game saved before the clock existed has none and starts at 0).
+// The board has no view: nothing is drawn while a record is read or written.
 struct TSavedGame {
     TCommonKeys Keys;
     TPuzzleBoard Board;
+    int32_t PlaySeconds = 0;
 };
 
 struct TGameOptions {

@@ -33,6 +33,7 @@ void TPuzzleBoard::ResetPieces(int32_t columns, int32_t rows) {
     for (int32_t row = 0; row < rows; ++row)
         for (int32_t column = 0; column < columns; ++column)
             Pieces[column][row] = PieceCell{column, row, false, false};
+    history_.Clear();
 }
 
 void TPuzzleBoard::ResetCounters() {
@@ -50,6 +51,7 @@ void TPuzzleBoard::TakeOverGame(const TPuzzleBoard& game) {
     ResultedColumns = game.ResultedColumns;
     ResultedRows = game.ResultedRows;
     RestoreCounters(game.movesCount_, game.wrongMoves_);
+    history_.Clear();
 }
 
 bool TPuzzleBoard::HoldsEveryPieceOnce() const {
@@ -104,6 +106,7 @@ PieceCell TPuzzleBoard::DrawnPiece(int32_t column, int32_t row) const {
 void TPuzzleBoard::ShufflePieces(bool allowFlipping, const TRandomSource& nextRandom) {
     const int32_t columns = PlayColumns();
     const int32_t rows = PlayRows();
+    history_.Clear();
     for (int pass = 0; pass < 5; ++pass) {
         for (int32_t row = 0; row < rows; ++row) {
             for (int32_t column = 0; column < columns; ++column) {
@@ -128,13 +131,22 @@ void TPuzzleBoard::ShufflePieces(bool allowFlipping, const TRandomSource& nextRa
 
 void TPuzzleBoard::ToggleFlipHorizontal(int32_t column, int32_t row) {
     if (!IsInPlay(column, row)) return;
-    Pieces[column][row].FlipHorizontal = !Pieces[column][row].FlipHorizontal;
-    DrawPieceAndOutlines(column, row);
+    Flip(TBoardStep::FlipHorizontal, column, row);
+    history_.Record(TBoardStep{TBoardStep::FlipHorizontal, column, row});
+    if (view_) view_->PlayerMoved();
 }
 
 void TPuzzleBoard::ToggleFlipVertical(int32_t column, int32_t row) {
     if (!IsInPlay(column, row)) return;
-    Pieces[column][row].FlipVertical = !Pieces[column][row].FlipVertical;
+    Flip(TBoardStep::FlipVertical, column, row);
+    history_.Record(TBoardStep{TBoardStep::FlipVertical, column, row});
+    if (view_) view_->PlayerMoved();
+}
+
+void TPuzzleBoard::Flip(TBoardStep::TKind kind, int32_t column, int32_t row) {
+    PieceCell& cell = Pieces[column][row];
+    if (kind == TBoardStep::FlipHorizontal) cell.FlipHorizontal = !cell.FlipHorizontal;
+    else cell.FlipVertical = !cell.FlipVertical;
     DrawPieceAndOutlines(column, row);
 }
 
@@ -151,11 +163,45 @@ bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
         view_->DrawCellOutlines(dragColumn_, dragRow_);
     }
     CountOne(movesCount_);
+    history_.Record(TBoardStep{TBoardStep::Swap, column, row, dragColumn_, dragRow_});
     if (view_) {
+        // Play begins before the labels show the move, which may be the one that solves it.
+        view_->PlayerMoved();
         view_->ShowMoves();
         view_->UpdatePieceCursor(column, row);
     }
     return true;
+}
+
+bool TPuzzleBoard::CanUndo() const { return history_.CanTakeBack() && !IsSolved(); }
+
+bool TPuzzleBoard::CanRedo() const { return history_.CanMakeAgain() && !IsSolved(); }
+
+bool TPuzzleBoard::UndoMove() {
+    TBoardStep step;
+    if (!CanUndo() || !history_.TakeBack(step)) return false;
+    ApplyStep(step);
+    return true;
+}
+
+bool TPuzzleBoard::RedoMove() {
+    TBoardStep step;
+    if (!CanRedo() || !history_.MakeAgain(step)) return false;
+    ApplyStep(step);
+    return true;
+}
+
+// The same step takes a move back and makes it again. The counters stay; a swap still changes the
+// board that a save would write.
+void TPuzzleBoard::ApplyStep(const TBoardStep& step) {
+    if (step.Kind != TBoardStep::Swap) {
+        Flip(step.Kind, step.Column1, step.Row1);
+        return;
+    }
+    SwapPieces(step.Column1, step.Row1, step.Column2, step.Row2);
+    DrawPieceAndOutlines(step.Column1, step.Row1);
+    DrawPieceAndOutlines(step.Column2, step.Row2);
+    if (view_) view_->ShowMoves();
 }
 
 bool TPuzzleBoard::AcceptsDrop(int32_t column, int32_t row) const {

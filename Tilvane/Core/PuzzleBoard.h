@@ -3,6 +3,8 @@
 // TBoardView hooks; the rules here know nothing of windows.
 #pragma once
 
+#include "Tilvane/Core/MoveHistory.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +25,8 @@ public:
     virtual void ShowMoves() = 0;
     virtual void ShowWrongMoves() = 0;
     virtual void UpdatePieceCursor(int32_t column, int32_t row) = 0;
+    // The player moved or flipped a piece: play has begun.
+    virtual void PlayerMoved() {}
 };
 
 class TPuzzleBoard {
@@ -94,6 +98,14 @@ public:
     // Moves the piece of the drag cell to (column, row); true when it moved.
     bool MovePiece(int32_t column, int32_t row);
 
+    // Taking back the last move (a swap or a flip) and making it again, as far back as the last
+    // shuffle or load; never once the puzzle is solved. The counters stay as they are: a move
+    // taken back was still made, and a wrong one stays wrong.
+    bool CanUndo() const;
+    bool CanRedo() const;
+    bool UndoMove();
+    bool RedoMove();
+
     // Whether a dragged piece may be dropped on (column, row): not back on the drag cell, and not
     // on a piece that is already in place.
     bool AcceptsDrop(int32_t column, int32_t row) const;
@@ -108,6 +120,9 @@ private:
     int32_t PlayColumns() const;
     int32_t PlayRows() const;
     void DrawPieceAndOutlines(int32_t column, int32_t row);
+    void Flip(TBoardStep::TKind kind, int32_t column, int32_t row);
+    void ApplyStep(const TBoardStep& step);
+    bool IsSolved() const { return CountMisplacedPieces() == 0; }
 
     int32_t movesCount_ = 0;
     int32_t wrongMoves_ = 0;
@@ -115,4 +130,5 @@ private:
     int32_t dragColumn_ = -1;
     int32_t dragRow_ = -1;
     TBoardView* view_ = nullptr;
+    TMoveHistory history_;
 };

@@ -70,8 +70,9 @@ TEST(GameFilesCommonKeys, PathLimitCountsCharacters) {
 
 TEST(GameFilesReadGame, GridAndCountersFallBackToTheirDefaults) {
     TSavedGame game = GameFrom("[TilvaneGame]\r\nColumnsCount=8\r\nRowsCount=6\r\nResultedColumns=31\r\n"
-                               "ResultedRows=0\r\nMovesCount=-1\r\nWrongMoves=x\r\n");
+                               "ResultedRows=0\r\nMovesCount=-1\r\nWrongMoves=x\r\nPlayTime=-5\r\n");
     EXPECT_EQ(game.Board.ResultedColumns, 8) << "the ColumnsCount just read, not the window's";
+    EXPECT_EQ(game.PlaySeconds, 0);
     EXPECT_EQ(game.Board.ResultedRows, 6);
     EXPECT_EQ(game.Board.MovesCount(), 0);
     EXPECT_EQ(game.Board.WrongMoves(), 0);
@@ -82,6 +83,7 @@ TEST(GameFilesReadGame, GridAndCountersFallBackToTheirDefaults) {
     EXPECT_EQ(game.Board.ResultedRows, 30);
     EXPECT_EQ(game.Board.MovesCount(), 2147483647);
     EXPECT_EQ(game.Board.WrongMoves(), 16);
+    EXPECT_EQ(game.PlaySeconds, 0) << "a game saved before the clock starts at 0:00";
 }
 
 TEST(GameFilesReadGame, MissingOrBadCellsKeepTheirOwnPiece) {
@@ -123,11 +125,12 @@ TEST(GameFilesWriteGame, WritesTheWindowsBytes) {
     game.Board.SwapPieces(0, 0, 1, 0);
     game.Board.Pieces[0][0].FlipVertical = true;
     game.Board.RestoreCounters(12, 3);
+    game.PlaySeconds = 187;
     WriteGame(store, game);
     EXPECT_EQ(store.ToBytes(),
               "[TilvaneGame]\r\nColumnsCount=7\r\nRowsCount=5\r\nLightGrid=TRUE\r\n"
               "PictureTitle=C:\\Pictures\\Lake.jpg\r\n"
-              "ResultedColumns=2\r\nResultedRows=1\r\nMovesCount=12\r\nWrongMoves=3\r\n\r\n"
+              "ResultedColumns=2\r\nResultedRows=1\r\nMovesCount=12\r\nWrongMoves=3\r\nPlayTime=187\r\n\r\n"
               "[Map]\r\nC0=1\r\nR0=0\r\nFH0=FALSE\r\nFV0=TRUE\r\nC1=0\r\nR1=0\r\nFH1=FALSE\r\nFV1=FALSE\r\n\r\n");
 }
 
@@ -153,10 +156,12 @@ TEST(GameFilesRoundTrip, WrittenGameReadsAsTheSameRecord) {
     game.Board.ResultedRows = 9;
     game.Board.ShufflePieces(true, [n = 0]() mutable { return n += 7919; });
     game.Board.RestoreCounters(2147483647, 40);
+    game.PlaySeconds = 2147483647;
     TTextStore store;
     WriteGame(store, game);
     const TSavedGame read = ReadGame(Parsed(store.ToBytes()), Shown);
     EXPECT_EQ(read.Keys, game.Keys);
+    EXPECT_EQ(read.PlaySeconds, 2147483647);
     EXPECT_EQ(read.Board.MovesCount(), 2147483647);
     EXPECT_EQ(read.Board.WrongMoves(), 40);
     ASSERT_EQ(read.Board.ResultedColumns, 12);

@@ -532,4 +532,60 @@ TEST(PuzzleBoardTest, TakingOverALoadedGameKeepsModifiedDragCellAndView) {
     EXPECT_FALSE(screen.Modified());
 }
 
+// Moves and flips are taken back in reverse order as far as the shuffle, and made again; the
+// counters keep every move made and every wrong move, a new move ends what could be made again,
+// and a solved puzzle takes nothing back.
+TEST(PuzzleBoardTest, UndoAndRedoOfSwapsAndFlipsKeepTheCounters) {
+    TPuzzleBoard board;
+    StartGame(board, 3, 1);
+    board.SwapPieces(0, 0, 1, 0);  // 1,0 | 0,0 | 2,0
+    board.SwapPieces(0, 0, 2, 0);  // 2,0 | 0,0 | 1,0
+    board.ResetCounters();
+    TRecordingView view(board);
+    board.SetView(&view);
+    EXPECT_FALSE(board.CanUndo());
+
+    board.SetDragCell(0, 0);
+    board.DropPiece(1, 0);  // 0,0 | 2,0 | 1,0: a wrong move
+    board.ToggleFlipVertical(1, 0);
+    EXPECT_EQ(1, board.MovesCount());
+    EXPECT_EQ(1, board.WrongMoves());
+    board.MarkSaved();
+    view.Calls.clear();
+
+    ASSERT_TRUE(board.UndoMove());  // the flip first
+    EXPECT_FALSE(board.Pieces[1][0].FlipVertical);
+    EXPECT_FALSE(board.Modified());
+    ASSERT_TRUE(board.UndoMove());
+    EXPECT_EQ(2, board.Pieces[0][0].SourceColumn);
+    EXPECT_EQ(0, board.Pieces[1][0].SourceColumn);
+    EXPECT_TRUE(board.Modified());
+    EXPECT_FALSE(board.UndoMove()) << "nothing before the shuffle";
+    EXPECT_EQ(1, board.MovesCount());
+    EXPECT_EQ(1, board.WrongMoves());
+    const std::vector<std::string> drawn{
+        "DrawPiece 1,0 holds 2,0",  "DrawCellOutlines 1,0", "DrawPiece 1,0 holds 0,0", "DrawCellOutlines 1,0",
+        "DrawPiece 0,0 holds 2,0",  "DrawCellOutlines 0,0", "ShowMoves 1 remaining 3",
+    };
+    EXPECT_EQ(drawn, view.Calls);
+
+    ASSERT_TRUE(board.RedoMove());
+    ASSERT_TRUE(board.RedoMove());
+    EXPECT_TRUE(board.Pieces[1][0].FlipVertical);
+    EXPECT_EQ(2, board.Pieces[1][0].SourceColumn);
+    EXPECT_FALSE(board.RedoMove());
+    ASSERT_TRUE(board.UndoMove());
+    board.SetDragCell(1, 0);
+    board.DropPiece(2, 0);  // 0,0 | 1,0 | 2,0: solved, and nothing left to make again
+    EXPECT_FALSE(board.CanRedo());
+    EXPECT_EQ(0, board.CountMisplacedPieces());
+    EXPECT_FALSE(board.CanUndo());
+    EXPECT_FALSE(board.UndoMove());
+    EXPECT_EQ(2, board.MovesCount());
+    EXPECT_EQ(1, board.WrongMoves());
+
+    board.ShufflePieces(false, TSteppingRandom(7).Source());
+    EXPECT_FALSE(board.CanUndo()) << "a shuffle starts a new history";
+}
+
 }  // namespace

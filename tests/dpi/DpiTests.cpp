@@ -7,6 +7,7 @@
 #include "Include/AboutDialog.h"
 #include "Include/ErrorDialog.h"
 #include "Include/Install.h"
+#include "Tilvane/BestResultsDialog.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
 #include "Tilvane/TilvaneProgram.h"
@@ -294,6 +295,7 @@ TEST_F(DpiGameWindow, LayoutIsTheDesignedOneInTheWindowsPixels) {
         {idRowsCountComboBox, 65, 55, 50, 22},    {idLightGridCheckBox, 130, 60, 75, 17},
         {idPositionLabel, 10, 90, 326, 16},       {idMovesCountLabel, 10, 110, 326, 16},
         {idWrongMovesLabel, 10, 130, 326, 16},    {idRemainingCountLabel, 10, 150, 326, 16},
+        {idPlayTimeLabel, 212, 60, 124, 28},
     };
     const int dpi = form->Dpi();
     for (const TPlace& place : places) {
@@ -332,6 +334,7 @@ TEST_F(DpiGameWindow, EveryTextFitsItsControlAtEveryStageOfAGame) {
     inside->MovesCountLabel.SetText("You have made 99999 moves.");
     inside->WrongMovesLabel.SetText("You have made 99999 wrong moves.");
     inside->RemainingCountLabel.SetText("There are 900 pieces remaining to be placed correctly.");
+    inside->PlayTimeLabel.SetText("Time: 10:00:00 (best 9:59:59)");
     EXPECT_EQ(CutTexts(Window(), dpi), "") << "with the longest texts";
     inside->TipsLabel.SetText(StartTip);
     EXPECT_EQ(CutTexts(Window(), dpi), "") << "with the first tip";
@@ -482,6 +485,15 @@ TEST_F(DpiDialogs, AboutDialog) {
     ExpectLaidOut(about);
     ExpectFollowsDpiChanges(about, idAboutOkayButton);
     EXPECT_EQ(FontHeight(about.ProgramNameLabel->Handle()), -ScaleToDpi(48, about.Dpi()));
+}
+
+TEST_F(DpiDialogs, BestResultsWindow) {
+    TBestResults results;
+    results.Record(TResultKey{"C:\\Pictures\\A rather long picture name.jpg", 30, 30, true}, 36000, 99999, 99999,
+                   "2026-12-07");
+    TBestResultsForm window(results);
+    ExpectLaidOut(window);
+    ExpectFollowsDpiChanges(window, idResultsCloseButton);
 }
 
 TEST_F(DpiDialogs, ErrorDialog) {

@@ -26,6 +26,7 @@ void CheckSameGame(const TSavedGame& a, const TSavedGame& b) {
           "grid changed");
     Check(a.Board.MovesCount() == b.Board.MovesCount() && a.Board.WrongMoves() == b.Board.WrongMoves(),
           "counters changed");
+    Check(a.PlaySeconds == b.PlaySeconds && a.PlaySeconds >= 0, "play time changed or negative");
     for (int32_t row = 0; row < a.Board.ResultedRows; ++row)
         for (int32_t column = 0; column < a.Board.ResultedColumns; ++column)
             Check(SameCell(a.Board.Pieces[column][row], b.Board.Pieces[column][row]), "a cell changed");

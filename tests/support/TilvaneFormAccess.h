@@ -18,7 +18,7 @@ struct TTilvaneFormTestAccess {
           LightGridCheckBox(*form.LightGridCheckBox), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
           PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
           OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage),
-          Hint(*form.hint_) {}
+          Hint(*form.hint_), PlayTimeLabel(*form.PlayTimeLabel), Clock(form.clock_), BestResults(form.bestResults_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
@@ -32,6 +32,9 @@ struct TTilvaneFormTestAccess {
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
     void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
     void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
+    void UndoMoveMenuClick() { Form.UndoMoveMenuClick(); }
+    void RedoMoveMenuClick() { Form.RedoMoveMenuClick(); }
+    void LoadBestResults() { Form.LoadBestResults(); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;
@@ -56,6 +59,9 @@ struct TTilvaneFormTestAccess {
     std::unique_ptr<TImage>& OriginalPictureImage;
     std::unique_ptr<TImage>& BackupPictureImage;
     THint& Hint;
+    TLabel& PlayTimeLabel;
+    TPlayClock& Clock;
+    TBestResults& BestResults;
 };
 
 // The pixels of an image's bitmap, row by row; empty without a bitmap.

@@ -4,6 +4,7 @@
 #include "Include/ErrorDialog.h"
 #include "Include/Install.h"
 #include "Include/Program.h"
+#include "Tilvane/BestResultsDialog.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneIds.h"
 #include "support/DropFilesBlock.h"
@@ -26,13 +27,13 @@ namespace {
 // The first form of a process becomes the application's main window, and its end ends the
 // message loop. A hidden host that lives as long as the process takes that place, so that
 // deleting the game window leaves later suites a process that can still make forms.
-void KeepAMainWindow() {
+TForm* KeepAMainWindow() {
     static TForm* host = [] {
         auto* form = new TForm;
         form->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
         return form;
     }();
-    (void)host;
+    return host;
 }
 
 // One window for the whole suite, as in the program: the imaging library it starts cannot be
@@ -515,14 +516,16 @@ std::set<std::string> CaptionsOf(HWND window) {
 }
 
 // The help page writes in bold only what the program shows: the game window with its menu,
-// the error dialog and the installer.
+// the error dialog, the installer and the best results.
 TEST_F(GameWindow, HelpNamesInBoldOnlyCaptionsThatTheProgramShows) {
     std::set<std::string> captions = CaptionsOf(form->Handle());
     EXPECT_EQ(captions.count("Load picture"), 1u) << "menu items are read";
     {
         TErrorForm errors;
         TInstallForm installer;
-        for (HWND window : {errors.Handle(), installer.Handle()}) {
+        TBestResults noResults;
+        TBestResultsForm results(noResults);
+        for (HWND window : {errors.Handle(), installer.Handle(), results.Handle()}) {
             const std::set<std::string> more = CaptionsOf(window);
             captions.insert(more.begin(), more.end());
         }
@@ -971,4 +974,139 @@ TEST_F(GameWindow, AGameFileThatCannotBeReadFailsTheLoadAndChangesNothing) {
               "The file is too large for a saved game or options file (more than 8 MB).");
     CurrentFunStatContext.Reset(fsPerfect);
     EXPECT_EQ(inside->LastGamePath, lastGame);
+}
+
+// --- Play time and best results ---------------------------------------------------------------
+
+namespace {
+
+// The game's clock on ticks the test moves on by hand, back on the system's however a test ends.
+struct TTestTicks {
+    TPlayClock& Clock;
+    uint64_t Now = 5000000;
+    explicit TTestTicks(TPlayClock& clock) : Clock(clock) { Clock.SetTickSource([this] { return Now; }); }
+    ~TTestTicks() { Clock.SetTickSource([] { return static_cast<uint64_t>(GetTickCount64()); }); }
+};
+
+void Activate(HWND window) {
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    PumpMessagesFor(50);
+}
+
+// Sends the piece of a misplaced cell home by a drop, as the pointer would; false when none is left.
+bool PutOnePieceHome(TPuzzleBoard& board) {
+    for (int32_t row = 0; row < board.ResultedRows; ++row)
+        for (int32_t column = 0; column < board.ResultedColumns; ++column) {
+            if (board.IsPieceInPlace(column, row)) continue;
+            const PieceCell piece = board.Pieces[column][row];
+            board.SetDragCell(column, row);
+            board.DropPiece(piece.SourceColumn, piece.SourceRow);
+            return true;
+        }
+    return false;
+}
+
+// A shuffled game played to the end: the first move, that many seconds, then every other piece.
+void PlayGameTaking(TTilvaneFormTestAccess& inside, TTestTicks& ticks, int seconds) {
+    inside.RandomizeMenuClick();
+    ASSERT_TRUE(PutOnePieceHome(inside.Board));
+    ticks.Now += static_cast<uint64_t>(seconds) * 1000;
+    while (PutOnePieceHome(inside.Board)) {}
+}
+
+std::string ResultsPath() { return GetDataDirectory() + "Tilvane results.ini"; }
+
+}  // namespace
+
+// The clock starts with the first move, turns over while the window is active, stands still while
+// it is minimised or another window is active, is saved and loaded with the game, and stops when
+// the puzzle is solved.
+TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
+    DeleteFileA(ResultsPath().c_str());
+    inside->LoadBestResults();
+    TTestTicks ticks(inside->Clock);
+    TTempFolder folder("play-time");
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "") << "no time before a shuffle";
+    Activate(form->Handle());
+    inside->RandomizeMenuClick();
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 0:00");
+    ticks.Now += 10000;
+    PumpMessagesFor(400);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 0:00") << "nothing runs before the first move";
+
+    ASSERT_TRUE(PutOnePieceHome(inside->Board));
+    ticks.Now += 65000;
+    PumpMessagesFor(400);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:05") << "the label turns over by itself";
+
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    ticks.Now += 600000;
+    ShowWindow(form->Handle(), SW_RESTORE);
+    Activate(KeepAMainWindow()->Handle());
+    ticks.Now += 600000;
+    Activate(form->Handle());
+    ticks.Now += 2000;
+    PumpMessagesFor(400);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "minimised and inactive time does not count";
+
+    const std::string saved = folder / "timed.tvg";
+    ASSERT_TRUE(inside->SaveGameTo(saved));
+    EXPECT_NE(ReadFileBytes(saved).find("\r\nPlayTime=67\r\n"), std::string::npos);
+    inside->LoadGameFromPicture(picturePath);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "");
+    inside->LoadGameFrom(saved);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07");
+    ticks.Now += 30000;
+    PumpMessagesFor(400);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "a loaded game goes on with the next move";
+
+    ASSERT_TRUE(PutOnePieceHome(inside->Board));
+    ticks.Now += 3000;
+    while (PutOnePieceHome(inside->Board)) {}
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:10 (best)");
+    EXPECT_FALSE(inside->Clock.Running());
+    ticks.Now += 100000;
+    PumpMessagesFor(400);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:10 (best)") << "the clock stops when the puzzle is solved";
+}
+
+// A first solve is the best; a slower one is told the best time. The results file is read again
+// as after a restart; a damaged one is set aside with a report, and play goes on.
+TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFile) {
+    const std::string path = ResultsPath();
+    DeleteFileA(path.c_str());
+    DeleteFileA((path + ".damaged").c_str());
+    inside->LoadBestResults();
+    TTestTicks ticks(inside->Clock);
+    Activate(form->Handle());
+
+    PlayGameTaking(*inside, ticks, 187);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 3:07 (best)");
+    PlayGameTaking(*inside, ticks, 190);
+    EXPECT_EQ(inside->PlayTimeLabel.Text().rfind("Time: 3:10 (best 3:07)", 0), 0u) << inside->PlayTimeLabel.Text();
+
+    inside->BestResults.Clear();
+    inside->LoadBestResults();
+    const TResultKey key{picturePath, inside->Board.ResultedColumns, inside->Board.ResultedRows,
+                         inside->AllowFlipCheckBox.Checked()};
+    ASSERT_NE(inside->BestResults.Find(key), nullptr) << ReadFileBytes(path);
+    EXPECT_EQ(inside->BestResults.Find(key)->Seconds, 187);
+
+    const std::string damaged = "[Result1]\r\nPicture=C:\\Lake.jpg\r\nColumns=99\r\n";
+    WriteFileBytes(path, damaged);
+    {
+        TRecordedFailures failures;
+        inside->LoadBestResults();
+        ASSERT_EQ(failures.View.Descriptions.size(), 1u);
+        EXPECT_EQ(failures.View.Descriptions[0], "Failed to load the best results.");
+        EXPECT_NE(failures.View.Reports[0].find("kept as \"Tilvane results.ini.damaged\""), std::string::npos)
+            << failures.View.Reports[0];
+    }
+    EXPECT_EQ(ReadFileBytes(path + ".damaged"), damaged) << "nothing of the refused file is lost";
+    EXPECT_TRUE(inside->BestResults.Entries().empty());
+    PlayGameTaking(*inside, ticks, 200);
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 3:20 (best)") << "the game goes on with a new file";
+    EXPECT_NE(ReadFileBytes(path).find("BestTime=200\r\n"), std::string::npos);
+    DeleteFileA((path + ".damaged").c_str());
 }
