@@ -184,6 +184,16 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     EXPECT_EQ(board[wrongTarget].Piece, moving.Piece);
     EXPECT_EQ(board[first].Piece, other.Piece == first ? first : other.Piece);
     EXPECT_EQ(Label(idRemainingCountLabel), RemainingText(Misplaced(board)));
+    EXPECT_EQ(Label(idPlayTimeLabel).rfind("Time: ", 0), 0u) << "the clock runs from the first move";
+
+    // Backspace takes the move back and Shift+Backspace makes it again; the counters stay.
+    game->Key(VK_BACK);
+    EXPECT_TRUE(WaitUntil([&] { return Board()[first].Piece == moving.Piece; })) << "the move is taken back";
+    EXPECT_EQ(Board()[wrongTarget].Piece, other.Piece);
+    game->Key(VK_BACK, modShift);
+    EXPECT_TRUE(WaitUntil([&] { return Board()[wrongTarget].Piece == moving.Piece; })) << "the move is made again";
+    EXPECT_EQ(Label(idMovesCountLabel), "You have made 1 moves.");
+    EXPECT_EQ(Label(idWrongMovesLabel), "You have made 1 wrong moves.");
 
     // Now every piece home, one drag each.
     int moves = 1;
@@ -206,6 +216,8 @@ TEST_F(PlayEndToEnd, ShuffleFlipMarkHintAndSolveByDragging) {
     }
     EXPECT_TRUE(WaitForLabel(idRemainingCountLabel, "The puzzle is solved."));
     EXPECT_EQ(Label(idTipsLabel), StartTip);
+    const std::string time = Label(idPlayTimeLabel);
+    EXPECT_TRUE(time.rfind("Time: ", 0) == 0 && time.find(" (best") != std::string::npos) << time;
     // The solved picture has no lines: a border pixel shows the picture itself.
     const TPixels solved = SettledPixels(PuzzleImage(), game->MainWindow());
     EXPECT_TRUE(NearColour(solved.At(pieceWidth / 4, 0), QuadrantColour(0, 0, 0, Grid, Grid)));
