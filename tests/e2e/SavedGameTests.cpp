@@ -5,6 +5,7 @@
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
 #include "Include/ErrorDialog.h"
+#include "Tilvane/Core/PlayClock.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ std::string ValueOf(const TSection& section, const std::string& key) {
 
 std::vector<std::string> GameSettingKeys() {
     return {"ColumnsCount", "RowsCount", "LightGrid", "PictureTitle", "ResultedColumns", "ResultedRows",
-            "MovesCount", "WrongMoves"};
+            "MovesCount", "WrongMoves", "PlayTime"};
 }
 
 std::vector<std::string> MapKeys(int cells) {
@@ -494,6 +495,8 @@ TEST_F(SavedGameEndToEnd, SavedGameHoldsTheBoardShownAndLoadsBackInAFreshStart) 
     EXPECT_EQ(Label(idMovesCountLabel), moves);
     EXPECT_EQ(Label(idWrongMovesLabel), wrongMoves);
     EXPECT_EQ(Label(idRemainingCountLabel), remaining);
+    EXPECT_EQ(Label(idPlayTimeLabel), "Time: " + PlayTimeText(std::stoi(ValueOf(sections[0], "PlayTime"))))
+        << "the clock goes on from the time saved";
     // The loaded game has the keyboard, with its selection frame; the game was saved with the
     // keyboard on the grid lists. Tab takes the keyboard to them again, and the frame goes.
     PressKey(VK_TAB);
