@@ -1,7 +1,7 @@
 #include "Include/Clipboard.h"
 
 #include "Include/Error.h"
-#include "Include/WideText.h"
+#include "Include/File.h"
 
 #include <shellapi.h>
 
@@ -63,18 +63,8 @@ bool CopyFormat(TFunOperation& op, UINT format, std::string& bytes) {
 
 // The copied files' names; the block stays the clipboard's.
 std::vector<std::string> CopiedFiles() {
-    std::vector<std::string> names;
     HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
-    if (!drop) return names;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        if (length == 0) continue;
-        std::wstring name(length + 1, L'\0');
-        name.resize(DragQueryFileW(drop, i, &name[0], length + 1));
-        if (!name.empty()) names.push_back(WideToUtf8(name));
-    }
-    return names;
+    return drop ? FileNamesInDrop(drop) : std::vector<std::string>{};
 }
 
 }  // namespace

@@ -390,6 +390,30 @@ void RaiseWicFailure(TFunOperation& op, const std::string& fileName, const TWicP
     }
 }
 
+// Decoded pixels handed to GDI+ as a bitmap over them, so that both images are resampled as from
+// any other picture; Format says whether their alpha counts. Null after a failure raised on op.
+std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
+                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
+                                                uint32_t imageWidth, uint32_t imageHeight,
+                                                Gdiplus::PixelFormat format) {
+    auto data = std::make_unique<TPicture::TData>();
+    data->Pixels = std::move(pixels);
+    Gdiplus::GpBitmap* created = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, format,
+                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
+        !created) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
+        return nullptr;
+    }
+    data->Image.reset(created);
+    data->FileName = fileName;
+    data->Width = static_cast<int32_t>(imageWidth);
+    data->Height = static_cast<int32_t>(imageHeight);
+    data->DecodedWidth = width;
+    data->DecodedHeight = height;
+    return data;
+}
+
 // A picture an installed WIC codec decodes, handed to GDI+ as a bitmap over its pixels; null
 // after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeWithWicCodecs(TFunOperation& op, const std::string& fileName,
@@ -399,21 +423,9 @@ std::unique_ptr<TPicture::TData> DecodeWithWicCodecs(TFunOperation& op, const st
         RaiseWicFailure(op, fileName, decoded, header.Format);
         return nullptr;
     }
-    auto data = std::make_unique<TPicture::TData>();
-    data->Pixels = std::move(decoded.Pixels);
     const int32_t width = static_cast<int32_t>(decoded.Width), height = static_cast<int32_t>(decoded.Height);
-    Gdiplus::GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
-        !created) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
-        return nullptr;
-    }
-    data->Image.reset(created);
-    data->FileName = fileName;
-    data->Width = data->DecodedWidth = width;
-    data->Height = data->DecodedHeight = height;
-    return data;
+    return DataOverPixels(op, fileName, std::move(decoded.Pixels), width, height, decoded.Width, decoded.Height,
+                          PixelFormat32bppARGB);
 }
 
 // The system's decoders in turn: GDI+, then the codecs installed for WIC.
@@ -441,29 +453,6 @@ void RaiseJpegFailure(TFunOperation& op, const std::string& fileName, const TDec
     }
 }
 
-// Pixels of our own decoders handed to GDI+ as a bitmap over them, so that both images are
-// resampled as from any other picture. Null after a failure raised on op.
-std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
-                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
-                                                uint32_t imageWidth, uint32_t imageHeight) {
-    auto data = std::make_unique<TPicture::TData>();
-    data->Pixels = std::move(pixels);
-    Gdiplus::GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB,
-                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
-        !created) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
-        return nullptr;
-    }
-    data->Image.reset(created);
-    data->FileName = fileName;
-    data->Width = static_cast<int32_t>(imageWidth);
-    data->Height = static_cast<int32_t>(imageHeight);
-    data->DecodedWidth = width;
-    data->DecodedHeight = height;
-    return data;
-}
-
 // A JPEG decoded by libjpeg-turbo no larger than the areas need. Null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::string& fileName, const TReadAt& read,
                                                 const std::vector<TPictureSize>& areas, uint32_t orientation) {
@@ -476,7 +465,7 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
         return nullptr;
     }
     return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height, decoded.ImageWidth,
-                          decoded.ImageHeight);
+                          decoded.ImageHeight, PixelFormat32bppRGB);
 }
 
 // Our own decoders of formats read from the whole file in memory: WebP and AVIF.
@@ -527,7 +516,7 @@ std::unique_ptr<TPicture::TData> DecodeWholeFile(TFunOperation& op, const std::s
     switch (decoded.Outcome) {
     case TDecodeOutcome::Decoded:
         return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
-                              decoded.ImageWidth, decoded.ImageHeight);
+                              decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB);
     case TDecodeOutcome::TooLarge:
         RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
         return nullptr;
