@@ -17,14 +17,16 @@ enum class TWicOutcome {
 
 struct TWicPicture {
     TWicOutcome Outcome = TWicOutcome::Failed;
-    uint32_t Width = 0;  // the first frame's size, once a codec has read it
+    // The first frame's size once a codec has read it, upright: turned as the orientation its
+    // metadata records (the Exif tag's numbers, 1 to 8), as the picture is shown.
+    uint32_t Width = 0;
     uint32_t Height = 0;
-    // Width x Height pixels, 0xAARRGGBB (BGRA in memory, not premultiplied), top row first.
+    // Width x Height pixels upright, 0xAARRGGBB (BGRA in memory, not premultiplied), top row first.
     std::vector<uint32_t> Pixels;
 };
 
-// The first frame of the file. Its size is checked against the pixel budget before any pixel
-// is decoded.
+// The first frame of the file, turned upright. Its size is checked against the pixel budget
+// before any pixel is decoded.
 TWicPicture DecodeWithWic(const std::wstring& path);
 
 // The file patterns of every installed WIC decoder, such as "*.bmp;*.dib;*.heic", lower-cased;

@@ -4,6 +4,7 @@
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/MyWIC.h"
 #include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"
@@ -301,6 +302,39 @@ TEST_F(MyGDIPlusTest, FilesGdiplusDeclinesAreDecodedByWic) {
     PaintPuzzle(*picture, 256, 192, 4, 4);
     ExpectImage(4, 4, 256, 192);
     ExpectQuarters(*image_, Red, 0, Blue, White);  // transparent shows black, as always
+}
+
+// WIC's pictures come out upright as their metadata says, as a phone's HEIC photo must. Wine's
+// WIC answers the orientation of TIFFs only: a portrait picture stored turned each of the eight
+// ways (scripts/make-test-pictures.sh) is the upright one pixel for pixel, at its upright size.
+TEST_F(MyGDIPlusTest, PicturesWicDecodesComeOutUpright) {
+    const std::wstring pictures = L"C:\\Tilvane\\pictures\\";
+    const TWicPicture upright = DecodeWithWic(pictures + L"upright.png");
+    ASSERT_EQ(upright.Outcome, TWicOutcome::Decoded) << "scripts/make-test-pictures.sh makes upright.png";
+    ASSERT_GT(upright.Height, upright.Width);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::wstring name = L"turned-" + std::to_wstring(orientation) + L".tif";
+        SCOPED_TRACE(WideToUtf8(name));
+        const TWicPicture turned = DecodeWithWic(pictures + name);
+        ASSERT_EQ(turned.Outcome, TWicOutcome::Decoded);
+        EXPECT_EQ(turned.Width, upright.Width);
+        EXPECT_EQ(turned.Height, upright.Height);
+        EXPECT_TRUE(turned.Pixels == upright.Pixels);
+    }
+
+    // More rows than one band of the reading holds: every row lands where it belongs.
+    const int width = 2100, height = 2000;
+    const auto pattern = [](int x, int y) {
+        return 0xFF000000u | (static_cast<uint32_t>(x * 7 + y * 131) & 0xFFFFFFu);
+    };
+    const std::string path = folder_ / "large.dds";
+    WriteFileBytes(path, DdsFile(width, height, pattern));
+    const TWicPicture large = DecodeWithWic(Utf8ToWide(path));
+    ASSERT_EQ(large.Outcome, TWicOutcome::Decoded);
+    std::vector<uint32_t> expected;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) expected.push_back(pattern(x, y));
+    EXPECT_TRUE(large.Pixels == expected);
 }
 
 // Wine's WIC has no HEIF codec, as a Windows without the store's extensions: the player is told
