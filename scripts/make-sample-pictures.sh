@@ -34,20 +34,44 @@ for package in $packages; do
   deb=$(ls "$work/${package}"_*.deb)
   version[$package]=$(dpkg-deb -f "$deb" Version)
   mkdir -p "$work/$package"
-  dpkg-deb -x "$deb" "$work/$package"
+  # Only the pictures listed and the copyright file: some packages are large.
+  members=("./usr/share/doc/$package/copyright")
+  while IFS= read -r path; do members+=(".$path"); done < <(pictures | awk -F'\t' -v p="$package" '$2 == p { print $3 }')
+  dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work/$package" "${members[@]}"
 done
 
-# The value of a field ("License", "Copyright") of the copyright file's stanza for that file.
+# The value of a field ("License", "Copyright") for an installed file, as the copyright file says
+# it: the last stanza whose "Files:" patterns (continued on indented lines) match the file wins, as
+# the copyright format rules. The patterns name the source tree, which the package may install
+# under other folders: a pattern matches the end of the installed path, or names the file itself.
 copyright_field() {
-  awk -v name="$2" -v field="$3:" '
-    $1 == "Files:" { mine = index($0, name) > 0 }
-    mine && $1 == field { $1 = ""; sub(/^ /, ""); print; exit }' "$1"
+  local copyright=$1 path=$2 field=$3 line pattern listing=0 matched=0 value=""
+  local -
+  set -f  # "Files: *" is a pattern to match, not one to expand
+  while IFS= read -r line; do
+    if [[ $line == Files:* ]]; then
+      listing=1 matched=0 line=${line#Files:}
+    elif [[ $listing == 1 && $line == [[:space:]]* ]]; then
+      :
+    else
+      listing=0
+      [[ -z ${line//[[:space:]]/} ]] && matched=0
+      [[ $matched == 1 && $line == "$field:"* ]] && value=$(sed 's/^[^:]*: *//' <<<"$line")
+      continue
+    fi
+    for pattern in $line; do
+      # shellcheck disable=SC2053  # the pattern is a glob on purpose
+      [[ $path == */$pattern || ${pattern##*/} == "${path##*/}" ]] && matched=1
+    done
+  done <"$copyright"
+  echo "$value"
 }
 
 # "CC-BY-SA-4.0" -> its deed's address.
 licence_address() {
   case "$1" in
     CC0-1.0) echo "https://creativecommons.org/publicdomain/zero/1.0/" ;;
+    public-domain) echo "free of copyright, as the package's copyright file explains" ;;
     CC-BY-*) local kind=${1#CC-}; kind=${kind%-*}; echo "https://creativecommons.org/licenses/$(tr 'A-Z' 'a-z' <<<"$kind")/${1##*-}/" ;;
     *) echo "the licence text in the package's copyright file" ;;
   esac
@@ -68,7 +92,7 @@ while IFS=$'\t' read -r file package path title author licence; do
   copyright="$work/$package/usr/share/doc/$package/copyright"
   source="$work/$package$path"
   [ -f "$source" ] || { echo "$package has no $path" >&2; exit 1; }
-  stated=$(copyright_field "$copyright" "$(basename "$path")" License)
+  stated=$(copyright_field "$copyright" "$path" License)
   if [ "$stated" != "$licence" ]; then
     echo "$path: the list says $licence, the copyright file of $package says ${stated:-nothing}" >&2
     exit 1
@@ -79,7 +103,7 @@ while IFS=$'\t' read -r file package path title author licence; do
     echo
     echo "$file"
     echo "  Title:     $title"
-    echo "  Author:    $author (copyright: $(copyright_field "$copyright" "$(basename "$path")" Copyright))"
+    echo "  Author:    $author (copyright: $(copyright_field "$copyright" "$path" Copyright))"
     echo "  Licence:   $licence, $(licence_address "$licence")"
     echo "  Source:    Debian package $package ${version[$package]}, $path"
   } >>"$credits"
