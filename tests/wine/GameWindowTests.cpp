@@ -14,6 +14,7 @@
 #include "support/WineTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1020,7 +1021,7 @@ std::string ResultsPath() { return GetDataDirectory() + "Tilvane results.ini"; }
 }  // namespace
 
 // The clock starts with the first move, turns over while the window is active, stands still while
-// it is minimised or another window is active, is saved and loaded with the game, and stops when
+// it is minimised, another window is active or the session is locked, is saved and loaded with the game, and stops when
 // the puzzle is solved.
 TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
     DeleteFileA(ResultsPath().c_str());
@@ -1046,9 +1047,14 @@ TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
     Activate(KeepAMainWindow()->Handle());
     ticks.Now += 600000;
     Activate(form->Handle());
+    // What the system sends the registered window when the session is locked; Wine sends none.
+    SendMessageA(form->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    ticks.Now += 600000;
+    PumpMessagesFor(400);
+    SendMessageA(form->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
     ticks.Now += 2000;
     PumpMessagesFor(400);
-    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "minimised and inactive time does not count";
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "minimised, inactive and locked time does not count";
 
     const std::string saved = folder / "timed.tvg";
     ASSERT_TRUE(inside->SaveGameTo(saved));
