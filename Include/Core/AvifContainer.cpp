@@ -1,5 +1,6 @@
 #include "Include/Core/AvifContainer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -85,6 +86,7 @@ struct TMeta {
     std::vector<std::vector<uint32_t>> Properties;  // each property: {type, then what it says}
     std::map<uint32_t, std::vector<uint32_t>> Associations;  // item: property indices from 1
     std::map<uint32_t, uint32_t> AuxiliaryOf;  // alpha and other auxiliary items: whose they are
+    std::map<uint32_t, std::vector<uint32_t>> Tiles;  // grid items: the items they are made of, in order
     TByteSpan Idat;
     bool HasIdat = false;
 };
@@ -150,6 +152,7 @@ void ReadIref(TCursor body, TMeta& meta) {
         for (uint32_t i = 0; i < count && r.Ok; ++i) {
             const uint32_t to = version == 0 ? r.U16() : r.U32();
             if (r.Ok && reference.Type == FourCc("auxl")) meta.AuxiliaryOf[from] = to;
+            if (r.Ok && reference.Type == FourCc("dimg")) meta.Tiles[from].push_back(to);
         }
     }
 }
@@ -252,11 +255,15 @@ bool SpansOf(const TMeta& meta, uint32_t item, size_t fileSize, std::vector<TByt
     if (place.Method > 1 || (place.Method == 1 && !meta.HasIdat)) return false;
     const size_t base = place.Method == 1 ? meta.Idat.Offset : 0;
     const size_t room = place.Method == 1 ? meta.Idat.Size : fileSize;
+    // An item is never longer than what holds it: extents named over and over would make the
+    // joined data a bomb.
+    size_t total = 0;
     for (const TByteSpan& extent : place.Extents) {
         if (extent.Offset > room) return false;
         // A length of 0 runs to the end of what holds the data.
         const size_t length = extent.Size == 0 ? room - extent.Offset : extent.Size;
-        if (length > room - extent.Offset || length == 0) return false;
+        if (length > room - extent.Offset || length == 0 || length > room - total) return false;
+        total += length;
         spans.push_back({base + extent.Offset, length});
     }
     return true;
@@ -267,40 +274,157 @@ bool IsAlphaItem(const TMeta& meta, uint32_t item) {
     return auxiliary && auxiliary->size() > 1 && (*auxiliary)[1] == 1;
 }
 
-TAvifLayout LayoutOfPrimaryItem(const TMeta& meta, size_t fileSize) {
+// An item as the AV1 pictures it is made of: an AV1 item is its own one tile, a grid item names
+// its tiles.
+struct TTiling {
+    uint32_t Width = 0, Height = 0;  // 0 x 0 for an AV1 item without "ispe"
+    uint32_t Columns = 1, Rows = 1;
+    uint32_t TileWidth = 0, TileHeight = 0;
+    uint32_t FirstTile = 0;
+    std::vector<TAv1Spans> Tiles;
+};
+
+bool StoredSizeOf(const TMeta& meta, uint32_t item, uint32_t& width, uint32_t& height) {
+    const std::vector<uint32_t>* size = PropertyOf(meta, item, FourCc("ispe"));
+    if (!size || size->size() != 3) return false;
+    width = (*size)[1], height = (*size)[2];
+    return true;
+}
+
+bool ReadAv1Item(const TMeta& meta, uint32_t item, size_t fileSize, TTiling& tiling) {
+    TAv1Spans spans;
+    if (!SpansOf(meta, item, fileSize, spans)) return false;
+    StoredSizeOf(meta, item, tiling.Width, tiling.Height);
+    tiling.TileWidth = tiling.Width, tiling.TileHeight = tiling.Height;
+    tiling.FirstTile = item;
+    tiling.Tiles.push_back(std::move(spans));
+    return true;
+}
+
+// The grid item's own data (ImageGrid): how many rows and columns of tiles, and the output size.
+bool ReadImageGrid(const uint8_t* data, const TAv1Spans& spans, TTiling& tiling) {
+    uint8_t bytes[12] = {};  // the most it holds, with 32-bit sizes
+    size_t held = 0;
+    for (const TByteSpan& span : spans) {
+        const size_t taken = std::min(span.Size, sizeof bytes - held);
+        std::memcpy(bytes + held, data + span.Offset, taken);
+        held += taken;
+    }
+    TCursor grid{bytes, 0, held};
+    // A version and flags of a byte each, not a full box's.
+    if (grid.U8() != 0) return false;
+    const uint32_t flags = grid.U8();
+    tiling.Rows = grid.U8() + 1;
+    tiling.Columns = grid.U8() + 1;
+    const size_t sizeBytes = (flags & 1) ? 4 : 2;
+    tiling.Width = static_cast<uint32_t>(grid.Read(sizeBytes));
+    tiling.Height = static_cast<uint32_t>(grid.Read(sizeBytes));
+    return grid.Ok;
+}
+
+// The most extents all tiles of a grid may name together: real files have one a tile, and the same
+// extents named by many tiles would otherwise be copied without bound.
+constexpr size_t MaxGridExtents = 1 << 18;
+
+// The grid's tiles, row by row: as many as its rows and columns say, each an AV1 item inside the
+// file of the first one's stored size. A tile that is itself a grid is refused, so no reference
+// leads round in a loop.
+bool ReadGridTiles(const TMeta& meta, uint32_t grid, size_t fileSize, TTiling& tiling) {
+    const auto tiles = meta.Tiles.find(grid);
+    if (tiles == meta.Tiles.end() || tiles->second.size() != static_cast<size_t>(tiling.Columns) * tiling.Rows) return false;
+    size_t extents = 0;
+    for (const uint32_t tile : tiles->second) {
+        const auto type = meta.Types.find(tile);
+        uint32_t width = 0, height = 0;
+        TAv1Spans spans;
+        if (type == meta.Types.end() || type->second != FourCc("av01") || !StoredSizeOf(meta, tile, width, height) ||
+            !SpansOf(meta, tile, fileSize, spans))
+            return false;
+        if (tiling.Tiles.empty()) tiling.TileWidth = width, tiling.TileHeight = height, tiling.FirstTile = tile;
+        extents += spans.size();
+        if (width != tiling.TileWidth || height != tiling.TileHeight || extents > MaxGridExtents) return false;
+        tiling.Tiles.push_back(std::move(spans));
+    }
+    return true;
+}
+
+// The tiles cover the output, and every row and column of them shows some of it.
+bool TilesFitOutput(const TTiling& tiling) {
+    const uint64_t coveredWidth = static_cast<uint64_t>(tiling.Columns) * tiling.TileWidth;
+    const uint64_t coveredHeight = static_cast<uint64_t>(tiling.Rows) * tiling.TileHeight;
+    return tiling.Width > 0 && tiling.Height > 0 && tiling.TileWidth > 0 && tiling.TileHeight > 0 &&
+           coveredWidth >= tiling.Width && coveredHeight >= tiling.Height && coveredWidth - tiling.TileWidth < tiling.Width &&
+           coveredHeight - tiling.TileHeight < tiling.Height;
+}
+
+bool ReadGridItem(const uint8_t* data, const TMeta& meta, uint32_t item, size_t fileSize, TTiling& tiling) {
+    TAv1Spans spans;
+    return SpansOf(meta, item, fileSize, spans) && ReadImageGrid(data, spans, tiling) &&
+           ReadGridTiles(meta, item, fileSize, tiling) && TilesFitOutput(tiling);
+}
+
+bool IsPictureItem(const TMeta& meta, uint32_t item) {
+    const auto type = meta.Types.find(item);
+    return type != meta.Types.end() && (type->second == FourCc("av01") || type->second == FourCc("grid"));
+}
+
+bool ReadTiling(const uint8_t* data, const TMeta& meta, uint32_t item, size_t fileSize, TTiling& tiling) {
+    if (!IsPictureItem(meta, item)) return false;
+    if (meta.Types.at(item) == FourCc("grid")) return ReadGridItem(data, meta, item, fileSize, tiling);
+    return ReadAv1Item(meta, item, fileSize, tiling);
+}
+
+// Alpha is laid out as the colour is, tile for tile; an alpha item without a stored size is
+// checked once decoded.
+bool MatchesColour(const TTiling& alpha, const TTiling& colour) {
+    if (alpha.Columns != colour.Columns || alpha.Rows != colour.Rows) return false;
+    return alpha.Width == 0 || (alpha.Width == colour.Width && alpha.Height == colour.Height &&
+                                alpha.TileWidth == colour.TileWidth && alpha.TileHeight == colour.TileHeight);
+}
+
+// The colour description of the item, or of its tiles when the grid itself has none.
+TAvifColour ColourOf(const TMeta& meta, uint32_t item, uint32_t firstTile) {
+    TAvifColour nclx;
+    const std::vector<uint32_t>* colour = PropertyOf(meta, item, FourCc("colr"));
+    if (!colour) colour = PropertyOf(meta, firstTile, FourCc("colr"));
+    if (colour && colour->size() == 3) {
+        nclx.Present = true;
+        nclx.Matrix = static_cast<uint16_t>((*colour)[1]);
+        nclx.FullRange = (*colour)[2] != 0;
+    }
+    return nclx;
+}
+
+TAvifLayout LayoutOfPrimaryItem(const uint8_t* data, const TMeta& meta, size_t fileSize) {
     TAvifLayout layout;
-    const auto type = meta.Types.find(meta.Primary);
-    if (type == meta.Types.end() || type->second != FourCc("av01")) return layout;
-    if (!SpansOf(meta, meta.Primary, fileSize, layout.Colour)) return layout;
-    if (const std::vector<uint32_t>* size = PropertyOf(meta, meta.Primary, FourCc("ispe"))) {
-        if (size->size() == 3) layout.Width = (*size)[1], layout.Height = (*size)[2];
-    }
-    if (const std::vector<uint32_t>* colour = PropertyOf(meta, meta.Primary, FourCc("colr"))) {
-        if (colour->size() == 3) {
-            layout.Nclx.Present = true;
-            layout.Nclx.Matrix = static_cast<uint16_t>((*colour)[1]);
-            layout.Nclx.FullRange = (*colour)[2] != 0;
-        }
-    }
+    TTiling colour;
+    if (!ReadTiling(data, meta, meta.Primary, fileSize, colour)) return layout;
+    layout.Width = colour.Width, layout.Height = colour.Height;
+    layout.Columns = colour.Columns, layout.Rows = colour.Rows;
+    layout.TileWidth = colour.TileWidth, layout.TileHeight = colour.TileHeight;
+    layout.Nclx = ColourOf(meta, meta.Primary, colour.FirstTile);
+    // A grid's turns apply to the whole picture; its tiles have none.
     const std::vector<uint32_t>* turn = PropertyOf(meta, meta.Primary, FourCc("irot"));
     const std::vector<uint32_t>* mirror = PropertyOf(meta, meta.Primary, FourCc("imir"));
     layout.Orientation = OrientationOfTurns(turn && turn->size() > 1 ? (*turn)[1] : 0,
                                             mirror && mirror->size() > 1 ? static_cast<int>((*mirror)[1]) : -1);
     for (const auto& auxiliary : meta.AuxiliaryOf) {
-        const auto alphaType = meta.Types.find(auxiliary.first);
-        if (auxiliary.second != meta.Primary || alphaType == meta.Types.end() || alphaType->second != FourCc("av01") ||
-            !IsAlphaItem(meta, auxiliary.first))
+        if (auxiliary.second != meta.Primary || !IsPictureItem(meta, auxiliary.first) || !IsAlphaItem(meta, auxiliary.first))
             continue;
-        // Alpha data outside the file is a file that breaks off, not a picture without alpha.
-        if (!SpansOf(meta, auxiliary.first, fileSize, layout.Alpha)) return TAvifLayout();
+        // Alpha data outside the file, or alpha tiles that do not match the colour's, is a damaged
+        // file, not a picture without alpha.
+        TTiling alpha;
+        if (!ReadTiling(data, meta, auxiliary.first, fileSize, alpha) || !MatchesColour(alpha, colour)) return TAvifLayout();
+        layout.Alpha = std::move(alpha.Tiles);
         break;
     }
+    layout.Colour = std::move(colour.Tiles);
     layout.Found = true;
     return layout;
 }
 
 // An animation's first picture: the first sample of the first track that holds pictures.
-bool FirstSampleOfTrack(TCursor track, size_t fileSize, std::vector<TByteSpan>& spans) {
+bool FirstSampleOfTrack(TCursor track, size_t fileSize, TAv1Spans& spans) {
     // trak > mdia > (hdlr, minf > stbl > (stsd, stsz, stco/co64)); the first chunk starts with the
     // first sample.
     uint32_t handler = 0;
@@ -347,8 +471,10 @@ bool FirstSampleOfTrack(TCursor track, size_t fileSize, std::vector<TByteSpan>& 
 TAvifLayout LayoutOfFirstTrack(TCursor movie, size_t fileSize) {
     TAvifLayout layout;
     TBox box;
+    TAv1Spans sample;
     while (NextBox(movie, box)) {
-        if (box.Type == FourCc("trak") && FirstSampleOfTrack(box.Body, fileSize, layout.Colour)) {
+        if (box.Type == FourCc("trak") && FirstSampleOfTrack(box.Body, fileSize, sample)) {
+            layout.Colour.push_back(sample);
             layout.Found = true;
             return layout;
         }
@@ -394,7 +520,7 @@ TAvifLayout ReadAvifLayout(const uint8_t* data, size_t size) {
     }
     // A file that breaks off is refused even where what is left holds a whole first frame.
     if (!file.Ok) return TAvifLayout();
-    if (haveMeta && meta.Primary != 0) return LayoutOfPrimaryItem(meta, size);
+    if (haveMeta && meta.Primary != 0) return LayoutOfPrimaryItem(data, meta, size);
     if (haveMovie) return LayoutOfFirstTrack(movie, size);
     return TAvifLayout();
 }

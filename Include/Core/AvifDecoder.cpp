@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include <dav1d/dav1d.h>
@@ -23,6 +24,7 @@ struct TAv1Picture {
     TAv1Picture(const TAv1Picture&) = delete;
     TAv1Picture& operator=(const TAv1Picture&) = delete;
     bool Held() const { return Picture.data[0] != nullptr; }
+    void Release() { dav1d_picture_unref(&Picture); }
 };
 
 // The item's bytes in one run: the file's own when it is one extent, otherwise joined.
@@ -32,7 +34,7 @@ struct TItemBytes {
     size_t Size = 0;
 };
 
-bool GatherItem(const uint8_t* file, const std::vector<TByteSpan>& spans, TItemBytes& item) {
+bool GatherItem(const uint8_t* file, const TAv1Spans& spans, TItemBytes& item) {
     if (spans.size() == 1) {
         item.Data = file + spans[0].Offset;
         item.Size = spans[0].Size;
@@ -160,12 +162,12 @@ const T* RowOf(const Dav1dPicture& picture, int plane, int y) {
                                       static_cast<ptrdiff_t>(y) * picture.stride[plane == 0 ? 0 : 1]);
 }
 
-// Row y as red, green and blue between 0 and 1, premultiplied by its alpha (on black).
+// The first width pixels of row y as red, green and blue between 0 and 1, premultiplied by their
+// alpha (on black).
 template <class T>
 void ConvertRow(const TPlanes& colour, const TYuvForm& form, const Dav1dPicture* alpha, const TYuvForm& alphaForm, int y,
-                float* rgb) {
+                int width, float* rgb) {
     const Dav1dPicture& picture = *colour.Picture;
-    const int width = picture.p.w;
     const T* luma = RowOf<T>(picture, 0, y);
     const T* cb = colour.Monochrome ? nullptr : RowOf<T>(picture, 1, y >> colour.ShiftY);
     const T* cr = colour.Monochrome ? nullptr : RowOf<T>(picture, 2, y >> colour.ShiftY);
@@ -238,101 +240,239 @@ int ChooseReduction(int width, int height, TPictureSize needed) {
     return std::max(1, std::min(width / needed.Width, height / needed.Height));
 }
 
-template <class T>
-void ConvertPicture(const Dav1dPicture& colour, const Dav1dPicture* alpha, const TAvifLayout& layout, int factor,
-                    std::vector<float>& rgb, std::vector<uint32_t>& row, TDecodedPicture& result) {
-    const int bits = colour.p.bpc;
-    const Dav1dSequenceHeader& sequence = *colour.seq_hdr;
-    // The container's colour description wins over the stream's, as players read them.
-    const int matrix = layout.Nclx.Present ? layout.Nclx.Matrix : static_cast<int>(sequence.mtrx);
-    const TYuvForm form = FormOf(matrix, sequence.color_range != 0, bits);
-    const TYuvForm alphaForm = alpha ? FormOf(DAV1D_MC_IDENTITY, alpha->seq_hdr->color_range != 0, alpha->p.bpc) : TYuvForm();
-    const TPlanes planes = PlanesOf(colour);
-    const int width = colour.p.w, height = colour.p.h;
-    const uint32_t reducedWidth = static_cast<uint32_t>((width + factor - 1) / factor);
-    const uint32_t reducedHeight = static_cast<uint32_t>((height + factor - 1) / factor);
-    TBlockAverager averager(width, factor, static_cast<int>(reducedWidth));
-    uint32_t reducedRow = 0;
-    for (int y = 0; y < height; ++y) {
-        ConvertRow<T>(planes, form, alpha, alphaForm, y, rgb.data());
-        averager.Add(rgb.data());
-        if (averager.Full() || y == height - 1) {
-            averager.Take(row.data());
-            PlaceRowUpright(row.data(), reducedRow++, reducedWidth, reducedHeight, layout.Orientation, result.Pixels.data());
-        }
-    }
-}
+// Rows of the stored picture, top first, averaged in blocks and put upright into the result as
+// each row of blocks is complete.
+class TUprightReducer {
+public:
+    TUprightReducer(int width, int height, int factor, uint32_t orientation, TDecodedPicture& result)
+        : reducedWidth_(static_cast<uint32_t>((width + factor - 1) / factor)),
+          reducedHeight_(static_cast<uint32_t>((height + factor - 1) / factor)),
+          averager_(width, factor, static_cast<int>(reducedWidth_)), row_(reducedWidth_), height_(height),
+          orientation_(orientation), result_(result) {}
 
-// The decoded planes as upright BGRX pixels, reduced to what the request needs.
-TDecodeOutcome ConvertToPixels(const Dav1dPicture& colour, const Dav1dPicture* alpha, const TAvifLayout& layout,
-                               const TDecodeRequest& request, TDecodedPicture& result) {
-    const int width = colour.p.w, height = colour.p.h;
-    const TPictureSize upright = UprightSize(width, height, layout.Orientation);
+    void Add(const float* rgb) {
+        averager_.Add(rgb);
+        ++rowsAdded_;
+        if (!averager_.Full() && rowsAdded_ < height_) return;
+        averager_.Take(row_.data());
+        PlaceRowUpright(row_.data(), reducedRow_++, reducedWidth_, reducedHeight_, orientation_, result_.Pixels.data());
+    }
+
+private:
+    uint32_t reducedWidth_, reducedHeight_;
+    TBlockAverager averager_;
+    std::vector<uint32_t> row_;
+    int height_, rowsAdded_ = 0;
+    uint32_t orientation_, reducedRow_ = 0;
+    TDecodedPicture& result_;
+};
+
+// The result's pixels, all black, at the size the request needs of the width x height stored
+// picture; factor is the reduction that gives that size.
+bool AllocateReduced(int width, int height, uint32_t orientation, const TDecodeRequest& request, int& factor,
+                     TDecodedPicture& result) {
+    const TPictureSize upright = UprightSize(width, height, orientation);
     const TPictureSize neededUpright = ChooseDecodedSize(static_cast<uint32_t>(upright.Width),
                                                          static_cast<uint32_t>(upright.Height), request);
-    const TPictureSize needed = ExchangesSides(layout.Orientation) ? TPictureSize{neededUpright.Height, neededUpright.Width}
-                                                                    : neededUpright;
-    const int factor = ChooseReduction(width, height, needed);
-    const TPictureSize reduced = UprightSize((width + factor - 1) / factor, (height + factor - 1) / factor, layout.Orientation);
-    std::vector<float> rgb;
-    std::vector<uint32_t> row;
-    try {
-        rgb.resize(static_cast<size_t>(width) * 3);
-        row.resize(static_cast<size_t>(width));
-    } catch (const std::bad_alloc&) {
-        return TDecodeOutcome::NoMemory;
-    }
-    if (!AllocateBlackPixels(result, reduced.Width, reduced.Height)) return TDecodeOutcome::NoMemory;
-    if (colour.p.bpc > 8)
-        ConvertPicture<uint16_t>(colour, alpha, layout, factor, rgb, row, result);
-    else
-        ConvertPicture<uint8_t>(colour, alpha, layout, factor, rgb, row, result);
-    return TDecodeOutcome::Decoded;
+    const TPictureSize needed = ExchangesSides(orientation) ? TPictureSize{neededUpright.Height, neededUpright.Width}
+                                                            : neededUpright;
+    factor = ChooseReduction(width, height, needed);
+    const TPictureSize reduced = UprightSize((width + factor - 1) / factor, (height + factor - 1) / factor, orientation);
+    return AllocateBlackPixels(result, reduced.Width, reduced.Height);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tiles: a picture of one item is one tile. They are decoded a row of tiles at a time, so that
+// besides the result only one row of them is ever held.
+
+struct TTileRow {
+    explicit TTileRow(size_t columns) : Colour(columns), Alpha(columns) {}
+    std::vector<TAv1Picture> Colour, Alpha;
+};
+
+// What every tile shares with the first: the samples' depth, chroma layout and range.
+struct TTileForm {
+    int Bits = 0;
+    Dav1dPixelLayout Layout = DAV1D_PIXEL_LAYOUT_I400;
+    int Range = 0;
+};
+
+TTileForm FormOfTile(const Dav1dPicture& picture) { return {picture.p.bpc, picture.p.layout, picture.seq_hdr->color_range}; }
+
+bool SameTileForm(const TTileForm& one, const TTileForm& other) {
+    return one.Bits == other.Bits && one.Layout == other.Layout && one.Range == other.Range;
 }
 
 bool SameForm(const Dav1dPicture& colour, const Dav1dPicture& alpha) {
     return alpha.p.w == colour.p.w && alpha.p.h == colour.p.h && alpha.p.bpc == colour.p.bpc;
 }
 
-TDecodeOutcome DecodeLayout(const uint8_t* data, const TAvifLayout& layout, const TDecodeRequest& request,
-                            TDecodedPicture& result) {
-    TItemBytes colourBytes, alphaBytes;
-    if (!GatherItem(data, layout.Colour, colourBytes)) return TDecodeOutcome::NoMemory;
-    uint32_t width = layout.Width, height = layout.Height;
-    if (!ReadAv1Size(colourBytes, width, height) && width == 0) return TDecodeOutcome::Damaged;
-    if (layout.Width != 0) width = layout.Width, height = layout.Height;
-    const TPictureSize upright = UprightSize(static_cast<int32_t>(std::min<uint32_t>(width, INT32_MAX)),
-                                             static_cast<int32_t>(std::min<uint32_t>(height, INT32_MAX)), layout.Orientation);
-    result.ImageWidth = static_cast<uint32_t>(upright.Width);
-    result.ImageHeight = static_cast<uint32_t>(upright.Height);
-    if (width == 0 || height == 0) return TDecodeOutcome::Damaged;
-    if (!FitsPictureBudget(width, height) || static_cast<uint64_t>(width) * height > request.MaxPixels)
-        return TDecodeOutcome::TooLarge;
-    TAv1Picture colour, alpha;
-    TDecodeOutcome outcome = DecodeAv1(colourBytes, request.MaxPixels, colour);
+// Decodes one tile, which must be the size the container gives tiles (when it says one) and of the
+// first tile's form (form is that when index is 0).
+TDecodeOutcome DecodeTile(const uint8_t* data, const TAv1Spans& spans, const TAvifLayout& layout, size_t index,
+                          uint64_t maxPixels, TTileForm& form, TAv1Picture& tile) {
+    TItemBytes bytes;
+    tile.Release();
+    if (!GatherItem(data, spans, bytes)) return TDecodeOutcome::NoMemory;
+    const TDecodeOutcome outcome = DecodeAv1(bytes, maxPixels, tile);
     if (outcome != TDecodeOutcome::Decoded) return outcome;
-    // The picture decoded must be the one the container announced.
-    if (layout.Width != 0 && (static_cast<uint32_t>(colour.Picture.p.w) != width ||
-                              static_cast<uint32_t>(colour.Picture.p.h) != height))
+    const Dav1dPicture& picture = tile.Picture;
+    if (layout.TileWidth != 0 && (static_cast<uint32_t>(picture.p.w) != layout.TileWidth ||
+                                  static_cast<uint32_t>(picture.p.h) != layout.TileHeight))
         return TDecodeOutcome::Damaged;
-    result.ImageWidth = static_cast<uint32_t>(UprightSize(colour.Picture.p.w, colour.Picture.p.h, layout.Orientation).Width);
-    result.ImageHeight = static_cast<uint32_t>(UprightSize(colour.Picture.p.w, colour.Picture.p.h, layout.Orientation).Height);
-    if (!layout.Alpha.empty()) {
-        if (!GatherItem(data, layout.Alpha, alphaBytes)) return TDecodeOutcome::NoMemory;
-        outcome = DecodeAv1(alphaBytes, request.MaxPixels, alpha);
+    if (index == 0) form = FormOfTile(picture);
+    return SameTileForm(form, FormOfTile(picture)) ? TDecodeOutcome::Decoded : TDecodeOutcome::Damaged;
+}
+
+struct TTileForms {
+    TTileForm Colour, Alpha;
+};
+
+TDecodeOutcome DecodeTileRow(const uint8_t* data, const TAvifLayout& layout, uint32_t row, uint64_t maxPixels,
+                             TTileForms& forms, TTileRow& tiles) {
+    for (uint32_t column = 0; column < layout.Columns; ++column) {
+        const size_t index = static_cast<size_t>(row) * layout.Columns + column;
+        TAv1Picture& colour = tiles.Colour[column];
+        TDecodeOutcome outcome = DecodeTile(data, layout.Colour[index], layout, index, maxPixels, forms.Colour, colour);
+        if (outcome != TDecodeOutcome::Decoded || layout.Alpha.empty()) {
+            if (outcome != TDecodeOutcome::Decoded) return outcome;
+            continue;
+        }
+        TAv1Picture& alpha = tiles.Alpha[column];
+        outcome = DecodeTile(data, layout.Alpha[index], layout, index, maxPixels, forms.Alpha, alpha);
         if (outcome != TDecodeOutcome::Decoded) return outcome;
         if (!SameForm(colour.Picture, alpha.Picture)) return TDecodeOutcome::Damaged;
     }
-    return ConvertToPixels(colour.Picture, alpha.Held() ? &alpha.Picture : nullptr, layout, request, result);
+    return TDecodeOutcome::Decoded;
+}
+
+// Converts the rows of tiles, top first, into the reduced upright result.
+class TTileConverter {
+public:
+    // Sets up from the first row of tiles: how their samples become colours, and the result.
+    TDecodeOutcome Start(const TAvifLayout& layout, const TTileRow& first, const TDecodeRequest& request,
+                         TDecodedPicture& result) {
+        const Dav1dPicture& colour = first.Colour[0].Picture;
+        bits_ = colour.p.bpc;
+        // The container's colour description wins over the stream's, as players read them.
+        const int matrix = layout.Nclx.Present ? layout.Nclx.Matrix : static_cast<int>(colour.seq_hdr->mtrx);
+        colour_ = FormOf(matrix, colour.seq_hdr->color_range != 0, bits_);
+        if (first.Alpha[0].Held()) {
+            const Dav1dPicture& alpha = first.Alpha[0].Picture;
+            alpha_ = FormOf(DAV1D_MC_IDENTITY, alpha.seq_hdr->color_range != 0, alpha.p.bpc);
+        }
+        const int width = static_cast<int>(layout.Width), height = static_cast<int>(layout.Height);
+        int factor = 1;
+        try {
+            rgb_.resize(static_cast<size_t>(width) * 3);
+            if (!AllocateReduced(width, height, layout.Orientation, request, factor, result)) return TDecodeOutcome::NoMemory;
+            reducer_.reset(new TUprightReducer(width, height, factor, layout.Orientation, result));
+        } catch (const std::bad_alloc&) {
+            return TDecodeOutcome::NoMemory;
+        }
+        return TDecodeOutcome::Decoded;
+    }
+
+    // The tiles' rows from the picture's row top on, the last row of tiles cut at the picture's
+    // bottom and the last column at its right.
+    void Convert(const TAvifLayout& layout, const TTileRow& tiles, uint32_t top) {
+        if (bits_ > 8) ConvertRows<uint16_t>(layout, tiles, top);
+        else ConvertRows<uint8_t>(layout, tiles, top);
+    }
+
+private:
+    template <class T>
+    void ConvertRows(const TAvifLayout& layout, const TTileRow& tiles, uint32_t top) {
+        const uint32_t rows = std::min(layout.TileHeight, layout.Height - top);
+        for (uint32_t y = 0; y < rows; ++y) {
+            for (uint32_t column = 0; column < layout.Columns; ++column) {
+                const uint32_t left = column * layout.TileWidth;
+                const TAv1Picture& alpha = tiles.Alpha[column];
+                ConvertRow<T>(PlanesOf(tiles.Colour[column].Picture), colour_, alpha.Held() ? &alpha.Picture : nullptr, alpha_,
+                              static_cast<int>(y), static_cast<int>(std::min(layout.TileWidth, layout.Width - left)),
+                              rgb_.data() + static_cast<size_t>(left) * 3);
+            }
+            reducer_->Add(rgb_.data());
+        }
+    }
+
+    int bits_ = 8;
+    TYuvForm colour_, alpha_;
+    std::vector<float> rgb_;
+    std::unique_ptr<TUprightReducer> reducer_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The picture
+
+// The stored size from the AV1 stream when the container does not give it (an animation's track):
+// its largest frame, for the checks before decoding; the frame decoded gives the size itself.
+TDecodeOutcome TakeSizeFromStream(const uint8_t* data, TAvifLayout& layout) {
+    if (layout.Width != 0) return TDecodeOutcome::Decoded;
+    TItemBytes bytes;
+    if (!GatherItem(data, layout.Colour[0], bytes)) return TDecodeOutcome::NoMemory;
+    return ReadAv1Size(bytes, layout.Width, layout.Height) ? TDecodeOutcome::Decoded : TDecodeOutcome::Damaged;
+}
+
+bool FitsRequest(uint32_t width, uint32_t height, const TDecodeRequest& request) {
+    return FitsPictureBudget(width, height) && static_cast<uint64_t>(width) * height <= request.MaxPixels;
+}
+
+void NoteImageSize(const TAvifLayout& layout, TDecodedPicture& result) {
+    const TPictureSize upright = UprightSize(static_cast<int32_t>(std::min<uint32_t>(layout.Width, INT32_MAX)),
+                                             static_cast<int32_t>(std::min<uint32_t>(layout.Height, INT32_MAX)), layout.Orientation);
+    result.ImageWidth = static_cast<uint32_t>(upright.Width);
+    result.ImageHeight = static_cast<uint32_t>(upright.Height);
+}
+
+// A track's picture is the size of the frame decoded.
+void TakeSizeOfFrame(const Dav1dPicture& frame, TAvifLayout& layout, TDecodedPicture& result) {
+    layout.Width = layout.TileWidth = static_cast<uint32_t>(frame.p.w);
+    layout.Height = layout.TileHeight = static_cast<uint32_t>(frame.p.h);
+    NoteImageSize(layout, result);
+}
+
+TDecodeOutcome DecodeLayout(const uint8_t* data, TAvifLayout& layout, const TDecodeRequest& request, TDecodedPicture& result) {
+    TDecodeOutcome outcome = TakeSizeFromStream(data, layout);
+    if (outcome != TDecodeOutcome::Decoded) return outcome;
+    NoteImageSize(layout, result);
+    // A tile of colour, and of alpha when there is alpha, for every place of the grid.
+    const size_t places = static_cast<size_t>(layout.Columns) * layout.Rows;
+    if (layout.Width == 0 || layout.Height == 0 || layout.Colour.size() != places ||
+        (!layout.Alpha.empty() && layout.Alpha.size() != places))
+        return TDecodeOutcome::Damaged;
+    // Every size is checked before anything is decoded; the decoder refuses frames beyond a tile.
+    if (!FitsRequest(layout.Width, layout.Height, request) ||
+        (layout.TileWidth != 0 && !FitsRequest(layout.TileWidth, layout.TileHeight, request)))
+        return TDecodeOutcome::TooLarge;
+    const uint64_t maxPixels = layout.TileWidth != 0 ? static_cast<uint64_t>(layout.TileWidth) * layout.TileHeight : request.MaxPixels;
+    TTileRow tiles(layout.Columns);
+    TTileForms forms;
+    TTileConverter converter;
+    for (uint32_t row = 0; row < layout.Rows; ++row) {
+        outcome = DecodeTileRow(data, layout, row, maxPixels, forms, tiles);
+        if (outcome != TDecodeOutcome::Decoded) return outcome;
+        if (row == 0) {
+            if (layout.TileWidth == 0) TakeSizeOfFrame(tiles.Colour[0].Picture, layout, result);
+            outcome = converter.Start(layout, tiles, request, result);
+            if (outcome != TDecodeOutcome::Decoded) return outcome;
+        }
+        converter.Convert(layout, tiles, row * layout.TileHeight);
+    }
+    return TDecodeOutcome::Decoded;
 }
 
 }  // namespace
 
 TDecodedPicture DecodeAvif(const uint8_t* data, size_t size, const TDecodeRequest& request) {
     TDecodedPicture result;
-    const TAvifLayout layout = ReadAvifLayout(data, size);
+    TAvifLayout layout = ReadAvifLayout(data, size);
     if (!layout.Found) return result;
-    result.Outcome = DecodeLayout(data, layout, request, result);
+    try {
+        result.Outcome = DecodeLayout(data, layout, request, result);
+    } catch (const std::bad_alloc&) {
+        result.Outcome = TDecodeOutcome::NoMemory;
+    }
     if (result.Outcome != TDecodeOutcome::Decoded) {
         result.Pixels = std::vector<uint32_t>();
         result.Width = result.Height = 0;

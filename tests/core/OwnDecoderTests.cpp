@@ -1,6 +1,6 @@
 // The WebP and AVIF decoders on the small pictures kept as fuzz seeds (tests/fuzz/seeds, made with
 // the formats' own encoders): a 64 x 48 picture of four coloured quarters, stored in every kind
-// each format has. Each must come out upright, in its colours, transparent parts black, scaled
+// each format has (pictures made of tiles are larger: see SizeOfSeed). Each must come out upright, in its colours, transparent parts black, scaled
 // where asked; and every damaged or hostile variant must be refused as such.
 #include "Include/Core/AvifDecoder.h"
 #include "Include/Core/WebpDecoder.h"
@@ -39,6 +39,14 @@ const std::string& Seed(const std::string& name) {
     ADD_FAILURE() << "no seed " << name;
     static const std::string none;
     return none;
+}
+
+// The encoder's tiles are at least 64 x 64: the grids are 2 x 2 of them, their output cut to
+// 127 x 97 (4:4:4) and 126 x 98 (4:2:0, whose sizes are even) by changing the grid's sizes.
+TPictureSize SizeOfSeed(const std::string& name) {
+    if (name == "avif-grid-2x2-444.avif") return {127, 97};
+    if (name == "avif-grid-2x2-alpha.avif") return {126, 98};
+    return {64, 48};
 }
 
 bool IsWebp(const std::string& name) { return name.compare(0, 5, "webp-") == 0; }
@@ -88,18 +96,20 @@ void ExpectQuarters(const TDecodedPicture& picture, const std::string& name) {
 
 // Lossy and lossless, with alpha, animations (their first frame, also of an animation found only
 // through its track), 8, 10 and 12 bits, 4:2:0 to 4:4:4 and grey, limited range, and a picture
-// stored transposed that the container's turn and mirror put upright.
+// stored transposed that the container's turn and mirror put upright, and pictures made of tiles,
+// with and without alpha, cut to their output size.
 TEST(OwnDecoderTest, EveryKindShowsItsQuartersUprightAtFullSize) {
-    ASSERT_GE(Seeds().size(), 11u);
+    ASSERT_GE(Seeds().size(), 13u);
     for (const TSeed& seed : Seeds()) {
         SCOPED_TRACE(seed.Name);
         const TDecodedPicture picture = Decode(seed.Name, seed.Bytes);
+        const TPictureSize size = SizeOfSeed(seed.Name);
         ASSERT_EQ(picture.Outcome, TDecodeOutcome::Decoded);
-        EXPECT_EQ(picture.ImageWidth, 64u);
-        EXPECT_EQ(picture.ImageHeight, 48u);
-        ASSERT_EQ(picture.Width, 64);
-        ASSERT_EQ(picture.Height, 48);
-        ASSERT_EQ(picture.Pixels.size(), 64u * 48u);
+        EXPECT_EQ(picture.ImageWidth, static_cast<uint32_t>(size.Width));
+        EXPECT_EQ(picture.ImageHeight, static_cast<uint32_t>(size.Height));
+        ASSERT_EQ(picture.Width, size.Width);
+        ASSERT_EQ(picture.Height, size.Height);
+        ASSERT_EQ(picture.Pixels.size(), static_cast<size_t>(size.Width) * static_cast<size_t>(size.Height));
         ExpectQuarters(picture, seed.Name);
     }
 }
@@ -107,15 +117,25 @@ TEST(OwnDecoderTest, EveryKindShowsItsQuartersUprightAtFullSize) {
 // WebP scales to the size asked while decoding; AVIF is reduced by whole blocks to at least it.
 TEST(OwnDecoderTest, ASmallAreaGivesASmallerPictureOfTheSameQuarters) {
     TDecodeRequest request;
-    request.Areas = {{32, 32}, {20, 10}};  // the first needs 32 x 24
-    for (const char* name : {"webp-lossy.webp", "webp-animated.webp", "avif-12bit-444.avif", "avif-irot1-imir0.avif"}) {
-        SCOPED_TRACE(name);
-        const TDecodedPicture picture = Decode(name, Seed(name), request);
+    request.Areas = {{32, 32}, {20, 10}};  // the first needs 32 x 24 of 64 x 48
+    // The grid's 127 x 97 in blocks of 3 x 3, those at its right and bottom edges partly outside.
+    const struct {
+        const char* Name;
+        int Width, Height;
+    } expected[] = {{"webp-lossy.webp", 32, 24}, {"webp-animated.webp", 32, 24}, {"avif-12bit-444.avif", 32, 24},
+                    {"avif-irot1-imir0.avif", 32, 24}, {"avif-grid-2x2-444.avif", 43, 33}};
+    for (const auto& seed : expected) {
+        SCOPED_TRACE(seed.Name);
+        const TDecodedPicture picture = Decode(seed.Name, Seed(seed.Name), request);
         ASSERT_EQ(picture.Outcome, TDecodeOutcome::Decoded);
-        EXPECT_EQ(picture.ImageWidth, 64u);
-        EXPECT_EQ(picture.Width, 32);
-        EXPECT_EQ(picture.Height, 24);
-        ExpectQuarters(picture, name);
+        EXPECT_EQ(picture.ImageWidth, static_cast<uint32_t>(SizeOfSeed(seed.Name).Width));
+        EXPECT_EQ(picture.Width, seed.Width);
+        EXPECT_EQ(picture.Height, seed.Height);
+        ExpectQuarters(picture, seed.Name);
+        // The last pixel, as every other, has the colour of its quarter.
+        const uint32_t last = picture.Pixels.back();
+        ExpectColour({static_cast<int>((last >> 16) & 0xFF), static_cast<int>((last >> 8) & 0xFF), static_cast<int>(last & 0xFF)},
+                     Quarters[3], "the last pixel");
     }
     // The budget wins over the areas.
     request.Areas.clear();
@@ -165,4 +185,68 @@ TEST(OwnDecoderTest, HostileFilesAreRefused) {
     EXPECT_EQ(bomb.Outcome, TDecodeOutcome::TooLarge);
     EXPECT_EQ(bomb.ImageWidth, 30000u);
     EXPECT_EQ(bomb.ImageHeight, 20000u);
+}
+
+namespace {
+
+// The bytes with each change made: the first (and only) place holding its bytes gets its new ones.
+std::string Changed(std::string bytes, const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& change : changes) {
+        const size_t at = bytes.find(change.first);
+        EXPECT_NE(at, std::string::npos);
+        EXPECT_EQ(bytes.find(change.first, at + 1), std::string::npos);
+        if (at != std::string::npos) bytes.replace(at, change.first.size(), change.second);
+    }
+    return bytes;
+}
+
+std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+
+}  // namespace
+
+// Grids that do not fit their tiles (their version, how many tiles they name, the sizes, a tile
+// missing, another's size or form, the grid as its own tile, alpha tiles unlike the colour's) are
+// refused as damaged; a grid or a tile beyond the budget as too large, before anything is decoded.
+TEST(OwnDecoderTest, GridsThatDoNotFitTheirTilesAreRefused) {
+    const std::string& grid = Seed("avif-grid-2x2-444.avif");
+    const std::string& alphaGrid = Seed("avif-grid-2x2-alpha.avif");
+    // Version and flags, rows and columns less one, output width and height.
+    const std::string output = Bytes("\x00\x00\x01\x01\x00\x7F\x00\x61", 8);
+    // The grid (item 1) is made of items 2 to 5; the alpha grid (6) of 7 to 10.
+    const std::string tiles = Bytes("dimg\x00\x01\x00\x04\x00\x02\x00\x03\x00\x04\x00\x05", 16);
+    const std::string alphaTiles = Bytes("dimg\x00\x06\x00\x04\x00\x07", 10);
+    const std::string tileSize = Bytes("ispe\x00\x00\x00\x00\x00\x00\x00\x40\x00\x00\x00\x40", 16);
+    struct TCase {
+        const char* What;
+        const std::string& File;
+        std::vector<std::pair<std::string, std::string>> Changes;
+        TDecodeOutcome Outcome;
+    };
+    const TCase cases[] = {
+        {"version 1", grid, {{output, Bytes("\x01\x00\x01\x01\x00\x7F\x00\x61", 8)}}, TDecodeOutcome::Damaged},
+        {"three tiles named", grid, {{tiles, Bytes("dimg\x00\x01\x00\x03", 8) + tiles.substr(8)}}, TDecodeOutcome::Damaged},
+        {"tiles narrower than the output", grid, {{output, Bytes("\x00\x00\x01\x01\x00\x81\x00\x61", 8)}}, TDecodeOutcome::Damaged},
+        {"a row of tiles below the output", grid, {{output, Bytes("\x00\x00\x01\x01\x00\x7F\x00\x40", 8)}}, TDecodeOutcome::Damaged},
+        {"a tile of the grid's size", grid, {{Bytes("\x00\x03\x04\x04", 4), Bytes("\x00\x03\x04\x01", 4)}}, TDecodeOutcome::Damaged},
+        {"a tile not there", grid, {{tiles, tiles.substr(0, 15) + "\x63"}}, TDecodeOutcome::Damaged},
+        {"the grid its own tile", grid, {{tiles, tiles.substr(0, 15) + "\x01"}}, TDecodeOutcome::Damaged},
+        {"a tile stored as 64 x 63", grid, {{tileSize, tileSize.substr(0, 15) + "\x3F"}}, TDecodeOutcome::Damaged},
+        {"an alpha tile among the colour's", alphaGrid, {{tiles, tiles.substr(0, 13) + "\x07" + tiles.substr(14)}}, TDecodeOutcome::Damaged},
+        {"three alpha tiles", alphaGrid, {{alphaTiles, Bytes("dimg\x00\x06\x00\x03\x00\x07", 10)}}, TDecodeOutcome::Damaged},
+        {"an alpha tile as the grid's alpha", alphaGrid, {{Bytes("auxl\x00\x06", 6), Bytes("auxl\x00\x07", 6)}}, TDecodeOutcome::Damaged},
+        {"65535 x 50000 of 40000 x 30000 tiles", grid,
+         {{output, Bytes("\x00\x00\x01\x01\xFF\xFF\xC3\x50", 8)}, {tileSize, Bytes("ispe\x00\x00\x00\x00\x00\x00\x9C\x40\x00\x00\x75\x30", 16)}},
+         TDecodeOutcome::TooLarge},
+        {"one tile of 20000 x 20000", grid,
+         {{output, Bytes("\x00\x00\x00\x00\x00\x7F\x00\x61", 8)},
+          {tiles, Bytes("dimg\x00\x01\x00\x01", 8) + tiles.substr(8)},
+          {tileSize, Bytes("ispe\x00\x00\x00\x00\x00\x00\x4E\x20\x00\x00\x4E\x20", 16)}},
+         TDecodeOutcome::TooLarge},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.What);
+        const TDecodedPicture picture = Decode("avif-grid", Changed(test.File, test.Changes));
+        EXPECT_EQ(picture.Outcome, test.Outcome);
+        EXPECT_TRUE(picture.Pixels.empty());
+    }
 }

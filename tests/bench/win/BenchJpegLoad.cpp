@@ -148,7 +148,7 @@ void KeepBytes(const uint8_t*, void*) {}
 bool PlainAv1Decode(const std::string& bytes) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     const TAvifLayout layout = ReadAvifLayout(data, bytes.size());
-    if (!layout.Found || layout.Colour.size() != 1) return false;
+    if (!layout.Found || layout.Colour.size() != 1 || layout.Colour[0].size() != 1) return false;
     Dav1dSettings settings;
     dav1d_default_settings(&settings);
     settings.max_frame_delay = 1;
@@ -156,7 +156,7 @@ bool PlainAv1Decode(const std::string& bytes) {
     if (dav1d_open(&context, &settings) < 0) return false;
     Dav1dData av1 = {};
     Dav1dPicture picture = {};
-    dav1d_data_wrap(&av1, data + layout.Colour[0].Offset, layout.Colour[0].Size, KeepBytes, nullptr);
+    dav1d_data_wrap(&av1, data + layout.Colour[0][0].Offset, layout.Colour[0][0].Size, KeepBytes, nullptr);
     int got = DAV1D_ERR(EAGAIN);
     while (got == DAV1D_ERR(EAGAIN)) {
         if (av1.sz > 0 && dav1d_send_data(context, &av1) < 0) break;
