@@ -103,6 +103,25 @@ for turn in "1 none:-rotate 90" "2 0:-flip -rotate 180" "3 1:-flop -rotate 270" 
   avif -d 8 -y 444 "${options[@]}" "$out/.stored.png" "$out/turned-$1-$2.avif"
   cp "$out/kin.png" "$out/turned-$1-$2.avif.png"
 done
+# Made of 2 x 2 tiles, as large pictures are stored, and cut to their output size: the encoder
+# splits a picture evenly, so it gets one 4 pixels larger each way, over a colour that must not
+# show, and the grid's output size (ImageGrid data, then its "ispe") is made smaller afterwards.
+# Odd with 4:4:4; with 4:2:0 the sizes stay even, as the format asks.
+grid_avif() {  # SOURCE NAME WIDTH HEIGHT avifenc-options...
+  local source=$1 name=$2 width=$3 height=$4
+  shift 4
+  "$convert" "$source" -background magenta -compose Copy -extent 804x604 "$out/.grid.png"
+  avif --grid 2x2 "$@" "$out/.grid.png" "$out/.grid.avif"
+  perl -0777 -pe "s/\x00\x00\x01\x01\x03\x24\x02\x5c/pack('C4n2', 0, 0, 1, 1, $width, $height)/ge;
+                  s/ispe\x00{4}\x00\x00\x03\x24\x00\x00\x02\x5c/'ispe' . pack('N3', 0, $width, $height)/ge" \
+    "$out/.grid.avif" > "$out/$name"
+  cmp -s "$out/.grid.avif" "$out/$name" && { echo "$name: the grid's output size was not found" >&2; exit 1; }
+  rm -f "$out/.grid.png" "$out/.grid.avif"
+}
+grid_avif "$out/kin.png" grid-2x2.avif 799 599 -d 8 -y 444
+"$convert" "$out/kin.png" -crop 799x599+0+0 +repage "$out/grid-2x2.avif.png"
+grid_avif "$out/.kin-alpha.png" grid-2x2-alpha.avif 798 598 -d 8 -y 420
+"$convert" "$out/kin-on-black.png" -crop 798x598+0+0 +repage "$out/grid-2x2-alpha.avif.png"
 # The benchmarks' 24-megapixel photograph as WebP at quality 90 and as AVIF.
 "$convert" "$out/photo-6000x4000.jpg" "$out/.photo.png"
 cwebp -quiet -q 90 "$out/.photo.png" -o "$out/photo-6000x4000.webp"

@@ -56,37 +56,51 @@ TDecodeOutcome OutcomeOfError(int error) {
     return error == DAV1D_ERR(ENOMEM) ? TDecodeOutcome::NoMemory : TDecodeOutcome::Damaged;
 }
 
-// Decodes the first picture of the AV1 data. The decoder refuses frames beyond maxPixels itself
-// and prints nothing.
-TDecodeOutcome DecodeAv1(const TItemBytes& item, uint64_t maxPixels, TAv1Picture& out) {
-    Dav1dSettings settings;
-    dav1d_default_settings(&settings);
-    settings.max_frame_delay = 1;  // one picture wanted: no frames decoded ahead
-    settings.frame_size_limit = static_cast<unsigned>(std::min<uint64_t>(maxPixels, UINT_MAX));
-    settings.logger.callback = nullptr;
-    Dav1dContext* context = nullptr;
-    if (dav1d_open(&context, &settings) < 0) return TDecodeOutcome::NoMemory;
-    Dav1dData data;
-    std::memset(&data, 0, sizeof data);
-    TDecodeOutcome outcome = TDecodeOutcome::Decoded;
-    if (dav1d_data_wrap(&data, item.Data, item.Size, KeepBytes, nullptr) < 0) outcome = TDecodeOutcome::NoMemory;
-    while (outcome == TDecodeOutcome::Decoded) {
-        if (data.sz > 0) {
-            const int sent = dav1d_send_data(context, &data);
-            if (sent < 0 && sent != DAV1D_ERR(EAGAIN)) {
-                outcome = OutcomeOfError(sent);
-                break;
-            }
-        }
-        const int got = dav1d_get_picture(context, &out.Picture);
-        if (got == 0) break;
-        // Waiting for data when there is none left: the data holds no whole picture.
-        if (got != DAV1D_ERR(EAGAIN) || data.sz == 0) outcome = OutcomeOfError(got);
+// The one AV1 decoder of a picture, emptied between its tiles: opening one for each would cost
+// more than decoding a small tile. It refuses frames beyond maxPixels itself and prints nothing.
+class TAv1Decoder {
+public:
+    ~TAv1Decoder() {
+        if (context_) dav1d_close(&context_);
     }
-    dav1d_data_unref(&data);
-    dav1d_close(&context);
-    return outcome;
-}
+
+    bool Open(uint64_t maxPixels) {
+        Dav1dSettings settings;
+        dav1d_default_settings(&settings);
+        settings.max_frame_delay = 1;  // one picture wanted: no frames decoded ahead
+        settings.frame_size_limit = static_cast<unsigned>(std::min<uint64_t>(maxPixels, UINT_MAX));
+        settings.logger.callback = nullptr;
+        return dav1d_open(&context_, &settings) >= 0;
+    }
+
+    // The first picture of the AV1 data.
+    TDecodeOutcome Decode(const TItemBytes& item, TAv1Picture& out) {
+        Dav1dData data;
+        std::memset(&data, 0, sizeof data);
+        TDecodeOutcome outcome = TDecodeOutcome::Decoded;
+        if (dav1d_data_wrap(&data, item.Data, item.Size, KeepBytes, nullptr) < 0) outcome = TDecodeOutcome::NoMemory;
+        while (outcome == TDecodeOutcome::Decoded) {
+            if (data.sz > 0) {
+                const int sent = dav1d_send_data(context_, &data);
+                if (sent < 0 && sent != DAV1D_ERR(EAGAIN)) {
+                    outcome = OutcomeOfError(sent);
+                    break;
+                }
+            }
+            const int got = dav1d_get_picture(context_, &out.Picture);
+            if (got == 0) break;
+            // Waiting for data when there is none left: the data holds no whole picture.
+            if (got != DAV1D_ERR(EAGAIN) || data.sz == 0) outcome = OutcomeOfError(got);
+        }
+        dav1d_data_unref(&data);
+        // The next tile is a stream of its own.
+        dav1d_flush(context_);
+        return outcome;
+    }
+
+private:
+    Dav1dContext* context_ = nullptr;
+};
 
 // The stream's largest frame size from its sequence header, read before anything is decoded.
 bool ReadAv1Size(const TItemBytes& item, uint32_t& width, uint32_t& height) {
@@ -309,12 +323,12 @@ bool SameForm(const Dav1dPicture& colour, const Dav1dPicture& alpha) {
 
 // Decodes one tile, which must be the size the container gives tiles (when it says one) and of the
 // first tile's form (form is that when index is 0).
-TDecodeOutcome DecodeTile(const uint8_t* data, const TAv1Spans& spans, const TAvifLayout& layout, size_t index,
-                          uint64_t maxPixels, TTileForm& form, TAv1Picture& tile) {
+TDecodeOutcome DecodeTile(TAv1Decoder& decoder, const uint8_t* data, const TAv1Spans& spans, const TAvifLayout& layout,
+                          size_t index, TTileForm& form, TAv1Picture& tile) {
     TItemBytes bytes;
     tile.Release();
     if (!GatherItem(data, spans, bytes)) return TDecodeOutcome::NoMemory;
-    const TDecodeOutcome outcome = DecodeAv1(bytes, maxPixels, tile);
+    const TDecodeOutcome outcome = decoder.Decode(bytes, tile);
     if (outcome != TDecodeOutcome::Decoded) return outcome;
     const Dav1dPicture& picture = tile.Picture;
     if (layout.TileWidth != 0 && (static_cast<uint32_t>(picture.p.w) != layout.TileWidth ||
@@ -328,18 +342,18 @@ struct TTileForms {
     TTileForm Colour, Alpha;
 };
 
-TDecodeOutcome DecodeTileRow(const uint8_t* data, const TAvifLayout& layout, uint32_t row, uint64_t maxPixels,
+TDecodeOutcome DecodeTileRow(TAv1Decoder& decoder, const uint8_t* data, const TAvifLayout& layout, uint32_t row,
                              TTileForms& forms, TTileRow& tiles) {
     for (uint32_t column = 0; column < layout.Columns; ++column) {
         const size_t index = static_cast<size_t>(row) * layout.Columns + column;
         TAv1Picture& colour = tiles.Colour[column];
-        TDecodeOutcome outcome = DecodeTile(data, layout.Colour[index], layout, index, maxPixels, forms.Colour, colour);
+        TDecodeOutcome outcome = DecodeTile(decoder, data, layout.Colour[index], layout, index, forms.Colour, colour);
         if (outcome != TDecodeOutcome::Decoded || layout.Alpha.empty()) {
             if (outcome != TDecodeOutcome::Decoded) return outcome;
             continue;
         }
         TAv1Picture& alpha = tiles.Alpha[column];
-        outcome = DecodeTile(data, layout.Alpha[index], layout, index, maxPixels, forms.Alpha, alpha);
+        outcome = DecodeTile(decoder, data, layout.Alpha[index], layout, index, forms.Alpha, alpha);
         if (outcome != TDecodeOutcome::Decoded) return outcome;
         if (!SameForm(colour.Picture, alpha.Picture)) return TDecodeOutcome::Damaged;
     }
@@ -445,12 +459,14 @@ TDecodeOutcome DecodeLayout(const uint8_t* data, TAvifLayout& layout, const TDec
     if (!FitsRequest(layout.Width, layout.Height, request) ||
         (layout.TileWidth != 0 && !FitsRequest(layout.TileWidth, layout.TileHeight, request)))
         return TDecodeOutcome::TooLarge;
-    const uint64_t maxPixels = layout.TileWidth != 0 ? static_cast<uint64_t>(layout.TileWidth) * layout.TileHeight : request.MaxPixels;
+    TAv1Decoder decoder;
+    if (!decoder.Open(layout.TileWidth != 0 ? static_cast<uint64_t>(layout.TileWidth) * layout.TileHeight : request.MaxPixels))
+        return TDecodeOutcome::NoMemory;
     TTileRow tiles(layout.Columns);
     TTileForms forms;
     TTileConverter converter;
     for (uint32_t row = 0; row < layout.Rows; ++row) {
-        outcome = DecodeTileRow(data, layout, row, maxPixels, forms, tiles);
+        outcome = DecodeTileRow(decoder, data, layout, row, forms, tiles);
         if (outcome != TDecodeOutcome::Decoded) return outcome;
         if (row == 0) {
             if (layout.TileWidth == 0) TakeSizeOfFrame(tiles.Colour[0].Picture, layout, result);

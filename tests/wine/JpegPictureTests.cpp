@@ -57,14 +57,14 @@ protected:
     // Loads the WebP or AVIF picture whole and scaled into a third of each side, and compares each
     // with its PNG as GDI+ shows it: drawn at full size, and averaged down for the scaled one.
     // decodedSide is the width a third of the area should be decoded at.
-    void ExpectLooksAsItsPng(const std::string& name, int decodedSide) {
+    void ExpectLooksAsItsPng(const std::string& name, int decodedSide, TPictureSize size = {800, 600}) {
         SCOPED_TRACE(name);
         const std::string path = StagedPicture(name);
         std::unique_ptr<TPicture> whole = Load(path, {});
         ASSERT_NE(whole, nullptr);
         const int width = whole->Width(), height = whole->Height();
-        EXPECT_EQ(width, 800);
-        EXPECT_EQ(height, 600);
+        EXPECT_EQ(width, size.Width);
+        EXPECT_EQ(height, size.Height);
         EXPECT_EQ(whole->DecodedWidth(), width);
         std::unique_ptr<TBitmapCanvas> ours = PaintPictureUsingGrid(*whole, true, width, height, 1, 1);
         std::unique_ptr<TBitmapCanvas> png = DrawnByGdiplus(Utf8ToWide(path + ".png"), width, height);
@@ -105,11 +105,14 @@ TEST_F(JpegPictureTest, EveryKindOfWebpLooksAsItsPng) {
 }
 
 // 8, 10 and 12 bits, with alpha, an animation and turned pictures: reduced by whole blocks of
-// 3 x 3 here, to 267 x 200.
+// 3 x 3 here, to 267 x 200. Pictures made of 2 x 2 tiles, with and without alpha, cut to their
+// output size.
 TEST_F(JpegPictureTest, EveryKindOfAvifLooksAsItsPng) {
     for (const char* name : {"8bit-420.avif", "10bit-422.avif", "12bit-444.avif", "alpha.avif", "animated.avif",
                              "turned-1-none.avif", "turned-2-0.avif", "turned-3-1.avif", "turned-0-1.avif"})
         ExpectLooksAsItsPng(name, 267);
+    ExpectLooksAsItsPng("grid-2x2.avif", 267, {799, 599});
+    ExpectLooksAsItsPng("grid-2x2-alpha.avif", 266, {798, 598});
 }
 
 // Recognised by their first bytes whatever their names; cut short, random bytes after the first
