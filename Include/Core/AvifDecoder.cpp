@@ -299,6 +299,7 @@ bool AllocateReduced(int width, int height, uint32_t orientation, const TDecodeR
 // Tiles: a picture of one item is one tile. They are decoded a row of tiles at a time, so that
 // besides the result only one row of them is ever held.
 
+// One row of tiles, colour and alpha, held until their rows of pixels are converted.
 struct TTileRow {
     explicit TTileRow(size_t columns) : Colour(columns), Alpha(columns) {}
     std::vector<TAv1Picture> Colour, Alpha;
@@ -348,14 +349,12 @@ TDecodeOutcome DecodeTileRow(TAv1Decoder& decoder, const uint8_t* data, const TA
         const size_t index = static_cast<size_t>(row) * layout.Columns + column;
         TAv1Picture& colour = tiles.Colour[column];
         TDecodeOutcome outcome = DecodeTile(decoder, data, layout.Colour[index], layout, index, forms.Colour, colour);
-        if (outcome != TDecodeOutcome::Decoded || layout.Alpha.empty()) {
-            if (outcome != TDecodeOutcome::Decoded) return outcome;
-            continue;
+        if (outcome == TDecodeOutcome::Decoded && !layout.Alpha.empty()) {
+            TAv1Picture& alpha = tiles.Alpha[column];
+            outcome = DecodeTile(decoder, data, layout.Alpha[index], layout, index, forms.Alpha, alpha);
+            if (outcome == TDecodeOutcome::Decoded && !SameForm(colour.Picture, alpha.Picture)) outcome = TDecodeOutcome::Damaged;
         }
-        TAv1Picture& alpha = tiles.Alpha[column];
-        outcome = DecodeTile(decoder, data, layout.Alpha[index], layout, index, forms.Alpha, alpha);
         if (outcome != TDecodeOutcome::Decoded) return outcome;
-        if (!SameForm(colour.Picture, alpha.Picture)) return TDecodeOutcome::Damaged;
     }
     return TDecodeOutcome::Decoded;
 }
