@@ -56,6 +56,18 @@ bool ReadMasks(const uint8_t* data, size_t size, uint32_t headerSize, uint32_t c
     return layout.BitCount == 16 || layout.BitCount == 32;
 }
 
+// A header of a later version holds the masks, yet some programs (and the system's own conversions)
+// repeat them after it, as after the 40-byte header. They are taken as repeated only when the bytes
+// there are the header's masks and there is room for them besides the rows: either layout is read.
+uint64_t RepeatedMaskBytes(const uint8_t* data, size_t size, uint32_t headerSize, const TDibLayout& layout) {
+    if (headerSize < 52 || size < headerSize || size - headerSize < 12 ||
+        (size - headerSize - 12) / layout.Stride < layout.Height)
+        return 0;
+    for (uint32_t i = 0; i < 12; i += 4)
+        if (Le32(data + headerSize + i) != Le32(data + 40 + i)) return 0;
+    return 12;
+}
+
 void DefaultMasks(TDibLayout& layout) {
     if (layout.BitCount == 16) {
         layout.Red = TChannel(0x7C00);
@@ -107,9 +119,11 @@ bool ReadLayout(const uint8_t* data, size_t size, TDibLayout& layout) {
     if (!IsBitCount(layout.BitCount) || layout.Width == 0 || layout.Height == 0) return false;
     if (layout.BitCount <= 8 && (colourCount == 0 || colourCount > (1u << layout.BitCount)))
         colourCount = 1u << layout.BitCount;
+    layout.Stride = (static_cast<uint64_t>(layout.Width) * layout.BitCount + 31) / 32 * 4;
     uint64_t maskBytes = 0;
     if (compression == BitFields || compression == AlphaBitFields) {
         if (!ReadMasks(data, size, headerSize, compression, layout, maskBytes)) return false;
+        if (maskBytes == 0 && colourCount == 0) maskBytes = RepeatedMaskBytes(data, size, headerSize, layout);
     } else if (compression == NoCompression) {
         DefaultMasks(layout);
     } else {
@@ -118,7 +132,6 @@ bool ReadLayout(const uint8_t* data, size_t size, TDibLayout& layout) {
     const uint64_t tableAt = headerSize + maskBytes;
     if (!ReadPalette(data, size, tableAt, colourCount, entrySize, layout)) return false;
     layout.BitsOffset = tableAt + static_cast<uint64_t>(colourCount) * entrySize;
-    layout.Stride = (static_cast<uint64_t>(layout.Width) * layout.BitCount + 31) / 32 * 4;
     return true;
 }
 

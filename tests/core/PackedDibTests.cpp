@@ -71,6 +71,9 @@ TEST(PackedDibTest, EveryDepthAndHeaderGivesTheSamePixels) {
          InfoHeader(40, 2, 32, 3) + Le32(0xFF) + Le32(0xFF00) + Le32(0xFF0000) + bitsRgbx, Expected},
         {"32 bits, masks in a version 5 header",
          InfoHeader(124, 2, 32, 3, 0, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}) + bitsRgbx, Expected},
+        {"32 bits, masks in a version 5 header and repeated after it",
+         InfoHeader(124, 2, 32, 3, 0, {0xFF, 0xFF00, 0xFF0000}) + Le32(0xFF) + Le32(0xFF00) + Le32(0xFF0000) + bitsRgbx,
+         Expected},
         {"16 bits, 5-6-5", InfoHeader(40, 2, 16, 3) + Le32(0xF800) + Le32(0x07E0) + Le32(0x001F) +
                                Rows(Pixels(0, rgb565), Pixels(3, rgb565)), grey565},
         {"8 bits", InfoHeader(40, 2, 8, 0, 6) + palette + Rows({0, 1, 2}, {3, 4, 5}), Expected},
