@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -51,12 +52,14 @@ bool CopyFormat(TFunOperation& op, UINT format, std::string& bytes) {
                  std::to_string(size) + " bytes");
         return false;
     }
+    // Room first: a failed allocation must not leave the other program's block locked.
+    bytes.resize(size);
     const void* locked = GlobalLock(data);
     if (!locked) {
         op.Raise(__LINE__, fsError, "The picture could not be taken from the clipboard.");
         return false;
     }
-    bytes.assign(static_cast<const char*>(locked), size);
+    if (size > 0) std::memcpy(&bytes[0], locked, size);
     GlobalUnlock(data);
     return true;
 }
