@@ -34,6 +34,7 @@ std::string Today() {
 
 }  // namespace
 
+// Told before the move changes the board: a solved board has no game under way.
 void TTilvaneForm::PlayerMoved() {
     if (clock_.Playing() || Board.CountMisplacedPieces() == 0) return;
     clock_.SetPlaying(true);

@@ -131,16 +131,16 @@ void TPuzzleBoard::ShufflePieces(bool allowFlipping, const TRandomSource& nextRa
 
 void TPuzzleBoard::ToggleFlipHorizontal(int32_t column, int32_t row) {
     if (!IsInPlay(column, row)) return;
+    if (view_) view_->PlayerMoved();
     Flip(TBoardStep::FlipHorizontal, column, row);
     history_.Record(TBoardStep{TBoardStep::FlipHorizontal, column, row});
-    if (view_) view_->PlayerMoved();
 }
 
 void TPuzzleBoard::ToggleFlipVertical(int32_t column, int32_t row) {
     if (!IsInPlay(column, row)) return;
+    if (view_) view_->PlayerMoved();
     Flip(TBoardStep::FlipVertical, column, row);
     history_.Record(TBoardStep{TBoardStep::FlipVertical, column, row});
-    if (view_) view_->PlayerMoved();
 }
 
 void TPuzzleBoard::Flip(TBoardStep::TKind kind, int32_t column, int32_t row) {
@@ -155,6 +155,7 @@ bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
     if (!IsInPlay(column, row) || !IsInPlay(dragColumn_, dragRow_)) return false;
     if (column == dragColumn_ && row == dragRow_) return false;
 
+    if (view_) view_->PlayerMoved();
     SwapPieces(column, row, dragColumn_, dragRow_);
     if (view_) {
         view_->DrawPiece(column, row);
@@ -165,8 +166,6 @@ bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
     CountOne(movesCount_);
     history_.Record(TBoardStep{TBoardStep::Swap, column, row, dragColumn_, dragRow_});
     if (view_) {
-        // Play begins before the labels show the move, which may be the one that solves it.
-        view_->PlayerMoved();
         view_->ShowMoves();
         view_->UpdatePieceCursor(column, row);
     }

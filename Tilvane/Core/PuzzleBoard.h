@@ -25,7 +25,8 @@ public:
     virtual void ShowMoves() = 0;
     virtual void ShowWrongMoves() = 0;
     virtual void UpdatePieceCursor(int32_t column, int32_t row) = 0;
-    // The player moved or flipped a piece: play has begun.
+    // The player moves or flips a piece: play begins. Told before the board changes, so that a
+    // game that was one move from solved is still in play when that move solves it.
     virtual void PlayerMoved() {}
 };
 
