@@ -558,8 +558,12 @@ void TTilvaneForm::OpenStartingFiles() {
         LoadFirstSample();
 }
 
+// A command line may spell a path in any way Windows takes (relative, short names, forward
+// slashes); the game keeps the one full spelling, by which its results and the next picture of its
+// folder are found.
 void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
+    for (const std::string& given : files) {
+        const std::string file = ToFullPath(given);
         if (IsGameFileExtension(ExtensionOfPath(file))) {
             OpenGameFile(file);
             return;

@@ -1100,6 +1100,22 @@ TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFil
     ASSERT_NE(inside->BestResults.Find(key), nullptr) << ReadFileBytes(path);
     EXPECT_EQ(inside->BestResults.Find(key)->Seconds, 187);
 
+    // The same picture given by other spellings of its path (on the command line or by a link)
+    // is the same entry.
+    std::string shortPath(MAX_PATH, '\0');
+    shortPath.resize(GetShortPathNameA(picturePath.c_str(), &shortPath[0], MAX_PATH));
+    for (std::string spelling : {picturePath, shortPath}) {
+        std::replace(spelling.begin(), spelling.end(), '\\', '/');
+        SCOPED_TRACE(spelling);
+        inside->Board.MarkSaved();
+        inside->OpenGivenFiles({spelling});
+        PlayGameTaking(*inside, ticks, 195);
+        EXPECT_EQ(inside->PlayTimeLabel.Text().rfind("Time: 3:15 (best 3:07)", 0), 0u) << inside->PlayTimeLabel.Text();
+    }
+    EXPECT_EQ(inside->BestResults.Entries().size(), 1u);
+    inside->Board.MarkSaved();
+    inside->LoadGameFromPicture(picturePath);
+
     const std::string damaged = "[Result1]\r\nPicture=C:\\Lake.jpg\r\nColumns=99\r\n";
     WriteFileBytes(path, damaged);
     {
