@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+
 namespace {
 
 // The names are numbers, ordered as numbers, as a file browser orders them ("2" before "10").
@@ -40,4 +43,25 @@ TEST(PictureWalkTest, AFolderWithoutOtherPictures) {
     EXPECT_EQ(Walk("", Previous, {}), "");
     EXPECT_EQ(Walk("5.jpg", Next, {"5.jpg", "3.txt"}), "5.jpg") << "the one picture follows itself";
     EXPECT_EQ(Walk("5.jpg", Previous, {"5.jpg"}), "5.jpg");
+}
+
+// Names the order cannot tell apart (a case-sensitive folder's "a.jpg" and "A.jpg", or numbers
+// too long for the order to read) are each visited once, one after the other.
+TEST(PictureWalkTest, NamesTheOrderHoldsEqualAreEachVisited) {
+    const std::vector<std::string> names = {"b.jpg", "A.jpg", "a.jpg", "c.jpg"};
+    const auto byFoldedCase = [](const std::string& a, const std::string& b) {
+        return static_cast<int>(std::tolower(static_cast<unsigned char>(a[0]))) -
+               static_cast<int>(std::tolower(static_cast<unsigned char>(b[0])));
+    };
+    for (const TWalkDirection direction : {Next, Previous}) {
+        std::vector<std::string> walked;
+        std::string current;
+        for (size_t step = 0; step <= names.size(); ++step) {
+            current = NeighbourPicture(names, current, direction, IsPicture, byFoldedCase);
+            walked.push_back(current);
+        }
+        EXPECT_EQ(std::set<std::string>(walked.begin(), walked.end() - 1).size(), names.size())
+            << "every picture once before the walk comes round";
+        EXPECT_EQ(walked.back(), walked.front()) << "and then round again";
+    }
 }
