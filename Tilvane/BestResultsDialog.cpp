@@ -45,10 +45,6 @@ std::string GridText(const TResultKey& key) {
     return std::to_string(key.Columns) + " x " + std::to_string(key.Rows) + (key.Flipping ? ", flipping" : "");
 }
 
-std::string LatestDate(const TBestResult& entry) {
-    return std::max({entry.SecondsDate, entry.MovesDate, entry.WrongMovesDate});
-}
-
 std::string FoldedName(const TBestResult& entry) { return FoldAsciiCase(NameOfPath(entry.Key.PicturePath)); }
 
 }  // namespace
@@ -123,7 +119,7 @@ bool TBestResultsForm::Before(const TBestResult& a, const TBestResult& b) const 
     case 2: return a.Seconds < b.Seconds;
     case 3: return a.Moves < b.Moves;
     case 4: return a.WrongMoves < b.WrongMoves;
-    case 5: return LatestDate(a) < LatestDate(b);
+    case 5: return LatestResultDate(a) < LatestResultDate(b);
     default: return FoldedName(a) < FoldedName(b);
     }
 }
@@ -136,7 +132,7 @@ std::vector<std::string> TBestResultsForm::RowCells(const TBestResult& entry) co
             Marked(PlayTimeText(entry.Seconds), last && lastSolve_->ShorterTime),
             Marked(std::to_string(entry.Moves), last && lastSolve_->FewerMoves),
             Marked(std::to_string(entry.WrongMoves), last && lastSolve_->FewerWrongMoves),
-            LatestDate(entry)};
+            LatestResultDate(entry)};
 }
 
 void TBestResultsForm::ForgetButtonClick() {

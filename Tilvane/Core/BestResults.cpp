@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 
 namespace {
 
@@ -51,6 +52,12 @@ std::string ReadEntry(const TTextStore& store, const std::string& section, TBest
     return "";
 }
 
+// Equal for the keys SameResultKey holds the same.
+std::string FoldedKeyText(const TResultKey& key) {
+    return std::to_string(key.Columns) + 'x' + std::to_string(key.Rows) + (key.Flipping ? '+' : '-') +
+           FoldAsciiCase(key.PicturePath);
+}
+
 }  // namespace
 
 bool SameResultKey(const TResultKey& a, const TResultKey& b) {
@@ -72,6 +79,12 @@ TSolveOutcome TBestResults::Record(const TResultKey& key, int32_t seconds, int32
     auto found = std::find_if(entries_.begin(), entries_.end(),
                               [&](const TBestResult& entry) { return SameResultKey(entry.Key, key); });
     if (found == entries_.end()) {
+        // The file would otherwise grow past what is read back, and be refused whole at the next start.
+        if (entries_.size() >= MaxEntries)
+            entries_.erase(std::min_element(entries_.begin(), entries_.end(),
+                                            [](const TBestResult& a, const TBestResult& b) {
+                                                return LatestResultDate(a) < LatestResultDate(b);
+                                            }));
         entries_.push_back(TBestResult{key, seconds, date, moves, date, wrongMoves, date});
         outcome.FirstSolve = outcome.BestTime = outcome.ShorterTime = outcome.FewerMoves = outcome.FewerWrongMoves = true;
         outcome.BestSeconds = seconds;
@@ -103,6 +116,9 @@ std::string TBestResults::Read(const TTextStore& store) {
     if (sections.size() > MaxEntries)
         return "it holds more than " + std::to_string(MaxEntries) + " entries";
     std::vector<TBestResult> read;
+    // Looked up by their folded text: a file of many entries, compared each with each, would
+    // hold up the start for seconds.
+    std::unordered_set<std::string> keys;
     for (size_t index = 0; index < sections.size(); ++index) {
         const std::string name = SectionName(index);
         if (!EqualIgnoringAsciiCase(sections[index].Name, name))
@@ -110,9 +126,7 @@ std::string TBestResults::Read(const TTextStore& store) {
         TBestResult entry;
         const std::string refused = ReadEntry(store, name, entry);
         if (!refused.empty()) return "the section \"" + name + "\" holds " + refused;
-        const bool repeated = std::any_of(read.begin(), read.end(),
-                                          [&](const TBestResult& other) { return SameResultKey(other.Key, entry.Key); });
-        if (repeated) return "the section \"" + name + "\" repeats an earlier entry";
+        if (!keys.insert(FoldedKeyText(entry.Key)).second) return "the section \"" + name + "\" repeats an earlier entry";
         read.push_back(entry);
     }
     entries_ = std::move(read);
@@ -143,6 +157,10 @@ bool IsResultDate(const std::string& text) {
         if (text[i] < '0' || text[i] > '9') return false;
     const int month = std::stoi(text.substr(5, 2)), day = std::stoi(text.substr(8, 2));
     return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+std::string LatestResultDate(const TBestResult& entry) {
+    return std::max({entry.SecondsDate, entry.MovesDate, entry.WrongMovesDate});
 }
 
 std::string SolvedTimeText(const TSolveOutcome& outcome, bool nameFewerMoves) {

@@ -46,7 +46,8 @@ public:
 
     const std::vector<TBestResult>& Entries() const { return entries_; }
     const TBestResult* Find(const TResultKey& key) const;
-    // A solved game; each record it beats or first sets takes the date.
+    // A solved game; each record it beats or first sets takes the date. A new entry in a full
+    // list takes the place of the one played longest ago.
     TSolveOutcome Record(const TResultKey& key, int32_t seconds, int32_t moves, int32_t wrongMoves,
                          const std::string& date);
     // True when there was such an entry.
@@ -62,6 +63,8 @@ private:
 };
 
 bool IsResultDate(const std::string& text);
+// The day the entry was last bettered.
+std::string LatestResultDate(const TBestResult& entry);
 
 // The time label of a solved game: "Time: 3:07 (best)" or "Time: 3:07 (best 2:58)", with the
 // fewest moves named when asked for.

@@ -126,4 +126,23 @@ TEST(BestResults, FileRoundTripsAndIsRefusedWholeWhenDamaged) {
     EXPECT_NE(read.Read(tooMany).find("more than 10000 entries"), std::string::npos);
 }
 
+// A full file makes room for a new entry by forgetting the one played longest ago, so that it is
+// never written larger than it may be read.
+TEST(BestResults, AFullFileForgetsTheEntryPlayedLongestAgo) {
+    TBestResults results;
+    for (int32_t i = 0; results.Entries().size() < TBestResults::MaxEntries; ++i)
+        results.Record(TResultKey{"C:\\Pictures\\" + std::to_string(i) + ".jpg", 5 + i % 26, 5 + i / 26 % 26, false},
+                       100, 40, 6, i == 7 ? "2020-01-01" : "2026-12-01");
+    const TResultKey oldest = results.Entries()[7].Key;
+    results.Record(Lake, 187, 40, 6, "2026-12-02");
+    EXPECT_EQ(results.Entries().size(), TBestResults::MaxEntries);
+    EXPECT_EQ(results.Find(oldest), nullptr);
+    EXPECT_NE(results.Find(Lake), nullptr);
+    TTextStore store;
+    results.Write(store);
+    TBestResults read;
+    EXPECT_EQ(read.Read(store), "");
+    EXPECT_EQ(read.Entries().size(), TBestResults::MaxEntries);
+}
+
 }  // namespace
