@@ -54,7 +54,6 @@ TBestResultsForm::TBestResultsForm(TBestResults& results) : results_(results) {
                FormClientWidth, FormClientHeight, "Arial", 9);
     CreateLayout();
     AddColumns();
-    FillList();
 }
 
 void TBestResultsForm::CreateLayout() {
@@ -108,8 +107,43 @@ void TBestResultsForm::FillList() {
     std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
         return ascending_ ? Before(entries[a], entries[b]) : Before(entries[b], entries[a]);
     });
+    // Drawn once, when filled: a list of thousands of entries drawn again for each row took seconds.
+    const HWND list = ResultsList->Handle();
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     ResultsList->Clear();
-    for (size_t index : order_) ResultsList->AddRow(RowCells(entries[index]));
+    std::vector<int> widest(std::size(Columns), 0);
+    const HDC dc = GetDC(list);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    for (size_t index : order_) {
+        const std::vector<std::string> cells = RowCells(entries[index]);
+        for (size_t column = 1; column < cells.size(); ++column) {
+            SIZE size = {};
+            GetTextExtentPoint32A(dc, cells[column].c_str(), static_cast<int>(cells[column].size()), &size);
+            widest[column] = std::max<int>(widest[column], size.cx);
+        }
+        ResultsList->AddRow(cells);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    FitColumns(widest);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// The figures' columns are at least as wide as their widest text ("30 x 30, flipping",
+// "1:02:03 (new)") with the list's margin, in its font at this DPI; the picture names take the
+// room left, and are cut where they must be.
+void TBestResultsForm::FitColumns(const std::vector<int>& widestTexts) {
+    const HWND list = ResultsList->Handle();
+    int figures = 0;
+    for (int column = 1; column < static_cast<int>(std::size(Columns)); ++column) {
+        const int width = std::max(widestTexts[static_cast<size_t>(column)] + Scaled(12), Scaled(Columns[column].Width));
+        ListView_SetColumnWidth(list, column, width);
+        figures += width;
+    }
+    RECT client = {};
+    GetClientRect(list, &client);
+    ListView_SetColumnWidth(list, 0, std::max<int>(client.right - figures, Scaled(Columns[0].Width) / 2));
 }
 
 bool TBestResultsForm::Before(const TBestResult& a, const TBestResult& b) const {
@@ -148,10 +182,12 @@ void TBestResultsForm::ForgetButtonClick() {
     SetFocus(ResultsList->Handle());
 }
 
+// The texts are measured again in the list's new font.
 void TBestResultsForm::DpiChanged(int) {
     layout_.Arrange(*this);
-    for (size_t column = 0; column < std::size(Columns); ++column)
-        ResultsList->SetColumnWidth(static_cast<int>(column), Scaled(Columns[column].Width));
+    const int selected = ResultsList->SelectedRow();
+    FillList();
+    if (selected >= 0) ResultsList->SelectRow(selected);
 }
 
 LRESULT TBestResultsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,7 @@
 #include "support/TilvaneFormAccess.h"
 #include "support/WineTestSupport.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -487,13 +488,50 @@ TEST_F(DpiDialogs, AboutDialog) {
     EXPECT_EQ(FontHeight(about.ProgramNameLabel->Handle()), -ScaleToDpi(48, about.Dpi()));
 }
 
+// Every heading and cell of a list view whose text is cut by its column, measured as the list
+// draws it: in its font, with the 12 pixels of margin its own column sizing counts. The first
+// column's names may be of any length: only its heading is looked at.
+std::string CutCells(HWND list) {
+    std::string cut;
+    const HWND header = ListView_GetHeader(list);
+    const int margin = 12;
+    for (int column = 0; column < Header_GetItemCount(header); ++column) {
+        const int width = ListView_GetColumnWidth(list, column);
+        std::vector<std::string> texts;
+        char heading[256] = {};
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = heading;
+        item.cchTextMax = sizeof heading;
+        SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+        texts.push_back(heading);
+        for (int row = 0; column > 0 && row < ListView_GetItemCount(list); ++row) {
+            char cell[1024] = {};
+            ListView_GetItemText(list, row, column, cell, sizeof cell);
+            texts.push_back(cell);
+        }
+        for (const std::string& text : texts) {
+            const int needed = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str()))) + margin;
+            if (needed > width)
+                cut += "\"" + text + "\" needs " + std::to_string(needed) + ", has " + std::to_string(width) + "\n";
+        }
+    }
+    return cut;
+}
+
 TEST_F(DpiDialogs, BestResultsWindow) {
     TBestResults results;
-    results.Record(TResultKey{"C:\\Pictures\\A rather long picture name.jpg", 30, 30, true}, 36000, 99999, 99999,
-                   "2026-12-07");
+    const TResultKey key{"C:\\Pictures\\A rather long picture name.jpg", 30, 30, true};
+    const TSolveOutcome solve = results.Record(key, 36000, 99999, 99999, "2026-12-07");
     TBestResultsForm window(results);
     ExpectLaidOut(window);
     ExpectFollowsDpiChanges(window, idResultsCloseButton);
+    // Shown after that solve, its results named as new; closed at once by the Escape key's command.
+    PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
+    window.Dialog(&key, &solve);
+    const HWND list = GetDlgItem(window.Handle(), idResultsList);
+    ASSERT_EQ(ListView_GetItemCount(list), 1);
+    EXPECT_EQ(CutCells(list), "");
 }
 
 TEST_F(DpiDialogs, ErrorDialog) {
