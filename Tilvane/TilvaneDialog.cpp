@@ -532,6 +532,13 @@ LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             UpdatePresence();
         }
         return 0;
+    case WM_POWERBROADCAST:
+        // The tick count goes on while the computer sleeps, and the window may stay active.
+        if (wParam == PBT_APMSUSPEND || wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+            systemAsleep_ = wParam == PBT_APMSUSPEND;
+            UpdatePresence();
+        }
+        break;
     case WM_TIMER:
         if (PlayTimeTimerTick(wParam)) return 0;
         break;

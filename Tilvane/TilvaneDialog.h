@@ -288,6 +288,7 @@ private:
     TPlayClock clock_{[] { return static_cast<uint64_t>(GetTickCount64()); }};
     bool windowActive_ = false;
     bool sessionLocked_ = false;
+    bool systemAsleep_ = false;
     int32_t shownSeconds_ = -1;  // what the time label shows while the clock runs
     // The flipping setting the game was shuffled with, part of what its results are kept under.
     bool gameFlipping_ = false;

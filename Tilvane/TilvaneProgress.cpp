@@ -49,7 +49,7 @@ void TTilvaneForm::RestartClock(int32_t seconds) {
 
 // The clock runs only while the player can see the game and play it; the timer only while it runs.
 void TTilvaneForm::UpdatePresence() {
-    clock_.SetPresent(windowActive_ && !IsIconic(Handle()) && !sessionLocked_);
+    clock_.SetPresent(windowActive_ && !IsIconic(Handle()) && !sessionLocked_ && !systemAsleep_);
     if (clock_.Running())
         SetTimer(Handle(), PlayTimeTimer, PlayTimeTimerPeriod, nullptr);
     else

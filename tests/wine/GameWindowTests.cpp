@@ -1021,8 +1021,8 @@ std::string ResultsPath() { return GetDataDirectory() + "Tilvane results.ini"; }
 }  // namespace
 
 // The clock starts with the first move, turns over while the window is active, stands still while
-// it is minimised, another window is active or the session is locked, is saved and loaded with the game, and stops when
-// the puzzle is solved.
+// it is minimised, another window is active, the session is locked or the computer sleeps, is
+// saved and loaded with the game, and stops when the puzzle is solved.
 TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
     DeleteFileA(ResultsPath().c_str());
     inside->LoadBestResults();
@@ -1053,8 +1053,12 @@ TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
     PumpMessagesFor(400);
     SendMessageA(form->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
     ticks.Now += 2000;
+    // The tick count goes on while the computer sleeps, with the window active all the while.
+    SendMessageA(form->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    ticks.Now += 3600000;
+    SendMessageA(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     PumpMessagesFor(400);
-    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "minimised, inactive and locked time does not count";
+    EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 1:07") << "minimised, inactive, locked and asleep time does not count";
 
     // Saved one move from the end: the move after the load that solves it is timed and recorded.
     while (inside->Board.CountMisplacedPieces() > 2) ASSERT_TRUE(PutOnePieceHome(inside->Board));
