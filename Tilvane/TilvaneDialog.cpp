@@ -459,15 +459,18 @@ bool TTilvaneForm::SaveGameCommand() {
     return saved;
 }
 
-// A piece the keyboard has lifted is put back first: the move taken back may have moved it.
+// A piece the keyboard has lifted is put back first: the move taken back may have moved it. A
+// piece the pointer drags is not: the drop would move whatever the move put in its cell.
 void TTilvaneForm::UndoMoveMenuClick() {
     if (!PicturesShown()) return;
+    if (GetCapture() == PuzzlePictureImage->Handle()) return RefuseKey();
     ForgetLiftedPiece();
     if (!Board.UndoMove()) RefuseKey();
 }
 
 void TTilvaneForm::RedoMoveMenuClick() {
     if (!PicturesShown()) return;
+    if (GetCapture() == PuzzlePictureImage->Handle()) return RefuseKey();
     ForgetLiftedPiece();
     if (!Board.RedoMove()) RefuseKey();
 }

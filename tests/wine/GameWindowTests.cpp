@@ -1137,3 +1137,28 @@ TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFil
     EXPECT_NE(ReadFileBytes(path).find("BestTime=200\r\n"), std::string::npos);
     DeleteFileA((path + ".damaged").c_str());
 }
+
+// Moves are taken back and made again only while no piece is being dragged: beneath a dragged
+// piece they would put another one, which the drop would then move.
+TEST_F(GameWindow, UndoAndRedoWaitForADraggedPieceToBeDropped) {
+    inside->RandomizeMenuClick();
+    int32_t column = -1, row = -1;
+    while (column < 0) {
+        ASSERT_TRUE(PutOnePieceHome(inside->Board));
+        // The cell the piece came from holds the piece it met, to be taken back first.
+        if (!inside->Board.IsPieceInPlace(inside->Board.DragColumn(), inside->Board.DragRow()))
+            column = inside->Board.DragColumn(), row = inside->Board.DragRow();
+    }
+    const PieceCell dragged = inside->Board.Pieces[column][row];
+    const HWND image = inside->PuzzlePictureImage->Handle();
+    SendMessageA(image, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(column * inside->PieceWidth + inside->PieceWidth / 2, row * inside->PieceHeight + inside->PieceHeight / 2));
+    ASSERT_EQ(GetCapture(), image) << "the piece is being dragged";
+    inside->UndoMoveMenuClick();
+    EXPECT_EQ(inside->Board.Pieces[column][row].SourceColumn, dragged.SourceColumn);
+    EXPECT_EQ(inside->Board.Pieces[column][row].SourceRow, dragged.SourceRow);
+    ReleaseCapture();  // the drag ends without a drop
+    inside->UndoMoveMenuClick();
+    EXPECT_NE(inside->Board.Pieces[column][row].SourceColumn * 100 + inside->Board.Pieces[column][row].SourceRow,
+              dragged.SourceColumn * 100 + dragged.SourceRow) << "taken back once the drag is over";
+}
