@@ -176,68 +176,81 @@ const T* RowOf(const Dav1dPicture& picture, int plane, int y) {
                                       static_cast<ptrdiff_t>(y) * picture.stride[plane == 0 ? 0 : 1]);
 }
 
+// The colour of one pixel's samples as red, green and blue between 0 and 1; a grey picture's
+// chroma is the form's middle.
+inline void ColourOfSamples(const TYuvForm& form, float luma, float cb, float cr, bool chroma, float* rgb) {
+    const float l = (luma - form.YOffset) * form.YScale;
+    float red, green, blue;
+    if (form.Identity) {
+        // Without a matrix the planes are the colours themselves, each read as luma is.
+        green = l;
+        blue = chroma ? (cb - form.YOffset) * form.YScale : l;
+        red = chroma ? (cr - form.YOffset) * form.YScale : l;
+    } else {
+        const float u = (cb - form.COffset) * form.CScale, v = (cr - form.COffset) * form.CScale;
+        red = l + form.CrToR * v;
+        green = l - form.CbToG * u - form.CrToG * v;
+        blue = l + form.CbToB * u;
+    }
+    rgb[0] = Clamp01(red), rgb[1] = Clamp01(green), rgb[2] = Clamp01(blue);
+}
+
 // The first width pixels of row y as red, green and blue between 0 and 1, premultiplied by their
 // alpha (on black).
 template <class T>
-void ConvertRow(const TPlanes& colour, const TYuvForm& form, const Dav1dPicture* alpha, const TYuvForm& alphaForm, int y,
+void ConvertRow(const TPlanes& colour, const TYuvForm& form, const Dav1dPicture& alpha, const TYuvForm& alphaForm, int y,
                 int width, float* rgb) {
     const Dav1dPicture& picture = *colour.Picture;
     const T* luma = RowOf<T>(picture, 0, y);
     const T* cb = colour.Monochrome ? nullptr : RowOf<T>(picture, 1, y >> colour.ShiftY);
     const T* cr = colour.Monochrome ? nullptr : RowOf<T>(picture, 2, y >> colour.ShiftY);
-    const T* opacity = alpha ? RowOf<T>(*alpha, 0, y) : nullptr;
+    const T* opacity = RowOf<T>(alpha, 0, y);
     for (int x = 0; x < width; ++x, rgb += 3) {
-        const float l = (static_cast<float>(luma[x]) - form.YOffset) * form.YScale;
-        const float cbSample = cb ? static_cast<float>(cb[x >> colour.ShiftX]) : form.COffset;
-        const float crSample = cr ? static_cast<float>(cr[x >> colour.ShiftX]) : form.COffset;
-        const float u = (cbSample - form.COffset) * form.CScale, v = (crSample - form.COffset) * form.CScale;
-        float red, green, blue;
-        if (form.Identity) {
-            // Without a matrix the planes are the colours themselves, each read as luma is.
-            green = l;
-            blue = cb ? (cbSample - form.YOffset) * form.YScale : l;
-            red = cr ? (crSample - form.YOffset) * form.YScale : l;
-        } else {
-            red = l + form.CrToR * v;
-            green = l - form.CbToG * u - form.CrToG * v;
-            blue = l + form.CbToB * u;
-        }
-        const float a = opacity ? Clamp01((static_cast<float>(opacity[x]) - alphaForm.YOffset) * alphaForm.YScale) : 1.0f;
-        rgb[0] = Clamp01(red) * a;
-        rgb[1] = Clamp01(green) * a;
-        rgb[2] = Clamp01(blue) * a;
+        ColourOfSamples(form, luma[x], cb ? cb[x >> colour.ShiftX] : form.COffset, cr ? cr[x >> colour.ShiftX] : form.COffset,
+                        cb != nullptr, rgb);
+        const float a = Clamp01((static_cast<float>(opacity[x]) - alphaForm.YOffset) * alphaForm.YScale);
+        rgb[0] *= a, rgb[1] *= a, rgb[2] *= a;
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reduction
 
-// Averages blocks of Factor x Factor converted pixels (fewer at the right and bottom edges) into
-// one pixel of a row of the reduced picture.
-class TBlockAverager {
+// How many pixels of the stored picture the block of column x of a reduced row holds: fewer at
+// the right edge, and rows of them.
+double BlockPixels(int sourceWidth, int factor, int x, int rows) {
+    return static_cast<double>(std::min(factor, sourceWidth - x * factor)) * rows;
+}
+
+// Red, green and blue between 0 and 1, times scale, as a BGRX pixel.
+uint32_t Bgrx(const float* rgb, float scale) {
+    const auto byte = [scale](float value) { return std::min(static_cast<uint32_t>(value * scale * 255.0f + 0.5f), 255u); };
+    return 0xFF000000u | (byte(rgb[0]) << 16) | (byte(rgb[1]) << 8) | byte(rgb[2]);
+}
+
+// Averages blocks of factor x factor converted pixels (fewer at the right and bottom edges) into
+// one pixel of a row of the reduced picture: for pictures with alpha, whose colours are weighed by
+// it.
+class TColourAverager {
 public:
-    TBlockAverager(int sourceWidth, int factor, int width)
+    TColourAverager(int sourceWidth, int factor, int width)
         : sourceWidth_(sourceWidth), factor_(factor), width_(width), sums_(static_cast<size_t>(width) * 3, 0.0f) {}
 
     void Add(const float* rgb) {
-        for (int x = 0; x < sourceWidth_; ++x, rgb += 3) {
-            float* sum = &sums_[static_cast<size_t>(x / factor_) * 3];
-            sum[0] += rgb[0], sum[1] += rgb[1], sum[2] += rgb[2];
+        float* sum = sums_.data();
+        for (int left = 0; left < sourceWidth_; left += factor_, sum += 3) {
+            const int right = std::min(left + factor_, sourceWidth_);
+            for (int x = left; x < right; ++x, rgb += 3) sum[0] += rgb[0], sum[1] += rgb[1], sum[2] += rgb[2];
         }
         ++rows_;
     }
     bool Full() const { return rows_ == factor_; }
-    bool Empty() const { return rows_ == 0; }
 
     // The averaged row as BGRX; the sums start again.
     void Take(uint32_t* row) {
         for (int x = 0; x < width_; ++x) {
-            const int columns = std::min(factor_, sourceWidth_ - x * factor_);
-            const float scale = 255.0f / static_cast<float>(columns * rows_);
             float* sum = &sums_[static_cast<size_t>(x) * 3];
-            const uint32_t red = static_cast<uint32_t>(sum[0] * scale + 0.5f), green = static_cast<uint32_t>(sum[1] * scale + 0.5f),
-                           blue = static_cast<uint32_t>(sum[2] * scale + 0.5f);
-            row[x] = 0xFF000000u | (std::min(red, 255u) << 16) | (std::min(green, 255u) << 8) | std::min(blue, 255u);
+            row[x] = Bgrx(sum, static_cast<float>(1.0 / BlockPixels(sourceWidth_, factor_, x, rows_)));
             sum[0] = sum[1] = sum[2] = 0;
         }
         rows_ = 0;
@@ -248,38 +261,81 @@ private:
     std::vector<float> sums_;
 };
 
+// Averages the samples of blocks of factor x factor pixels, then converts each block's colour once:
+// for opaque pictures, this spares converting every pixel, the costliest step of the reduction.
+// The colour of averaged samples differs from the average of the colours only where colours are
+// clipped, at the edges of the gamut.
+class TSampleAverager {
+public:
+    TSampleAverager(int sourceWidth, int factor, int width, const TYuvForm& form)
+        : sourceWidth_(sourceWidth), factor_(factor), width_(width), form_(form), sums_(static_cast<size_t>(width) * 3, 0) {}
+
+    // The count pixels of row y of a tile, which start at column left of the picture.
+    template <class T>
+    void Add(const TPlanes& planes, int y, int left, int count) {
+        const Dav1dPicture& picture = *planes.Picture;
+        const T* luma = RowOf<T>(picture, 0, y);
+        const T* cb = planes.Monochrome ? nullptr : RowOf<T>(picture, 1, y >> planes.ShiftY);
+        const T* cr = planes.Monochrome ? nullptr : RowOf<T>(picture, 2, y >> planes.ShiftY);
+        chroma_ = cb != nullptr;
+        for (int x = 0; x < count;) {
+            const int block = (left + x) / factor_;
+            const int end = std::min(count, (block + 1) * factor_ - left);
+            // A block's row is summed apart first: a row of at most 65536 samples of 12 bits fits 32 bits.
+            uint32_t lumaSum = 0, cbSum = 0, crSum = 0;
+            for (int i = x; i < end; ++i) lumaSum += luma[i];
+            if (cb) {
+                for (int i = x; i < end; ++i) cbSum += cb[i >> planes.ShiftX], crSum += cr[i >> planes.ShiftX];
+            }
+            uint64_t* sum = &sums_[static_cast<size_t>(block) * 3];
+            sum[0] += lumaSum, sum[1] += cbSum, sum[2] += crSum;
+            x = end;
+        }
+    }
+    void EndRow() { ++rows_; }
+    bool Full() const { return rows_ == factor_; }
+
+    // The averaged row as BGRX; the sums start again.
+    void Take(uint32_t* row) {
+        for (int x = 0; x < width_; ++x) {
+            uint64_t* sum = &sums_[static_cast<size_t>(x) * 3];
+            const double pixels = BlockPixels(sourceWidth_, factor_, x, rows_);
+            float rgb[3];
+            const float cb = chroma_ ? static_cast<float>(sum[1] / pixels) : form_.COffset;
+            const float cr = chroma_ ? static_cast<float>(sum[2] / pixels) : form_.COffset;
+            ColourOfSamples(form_, static_cast<float>(sum[0] / pixels), cb, cr, chroma_, rgb);
+            row[x] = Bgrx(rgb, 1.0f);
+            sum[0] = sum[1] = sum[2] = 0;
+        }
+        rows_ = 0;
+    }
+
+private:
+    int sourceWidth_, factor_, width_, rows_ = 0;
+    TYuvForm form_;
+    bool chroma_ = true;
+    std::vector<uint64_t> sums_;
+};
+
+// Places the rows of the reduced picture upright into the result, top first.
+class TUprightPlacer {
+public:
+    TUprightPlacer(uint32_t width, uint32_t height, uint32_t orientation, TDecodedPicture& result)
+        : width_(width), height_(height), orientation_(orientation), row_(width), result_(result) {}
+    uint32_t* Row() { return row_.data(); }
+    void Place() { PlaceRowUpright(row_.data(), placed_++, width_, height_, orientation_, result_.Pixels.data()); }
+
+private:
+    uint32_t width_, height_, orientation_, placed_ = 0;
+    std::vector<uint32_t> row_;
+    TDecodedPicture& result_;
+};
+
 // The largest whole reduction whose picture still covers the stored size needed.
 int ChooseReduction(int width, int height, TPictureSize needed) {
     if (needed.Width < 1 || needed.Height < 1) return 1;
     return std::max(1, std::min(width / needed.Width, height / needed.Height));
 }
-
-// Rows of the stored picture, top first, averaged in blocks and put upright into the result as
-// each row of blocks is complete.
-class TUprightReducer {
-public:
-    TUprightReducer(int width, int height, int factor, uint32_t orientation, TDecodedPicture& result)
-        : reducedWidth_(static_cast<uint32_t>((width + factor - 1) / factor)),
-          reducedHeight_(static_cast<uint32_t>((height + factor - 1) / factor)),
-          averager_(width, factor, static_cast<int>(reducedWidth_)), row_(reducedWidth_), height_(height),
-          orientation_(orientation), result_(result) {}
-
-    void Add(const float* rgb) {
-        averager_.Add(rgb);
-        ++rowsAdded_;
-        if (!averager_.Full() && rowsAdded_ < height_) return;
-        averager_.Take(row_.data());
-        PlaceRowUpright(row_.data(), reducedRow_++, reducedWidth_, reducedHeight_, orientation_, result_.Pixels.data());
-    }
-
-private:
-    uint32_t reducedWidth_, reducedHeight_;
-    TBlockAverager averager_;
-    std::vector<uint32_t> row_;
-    int height_, rowsAdded_ = 0;
-    uint32_t orientation_, reducedRow_ = 0;
-    TDecodedPicture& result_;
-};
 
 // The result's pixels, all black, at the size the request needs of the width x height stored
 // picture; factor is the reduction that gives that size.
@@ -370,19 +426,28 @@ public:
         // The container's colour description wins over the stream's, as players read them.
         const int matrix = layout.Nclx.Present ? layout.Nclx.Matrix : static_cast<int>(colour.seq_hdr->mtrx);
         colour_ = FormOf(matrix, colour.seq_hdr->color_range != 0, bits_);
-        if (first.Alpha[0].Held()) {
+        const bool hasAlpha = first.Alpha[0].Held();
+        if (hasAlpha) {
             const Dav1dPicture& alpha = first.Alpha[0].Picture;
             alpha_ = FormOf(DAV1D_MC_IDENTITY, alpha.seq_hdr->color_range != 0, alpha.p.bpc);
         }
         const int width = static_cast<int>(layout.Width), height = static_cast<int>(layout.Height);
         int factor = 1;
         try {
-            rgb_.resize(static_cast<size_t>(width) * 3);
             if (!AllocateReduced(width, height, layout.Orientation, request, factor, result)) return TDecodeOutcome::NoMemory;
-            reducer_.reset(new TUprightReducer(width, height, factor, layout.Orientation, result));
+            const int reducedWidth = (width + factor - 1) / factor, reducedHeight = (height + factor - 1) / factor;
+            if (hasAlpha) {
+                rgb_.resize(static_cast<size_t>(width) * 3);
+                colours_.reset(new TColourAverager(width, factor, reducedWidth));
+            } else {
+                samples_.reset(new TSampleAverager(width, factor, reducedWidth, colour_));
+            }
+            placer_.reset(new TUprightPlacer(static_cast<uint32_t>(reducedWidth), static_cast<uint32_t>(reducedHeight),
+                                             layout.Orientation, result));
         } catch (const std::bad_alloc&) {
             return TDecodeOutcome::NoMemory;
         }
+        height_ = height;
         return TDecodeOutcome::Decoded;
     }
 
@@ -400,19 +465,35 @@ private:
         for (uint32_t y = 0; y < rows; ++y) {
             for (uint32_t column = 0; column < layout.Columns; ++column) {
                 const uint32_t left = column * layout.TileWidth;
-                const TAv1Picture& alpha = tiles.Alpha[column];
-                ConvertRow<T>(PlanesOf(tiles.Colour[column].Picture), colour_, alpha.Held() ? &alpha.Picture : nullptr, alpha_,
-                              static_cast<int>(y), static_cast<int>(std::min(layout.TileWidth, layout.Width - left)),
-                              rgb_.data() + static_cast<size_t>(left) * 3);
+                const int count = static_cast<int>(std::min(layout.TileWidth, layout.Width - left));
+                const TPlanes planes = PlanesOf(tiles.Colour[column].Picture);
+                if (samples_) samples_->Add<T>(planes, static_cast<int>(y), static_cast<int>(left), count);
+                else ConvertRow<T>(planes, colour_, tiles.Alpha[column].Picture, alpha_, static_cast<int>(y), count,
+                                   rgb_.data() + static_cast<size_t>(left) * 3);
             }
-            reducer_->Add(rgb_.data());
+            EndRow();
         }
     }
 
-    int bits_ = 8;
+    // A row of the stored picture is complete: a row of blocks is placed once it is whole, or at the
+    // picture's bottom.
+    void EndRow() {
+        if (samples_) samples_->EndRow();
+        else colours_->Add(rgb_.data());
+        ++rowsDone_;
+        const bool full = samples_ ? samples_->Full() : colours_->Full();
+        if (!full && rowsDone_ < height_) return;
+        if (samples_) samples_->Take(placer_->Row());
+        else colours_->Take(placer_->Row());
+        placer_->Place();
+    }
+
+    int bits_ = 8, height_ = 0, rowsDone_ = 0;
     TYuvForm colour_, alpha_;
     std::vector<float> rgb_;
-    std::unique_ptr<TUprightReducer> reducer_;
+    std::unique_ptr<TColourAverager> colours_;  // pictures with alpha
+    std::unique_ptr<TSampleAverager> samples_;  // opaque pictures
+    std::unique_ptr<TUprightPlacer> placer_;
 };
 
 // ---------------------------------------------------------------------------------------------
