@@ -125,8 +125,9 @@ void TBestResultsForm::FillList() {
     }
     SelectObject(dc, previous);
     ReleaseDC(list, dc);
-    FitColumns(widest);
+    // Fitted once drawn again: only then has the list room for its scroll bar.
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    FitColumns(widest);
     InvalidateRect(list, nullptr, TRUE);
 }
 

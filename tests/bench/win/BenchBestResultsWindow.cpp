@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -20,6 +22,12 @@ int main() {
     const ULONGLONG shown = GetTickCount64();
     window.SortByColumn(2);
     const ULONGLONG sorted = GetTickCount64();
+    const HWND list = GetDlgItem(window.Handle(), idResultsList);
+    RECT client = {};
+    GetClientRect(list, &client);
+    int columns = 0;
+    for (int column = 0; column < 6; ++column) columns += ListView_GetColumnWidth(list, column);
+    std::printf("columns %d pixels wide in a list of %ld\n", columns, client.right);
     std::printf("Best results window of %zu entries: opened in %llu ms, sorted by time in %llu ms\n",
                 window.ShownRows().size(), shown - start, sorted - shown);
     return 0;
