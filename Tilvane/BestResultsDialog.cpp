@@ -93,11 +93,17 @@ std::vector<std::vector<std::string>> TBestResultsForm::ShownRows() const {
     return rows;
 }
 
-// A second click on the same heading turns the order round.
+// A second click on the same heading turns the order round. The selected entry stays selected,
+// in its new row, so that Forget still takes the one the player chose.
 void TBestResultsForm::SortByColumn(int column) {
+    const int row = ResultsList->SelectedRow();
+    const bool selected = row >= 0 && static_cast<size_t>(row) < order_.size();
+    const size_t entry = selected ? order_[static_cast<size_t>(row)] : 0;
     ascending_ = column == sortColumn_ ? !ascending_ : true;
     sortColumn_ = column;
     FillList();
+    if (selected)
+        ResultsList->SelectRow(static_cast<int>(std::find(order_.begin(), order_.end(), entry) - order_.begin()));
 }
 
 void TBestResultsForm::FillList() {

@@ -1138,6 +1138,45 @@ TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFil
     DeleteFileA((path + ".damaged").c_str());
 }
 
+// The results window sorts figures as numbers and dates as dates, turns the order round at a
+// second click on a heading, keeps the chosen entry selected through a sort, and forgets that
+// entry after asking.
+TEST_F(GameWindow, BestResultsWindowSortsByValueAndForgetsTheChosenEntry) {
+    TBestResults results;
+    results.Record({"C:\\Pictures\\a.jpg", 4, 4, false}, 599, 12, 0, "2026-12-01");
+    results.Record({"C:\\Pictures\\b.jpg", 4, 4, false}, 600, 9, 3, "2026-11-30");
+    results.Record({"C:\\Pictures\\c.jpg", 4, 4, false}, 61, 100, 1, "2026-12-07");
+    TBestResultsForm window(results);
+    const auto order = [&] {
+        std::string initials;
+        for (const std::vector<std::string>& row : window.ShownRows()) initials += row[0].substr(0, 1);
+        return initials;
+    };
+    window.SortByColumn(2);
+    EXPECT_EQ(order(), "cab") << "1:01, 9:59, 10:00";
+    window.SortByColumn(2);
+    EXPECT_EQ(order(), "bac") << "a second click turns the order round";
+    window.SortByColumn(3);
+    EXPECT_EQ(order(), "bac") << "9, 12, 100 moves";
+    window.SortByColumn(5);
+    EXPECT_EQ(order(), "bac") << "by date";
+    window.SortByColumn(4);
+    EXPECT_EQ(order(), "acb") << "0, 1, 3 wrong moves";
+
+    const HWND list = GetDlgItem(window.Handle(), idResultsList);
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    window.SortByColumn(2);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0) << "c, chosen in the second row, is now the first";
+    {
+        TMessageBoxAnswerer question("Query", IDYES);
+        window.ForgetButtonClick();
+        ASSERT_EQ(question.Count(), 1u);
+        EXPECT_NE(question.Texts()[0].find("\"c.jpg\""), std::string::npos) << question.Texts()[0];
+    }
+    EXPECT_EQ(order(), "ab");
+    EXPECT_EQ(results.Find({"C:\\Pictures\\c.jpg", 4, 4, false}), nullptr);
+}
+
 // Moves are taken back and made again only while no piece is being dragged: beneath a dragged
 // piece they would put another one, which the drop would then move.
 TEST_F(GameWindow, UndoAndRedoWaitForADraggedPieceToBeDropped) {
