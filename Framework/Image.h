@@ -49,6 +49,7 @@ public:
 
     // Starts dragging this image now, without a movement threshold.
     void BeginDrag();
+    bool Dragging() const { return dragging_; }
 
     // An image that takes the keyboard: a tab stop that gets the arrows, Enter and Escape
     // itself, while Tab and the shortcuts keep their meaning.

@@ -5,6 +5,7 @@
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
+#include "Include/Owned.h"
 #include "Tilvane/Core/PlayClock.h"
 
 #include <commctrl.h>
@@ -93,14 +94,19 @@ std::vector<std::vector<std::string>> TBestResultsForm::ShownRows() const {
     return rows;
 }
 
-// A second click on the same heading turns the order round. The selected entry stays selected,
-// in its new row, so that Forget still takes the one the player chose.
+// A second click on the same heading turns the order round.
 void TBestResultsForm::SortByColumn(int column) {
+    ascending_ = column == sortColumn_ ? !ascending_ : true;
+    sortColumn_ = column;
+    FillListKeepingSelection();
+}
+
+// The selected entry stays selected, in its new row, so that Forget still takes the one the
+// player chose. The entries themselves are the same before and after.
+void TBestResultsForm::FillListKeepingSelection() {
     const int row = ResultsList->SelectedRow();
     const bool selected = row >= 0 && static_cast<size_t>(row) < order_.size();
     const size_t entry = selected ? order_[static_cast<size_t>(row)] : 0;
-    ascending_ = column == sortColumn_ ? !ascending_ : true;
-    sortColumn_ = column;
     FillList();
     if (selected)
         ResultsList->SelectRow(static_cast<int>(std::find(order_.begin(), order_.end(), entry) - order_.begin()));
@@ -118,19 +124,19 @@ void TBestResultsForm::FillList() {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     ResultsList->Clear();
     std::vector<int> widest(std::size(Columns), 0);
-    const HDC dc = GetDC(list);
-    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
-    for (size_t index : order_) {
-        const std::vector<std::string> cells = RowCells(entries[index]);
-        for (size_t column = 1; column < cells.size(); ++column) {
-            SIZE size = {};
-            GetTextExtentPoint32A(dc, cells[column].c_str(), static_cast<int>(cells[column].size()), &size);
-            widest[column] = std::max<int>(widest[column], size.cx);
+    {
+        const TWindowDC dc(list);
+        const TSelection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        for (size_t index : order_) {
+            const std::vector<std::string> cells = RowCells(entries[index]);
+            for (size_t column = 1; column < cells.size(); ++column) {
+                SIZE size = {};
+                GetTextExtentPoint32A(dc.get(), cells[column].c_str(), static_cast<int>(cells[column].size()), &size);
+                widest[column] = std::max<int>(widest[column], size.cx);
+            }
+            ResultsList->AddRow(cells);
         }
-        ResultsList->AddRow(cells);
     }
-    SelectObject(dc, previous);
-    ReleaseDC(list, dc);
     // Fitted once drawn again: only then has the list room for its scroll bar.
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     FitColumns(widest);
@@ -192,9 +198,7 @@ void TBestResultsForm::ForgetButtonClick() {
 // The texts are measured again in the list's new font.
 void TBestResultsForm::DpiChanged(int) {
     layout_.Arrange(*this);
-    const int selected = ResultsList->SelectedRow();
-    FillList();
-    if (selected >= 0) ResultsList->SelectRow(selected);
+    FillListKeepingSelection();
 }
 
 LRESULT TBestResultsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

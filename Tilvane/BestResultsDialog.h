@@ -40,6 +40,7 @@ private:
     void CreateLayout();
     void AddColumns();
     void FillList();
+    void FillListKeepingSelection();
     void FitColumns(const std::vector<int>& widestTexts);
     std::vector<std::string> RowCells(const TBestResult& entry) const;
     bool Before(const TBestResult& a, const TBestResult& b) const;

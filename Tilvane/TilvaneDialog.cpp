@@ -463,14 +463,14 @@ bool TTilvaneForm::SaveGameCommand() {
 // piece the pointer drags is not: the drop would move whatever the move put in its cell.
 void TTilvaneForm::UndoMoveMenuClick() {
     if (!PicturesShown()) return;
-    if (GetCapture() == PuzzlePictureImage->Handle()) return RefuseKey();
+    if (PuzzlePictureImage->Dragging()) return RefuseKey();
     ForgetLiftedPiece();
     if (!Board.UndoMove()) RefuseKey();
 }
 
 void TTilvaneForm::RedoMoveMenuClick() {
     if (!PicturesShown()) return;
-    if (GetCapture() == PuzzlePictureImage->Handle()) return RefuseKey();
+    if (PuzzlePictureImage->Dragging()) return RefuseKey();
     ForgetLiftedPiece();
     if (!Board.RedoMove()) RefuseKey();
 }
