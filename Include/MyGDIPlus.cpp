@@ -386,7 +386,8 @@ void RaiseWicFailure(TFunOperation& op, const std::string& fileName, const TWicP
                      advice->ToInstall + "; if that is installed, the file itself may be incomplete.",
                  fileName);
     } else {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        const std::string named = UnreadableFormatText(format);  // formats known by their first bytes
+        op.Raise(__LINE__, fsError, named.empty() ? UnreadablePicture : named, fileName);
     }
 }
 

@@ -280,23 +280,16 @@ TPictureHeader ReadTiff(TByteReader& reader, bool bigEndian, bool big) {
     return header;
 }
 
-// Every image of an icon file, PNG or bitmap, by its own header: the directory's byte-sized
-// fields cannot say what the stored image claims.
+// The first image of an icon file, PNG or bitmap, by its own header: the directory's byte-sized
+// fields cannot say what the stored image claims. The decoders show that image and read no other,
+// so what the other images claim costs nothing.
 TPictureHeader ReadIcon(TByteReader& reader) {
-    uint32_t count = 0;
-    if (!reader.U16(4, false, count) || count == 0) return Damaged();
-    uint64_t width = 0, height = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint64_t entry = 6 + 16 * static_cast<uint64_t>(i);
-        uint32_t offset = 0;
-        if (!reader.U32(entry + 12, false, offset)) return Damaged();
-        const TPictureHeader image = StartsWith(reader, offset, PngSignature, 8) ? ReadPng(reader, offset)
-                                                                                : ReadBitmapInfo(reader, offset, true);
-        if (image.Kind != TPictureHeaderKind::Sized) return Damaged();
-        width = std::max<uint64_t>(width, image.Width);
-        height = std::max<uint64_t>(height, image.Height);
-    }
-    return Sized(width, height);
+    uint32_t count = 0, offset = 0;
+    if (!reader.U16(4, false, count) || count == 0 || !reader.U32(6 + 12, false, offset)) return Damaged();
+    const TPictureHeader image =
+        StartsWith(reader, offset, PngSignature, 8) ? ReadPng(reader, offset) : ReadBitmapInfo(reader, offset, true);
+    if (image.Kind != TPictureHeaderKind::Sized) return Damaged();
+    return Sized(image.Width, image.Height);
 }
 
 }  // namespace
@@ -365,5 +358,27 @@ TPictureHeader ReadPictureHeader(const TReadAt& read) {
     if (StartsWith(reader, 4, "ftyp", 4)) return OfFormat(ReadIsoMediaBrands(reader));
     if (StartsWith(reader, 0, "\xFF\x0A", 2) || StartsWith(reader, 0, "\0\0\0\x0CJXL ", 8))
         return OfFormat(TPictureFormat::JpegXl);
+    if (StartsWith(reader, 0, "\xFF\x4F\xFF\x51", 4) || StartsWith(reader, 0, "\0\0\0\x0CjP  ", 8))
+        return OfFormat(TPictureFormat::Jpeg2000);
+    if (StartsWith(reader, 0, "8BPS", 4)) return OfFormat(TPictureFormat::Photoshop);
+    if (StartsWith(reader, 0, "\0\0\2\0", 4)) return OfFormat(TPictureFormat::Cursor);
+    if (StartsWith(reader, 0, "icns", 4)) return OfFormat(TPictureFormat::MacIcon);
+    uint8_t first = 0;
+    if (read(0, &first, 1) == 0) return OfFormat(TPictureFormat::Empty);
     return TPictureHeader();
+}
+
+std::string UnreadableFormatText(TPictureFormat format) {
+    const char* name = nullptr;
+    switch (format) {
+    case TPictureFormat::Empty: return "The file is empty.";
+    case TPictureFormat::Jpeg2000: name = "JPEG 2000 picture"; break;
+    case TPictureFormat::Photoshop: name = "Photoshop document"; break;
+    case TPictureFormat::Cursor: name = "mouse cursor"; break;
+    case TPictureFormat::MacIcon: name = "Mac icon"; break;
+    default: return std::string();
+    }
+    return std::string("This ") + name +
+           " cannot be loaded: neither the game nor Windows reads this format. Save it as PNG or JPEG in "
+           "another program, then load that.";
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // Up to 100 megapixels: 400 MB as 32-bit pixels, several times the largest camera pictures.
 constexpr uint64_t MaxPicturePixels = 100000000;
@@ -43,6 +44,12 @@ enum class TPictureFormat {
     Avif,    // an ISO media file whose brands say AVIF
     Heif,    // an ISO media file whose brands say HEIF or HEIC
     JpegXl,  // a bare codestream or its container
+    // Formats no decoder of the program reads, named when Windows cannot read them either.
+    Jpeg2000,   // a bare codestream or its container
+    Photoshop,  // "8BPS": a Photoshop document or large document
+    Cursor,     // an icon file whose type says cursor
+    MacIcon,    // "icns"
+    Empty,      // no bytes at all
 };
 
 struct TPictureHeader {
@@ -59,4 +66,9 @@ struct TPictureHeader {
 
 // Tells the format of every file above, and reads the size and orientation from the headers of
 // BMP, PNG, GIF, JPEG, TIFF (also BigTIFF) and ICO files; the other formats stay Unknown in Kind.
+// An icon file is sized by its first image, the one the decoders show.
 TPictureHeader ReadPictureHeader(const TReadAt& read);
+
+// What the player is told of a file of a format known by its first bytes that no decoder could
+// read, naming the format; empty for formats that have no message of their own.
+std::string UnreadableFormatText(TPictureFormat format);

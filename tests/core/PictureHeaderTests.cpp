@@ -265,21 +265,25 @@ TEST(PictureHeaderTest, BigTiffHasWideOffsets) {
     ExpectDamaged(HeaderOf(Bytes("II+\0", 4) + Le16(4) + Le16(0) + Le64(16)));
 }
 
-TEST(PictureHeaderTest, IconImagesAreReadFromTheirOwnHeaders) {
-    // Two images: a 32 x 32 bitmap (colour and mask stacked: 64 high) and a PNG claiming far more.
+TEST(PictureHeaderTest, IconsAreSizedByTheirFirstImageAsItsOwnHeaderSays) {
+    // A 32 x 32 bitmap (colour and mask stacked: 64 high) shown by the decoders, then images that
+    // claim far more and are never decoded: a PNG and a bitmap of 2 x 268,435,457.
     const std::string bitmap = BitmapInfo(32, 64);
     const std::string png = Png(40000, 40000);
-    const uint32_t first = 6 + 2 * 16;
-    auto entry = [](uint8_t size, uint32_t length, uint32_t offset) {
-        return std::string{char(size), char(size), 0, 0} + Le16(1) + Le16(32) + Le32(length) + Le32(offset);
+    const std::string tall = BitmapInfo(2, 2 * 268435457);
+    auto entry = [](uint8_t size, size_t length, size_t offset) {
+        return std::string{char(size), char(size), 0, 0} + Le16(1) + Le16(32) + Le32(static_cast<uint32_t>(length)) +
+               Le32(static_cast<uint32_t>(offset));
     };
-    const std::string directory = Bytes("\0\0\1\0", 4) + Le16(2) +
-                                  entry(32, static_cast<uint32_t>(bitmap.size()), first) +
-                                  entry(0, static_cast<uint32_t>(png.size()), first + static_cast<uint32_t>(bitmap.size()));
-    ExpectSized(HeaderOf(directory + bitmap + png), 40000, 40000);
-    ExpectSized(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(1) + entry(32, 40, 22) + bitmap), 32, 32);
+    const size_t first = 6 + 3 * 16;
+    const std::string file = Bytes("\0\0\1\0", 4) + Le16(3) + entry(32, bitmap.size(), first) +
+                             entry(0, png.size(), first + bitmap.size()) +
+                             entry(2, tall.size(), first + bitmap.size() + png.size()) + bitmap + png + tall;
+    ExpectSized(HeaderOf(file), 32, 32);
+    // The PNG first: its own header, not the directory's byte, says how large it is.
+    ExpectSized(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(1) + entry(0, png.size(), 22) + png), 40000, 40000);
     ExpectDamaged(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(0)));
-    ExpectDamaged(HeaderOf(directory + bitmap));
+    ExpectDamaged(HeaderOf(Bytes("\0\0\1\0", 4) + Le16(1) + entry(32, 40, 22)));
 }
 
 TEST(PictureHeaderTest, OtherFilesAreLeftToTheDecoder) {
@@ -316,6 +320,32 @@ TEST(PictureHeaderTest, FormatsAreToldByTheirContentNotTheirName) {
     EXPECT_EQ(HeaderOf(Bytes("\0\0\0\x0CJXL \r\n\x87\n", 12)).Format, TPictureFormat::JpegXl);
     // Nothing of these formats is sized here: their decoders check their sizes.
     EXPECT_EQ(HeaderOf(FileTypeBox("heic", "")).Kind, TPictureHeaderKind::Unknown);
+}
+
+// Formats the program does not read are named to the player, each by its first bytes.
+TEST(PictureHeaderTest, FormatsNoDecoderReadsAreNamed) {
+    const struct {
+        std::string File;
+        TPictureFormat Format;
+        const char* Name;
+    } named[] = {
+        {Bytes("\xFF\x4F\xFF\x51\0\x2F", 6), TPictureFormat::Jpeg2000, "This JPEG 2000 picture cannot"},
+        {Bytes("\0\0\0\x0CjP  \r\n\x87\n", 12) + "ftypjp2 ", TPictureFormat::Jpeg2000, "This JPEG 2000 picture cannot"},
+        {"8BPS" + Be16(1) + std::string(20, '\0'), TPictureFormat::Photoshop, "This Photoshop document cannot"},
+        {Bytes("\0\0\2\0\1\0", 6) + std::string(16, '\0'), TPictureFormat::Cursor, "This mouse cursor cannot"},
+        {"icns" + Be32(8), TPictureFormat::MacIcon, "This Mac icon cannot"},
+    };
+    for (const auto& file : named) {
+        SCOPED_TRACE(file.Name);
+        EXPECT_EQ(HeaderOf(file.File).Format, file.Format);
+        EXPECT_EQ(UnreadableFormatText(file.Format).rfind(file.Name, 0), 0u) << UnreadableFormatText(file.Format);
+    }
+    EXPECT_EQ(HeaderOf("").Format, TPictureFormat::Empty);
+    EXPECT_EQ(UnreadableFormatText(TPictureFormat::Empty), "The file is empty.");
+    // A file of one byte is not empty, and formats of no name of their own keep the usual message.
+    EXPECT_EQ(HeaderOf("x").Format, TPictureFormat::Unknown);
+    EXPECT_EQ(UnreadableFormatText(TPictureFormat::Unknown), "");
+    EXPECT_EQ(UnreadableFormatText(TPictureFormat::Png), "");
 }
 
 TEST(PictureHeaderTest, AFailingReadIsADamagedHeader) {
