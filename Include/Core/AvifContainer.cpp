@@ -89,12 +89,26 @@ struct TMeta {
     std::map<uint32_t, std::vector<uint32_t>> Tiles;  // grid items: the items they are made of, in order
     TByteSpan Idat;
     bool HasIdat = false;
+    bool Damaged = false;  // a table asked for more than its box holds, or than any real file has
+    size_t Extents = 0;    // of all items together
 };
+
+// Far above any real file (a grid has at most 256 x 256 tiles, and as many of alpha), so that a
+// small file cannot make the tables of its items cost more than its own size.
+constexpr size_t MaxItems = 1 << 18;
+constexpr size_t MaxExtents = 1 << 20;
 
 size_t FieldSize(uint32_t code, bool& ok) {
     if (code == 0 || code == 4 || code == 8) return code;
     ok = false;
     return 0;
+}
+
+// An extent table must lie in the box: with fields of no bytes each extent reads nothing, so an
+// item may have at most one such (its base to the end of what holds it, or a second one would only
+// repeat it).
+bool ExtentTableFits(const TCursor& body, uint32_t extents, size_t recordSize) {
+    return recordSize == 0 ? extents <= 1 : extents <= body.Left() / recordSize;
 }
 
 void ReadIloc(TCursor body, TMeta& meta) {
@@ -104,11 +118,11 @@ void ReadIloc(TCursor body, TMeta& meta) {
     const size_t offsetSize = FieldSize(sizes >> 4, ok), lengthSize = FieldSize(sizes & 15, ok);
     const size_t baseSize = FieldSize(moreSizes >> 4, ok);
     const size_t indexSize = version >= 1 ? FieldSize(moreSizes & 15, ok) : 0;
-    if (!ok) {
-        body.Ok = false;
+    const uint32_t count = version < 2 ? body.U16() : body.U32();
+    if (!ok || !body.Ok || count > MaxItems) {
+        meta.Damaged = true;
         return;
     }
-    const uint32_t count = version < 2 ? body.U16() : body.U32();
     for (uint32_t i = 0; i < count && body.Ok; ++i) {
         const uint32_t id = version < 2 ? body.U16() : body.U32();
         TItemPlace place;
@@ -116,6 +130,12 @@ void ReadIloc(TCursor body, TMeta& meta) {
         body.U16();  // data reference: the file itself
         const uint64_t base = body.Read(baseSize);
         const uint32_t extents = body.U16();
+        meta.Extents += extents;
+        if (!body.Ok || !ExtentTableFits(body, extents, indexSize + offsetSize + lengthSize) ||
+            meta.Extents > MaxExtents) {
+            meta.Damaged = true;
+            return;
+        }
         for (uint32_t e = 0; e < extents && body.Ok; ++e) {
             body.Read(indexSize);
             const uint64_t offset = base + body.Read(offsetSize);
@@ -130,6 +150,10 @@ void ReadIloc(TCursor body, TMeta& meta) {
 void ReadIinf(TCursor body, TMeta& meta) {
     const uint32_t version = body.Version();
     const uint32_t count = version == 0 ? body.U16() : body.U32();
+    if (count > MaxItems) {
+        meta.Damaged = true;
+        return;
+    }
     TBox entry;
     for (uint32_t i = 0; i < count && NextBox(body, entry); ++i) {
         if (entry.Type != FourCc("infe")) continue;
@@ -200,6 +224,10 @@ void ReadIprp(TCursor body, TMeta& meta) {
             uint32_t flags = 0;
             const uint32_t version = box.Body.Version(&flags);
             const uint32_t count = box.Body.U32();
+            if (count > MaxItems) {
+                meta.Damaged = true;
+                return;
+            }
             for (uint32_t i = 0; i < count && box.Body.Ok; ++i) {
                 const uint32_t id = version < 1 ? box.Body.U16() : box.Body.U32();
                 const uint32_t associations = box.Body.U8();
@@ -232,7 +260,7 @@ bool ReadMeta(TCursor body, TMeta& meta) {
             meta.HasIdat = true;
         }
     }
-    return body.Ok;
+    return body.Ok && !meta.Damaged;
 }
 
 // The property of a type associated with the item, or null.
@@ -282,7 +310,14 @@ struct TTiling {
     uint32_t TileWidth = 0, TileHeight = 0;
     uint32_t FirstTile = 0;
     std::vector<TAv1Spans> Tiles;
+    size_t Bytes = 0;  // of all tiles together
 };
+
+size_t BytesOf(const TAv1Spans& spans) {
+    size_t bytes = 0;
+    for (const TByteSpan& span : spans) bytes += span.Size;  // each at most the file, and few
+    return bytes;
+}
 
 bool StoredSizeOf(const TMeta& meta, uint32_t item, uint32_t& width, uint32_t& height) {
     const std::vector<uint32_t>* size = PropertyOf(meta, item, FourCc("ispe"));
@@ -297,6 +332,7 @@ bool ReadAv1Item(const TMeta& meta, uint32_t item, size_t fileSize, TTiling& til
     StoredSizeOf(meta, item, tiling.Width, tiling.Height);
     tiling.TileWidth = tiling.Width, tiling.TileHeight = tiling.Height;
     tiling.FirstTile = item;
+    tiling.Bytes = BytesOf(spans);
     tiling.Tiles.push_back(std::move(spans));
     return true;
 }
@@ -326,12 +362,22 @@ bool ReadImageGrid(const uint8_t* data, const TAv1Spans& spans, TTiling& tiling)
 // extents named by many tiles would otherwise be copied without bound.
 constexpr size_t MaxGridExtents = 1 << 18;
 
-// The grid's tiles, row by row: as many as its rows and columns say, each an AV1 item inside the
-// file of the first one's stored size. A tile that is itself a grid is refused, so no reference
-// leads round in a loop.
+// True when the grid names some item more than once. Real encoders never do; such a grid would
+// make the work done for that item (its properties, its bytes) count once for each name.
+bool NamesAnItemTwice(std::vector<uint32_t> tiles) {
+    std::sort(tiles.begin(), tiles.end());
+    return std::adjacent_find(tiles.begin(), tiles.end()) != tiles.end();
+}
+
+// The grid's tiles, row by row: as many as its rows and columns say, each an AV1 item of its own
+// inside the file of the first one's stored size, and all of them together no more bytes than the
+// file (extents of different items may overlap). A tile that is itself a grid is refused, so no
+// reference leads round in a loop.
 bool ReadGridTiles(const TMeta& meta, uint32_t grid, size_t fileSize, TTiling& tiling) {
     const auto tiles = meta.Tiles.find(grid);
-    if (tiles == meta.Tiles.end() || tiles->second.size() != static_cast<size_t>(tiling.Columns) * tiling.Rows) return false;
+    if (tiles == meta.Tiles.end() || tiles->second.size() != static_cast<size_t>(tiling.Columns) * tiling.Rows ||
+        NamesAnItemTwice(tiles->second))
+        return false;
     size_t extents = 0;
     for (const uint32_t tile : tiles->second) {
         const auto type = meta.Types.find(tile);
@@ -342,7 +388,11 @@ bool ReadGridTiles(const TMeta& meta, uint32_t grid, size_t fileSize, TTiling& t
             return false;
         if (tiling.Tiles.empty()) tiling.TileWidth = width, tiling.TileHeight = height, tiling.FirstTile = tile;
         extents += spans.size();
-        if (width != tiling.TileWidth || height != tiling.TileHeight || extents > MaxGridExtents) return false;
+        const size_t bytes = BytesOf(spans);
+        if (width != tiling.TileWidth || height != tiling.TileHeight || extents > MaxGridExtents ||
+            bytes > fileSize - tiling.Bytes)
+            return false;
+        tiling.Bytes += bytes;
         tiling.Tiles.push_back(std::move(spans));
     }
     return true;
@@ -413,8 +463,11 @@ TAvifLayout LayoutOfPrimaryItem(const uint8_t* data, const TMeta& meta, size_t f
             continue;
         // Alpha data outside the file, or alpha tiles that do not match the colour's, is a damaged
         // file, not a picture without alpha.
+        // Colour and alpha together are no more bytes than the file: the decode reads each once.
         TTiling alpha;
-        if (!ReadTiling(data, meta, auxiliary.first, fileSize, alpha) || !MatchesColour(alpha, colour)) return TAvifLayout();
+        if (!ReadTiling(data, meta, auxiliary.first, fileSize, alpha) || !MatchesColour(alpha, colour) ||
+            alpha.Bytes > fileSize - colour.Bytes)
+            return TAvifLayout();
         layout.Alpha = std::move(alpha.Tiles);
         break;
     }
@@ -475,6 +528,7 @@ TAvifLayout LayoutOfFirstTrack(TCursor movie, size_t fileSize) {
     while (NextBox(movie, box)) {
         if (box.Type == FourCc("trak") && FirstSampleOfTrack(box.Body, fileSize, sample)) {
             layout.Colour.push_back(sample);
+            layout.FromTrack = true;
             layout.Found = true;
             return layout;
         }
@@ -516,6 +570,7 @@ TAvifLayout ReadAvifLayout(const uint8_t* data, size_t size) {
     bool haveMovie = false;
     while (NextBox(file, box)) {
         if (box.Type == FourCc("meta")) haveMeta = ReadMeta(box.Body, meta);
+        if (meta.Damaged) return TAvifLayout();
         if (box.Type == FourCc("moov")) movie = box.Body, haveMovie = true;
     }
     // A file that breaks off is refused even where what is left holds a whole first frame.

@@ -42,6 +42,9 @@ struct TAvifLayout {
     TAvifColour Nclx;
     // The turn and mirror ("irot", "imir") as the orientation tag would say it (1 to 8).
     uint32_t Orientation = 1;
+    // The first sample of a track, which may hold hidden frames before the one shown; an item's
+    // data is one frame.
+    bool FromTrack = false;
 };
 
 // True when the bytes start with a file-type box naming the AVIF brands ("avif" or "avis");
@@ -50,6 +53,8 @@ bool IsAvifSignature(const uint8_t* bytes, size_t size);
 
 // Finds the picture in the AVIF file held whole in data. Not Found when the file is not an AVIF
 // picture this reads: damaged boxes, data outside the file, or a grid that its tiles do not fit.
+// Its work and memory grow with the file's size, whatever its boxes ask: tables of items longer than
+// their boxes, a grid naming an item twice, or tiles of more bytes than the file are refused.
 TAvifLayout ReadAvifLayout(const uint8_t* data, size_t size);
 
 // The orientation tag that turns a picture as "irot" (quarter turns anticlockwise, 0 to 3) and

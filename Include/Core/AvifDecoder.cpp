@@ -102,6 +102,41 @@ private:
     Dav1dContext* context_ = nullptr;
 };
 
+// The most frames the first sample of a track may hold: its one shown frame and the hidden ones
+// it refers to, of which encoders put a few. The decoder decodes every hidden frame before the
+// shown one, and its size limit bounds each frame, not their number.
+constexpr size_t MaxFramesOfSample = 8;
+
+// Reads an OBU's size field (LEB128, at most 8 bytes); false when it breaks off.
+bool ReadObuSize(const uint8_t* data, size_t size, size_t& at, uint64_t& value) {
+    value = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (at >= size) return false;
+        const uint8_t byte = data[at++];
+        value |= static_cast<uint64_t>(byte & 0x7F) << (7 * i);
+        if (!(byte & 0x80)) return true;
+    }
+    return false;
+}
+
+// How many frames the AV1 data holds, as its OBU headers say (a frame OBU, or a frame header
+// followed by its tile groups, is one); false when the OBUs do not fit the data.
+bool CountAv1Frames(const TItemBytes& item, size_t& frames) {
+    constexpr uint32_t FrameHeaderObu = 3, FrameObu = 6;
+    frames = 0;
+    for (size_t at = 0; at < item.Size;) {
+        const uint8_t header = item.Data[at++];
+        const uint32_t type = (header >> 3) & 15;
+        if (header & 4) ++at;  // the extension: temporal and spatial layer
+        uint64_t length = item.Size - std::min(at, item.Size);  // without a size, to the end
+        if ((header & 2) && !ReadObuSize(item.Data, item.Size, at, length)) return false;
+        if (at > item.Size || length > item.Size - at) return false;
+        at += static_cast<size_t>(length);
+        if (type == FrameHeaderObu || type == FrameObu) ++frames;
+    }
+    return true;
+}
+
 // The stream's largest frame size from its sequence header, read before anything is decoded.
 bool ReadAv1Size(const TItemBytes& item, uint32_t& width, uint32_t& height) {
     Dav1dSequenceHeader header;
@@ -385,6 +420,10 @@ TDecodeOutcome DecodeTile(TAv1Decoder& decoder, const uint8_t* data, const TAv1S
     TItemBytes bytes;
     tile.Release();
     if (!GatherItem(data, spans, bytes)) return TDecodeOutcome::NoMemory;
+    // An item is one picture: one frame. Only a track's sample may hold hidden frames before it.
+    size_t frames = 0;
+    if (!CountAv1Frames(bytes, frames) || frames > (layout.FromTrack ? MaxFramesOfSample : 1))
+        return TDecodeOutcome::Damaged;
     const TDecodeOutcome outcome = decoder.Decode(bytes, tile);
     if (outcome != TDecodeOutcome::Decoded) return outcome;
     const Dav1dPicture& picture = tile.Picture;
@@ -423,9 +462,12 @@ public:
                          TDecodedPicture& result) {
         const Dav1dPicture& colour = first.Colour[0].Picture;
         bits_ = colour.p.bpc;
-        // The container's colour description wins over the stream's, as players read them.
-        const int matrix = layout.Nclx.Present ? layout.Nclx.Matrix : static_cast<int>(colour.seq_hdr->mtrx);
-        colour_ = FormOf(matrix, colour.seq_hdr->color_range != 0, bits_);
+        // The container's colour description wins over the stream's, as players read them: its
+        // matrix and range together, never one of each.
+        const bool container = layout.Nclx.Present;
+        const int matrix = container ? layout.Nclx.Matrix : static_cast<int>(colour.seq_hdr->mtrx);
+        const bool fullRange = container ? layout.Nclx.FullRange : colour.seq_hdr->color_range != 0;
+        colour_ = FormOf(matrix, fullRange, bits_);
         const bool hasAlpha = first.Alpha[0].Held();
         if (hasAlpha) {
             const Dav1dPicture& alpha = first.Alpha[0].Picture;
@@ -562,12 +604,14 @@ TDecodeOutcome DecodeLayout(const uint8_t* data, TAvifLayout& layout, const TDec
 
 TDecodedPicture DecodeAvif(const uint8_t* data, size_t size, const TDecodeRequest& request) {
     TDecodedPicture result;
-    TAvifLayout layout = ReadAvifLayout(data, size);
-    if (!layout.Found) return result;
+    bool laidOut = false;
     try {
-        result.Outcome = DecodeLayout(data, layout, request, result);
+        TAvifLayout layout = ReadAvifLayout(data, size);
+        laidOut = true;
+        if (layout.Found) result.Outcome = DecodeLayout(data, layout, request, result);
     } catch (const std::bad_alloc&) {
-        result.Outcome = TDecodeOutcome::NoMemory;
+        // Boxes whose tables memory cannot hold are damaged; memory failing the decode is short.
+        result.Outcome = laidOut ? TDecodeOutcome::NoMemory : TDecodeOutcome::Damaged;
     }
     if (result.Outcome != TDecodeOutcome::Decoded) {
         result.Pixels = std::vector<uint32_t>();

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -249,5 +251,169 @@ TEST(OwnDecoderTest, GridsThatDoNotFitTheirTilesAreRefused) {
         const TDecodedPicture picture = Decode("avif-grid", Changed(test.File, test.Changes));
         EXPECT_EQ(picture.Outcome, test.Outcome);
         EXPECT_TRUE(picture.Pixels.empty());
+    }
+}
+
+namespace {
+
+std::string Be16(uint32_t v) { return {static_cast<char>(v >> 8), static_cast<char>(v)}; }
+std::string Be32(uint32_t v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+std::string Box(const std::string& type, const std::string& body) {
+    return Be32(static_cast<uint32_t>(8 + body.size())) + type + body;
+}
+std::string FullBox(const std::string& type, char version, const std::string& body) {
+    return Box(type, std::string{version, 0, 0, 0} + body);
+}
+
+// The AV1 data of the 12-bit 4:4:4 seed: a sequence header and one 64 x 48 frame.
+std::string SeedFrame() {
+    const std::string& seed = Seed("avif-12bit-444.avif");
+    const TAvifLayout layout = ReadAvifLayout(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
+    EXPECT_TRUE(layout.Found);
+    return layout.Found ? seed.substr(layout.Colour[0][0].Offset, layout.Colour[0][0].Size) : std::string();
+}
+
+// An AV1 padding OBU of size bytes in all.
+std::string Padding(uint32_t size) {
+    const uint32_t payload = size - 3;  // its header byte and a two-byte size
+    return std::string("\x7A") + static_cast<char>(0x80 | (payload & 0x7F)) + static_cast<char>(payload >> 7) +
+           std::string(payload, '\0');
+}
+
+struct TTestItem {
+    uint32_t Id;
+    std::string Type;
+    std::vector<std::pair<uint32_t, uint32_t>> Extents;  // offset in the data, length
+    std::string Properties;                              // indices from 1, a byte each
+};
+
+// Properties of the items: 1 the frame's size, 2 its colour description, 3 the size of a grid of
+// columns x rows frames.
+std::string Properties(uint32_t columns = 2, uint32_t rows = 1) {
+    return FullBox("ispe", 0, Be32(64) + Be32(48)) + Box("colr", "nclx" + Be16(1) + Be16(13) + Be16(6) + '\x80') +
+           FullBox("ispe", 0, Be32(64 * columns) + Be32(48 * rows));
+}
+
+// An AVIF file of the items whose data ends it; the item location box counts offsets from the
+// data's start (base) unless one is given.
+std::string AvifOf(const std::vector<TTestItem>& items, const std::string& data, const std::string& references = "",
+                   const std::string& properties = Properties(),
+                   const std::function<std::string(uint32_t base)>& location = nullptr) {
+    const std::string fileType = Box("ftyp", "avif" + Be32(0) + "avifmif1miaf");
+    auto meta = [&](uint32_t base) {
+        std::string iloc = Be16(0x4400) + Be16(static_cast<uint32_t>(items.size())), iinf = Be16(static_cast<uint32_t>(items.size()));
+        std::string ipma = Be32(static_cast<uint32_t>(items.size()));
+        for (const TTestItem& item : items) {
+            iloc += Be16(item.Id) + Be16(0) + Be16(0) + Be16(static_cast<uint32_t>(item.Extents.size()));
+            for (const auto& extent : item.Extents) iloc += Be32(base + extent.first) + Be32(extent.second);
+            iinf += FullBox("infe", 2, Be16(item.Id) + Be16(0) + item.Type + '\0');
+            ipma += Be16(item.Id) + static_cast<char>(item.Properties.size()) + item.Properties;
+        }
+        return FullBox("meta", 0,
+                       FullBox("pitm", 0, Be16(items[0].Id)) + (location ? location(base) : FullBox("iloc", 1, iloc)) +
+                           FullBox("iinf", 0, iinf) + (references.empty() ? "" : FullBox("iref", 0, references)) +
+                           Box("iprp", Box("ipco", properties) + FullBox("ipma", 0, ipma)));
+    };
+    const uint32_t base = static_cast<uint32_t>(fileType.size() + meta(0).size() + 8);
+    return fileType + meta(base) + Box("mdat", data);
+}
+
+// A grid of columns x rows frames naming the items given (each an item of the extents given).
+std::string GridOf(uint32_t columns, uint32_t rows, const std::vector<uint32_t>& named, const std::string& data,
+                   const std::vector<std::pair<uint32_t, uint32_t>>& tileExtents) {
+    const std::string grid = Bytes("\0\0", 2) + static_cast<char>(rows - 1) + static_cast<char>(columns - 1) +
+                             Be16(64 * columns) + Be16(48 * rows);
+    std::vector<TTestItem> items = {{1, "grid", {{static_cast<uint32_t>(data.size()), 8}}, "\x03"}};
+    std::string dimg = Be16(1) + Be16(static_cast<uint32_t>(named.size()));
+    for (const uint32_t tile : named) {
+        dimg += Be16(tile);
+        const auto same = [tile](const TTestItem& item) { return item.Id == tile; };
+        if (std::none_of(items.begin(), items.end(), same)) items.push_back({tile, "av01", tileExtents, Bytes("\x01\x02", 2)});
+    }
+    return AvifOf(items, data + grid, Box("dimg", dimg), Properties(columns, rows));
+}
+
+// An animation without items: one track whose first sample is the data.
+std::string TrackOf(const std::string& sample) {
+    const std::string fileType = Box("ftyp", "avis" + Be32(0) + "avismif1");
+    auto movie = [&](uint32_t offset) {
+        const std::string table = Box("stsd", Be32(0) + Be32(1) + Box("av01", std::string(78, '\0'))) +
+                                  FullBox("stsz", 0, Be32(0) + Be32(1) + Be32(static_cast<uint32_t>(sample.size()))) +
+                                  FullBox("stco", 0, Be32(1) + Be32(offset));
+        return Box("moov", Box("trak", Box("mdia", FullBox("hdlr", 0, Be32(0) + "pict" + std::string(13, '\0')) +
+                                                        Box("minf", Box("stbl", table)))));
+    };
+    const uint32_t offset = static_cast<uint32_t>(fileType.size() + movie(0).size() + 8);
+    return fileType + movie(offset) + Box("mdat", sample);
+}
+
+TDecodeOutcome OutcomeOf(const std::string& file) { return Decode("avif-built", file).Outcome; }
+
+}  // namespace
+
+// Layouts that ask for work out of all proportion to their bytes, as the real file would be,
+// refused as damaged before that work: extent tables that read nothing, a grid naming one item
+// again and again or tiles of more bytes than the file, item data of more than one frame, a track
+// sample of more frames than a picture needs. Beside each, the like layout that is a picture.
+TEST(OwnDecoderTest, LayoutsAskingWorkBeyondTheirBytesAreRefused) {
+    const std::string frame = SeedFrame();
+    const uint32_t length = static_cast<uint32_t>(frame.size());
+    const TTestItem picture = {1, "av01", {{0, length}}, Bytes("\x01\x02", 2)};
+    ASSERT_EQ(OutcomeOf(AvifOf({picture}, frame)), TDecodeOutcome::Decoded);
+
+    // Offsets and lengths of no bytes: an extent from the item's base to the end of the file, which
+    // a second one would only repeat.
+    const auto noBytes = [](uint32_t extents) {
+        return [extents](uint32_t base) {
+            return FullBox("iloc", 1, Be16(0x0040) + Be16(2) + Be16(1) + Be16(0) + Be16(0) + Be32(base) + Be16(1) + Be16(2) +
+                                          Be16(0) + Be16(0) + Be32(base) + Be16(extents));
+        };
+    };
+    const std::vector<TTestItem> withExif = {{1, "av01", {}, Bytes("\x01\x02", 2)}, {2, "Exif", {}, ""}};
+    ASSERT_EQ(OutcomeOf(AvifOf(withExif, frame, "", Properties(), noBytes(1))), TDecodeOutcome::Decoded);
+    ASSERT_EQ(OutcomeOf(AvifOf(withExif, frame, "", Properties(), noBytes(3))), TDecodeOutcome::Damaged);
+    // Half a megabyte of 65535 items of 65535 such extents each: 4 billion spans.
+    std::string items = Be16(0) + Be16(65535);
+    for (uint32_t id = 1; id <= 65535; ++id) items += Be16(id) + Be16(0) + Be16(0) + Be16(65535);
+    EXPECT_EQ(OutcomeOf(AvifOf({picture}, frame, "", Properties(), [&](uint32_t) { return FullBox("iloc", 1, items); })),
+              TDecodeOutcome::Damaged);
+
+    // A grid of two items showing the same bytes is a picture; one item named twice is not.
+    ASSERT_EQ(OutcomeOf(GridOf(2, 1, {2, 3}, frame, {{0, length}})), TDecodeOutcome::Decoded);
+    ASSERT_EQ(OutcomeOf(GridOf(2, 1, {2, 2}, frame, {{0, length}})), TDecodeOutcome::Damaged);
+    // Tiles of the frame and padding after it, each item named once: within the file's bytes, and
+    // twice the padding's over them.
+    ASSERT_EQ(OutcomeOf(GridOf(2, 1, {2, 3}, frame + Padding(64), {{0, length}, {length, 64}})), TDecodeOutcome::Decoded);
+    ASSERT_EQ(OutcomeOf(GridOf(2, 1, {2, 3}, frame + Padding(4096), {{0, length}, {length, 4096}})),
+              TDecodeOutcome::Damaged);
+    // 128 x 128 tiles of one item with a megabyte of padding: 16 GiB to gather.
+    const std::string megabyte = frame + Padding(1 << 20);
+    EXPECT_EQ(OutcomeOf(GridOf(128, 128, std::vector<uint32_t>(128 * 128, 2), megabyte, {{0, length}, {length, 1 << 20}})),
+              TDecodeOutcome::Damaged);
+
+    // An item is one frame; a track's first sample may hold hidden frames before the shown one.
+    ASSERT_EQ(OutcomeOf(AvifOf({{1, "av01", {{0, length}, {0, length}}, Bytes("\x01\x02", 2)}}, frame)),
+              TDecodeOutcome::Damaged);
+    std::string frames;
+    for (int i = 0; i < 8; ++i) frames += frame;
+    ASSERT_EQ(OutcomeOf(TrackOf(frames)), TDecodeOutcome::Decoded);
+    ASSERT_EQ(OutcomeOf(TrackOf(frames + frame)), TDecodeOutcome::Damaged);
+}
+
+// The container's colour description counts whole: its range with its matrix. The seed's full-range
+// samples read as limited, as its colour box is changed to say, stretch away from the middle.
+TEST(OwnDecoderTest, TheContainersColourRangeGoesWithItsMatrix) {
+    const std::string& seed = Seed("avif-12bit-444.avif");
+    const std::string nclx = Bytes("nclx\0\x01\0\x0D\0\x06\x80", 11);
+    const TDecodedPicture full = Decode("avif-full", seed);
+    const TDecodedPicture limited = Decode("avif-limited", Changed(seed, {{nclx, nclx.substr(0, 10) + '\0'}}));
+    ASSERT_EQ(full.Outcome, TDecodeOutcome::Decoded);
+    ASSERT_EQ(limited.Outcome, TDecodeOutcome::Decoded);
+    const auto stretched = [](int c) { return std::min(255, std::max(0, (c - 16) * 255 / 219)); };
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const TColour seen = ColourAt(limited, quarter), stored = ColourAt(full, quarter);
+        EXPECT_NEAR(seen.Red, stretched(stored.Red), 6) << quarter;
+        EXPECT_NEAR(seen.Green, stretched(stored.Green), 6) << quarter;
+        EXPECT_NEAR(seen.Blue, stretched(stored.Blue), 6) << quarter;
     }
 }
