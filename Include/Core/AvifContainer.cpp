@@ -461,9 +461,8 @@ TAvifLayout LayoutOfPrimaryItem(const uint8_t* data, const TMeta& meta, size_t f
     for (const auto& auxiliary : meta.AuxiliaryOf) {
         if (auxiliary.second != meta.Primary || !IsPictureItem(meta, auxiliary.first) || !IsAlphaItem(meta, auxiliary.first))
             continue;
-        // Alpha data outside the file, or alpha tiles that do not match the colour's, is a damaged
-        // file, not a picture without alpha.
-        // Colour and alpha together are no more bytes than the file: the decode reads each once.
+        // Alpha data outside the file, alpha tiles that do not match the colour's, or colour and
+        // alpha of more bytes together than the file, is a damaged file, not a picture without alpha.
         TTiling alpha;
         if (!ReadTiling(data, meta, auxiliary.first, fileSize, alpha) || !MatchesColour(alpha, colour) ||
             alpha.Bytes > fileSize - colour.Bytes)

@@ -228,12 +228,15 @@ TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
     const std::string cut = folder_ / "cut.jpg";
     WriteFileBytes(cut, std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
 
-    for (const std::string& path : {text, empty, missing, damaged, cut, folder_.Path(), std::string()}) {
+    for (const std::string& path : {text, missing, damaged, cut, folder_.Path(), std::string()}) {
         SCOPED_TRACE(path);
         CurrentFunStatContext.Reset(fsPerfect);
         EXPECT_EQ(LoadPictureFile(path), nullptr);
         ExpectFailure(Unreadable, path);
     }
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(LoadPictureFile(empty), nullptr);
+    ExpectFailure("The file is empty.", empty);
     CurrentFunStatContext.Reset(fsPerfect);
     LoadPictureFile(missing);
     EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, static_cast<int32_t>(ERROR_FILE_NOT_FOUND));
@@ -358,6 +361,22 @@ TEST_F(MyGDIPlusTest, APictureWithoutAnInstalledCodecNamesWhatToInstall) {
     ExpectFailure("This JPEG XL picture cannot be loaded: Windows has no codec for it. Install the JPEG XL Image "
                   "Extension from the Microsoft Store, then load it again.",
                   jpegXl);
+
+    // Formats nothing here reads are named, whatever the file is called.
+    const std::pair<const char*, std::string> named[] = {
+        {"This JPEG 2000 picture", std::string("\0\0\0\x0CjP  \r\n\x87\n\0\0\0\x14ftypjp2 ", 20)},
+        {"This Photoshop document", std::string("8BPS\0\1\0\0\0\0\0\0\0\3", 14)},
+        {"This mouse cursor", std::string("\0\0\2\0\1\0\x10\x10\0\0\1\0\1\0\x28\0\0\0\x16\0\0\0", 22)},
+        {"This Mac icon", std::string("icns\0\0\0\x08", 8)},
+    };
+    for (const auto& file : named) {
+        SCOPED_TRACE(file.first);
+        const std::string path = folder_ / "picture.png";
+        WriteFileBytes(path, file.second);
+        CurrentFunStatContext.Reset(fsPerfect);
+        EXPECT_EQ(LoadPictureFile(path), nullptr);
+        EXPECT_EQ(CurrentFunStatContext.Description.rfind(file.first, 0), 0u) << CurrentFunStatContext.Description;
+    }
 
     // A file type box cut off is no known format: the usual refusal.
     const std::string cut = folder_ / "cut.heic";
