@@ -398,6 +398,12 @@ bool PathExists(const std::string& path) {
     return PathFileExistsA(path.c_str()) != FALSE;
 }
 
+std::string FirstUnusedPath(const std::string& stem, const std::string& extension) {
+    std::string path = NumberedPath(stem, extension, 1);
+    for (int copy = 2; PathExists(path); ++copy) path = NumberedPath(stem, extension, copy);
+    return path;
+}
+
 uint32_t ClearReadOnly(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) attributes = 0;

@@ -29,6 +29,8 @@ std::string ToFullUncPath(const std::string& path);
 bool IsSamePath(const std::string& a, const std::string& b);
 bool MatchesFileMask(const std::string& name, const std::string& mask);
 bool PathExists(const std::string& path);
+// The first of "stem.ext", "stem (2).ext", "stem (3).ext"... that names nothing yet.
+std::string FirstUnusedPath(const std::string& stem, const std::string& extension);
 // The order in which a file browser sorts names: runs of digits by their number ("2.jpg" before
 // "10.jpg"), letter case ignored. Negative, zero or positive.
 int CompareNamesNaturally(const std::string& a, const std::string& b);

@@ -33,9 +33,7 @@ std::string NewPastedPicturePath(const std::string& directory) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u-%02u-%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
                   now.wMinute, now.wSecond);
-    std::string path = directory + stamp + ".png";
-    for (int copy = 2; PathExists(path); ++copy) path = directory + stamp + " (" + std::to_string(copy) + ").png";
-    return path;
+    return FirstUnusedPath(directory + stamp, ".png");
 }
 
 // The clipboard's picture as the bytes of a PNG file: a PNG as it was copied, a bitmap encoded.

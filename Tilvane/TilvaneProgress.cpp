@@ -18,6 +18,9 @@ namespace {
 
 const char* const Module = "Tilvane\\TilvaneProgress";
 const char* const ResultsFileName = "Tilvane results.ini";
+// "Tilvane results.ini.damaged", then "Tilvane results (2).ini.damaged" and so on.
+const char* const ResultsAsideStem = "Tilvane results";
+const char* const ResultsAsideExtension = ".ini.damaged";
 const UINT_PTR PlayTimeTimer = 1;
 // Often enough that the label turns over close to each whole second.
 const UINT PlayTimeTimerPeriod = 250;
@@ -94,8 +97,9 @@ bool TTilvaneForm::FitsTimeLabel(const std::string& text) const {
     return needed.right <= client.right && needed.bottom <= client.bottom;
 }
 
-// A results file that cannot be taken whole is set aside, so that nothing of it is lost, and a
-// new one is started; the game goes on either way.
+// A results file that cannot be taken whole is set aside under a name no earlier one has, so that
+// nothing of it or of an earlier refused file is lost, and a new one is started; the game goes on
+// either way.
 void TTilvaneForm::LoadBestResults() {
     TFunOperation op(Module, "TTilvaneForm::LoadBestResults", __LINE__);
     op.Guard(__LINE__, [&] {
@@ -119,9 +123,10 @@ void TTilvaneForm::LoadBestResults() {
 
 void TTilvaneForm::SetRefusedResultsAside(TFunOperation& op, const std::string& reason) {
     bestResults_.Clear();
-    const std::string path = ResultsPath(), aside = path + ".damaged";
+    const std::string path = ResultsPath();
+    const std::string aside = FirstUnusedPath(GetDataDirectory() + ResultsAsideStem, ResultsAsideExtension);
     ClearLastError();
-    if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
         ResultsList = std::make_unique<TStoredTextList>(path);
         ResultsList->OnBeforeSave = [this](TStoredTextList& list) { bestResults_.Write(*list.Store()); };
         op.Raise(__LINE__, fsError,

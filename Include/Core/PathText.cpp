@@ -81,3 +81,7 @@ std::string ExtensionOfPath(const std::string& path) {
     const size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
+
+std::string NumberedPath(const std::string& stem, const std::string& extension, int copy) {
+    return copy <= 1 ? stem + extension : stem + " (" + std::to_string(copy) + ")" + extension;
+}

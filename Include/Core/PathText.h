@@ -15,6 +15,9 @@ std::string NameOfPath(const std::string& path);
 std::string ExtensionOfPath(const std::string& path);
 // True when the path holds one of < > | " * ? and so names no single file.
 bool HasPatternCharacters(const std::string& path);
+// The name of a copy that must not replace another: "stem.ext" for the first, then
+// "stem (2).ext", "stem (3).ext" and so on.
+std::string NumberedPath(const std::string& stem, const std::string& extension, int copy);
 uint64_t CombineFileSize(uint32_t low, uint32_t high);
 // The parameter text handed to the shell: empty, or a blank and the parameters, quoted on request.
 std::string ShellParameters(const std::string& parameters, bool quote);

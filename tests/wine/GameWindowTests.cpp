@@ -1018,6 +1018,22 @@ void PlayGameTaking(TTilvaneFormTestAccess& inside, TTestTicks& ticks, int secon
 
 std::string ResultsPath() { return GetDataDirectory() + "Tilvane results.ini"; }
 
+// Files of the data folder, gone before and after a test, also one that fails.
+struct TFilesGone {
+    const std::vector<std::string> Paths;
+    explicit TFilesGone(std::vector<std::string> paths) : Paths(std::move(paths)) { Delete(); }
+    ~TFilesGone() { Delete(); }
+    void Delete() const {
+        for (const std::string& path : Paths) DeleteFileA(path.c_str());
+    }
+};
+
+// The results file and the copies of it set aside.
+std::vector<std::string> ResultsFiles() {
+    return {ResultsPath(), GetDataDirectory() + "Tilvane results.ini.damaged",
+            GetDataDirectory() + "Tilvane results (2).ini.damaged"};
+}
+
 }  // namespace
 
 // The clock starts with the first move, turns over while the window is active, stands still while
@@ -1083,11 +1099,11 @@ TEST_F(GameWindow, PlayTimeRunsOnlyWhileTheGameIsPlayedInTheActiveWindow) {
 }
 
 // A first solve is the best; a slower one is told the best time. The results file is read again
-// as after a restart; a damaged one is set aside with a report, and play goes on.
+// as after a restart; a damaged one is set aside with a report, a second one beside the first,
+// and play goes on.
 TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFile) {
     const std::string path = ResultsPath();
-    DeleteFileA(path.c_str());
-    DeleteFileA((path + ".damaged").c_str());
+    const TFilesGone gone(ResultsFiles());
     inside->LoadBestResults();
     TTestTicks ticks(inside->Clock);
     Activate(form->Handle());
@@ -1120,22 +1136,27 @@ TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFil
     inside->Board.MarkSaved();
     inside->LoadGameFromPicture(picturePath);
 
-    const std::string damaged = "[Result1]\r\nPicture=C:\\Lake.jpg\r\nColumns=99\r\n";
-    WriteFileBytes(path, damaged);
-    {
+    const std::string damaged[] = {"[Result1]\r\nPicture=C:\\Lake.jpg\r\nColumns=99\r\n",
+                                   "[Result1]\r\nPicture=C:\\Hill.jpg\r\nBestTime=-1\r\n"};
+    const char* const asideNames[] = {"Tilvane results.ini.damaged", "Tilvane results (2).ini.damaged"};
+    for (int refusal = 0; refusal < 2; ++refusal) {
+        SCOPED_TRACE(asideNames[refusal]);
+        WriteFileBytes(path, damaged[refusal]);
         TRecordedFailures failures;
         inside->LoadBestResults();
         ASSERT_EQ(failures.View.Descriptions.size(), 1u);
         EXPECT_EQ(failures.View.Descriptions[0], "Failed to load the best results.");
-        EXPECT_NE(failures.View.Reports[0].find("kept as \"Tilvane results.ini.damaged\""), std::string::npos)
+        EXPECT_NE(failures.View.Reports[0].find("kept as \"" + std::string(asideNames[refusal]) + "\""),
+                  std::string::npos)
             << failures.View.Reports[0];
     }
-    EXPECT_EQ(ReadFileBytes(path + ".damaged"), damaged) << "nothing of the refused file is lost";
+    for (int refusal = 0; refusal < 2; ++refusal)
+        EXPECT_EQ(ReadFileBytes(GetDataDirectory() + asideNames[refusal]), damaged[refusal])
+            << "nothing of a refused file is lost, nor of one refused before it";
     EXPECT_TRUE(inside->BestResults.Entries().empty());
     PlayGameTaking(*inside, ticks, 200);
     EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 3:20 (best)") << "the game goes on with a new file";
     EXPECT_NE(ReadFileBytes(path).find("BestTime=200\r\n"), std::string::npos);
-    DeleteFileA((path + ".damaged").c_str());
 }
 
 // The results window sorts figures as numbers and dates as dates, turns the order round at a
