@@ -370,8 +370,9 @@ bool TTilvaneForm::PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int
 void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     ApplyCommonKeys(game.Keys);
     Board.TakeOverGame(game.Board);
-    // A file keeps no flipping setting: a game with mirrored pieces was shuffled with flipping.
-    gameFlipping_ = AllowFlipCheckBox->Checked() || GameHasFlippedPieces();
+    // A file saved before games kept their flipping setting: a game with mirrored pieces was
+    // shuffled with flipping.
+    gameFlipping_ = game.ShuffledWithFlipping.value_or(AllowFlipCheckBox->Checked() || GameHasFlippedPieces());
     RestartClock(game.PlaySeconds);
 }
 
@@ -398,6 +399,7 @@ TSavedGame TTilvaneForm::CurrentGame() const {
     game.Keys = CurrentKeys();
     game.Board = Board;
     game.PlaySeconds = clock_.ElapsedSeconds();
+    game.ShuffledWithFlipping = gameFlipping_;
     return game;
 }
 

@@ -31,6 +31,7 @@ void TTilvaneForm::WriteRecoveredGame() const {
     game.Board = Board;
     game.Keys = TCommonKeys{ColumnsCount, RowsCount, lightGridTicked_, PicturePath};
     game.PlaySeconds = clock_.ElapsedSeconds();
+    game.ShuffledWithFlipping = gameFlipping_;
     if (PicturePath.empty() || !IsPlayableGame(game)) return;
     TTextStore store;
     WriteGame(store, game);

@@ -10,6 +10,8 @@ namespace {
 const char* const Section = "TilvaneGame";
 const char* const MapSection = "Map";
 const int32_t MaxCount = std::numeric_limits<int32_t>::max();
+// The options' name for the same setting: the game keeps the value the options had at its shuffle.
+const char* const ShuffledWithFlippingKey = "AllowFlip";
 
 // A cell's keys are numbered row by row over the grid in play: the number alone says where the
 // cell stands, so a file never names a column or a row.
@@ -61,6 +63,15 @@ void ReadMap(const TTextStore& store, TPuzzleBoard& board) {
         }
 }
 
+// Empty when the file has no such key: an older file, which the caller fills in its own way.
+std::optional<bool> ReadOptionalBool(const TTextStore& store, const std::string& key) {
+    std::string_view text;
+    if (!store.FindValue(Section, key, text)) return std::nullopt;
+    bool value = false;
+    store.ReadBool(Section, key, value);
+    return value;
+}
+
 void WriteMap(TTextStore& store, const TPuzzleBoard& board) {
     const int32_t columns = PlayColumns(board), rows = PlayRows(board);
     int32_t number = 0;
@@ -105,6 +116,7 @@ TSavedGame ReadGame(const TTextStore& store, const TCommonKeys& defaults) {
     game.Keys = ReadCommonKeys(store, defaults);
     ReadGridAndCounters(store, game.Keys, game.Board);
     store.ReadInteger(Section, "PlayTime", game.PlaySeconds, MaxCount, 0);
+    game.ShuffledWithFlipping = ReadOptionalBool(store, ShuffledWithFlippingKey);
     ReadMap(store, game.Board);
     return game;
 }
@@ -135,6 +147,7 @@ void WriteGame(TTextStore& store, const TSavedGame& game) {
     store.WriteInteger(Section, "MovesCount", board.MovesCount());
     store.WriteInteger(Section, "WrongMoves", board.WrongMoves());
     store.WriteInteger(Section, "PlayTime", game.PlaySeconds);
+    if (game.ShuffledWithFlipping) store.WriteBool(Section, ShuffledWithFlippingKey, *game.ShuffledWithFlipping);
     WriteMap(store, board);
 }
 

@@ -7,6 +7,7 @@
 #include "Tilvane/Core/PuzzleBoard.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr char GameFileExtension[] = ".tvg";
@@ -22,13 +23,16 @@ struct TCommonKeys {
     std::string PicturePath;
 };
 
-// A saved game: its common keys, the board (grid, cells, MovesCount, WrongMoves) and its play
-// time in seconds ("PlayTime"; a game saved before the clock existed has none and starts at 0).
-// The board has no view: nothing is drawn while a record is read or written.
+// A saved game: its common keys, the board (grid, cells, MovesCount, WrongMoves), its play time
+// in seconds ("PlayTime"; a game saved before the clock existed has none and starts at 0) and
+// whether it was shuffled with flipping ("AllowFlip", which its results are filed under; a game
+// saved before that key existed has none, and the window guesses). The board has no view:
+// nothing is drawn while a record is read or written.
 struct TSavedGame {
     TCommonKeys Keys;
     TPuzzleBoard Board;
     int32_t PlaySeconds = 0;
+    std::optional<bool> ShuffledWithFlipping;
 };
 
 struct TGameOptions {

@@ -84,6 +84,7 @@ TEST(GameFilesReadGame, GridAndCountersFallBackToTheirDefaults) {
     EXPECT_EQ(game.Board.MovesCount(), 2147483647);
     EXPECT_EQ(game.Board.WrongMoves(), 16);
     EXPECT_EQ(game.PlaySeconds, 0) << "a game saved before the clock starts at 0:00";
+    EXPECT_FALSE(game.ShuffledWithFlipping.has_value()) << "a game saved before its flipping was kept";
 }
 
 TEST(GameFilesReadGame, MissingOrBadCellsKeepTheirOwnPiece) {
@@ -126,11 +127,13 @@ TEST(GameFilesWriteGame, WritesTheWindowsBytes) {
     game.Board.Pieces[0][0].FlipVertical = true;
     game.Board.RestoreCounters(12, 3);
     game.PlaySeconds = 187;
+    game.ShuffledWithFlipping = true;
     WriteGame(store, game);
     EXPECT_EQ(store.ToBytes(),
               "[TilvaneGame]\r\nColumnsCount=7\r\nRowsCount=5\r\nLightGrid=TRUE\r\n"
               "PictureTitle=C:\\Pictures\\Lake.jpg\r\n"
-              "ResultedColumns=2\r\nResultedRows=1\r\nMovesCount=12\r\nWrongMoves=3\r\nPlayTime=187\r\n\r\n"
+              "ResultedColumns=2\r\nResultedRows=1\r\nMovesCount=12\r\nWrongMoves=3\r\nPlayTime=187\r\n"
+              "AllowFlip=TRUE\r\n\r\n"
               "[Map]\r\nC0=1\r\nR0=0\r\nFH0=FALSE\r\nFV0=TRUE\r\nC1=0\r\nR1=0\r\nFH1=FALSE\r\nFV1=FALSE\r\n\r\n");
 }
 
@@ -157,11 +160,13 @@ TEST(GameFilesRoundTrip, WrittenGameReadsAsTheSameRecord) {
     game.Board.ShufflePieces(true, [n = 0]() mutable { return n += 7919; });
     game.Board.RestoreCounters(2147483647, 40);
     game.PlaySeconds = 2147483647;
+    game.ShuffledWithFlipping = false;
     TTextStore store;
     WriteGame(store, game);
     const TSavedGame read = ReadGame(Parsed(store.ToBytes()), Shown);
     EXPECT_EQ(read.Keys, game.Keys);
     EXPECT_EQ(read.PlaySeconds, 2147483647);
+    EXPECT_EQ(read.ShuffledWithFlipping, std::optional<bool>(false));
     EXPECT_EQ(read.Board.MovesCount(), 2147483647);
     EXPECT_EQ(read.Board.WrongMoves(), 40);
     ASSERT_EQ(read.Board.ResultedColumns, 12);

@@ -92,7 +92,7 @@ std::string ValueOf(const TSection& section, const std::string& key) {
 
 std::vector<std::string> GameSettingKeys() {
     return {"ColumnsCount", "RowsCount", "LightGrid", "PictureTitle", "ResultedColumns", "ResultedRows",
-            "MovesCount", "WrongMoves", "PlayTime"};
+            "MovesCount", "WrongMoves", "PlayTime", "AllowFlip"};
 }
 
 std::vector<std::string> MapKeys(int cells) {
@@ -475,6 +475,7 @@ TEST_F(SavedGameEndToEnd, SavedGameHoldsTheBoardShownAndLoadsBackInAFreshStart) 
     EXPECT_EQ(ValueOf(sections[0], "ResultedRows"), "7");
     EXPECT_EQ(ValueOf(sections[0], "MovesCount"), "2");
     EXPECT_EQ(ValueOf(sections[0], "WrongMoves"), "1");
+    EXPECT_EQ(ValueOf(sections[0], "AllowFlip"), "TRUE") << "the game was shuffled with flipping";
     EXPECT_EQ(sections[1].Name, "Map");
     EXPECT_EQ(KeysOf(sections[1]), MapKeys(Grid * Grid));
     EXPECT_EQ(AsShown(CellsOfMap(sections[1], Grid * Grid), Grid), board) << "the file holds the board shown";

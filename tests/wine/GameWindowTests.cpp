@@ -1034,6 +1034,11 @@ std::vector<std::string> ResultsFiles() {
             GetDataDirectory() + "Tilvane results (2).ini.damaged"};
 }
 
+// The results' entries of the test picture, flipping or not.
+const TBestResult* ResultOf(TTilvaneFormTestAccess& inside, const std::string& picture, bool flipping) {
+    return inside.BestResults.Find({picture, inside.Board.ResultedColumns, inside.Board.ResultedRows, flipping});
+}
+
 }  // namespace
 
 // The clock starts with the first move, turns over while the window is active, stands still while
@@ -1157,6 +1162,43 @@ TEST_F(GameWindow, BestResultsTellTheBestTimeSurviveARestartAndRefuseADamagedFil
     PlayGameTaking(*inside, ticks, 200);
     EXPECT_EQ(inside->PlayTimeLabel.Text(), "Time: 3:20 (best)") << "the game goes on with a new file";
     EXPECT_NE(ReadFileBytes(path).find("BestTime=200\r\n"), std::string::npos);
+}
+
+// A saved or recovered game is filed under the flipping it was shuffled with, whatever the check
+// box says when it is loaded and solved: also a flipping game whose flips were all undone.
+TEST_F(GameWindow, ALoadedGamesResultKeepsTheFlippingItWasShuffledWith) {
+    TTempFolder folder("flipping");
+    const std::string recovered = GetDataDirectory() + "Recovered game.tvg";
+    const TFilesGone gone(ResultsFiles()), goneToo({recovered});
+    inside->LoadBestResults();
+    TTestTicks ticks(inside->Clock);
+    for (const bool flipping : {false, true}) {
+        SCOPED_TRACE(flipping ? "shuffled with flipping" : "shuffled without flipping");
+        const std::string saved = folder / (flipping ? "flipping.tvg" : "plain.tvg");
+        inside->BestResults.Clear();
+        inside->AllowFlipCheckBox.SetChecked(flipping);
+        inside->Board.MarkSaved();
+        inside->LoadGameFromPicture(picturePath);
+        inside->RandomizeMenuClick();
+        for (int32_t row = 0; row < inside->Board.ResultedRows; ++row)
+            for (int32_t column = 0; column < inside->Board.ResultedColumns; ++column)
+                inside->Board.Pieces[column][row].FlipHorizontal = inside->Board.Pieces[column][row].FlipVertical = false;
+        ASSERT_TRUE(PutOnePieceHome(inside->Board));
+        // Kept once as the player saves it and once as a crash keeps it.
+        ASSERT_TRUE(inside->SaveGameTo(saved));
+        inside->WriteRecoveredGame();
+        inside->AllowFlipCheckBox.SetChecked(!flipping);
+        for (const std::string& file : {saved, recovered}) {
+            inside->Board.MarkSaved();
+            inside->LoadGameFrom(file);
+            ASSERT_EQ(CurrentFunStatContext.Status, fsPerfect) << CurrentFunStatContext.Description;
+            ticks.Now += 1000;
+            while (PutOnePieceHome(inside->Board)) {}
+            EXPECT_NE(ResultOf(*inside, picturePath, flipping), nullptr) << file;
+            EXPECT_EQ(ResultOf(*inside, picturePath, !flipping), nullptr) << file;
+        }
+    }
+    inside->AllowFlipCheckBox.SetChecked(false);
 }
 
 // The results window sorts figures as numbers and dates as dates, turns the order round at a
