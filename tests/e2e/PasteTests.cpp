@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -169,17 +170,42 @@ TEST(PasteEndToEnd, APictureIsPastedFromEachFormTheClipboardOffers) {
     EXPECT_NE(options.find("\r\nPictureTitle=" + game.PathOf("Pasted pictures\\")), std::string::npos) << options;
 }
 
+// A file list whose names are never ended: wide characters up to the block's end, which is a
+// whole number of allocation units so that no padding of the block ends them either.
+std::string UnendedFileList() {
+    std::string block = DropFilesBlock({"C:\\picture.bmp"});
+    block.resize(block.size() - 2 * sizeof(wchar_t));
+    return block;
+}
+
+// A file list whose names would start far past its end.
+std::string FileListPointingOutside() {
+    std::string block = DropFilesBlock({"C:\\picture.bmp"});
+    const uint32_t farAway = 0x7FFFFFF0;
+    std::memcpy(&block[0], &farAway, sizeof farAway);
+    return block;
+}
+
 TEST(PasteEndToEnd, NothingToPasteOrABadPictureKeepsTheGame) {
     TGameProcess game("paste-refused");
     ASSERT_TRUE(game.WaitForMainWindow());
     TClipboardFiller clipboard;
     {
+        const struct {
+            const char* name;
+            TClipboardFiller::TForm form;
+        } nothing[] = {{"text", {CF_TEXT, std::string("words, no picture", 18)}},
+                       {"a file list never ended", {CF_HDROP, UnendedFileList()}},
+                       {"a file list pointing outside its block", {CF_HDROP, FileListPointingOutside()}}};
         TMessageBoxAnswerer warning("Warning", IDOK, false, true);
-        ASSERT_TRUE(clipboard.Put({{CF_TEXT, std::string("words, no picture", 18)}}));
-        game.Key('V', modCtrl);
-        ASSERT_TRUE(WaitUntil([&] { return warning.Count() == 1; }));
-        EXPECT_EQ(warning.Texts()[0], "The clipboard holds no picture to paste.");
-        EXPECT_EQ(game.ControlText(idTipsLabel), StartTip);
+        for (size_t n = 0; n < std::size(nothing); ++n) {
+            SCOPED_TRACE(nothing[n].name);
+            ASSERT_TRUE(clipboard.Put({nothing[n].form}));
+            game.Key('V', modCtrl);
+            ASSERT_TRUE(WaitUntil([&] { return warning.Count() == n + 1; }));
+            EXPECT_EQ(warning.Texts()[n], "The clipboard holds no picture to paste.");
+            EXPECT_EQ(game.ControlText(idTipsLabel), StartTip);
+        }
     }
 
     const SIZE piece = PieceSizeFilling(game.Control(idPuzzlePictureGroupBox), 5, 4);
