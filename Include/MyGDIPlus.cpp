@@ -2,6 +2,7 @@
 
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/AvifDecoder.h"
+#include "Include/Core/DecodedPicture.h"
 #include "Include/Core/JpegDecoder.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
@@ -11,6 +12,7 @@
 #include "Include/Error.h"
 #include "Include/MyWIC.h"
 #include "Include/Owned.h"
+#include "Include/PictureDecoderProcess.h"
 #include "Include/WideText.h"
 
 #include <windows.h>
@@ -273,6 +275,10 @@ struct TPicture::TData {
     int32_t Height = 0;
     int32_t DecodedWidth = 0;  // the size of Image, smaller when a JPEG was decoded scaled down
     int32_t DecodedHeight = 0;
+    // Whether the fourth byte of Pixels is their opacity.
+    bool Alpha = false;
+    // Decoded by our own decoders, which already chose the size the areas need.
+    bool SizedByDecoder = false;
     // Scaling a large picture costs a pass over all its pixels; a smaller image scaled from an
     // earlier, larger drawing of it looks the same and costs only its own size.
     TRendering Rendering;
@@ -309,6 +315,7 @@ bool TurnUpright(TPicture::TData& data, uint32_t orientation) {
         return false;
     data.Image.reset(created);
     data.Pixels = std::move(upright);  // the same buffer, which the new image refers to
+    data.Alpha = true;
     data.Width = data.DecodedWidth = size.Width;
     data.Height = data.DecodedHeight = size.Height;
     return true;
@@ -407,6 +414,7 @@ std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::st
         return nullptr;
     }
     data->Image.reset(created);
+    data->Alpha = format == PixelFormat32bppARGB;
     data->FileName = fileName;
     data->Width = static_cast<int32_t>(imageWidth);
     data->Height = static_cast<int32_t>(imageHeight);
@@ -465,8 +473,11 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
         RaiseJpegFailure(op, fileName, decoded);
         return nullptr;
     }
-    return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height, decoded.ImageWidth,
-                          decoded.ImageHeight, PixelFormat32bppRGB);
+    std::unique_ptr<TPicture::TData> data = DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width,
+                                                           decoded.Height, decoded.ImageWidth, decoded.ImageHeight,
+                                                           PixelFormat32bppRGB);
+    if (data) data->SizedByDecoder = true;
+    return data;
 }
 
 // Our own decoders of formats read from the whole file in memory: WebP and AVIF.
@@ -515,9 +526,13 @@ std::unique_ptr<TPicture::TData> DecodeWholeFile(TFunOperation& op, const std::s
         decoded = decode(bytes.data(), bytes.size(), request);
     }
     switch (decoded.Outcome) {
-    case TDecodeOutcome::Decoded:
-        return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
-                              decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB);
+    case TDecodeOutcome::Decoded: {
+        std::unique_ptr<TPicture::TData> data =
+            DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
+                           decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB);
+        if (data) data->SizedByDecoder = true;
+        return data;
+    }
     case TDecodeOutcome::TooLarge:
         RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
         return nullptr;
@@ -618,6 +633,80 @@ bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
     return true;
 }
 
+namespace {
+
+// The pixels as they are, or averaged down to size: opaque then.
+void SendPixels(const uint32_t* pixels, int32_t width, int32_t height, bool alpha, TPictureSize size,
+                TPicturePixels& out) {
+    out.Width = size.Width;
+    out.Height = size.Height;
+    if (size.Width == width && size.Height == height) {
+        out.Pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+        out.Alpha = alpha;
+        return;
+    }
+    out.Pixels.resize(static_cast<size_t>(size.Width) * static_cast<size_t>(size.Height));
+    ReducePixels(pixels, width, height, out.Pixels.data(), size.Width, size.Height);
+    out.Alpha = false;
+}
+
+// A raster GDI+ decoded, reduced as our decoders reduce.
+bool SendGdiplusBitmap(Gdiplus::GpImage* image, int32_t width, int32_t height, TPictureSize size,
+                       TPicturePixels& out) {
+    Gdiplus::BitmapData locked = {};
+    if (GdipBitmapLockBits(static_cast<Gdiplus::GpBitmap*>(image), nullptr, Gdiplus::ImageLockModeRead,
+                           PixelFormat32bppARGB, &locked) != Gdiplus::Ok)
+        return false;
+    std::vector<uint32_t> rows;
+    const uint32_t* pixels = static_cast<const uint32_t*>(locked.Scan0);
+    if (locked.Stride != width * 4) {  // rows with gaps or bottom up: made plain first
+        rows.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int32_t y = 0; y < height; ++y)
+            std::copy_n(reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.Scan0) +
+                                                          static_cast<ptrdiff_t>(y) * locked.Stride),
+                        width, rows.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+        pixels = rows.data();
+    }
+    SendPixels(pixels, width, height, true, size, out);
+    GdipBitmapUnlockBits(static_cast<Gdiplus::GpBitmap*>(image), &locked);
+    return true;
+}
+
+}  // namespace
+
+bool TPicture::TakePixels(const std::vector<TPictureSize>& areas, TPicturePixels& out) {
+    TData& data = *data_;
+    TDecodeRequest request;
+    request.Areas = areas;
+    if (!data.Pixels.empty()) {
+        if (data.SizedByDecoder) {
+            out.Pixels = std::move(data.Pixels);
+            out.Width = data.DecodedWidth;
+            out.Height = data.DecodedHeight;
+            out.Alpha = data.Alpha;
+            return true;
+        }
+        const TPictureSize size = ChooseDecodedSize(static_cast<uint32_t>(data.DecodedWidth),
+                                                    static_cast<uint32_t>(data.DecodedHeight), request);
+        SendPixels(data.Pixels.data(), data.DecodedWidth, data.DecodedHeight, data.Alpha, size, out);
+        return true;
+    }
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (GdipGetImageType(data.Image.get(), &type) != Gdiplus::Ok) return false;
+    const uint32_t width = static_cast<uint32_t>(data.Width), height = static_cast<uint32_t>(data.Height);
+    if (type == Gdiplus::ImageTypeBitmap)
+        return SendGdiplusBitmap(data.Image.get(), data.Width, data.Height,
+                                 ChooseDecodedSize(width, height, request), out);
+    // A metafile is drawn from its vectors as large as the areas need, within the budget.
+    TPictureSize size = NeededPictureSize(data.Width, data.Height, areas.data(), static_cast<int>(areas.size()));
+    if (!FitsPictureBudget(static_cast<uint64_t>(size.Width), static_cast<uint64_t>(size.Height)))
+        size = ChooseDecodedSize(width, height, request);
+    std::unique_ptr<TBitmapCanvas> canvas = TBitmapCanvas::Create(size.Width, size.Height);
+    if (!canvas || !DrawInto(*canvas)) return false;
+    SendPixels(canvas->Pixels(), size.Width, size.Height, false, size, out);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Operations
 
@@ -636,6 +725,25 @@ std::string GetPictureExtensionsAsFilter() {
 }
 
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas) {
+    std::unique_ptr<TPicture> picture;
+    TFunOperation op(Module, "LoadPictureFile", __LINE__);
+    op.Guard(__LINE__, [&] {
+        TDecoderAnswer answer;
+        if (!DecodeInDecoderProcess(op, FileName, PaintAreas, answer)) return;
+        std::unique_ptr<TPicture::TData> data =
+            DataOverPixels(op, FileName, std::move(answer.Pixels.Pixels), answer.Pixels.Width, answer.Pixels.Height,
+                           answer.ImageWidth, answer.ImageHeight,
+                           answer.Pixels.Alpha ? PixelFormat32bppARGB : PixelFormat32bppRGB);
+        if (!data) return;
+        data->FileStamp = answer.Stamp;
+        picture.reset(new TPicture(std::move(data)));
+    });
+    op.EndPassing([&] { picture.reset(); });
+    return picture;
+}
+
+std::unique_ptr<TPicture> LoadPictureFileInProcess(const std::string& FileName,
+                                                   const std::vector<TPictureSize>& PaintAreas) {
     std::unique_ptr<TPicture> picture;
     TFunOperation op(Module, "LoadPictureFile", __LINE__);
     op.Guard(__LINE__, [&] {

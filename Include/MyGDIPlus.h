@@ -12,6 +12,7 @@
 #include <vector>
 
 class TBitmapCanvas;
+struct TPicturePixels;
 
 // The file patterns of every picture decoder, in the order GDI+ reports them, joined by ";" and
 // lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
@@ -52,17 +53,25 @@ public:
     // from it instead of from the whole picture again.
     bool DrawInto(TBitmapCanvas& bitmap) const;
 
+    // The pixels to hand to another process, upright and no larger than the areas need: our own
+    // decoders' as they are, larger rasters averaged down, metafiles drawn at the areas' size. The
+    // picture is not drawn again afterwards. False when GDI+ failed.
+    bool TakePixels(const std::vector<TPictureSize>& areas, TPicturePixels& out);
+
     struct TData;  // what the engine keeps of a decoded picture
 
 private:
     explicit TPicture(std::unique_ptr<TData> data);
     friend std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
                                                      const std::vector<TPictureSize>& PaintAreas);
+    friend std::unique_ptr<TPicture> LoadPictureFileInProcess(const std::string& FileName,
+                                                              const std::vector<TPictureSize>& PaintAreas);
     std::unique_ptr<TData> data_;
 };
 
-// Decodes the picture file. A file that is missing, unreadable, not a picture GDI+ can decode,
-// or larger than the pixel budget gives null and an Error whose first parameter is the path;
+// Decodes the picture file in the decoder process (PictureDecoderProcess.h), so that a picture
+// that crashes, hangs or bloats a decoder ends only that process; its three messages say which.
+// A file that is missing, unreadable, not a picture GDI+ can decode, or larger than the pixel budget gives null and an Error whose first parameter is the path;
 // nothing else changes, so a caller can check a picture before it replaces anything. Paths of
 // any length are accepted.
 // PaintAreas are the areas the picture will be fitted into: a JPEG is decoded by libjpeg-turbo
@@ -72,6 +81,19 @@ private:
 // areas need either. Other formats go to GDI+.
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
                                           const std::vector<TPictureSize>& PaintAreas = {});
+
+// The same decode in this process, without the wall: what the decoder process runs for each
+// request, and what benchmarks compare the decoder process with.
+std::unique_ptr<TPicture> LoadPictureFileInProcess(const std::string& FileName,
+                                                   const std::vector<TPictureSize>& PaintAreas = {});
+
+// Pixels as they cross from the decoder process: 0xAARRGGBB, Width per row, top row first.
+struct TPicturePixels {
+    std::vector<uint32_t> Pixels;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    bool Alpha = false;  // whether the fourth byte is their opacity; otherwise they are opaque
+};
 
 // A new bitmap showing the picture fitted into Width x Height and stretched over the whole
 // pieces of PieceWidth x PieceHeight that it holds, at most MaxColumns x MaxRows; the grid

@@ -7,6 +7,8 @@
 #include "Include/ErrorDialog.h"
 #include "Include/Install.h"
 #include "Include/Myrandom.h"
+#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderProcess.h"
 #include "Include/Program.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneProgram.h"
@@ -15,7 +17,19 @@
 
 #include <memory>
 
+// A copy of the program built for the end-to-end tests can make its decoder process crash, hang
+// or grow on marked files; the shipped program has no such hook.
+#ifdef TILVANE_DECODER_TEST_FAULTS
+void FaultOnMarkedFile(const std::string& path);
+#endif
+
 namespace {
+
+#ifdef TILVANE_DECODER_TEST_FAULTS
+const TDecoderTestHook DecoderTestHook = FaultOnMarkedFile;
+#else
+const TDecoderTestHook DecoderTestHook = nullptr;
+#endif
 
 const char* const Module = "Tilvane\\Tilvane";
 
@@ -24,6 +38,7 @@ const char* const Module = "Tilvane\\Tilvane";
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // What the modules need before anything else runs.
     InstallReportServices();
+    if (IsPictureDecoderRun()) return RunPictureDecoder(DecoderTestHook);
     InstallCrashGuard();
     SeedRandom();
 
@@ -56,6 +71,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (gameForm) gameForm->BeforeRun();
         ShowWindow(mainForm->Handle(), SW_SHOWNORMAL);
         UpdateWindow(mainForm->Handle());
+        // Off the start-up path: the first picture then finds the decoder warm.
+        if (gameForm) StartPictureDecoderInBackground();
         if (gameForm) gameForm->OfferRecoveredGame();
         if (gameForm) gameForm->OpenStartingFiles();
         Application.Run();

@@ -545,14 +545,15 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
     : TGameProcess(name, files, E2ERoot, E2ERoot, arguments) {}
 
 TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files,
-                           const std::string& placeRoot, const std::string& runRoot, const std::string& arguments) {
+                           const std::string& placeRoot, const std::string& runRoot, const std::string& arguments,
+                           const std::string& stagedProgram) {
     static int counter = 0;
     const std::string unique = name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     placedFolder_ = WithTrailingBackslash(placeRoot) + unique + "\\";
     folder_ = WithTrailingBackslash(runRoot) + unique + "\\";
     RemoveTree(placedFolder_.substr(0, placedFolder_.size() - 1));
     CreateFolderChain(placedFolder_.substr(0, placedFolder_.size() - 1));
-    const std::string staged = TestProgramDirectory() + "Tilvane.exe";
+    const std::string staged = TestProgramDirectory() + stagedProgram;
     if (!CopyFileA(staged.c_str(), (placedFolder_ + "Tilvane.exe").c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << staged << " (is Tilvane.exe staged beside the tests?)";
         return;
@@ -563,6 +564,11 @@ TGameProcess::TGameProcess(const std::string& name, const std::vector<TPlacedFil
         WriteFileBytes(path, file.Bytes);
     }
     Start(arguments);
+}
+
+TGameProcess TGameProcess::OfProgram(const std::string& stagedProgram, const std::string& name,
+                                     const std::vector<TPlacedFile>& files) {
+    return TGameProcess(name, files, E2ERoot, E2ERoot, std::string(), stagedProgram);
 }
 
 void TGameProcess::StartAgain(const std::string& arguments) {

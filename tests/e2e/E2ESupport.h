@@ -169,7 +169,11 @@ public:
     // The same, with the copy and the files placed below placeRoot and the program started from
     // the same folder below runRoot: a read-only view of placeRoot (ReadOnlyFolder.h).
     TGameProcess(const std::string& name, const std::vector<TPlacedFile>& files, const std::string& placeRoot,
-                 const std::string& runRoot, const std::string& arguments = std::string());
+                 const std::string& runRoot, const std::string& arguments = std::string(),
+                 const std::string& stagedProgram = "Tilvane.exe");
+    // Another build of the game (staged beside the tests), copied in as Tilvane.exe.
+    static TGameProcess OfProgram(const std::string& stagedProgram, const std::string& name,
+                                  const std::vector<TPlacedFile>& files = {});
     ~TGameProcess();
     TGameProcess(const TGameProcess&) = delete;
     TGameProcess& operator=(const TGameProcess&) = delete;

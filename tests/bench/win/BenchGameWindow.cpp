@@ -3,6 +3,7 @@
 // DPI there and back, one move with its drawing, and one Randomize with all pieces and both
 // grids. Prints figures; passes or
 // fails nothing.
+#include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/GdiplusPictures.h"
@@ -58,6 +59,8 @@ double BitmapMegabytes(const TImage* image) {
 }  // namespace
 
 int main() {
+    // Started as its own picture decoder process, the program serves that and nothing else.
+    if (IsPictureDecoderRun()) return RunPictureDecoder();
     StartProgramServices();
     TTilvaneForm form;
     TTilvaneFormTestAccess inside(form);

@@ -3,7 +3,9 @@
 //   GDI+:     one GdipLoadImageFromFile + one high-quality draw of that image at the puzzle
 //             image's size
 //   new load: LoadPictureFile told the two areas + the puzzle image (7 x 7 pieces) + the
-//             original image, as the game window paints them
+//             original image, as the game window paints them, its decode in the warm decoder
+//             process; beside it the same in this process (the decode before the wall), and the
+//             first load after a cold start of the decoder process, with the bytes copied back
 // Then the quality of the puzzle image: its PSNR against today's path (GDI+'s full decode drawn
 // at the same size) and, as the measure of a faithful reduction, of both against GDI+'s full
 // decode averaged over each pixel's footprint. Last, where the game window's reload of the
@@ -13,13 +15,16 @@
 // (libwebp's WebPDecodeBGRA; dav1d's first picture of the AV1 data), each of the file read whole
 // first. The pictures come from scripts/make-test-pictures.sh.
 //   BenchJpegLoad                                everything
-//   BenchJpegLoad gdiplus|game|quality|plain P   one measurement of picture P, one line of figures
+//   BenchJpegLoad gdiplus|game|inprocess|cold|quality|plain P
+//                                                one measurement of picture P, one line of figures
 //   BenchJpegLoad reload P                       the reload's split for picture P
 #include "Include/BitmapCanvas.h"
 #include "Include/Core/AvifContainer.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/PictureDecoderProcess.h"
 #include "Include/WideText.h"
+#include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/GdiplusPictures.h"
@@ -81,8 +86,11 @@ bool GdiplusLoadAndDraw(const std::string& path) {
     return drawn;
 }
 
-std::unique_ptr<TBitmapCanvas> NewLoad(const std::string& path, int32_t& decodedWidth) {
-    std::unique_ptr<TPicture> picture = LoadPictureFile(path, {PuzzleArea, OriginalArea});
+using TLoader = std::unique_ptr<TPicture> (*)(const std::string&, const std::vector<TPictureSize>&);
+
+std::unique_ptr<TBitmapCanvas> NewLoad(const std::string& path, int32_t& decodedWidth,
+                                       TLoader load = LoadPictureFile) {
+    std::unique_ptr<TPicture> picture = load(path, {PuzzleArea, OriginalArea});
     if (!picture) return nullptr;
     decodedWidth = picture->DecodedWidth();
     int columns = 0, rows = 0;
@@ -105,6 +113,24 @@ int MeasureInThisProcess(TStep&& step) {
     for (int run = 0; run < Runs; ++run) {
         const double start = Now();
         step();
+        times.push_back(Now() - start);
+    }
+    std::printf("%.1f %.1f %.2f\n", bench::Median(times) * 1e3, PeakMegabytes(),
+                static_cast<double>(DecoderBytesCopiedLastTime()) / (1024.0 * 1024.0));
+    return 0;
+}
+
+// The first load after the decoder process was ended: its start is part of that load.
+int MeasureColdStarts(const std::string& path) {
+    std::vector<double> times;
+    int32_t decodedWidth = 0;
+    for (int run = 0; run < Runs; ++run) {
+        EndPictureDecoder();
+        const double start = Now();
+        if (!NewLoad(path, decodedWidth)) {
+            std::printf("failed\n");
+            return 1;
+        }
         times.push_back(Now() - start);
     }
     std::printf("%.1f %.1f\n", bench::Median(times) * 1e3, PeakMegabytes());
@@ -266,6 +292,12 @@ int MeasureOne(const std::string& what, const std::string& path) {
         int32_t decodedWidth = 0;
         return MeasureInThisProcess([&] { return NewLoad(path, decodedWidth) != nullptr; });
     }
+    if (what == "inprocess") {
+        int32_t decodedWidth = 0;
+        return MeasureInThisProcess(
+            [&] { return NewLoad(path, decodedWidth, LoadPictureFileInProcess) != nullptr; });
+    }
+    if (what == "cold") return MeasureColdStarts(path);
     if (what == "quality") return Quality(path);
     if (what == "reload") return ReloadSplit(path);
     if (what == "idle") {
@@ -293,6 +325,24 @@ std::string MeasuredInChild(const std::string& what, const std::string& path, bo
 // itself and the system's libraries. What a load adds is its peak less this.
 double IdleMegabytes = 0;
 
+// The new load's decode in the decoder process against the same decode in the game's own process,
+// and the first load after a cold start of the decoder process.
+void ReportWall(const std::string& path, double wallMs, const std::string& wallLine) {
+    double inMs = 0, inMb = 0, coldMs = 0, coldMb = 0, unused = 0, copiedMb = 0;
+    std::sscanf(wallLine.c_str(), "%lf %lf %lf", &unused, &unused, &copiedMb);
+    const std::string inProcess = MeasuredInChild("inprocess", path), cold = MeasuredInChild("cold", path);
+    if (std::sscanf(inProcess.c_str(), "%lf %lf", &inMs, &inMb) == 2)
+        std::printf("  decoded in the game    %8.1f ms   peak memory %7.1f MB (%.1f over idle)   new load = %.2f x it\n",
+                    inMs, inMb, inMb - IdleMegabytes, wallMs / inMs);
+    else
+        std::printf("  decoded in the game    failed\n");
+    std::printf("  pixels copied back from the decoder process: %.2f MB\n", copiedMb);
+    if (std::sscanf(cold.c_str(), "%lf %lf", &coldMs, &coldMb) == 2)
+        std::printf("  first load after a cold start of the decoder process %8.1f ms\n", coldMs);
+    else
+        std::printf("  first load after a cold start failed\n");
+}
+
 // A picture stored turned is compared on time and memory only: GDI+ alone shows it unturned.
 void ReportPicture(const std::string& path, const char* title, bool compareQuality = true) {
     std::fflush(stdout);
@@ -311,6 +361,7 @@ void ReportPicture(const std::string& path, const char* title, bool compareQuali
                 gameMb - IdleMegabytes);
     if (gdiplusMs > 0) std::printf("   = %.2f x GDI+", gameMs / gdiplusMs);
     std::printf("\n");
+    ReportWall(path, gameMs, game);
     if (!compareQuality) return;
     double againstToday = 0, oursAverage = 0, todayAverage = 0;
     int width = 0, height = 0, decodedWidth = 0;
@@ -346,6 +397,8 @@ void ReportOwnFormat(const std::string& path, const char* title) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Started as its own picture decoder process, the program serves that and nothing else.
+    if (IsPictureDecoderRun()) return RunPictureDecoder();
     const TGdiplusSession gdiplus;
     int code = 0;
     if (argc == 3) {

@@ -9,6 +9,7 @@
 #include "Framework/Image.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/support/GdiplusPictures.h"
 
@@ -176,6 +177,8 @@ void Measure(TGame& game, const std::string& path, const char* title) {
 }  // namespace
 
 int main() {
+    // Started as its own picture decoder process, the program serves that and nothing else.
+    if (IsPictureDecoderRun()) return RunPictureDecoder();
     const TGdiplusSession gdiplus;
     {
         const std::string jpeg = "BenchPicture.jpg", png = "BenchPicture.png";

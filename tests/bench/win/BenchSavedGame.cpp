@@ -3,6 +3,7 @@
 // it, side by side with merely reading the file's bytes and splitting them into lines. The same
 // game without a picture separates the file's share of a load from the picture's. Prints
 // figures; passes or fails nothing.
+#include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/TestFiles.h"
@@ -70,6 +71,8 @@ double MedianSaveMilliseconds(TTilvaneFormTestAccess& inside, const std::string&
 }  // namespace
 
 int main() {
+    // Started as its own picture decoder process, the program serves that and nothing else.
+    if (IsPictureDecoderRun()) return RunPictureDecoder();
     StartProgramServices();
     TTilvaneForm form;
     TTilvaneFormTestAccess inside(form);

@@ -1,0 +1,65 @@
+// The messages between the game and its picture decoder process. A request (a file and the areas
+// it will be painted into) and a reply (the picture's sizes and where its pixels are, or the
+// record of a refusal) are written into one block of shared memory. The game reads every reply as
+// untrusted input: the decoder may have been taken over by the picture it decoded.
+#pragma once
+
+#include "Include/Core/PictureFit.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The shared block holds one message at a time.
+constexpr size_t DecoderBlockBytes = 256 * 1024;
+// A path of 32,767 UTF-16 units is at most three times as many UTF-8 bytes.
+constexpr size_t MaxDecoderPathBytes = 32767 * 3;
+constexpr size_t MaxDecoderAreas = 16;
+// Failure descriptions and their parameters (a parameter may be the file's path).
+constexpr size_t MaxDecoderTextBytes = MaxDecoderPathBytes + 1024;
+
+struct TDecoderRequest {
+    uint32_t Sequence = 0;
+    std::string Path;  // UTF-8
+    std::vector<TPictureSize> Areas;
+};
+
+// The failure record of a refused picture, as the game then reports it.
+struct TDecoderRefusal {
+    int32_t Status = 0;
+    std::string Description;
+    std::string Parameter1;
+    std::string Parameter2;
+    int32_t SystemErrorCode = 0;
+};
+
+struct TDecoderReply {
+    uint32_t Sequence = 0;
+    bool Decoded = false;
+    // Decoded: the picture's own size, upright, and the size of the pixels sent.
+    uint32_t ImageWidth = 0;
+    uint32_t ImageHeight = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    // Whether the pixels' fourth byte is their opacity (otherwise they are opaque).
+    bool Alpha = false;
+    // The decoder's handle of the memory section that holds the pixels (0xAARRGGBB, Width per
+    // row, top row first), to be duplicated by the game.
+    uint64_t PixelSection = 0;
+    // Which file was read: volume, index, size and time last written.
+    uint64_t FileVolume = 0, FileIndex = 0, FileSize = 0, FileWritten = 0;
+    // Refused: why.
+    TDecoderRefusal Refusal;
+};
+
+// The bytes of the pixels a decoded reply announces.
+uint64_t DecoderPixelBytes(const TDecoderReply& reply);
+
+// Each writer gives the bytes written, 0 when the message does not fit the block or breaks a
+// limit above. Each reader gives false for a block that is not such a message, holds more than
+// the limits allow or describes pixels outside the picture budget; what it read is then unusable.
+size_t WriteDecoderRequest(const TDecoderRequest& request, uint8_t* block, size_t size);
+bool ReadDecoderRequest(const uint8_t* block, size_t size, TDecoderRequest& request);
+size_t WriteDecoderReply(const TDecoderReply& reply, uint8_t* block, size_t size);
+bool ReadDecoderReply(const uint8_t* block, size_t size, TDecoderReply& reply);

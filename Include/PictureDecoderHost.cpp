@@ -1,0 +1,197 @@
+#include "Include/PictureDecoderHost.h"
+
+#include "Include/Core/DecoderExchange.h"
+#include "Include/Core/FunStat.h"
+#include "Include/MyGDIPlus.h"
+#include "Include/Owned.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <algorithm>
+// The GDI+ headers use min and max, which NOMINMAX keeps out of the global namespace.
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <exception>
+#include <new>
+#include <vector>
+
+const wchar_t* const DecoderSwitch = L"/PictureDecoder";
+
+namespace {
+
+struct THandlesLent {
+    HANDLE Block = nullptr;
+    HANDLE Request = nullptr;
+    HANDLE Reply = nullptr;
+    HANDLE Game = nullptr;
+};
+
+void EndNow(uint32_t code) { TerminateProcess(GetCurrentProcess(), code); }
+
+// Any fault ends the process quietly: no dialog, no debugger, and the game sees the code.
+LONG WINAPI EndOnFault(EXCEPTION_POINTERS*) {
+    EndNow(DecoderFaultExitCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void EndOnTerminate() { EndNow(DecoderFaultExitCode); }
+
+void EndQuietlyOnFaults() {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(EndOnFault);
+    std::set_terminate(EndOnTerminate);
+    // Room on each thread's stack for the filter after a stack overflow.
+    ULONG reserve = 64 * 1024;
+    SetThreadStackGuarantee(&reserve);
+}
+
+HANDLE HandleFromText(const wchar_t* text) {
+    wchar_t* end = nullptr;
+    const unsigned long long value = std::wcstoull(text, &end, 10);
+    if (end == text || *end != L'\0' || value == 0) return nullptr;
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+}
+
+bool ReadHandlesLent(THandlesLent& lent) {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments) return false;
+    bool ok = count == 6 && std::wcscmp(arguments[1], DecoderSwitch) == 0;
+    if (ok) {
+        lent.Block = HandleFromText(arguments[2]);
+        lent.Request = HandleFromText(arguments[3]);
+        lent.Reply = HandleFromText(arguments[4]);
+        lent.Game = HandleFromText(arguments[5]);
+        ok = lent.Block && lent.Request && lent.Reply && lent.Game;
+    }
+    LocalFree(arguments);
+    return ok;
+}
+
+// Ends this process as soon as the game ends, however it ended: a decoder must not outlive it,
+// and not every system enforces the job's kill on close.
+DWORD WINAPI WatchGame(void* game) {
+    WaitForSingleObject(static_cast<HANDLE>(game), INFINITE);
+    EndNow(0);
+    return 0;
+}
+
+TDecoderReply RefusalOfCurrentRecord() {
+    TDecoderReply reply;
+    const TFunStatContext& record = CurrentFunStatContext;
+    reply.Refusal.Status = record.Failed() ? record.Status : static_cast<int32_t>(fsError);
+    reply.Refusal.Description = record.Description.empty() ? "The file could not be read as a picture."
+                                                           : record.Description.substr(0, MaxDecoderTextBytes);
+    reply.Refusal.Parameter1 = record.Parameter1.substr(0, MaxDecoderTextBytes);
+    reply.Refusal.Parameter2 = record.Parameter2.substr(0, MaxDecoderTextBytes);
+    reply.Refusal.SystemErrorCode = record.SystemErrorCode;
+    CurrentFunStatContext.Reset(fsPerfect);
+    return reply;
+}
+
+// The pixels in a memory section of their own, which the game duplicates from this process.
+bool PutPixelsInSection(const TPicturePixels& pixels, TOwnedHandle& section) {
+    const uint64_t bytes = static_cast<uint64_t>(pixels.Pixels.size()) * sizeof(uint32_t);
+    section.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
+                                     static_cast<DWORD>(bytes), nullptr));
+    if (!section) return false;
+    void* view = MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(bytes));
+    if (!view) return false;
+    std::memcpy(view, pixels.Pixels.data(), static_cast<size_t>(bytes));
+    UnmapViewOfFile(view);
+    return true;
+}
+
+void StampReply(const TPictureFileStamp& stamp, TDecoderReply& reply) {
+    reply.FileVolume = stamp.Volume;
+    reply.FileIndex = stamp.Index;
+    reply.FileSize = stamp.Size;
+    reply.FileWritten = stamp.Written;
+}
+
+// One picture decoded by the engine; section then holds its pixels until the next request.
+TDecoderReply Decode(const TDecoderRequest& request, TOwnedHandle& section) {
+    std::unique_ptr<TPicture> picture = LoadPictureFileInProcess(request.Path, request.Areas);
+    if (!picture) return RefusalOfCurrentRecord();
+    TDecoderReply reply;
+    TPicturePixels pixels;
+    if (!picture->TakePixels(request.Areas, pixels) || !PutPixelsInSection(pixels, section)) {
+        reply.Refusal.Status = fsError;
+        reply.Refusal.Description = "The picture could not be drawn.";
+        reply.Refusal.Parameter1 = request.Path;
+        return reply;
+    }
+    reply.Decoded = true;
+    reply.ImageWidth = static_cast<uint32_t>(picture->Width());
+    reply.ImageHeight = static_cast<uint32_t>(picture->Height());
+    reply.Width = pixels.Width;
+    reply.Height = pixels.Height;
+    reply.Alpha = pixels.Alpha;
+    reply.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section.get()));
+    StampReply(picture->FileStamp(), reply);
+    return reply;
+}
+
+void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
+    auto* block = static_cast<uint8_t*>(MapViewOfFile(lent.Block, FILE_MAP_WRITE, 0, 0, DecoderBlockBytes));
+    if (!block) return;
+    TOwnedHandle section;
+    for (;;) {
+        if (WaitForSingleObject(lent.Request, INFINITE) != WAIT_OBJECT_0) return;
+        section.reset();  // the game has taken the last pixels
+        TDecoderRequest request;
+        TDecoderReply reply;
+        // Read from a copy: the block is shared.
+        const std::vector<uint8_t> copy(block, block + DecoderBlockBytes);
+        if (ReadDecoderRequest(copy.data(), copy.size(), request)) {
+            if (beforeDecode) beforeDecode(request.Path);
+            reply = Decode(request, section);
+        } else {
+            reply.Refusal.Status = fsError;
+            reply.Refusal.Description = "The file could not be read as a picture.";
+        }
+        reply.Sequence = request.Sequence;
+        if (WriteDecoderReply(reply, block, DecoderBlockBytes) == 0) return;
+        SetEvent(lent.Reply);
+    }
+}
+
+}  // namespace
+
+bool IsPictureDecoderRun() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments) return false;
+    const bool decoder = count >= 2 && std::wcscmp(arguments[1], DecoderSwitch) == 0;
+    LocalFree(arguments);
+    return decoder;
+}
+
+int RunPictureDecoder(TDecoderTestHook beforeDecode) {
+    EndQuietlyOnFaults();
+    THandlesLent lent;
+    if (!ReadHandlesLent(lent)) return 2;
+    TOwnedHandle watcher(CreateThread(nullptr, 64 * 1024, WatchGame, lent.Game, 0, nullptr));
+    if (!watcher) return 2;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    try {
+        ServeRequests(lent, beforeDecode);
+    } catch (const std::bad_alloc&) {
+        EndNow(DecoderNoMemoryExitCode);
+    }
+    // The block was lost or is no longer the game's: nothing more can be answered.
+    EndNow(DecoderFaultExitCode);
+    return static_cast<int>(DecoderFaultExitCode);
+}

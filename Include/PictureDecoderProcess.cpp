@@ -1,0 +1,339 @@
+#include "Include/PictureDecoderProcess.h"
+
+#include "Include/Core/DecoderExchange.h"
+#include "Include/Error.h"
+#include "Include/Owned.h"
+#include "Include/PictureDecoderHost.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char* const Module = "Include\\PictureDecoderProcess";
+const char* const DecoderFailed = "The picture could not be read: its decoder failed on it.";
+// How often the game looks at the decoder's memory while it waits.
+const DWORD MemoryPollMs = 25;
+
+std::string HexText(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string TookTooLongText() {
+    return "The picture could not be read: its decoder took longer than " + std::to_string(DecoderTimeLimitMs / 1000) +
+           " seconds.";
+}
+
+std::string NeededTooMuchText() {
+    return "The picture could not be read: its decoder needed more than " +
+           std::to_string(DecoderMemoryLimitBytes >> 20) + " MB of memory.";
+}
+
+struct TUnmapView {
+    bool operator()(void* view) const { return UnmapViewOfFile(view) != FALSE; }
+};
+using TOwnedView = TOwned<void*, TUnmapView>;
+
+// One running decoder process and what the game shares with it. Members in this order, so that
+// the process ends before its job and its block go.
+struct TDecoder {
+    TOwnedHandle Job;
+    TOwnedHandle Block;
+    TOwnedView View;
+    TOwnedHandle Request;
+    TOwnedHandle Reply;
+    TOwnedHandle Process;
+    uint32_t Sequence = 0;
+
+    ~TDecoder() { End(); }
+    bool Running() const { return Process && WaitForSingleObject(Process.get(), 0) == WAIT_TIMEOUT; }
+    // Ends the process and waits until it is gone: it leaves nothing behind.
+    void End() {
+        if (!Process) return;
+        TerminateProcess(Process.get(), 0);
+        WaitForSingleObject(Process.get(), 5000);
+        Process.reset();
+    }
+    uint8_t* Bytes() const { return static_cast<uint8_t*>(View.get()); }
+};
+
+std::unique_ptr<TDecoder> KeptDecoder;
+HANDLE WarmStart = nullptr;  // the thread starting KeptDecoder, until a decode waits for it
+uint64_t BytesCopiedLastTime = 0;
+uint32_t ProcessesStarted = 0;
+
+// A job that ends the decoder with the game, allows it no second process, limits its memory and
+// keeps it from the desktop, the clipboard and other programs' windows.
+HANDLE CreateLimitingJob() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_ACTIVE_PROCESS |
+                                              JOB_OBJECT_LIMIT_PROCESS_MEMORY |
+                                              JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.BasicLimitInformation.ActiveProcessLimit = 1;
+    limits.ProcessMemoryLimit = static_cast<SIZE_T>(DecoderMemoryLimitBytes);
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    JOBOBJECT_BASIC_UI_RESTRICTIONS restrictions = {};
+    restrictions.UIRestrictionsClass = JOB_OBJECT_UILIMIT_DESKTOP | JOB_OBJECT_UILIMIT_DISPLAYSETTINGS |
+                                    JOB_OBJECT_UILIMIT_EXITWINDOWS | JOB_OBJECT_UILIMIT_GLOBALATOMS |
+                                    JOB_OBJECT_UILIMIT_HANDLES | JOB_OBJECT_UILIMIT_READCLIPBOARD |
+                                    JOB_OBJECT_UILIMIT_SYSTEMPARAMETERS | JOB_OBJECT_UILIMIT_WRITECLIPBOARD;
+    SetInformationJobObject(job, JobObjectBasicUIRestrictions, &restrictions, sizeof restrictions);
+    return job;
+}
+
+// The game's own token without its privileges and administrators' rights, at low integrity: a
+// process with it can read the player's files but not write them. Null where the system cannot
+// make one.
+HANDLE CreateLeastRightsToken() {
+    HANDLE ownToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(),
+                          TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, &ownToken))
+        return nullptr;
+    TOwnedHandle own(ownToken);
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD administratorsSize = sizeof administrators;
+    SID_AND_ATTRIBUTES disabled = {};
+    const bool haveAdministrators =
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize) != FALSE;
+    disabled.Sid = administrators;
+    HANDLE restrictedToken = nullptr;
+    if (!CreateRestrictedToken(own.get(), DISABLE_MAX_PRIVILEGE, haveAdministrators ? 1 : 0,
+                               haveAdministrators ? &disabled : nullptr, 0, nullptr, 0, nullptr, &restrictedToken))
+        return nullptr;
+    TOwnedHandle restricted(restrictedToken);
+    BYTE lowSid[SECURITY_MAX_SID_SIZE];
+    DWORD lowSize = sizeof lowSid;
+    if (!CreateWellKnownSid(WinLowLabelSid, nullptr, lowSid, &lowSize)) return nullptr;
+    TOKEN_MANDATORY_LABEL label = {};
+    label.Label.Sid = lowSid;
+    label.Label.Attributes = SE_GROUP_INTEGRITY;
+    if (!SetTokenInformation(restricted.get(), TokenIntegrityLevel, &label, sizeof label + lowSize)) return nullptr;
+    return restricted.release();
+}
+
+std::wstring ProgramFilePath() {
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+std::wstring HandleText(HANDLE handle) { return std::to_wstring(reinterpret_cast<uintptr_t>(handle)); }
+
+void LetInherit(HANDLE handle, bool inherit) {
+    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
+}
+
+// Starts the process with the handles it is lent inherited (and only while it starts), suspended
+// until it is in its job. False when the system refused.
+bool StartProcess(TDecoder& decoder, HANDLE game) {
+    const std::wstring program = ProgramFilePath();
+    if (program.empty()) return false;
+    std::wstring commandLine = L"\"" + program + L"\" " + DecoderSwitch + L" " + HandleText(decoder.Block.get()) + L" " +
+                               HandleText(decoder.Request.get()) + L" " + HandleText(decoder.Reply.get()) + L" " +
+                               HandleText(game);
+    const HANDLE lent[] = {decoder.Block.get(), decoder.Request.get(), decoder.Reply.get(), game};
+    for (HANDLE handle : lent) LetInherit(handle, true);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;
+    TOwnedHandle token(CreateLeastRightsToken());
+    bool ok = token && CreateProcessAsUserW(token.get(), program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                                            flags, nullptr, nullptr, &startup, &started);
+    if (!ok)
+        ok = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+                            &started) != FALSE;
+    for (HANDLE handle : lent) LetInherit(handle, false);
+    if (!ok) return false;
+    decoder.Process.reset(started.hProcess);
+    TOwnedHandle thread(started.hThread);
+    if (decoder.Job) AssignProcessToJobObject(decoder.Job.get(), decoder.Process.get());
+    ResumeThread(thread.get());
+    ++ProcessesStarted;
+    return true;
+}
+
+std::unique_ptr<TDecoder> StartDecoder() {
+    auto decoder = std::make_unique<TDecoder>();
+    decoder->Block.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            static_cast<DWORD>(DecoderBlockBytes), nullptr));
+    if (!decoder->Block) return nullptr;
+    decoder->View.reset(MapViewOfFile(decoder->Block.get(), FILE_MAP_WRITE, 0, 0, DecoderBlockBytes));
+    decoder->Request.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    decoder->Reply.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    HANDLE game = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &game, SYNCHRONIZE, FALSE, 0);
+    TOwnedHandle gameHandle(game);
+    if (!decoder->View || !decoder->Request || !decoder->Reply || !gameHandle) return nullptr;
+    decoder->Job.reset(CreateLimitingJob());
+    if (!StartProcess(*decoder, gameHandle.get())) return nullptr;
+    return decoder;
+}
+
+DWORD WINAPI StartKeptDecoder(void*) {
+    KeptDecoder = StartDecoder();
+    return 0;
+}
+
+void WaitForWarmStart() {
+    if (!WarmStart) return;
+    WaitForSingleObject(WarmStart, INFINITE);
+    CloseHandle(WarmStart);
+    WarmStart = nullptr;
+}
+
+// What the decoder has committed; under Wine, where that figure is not kept for another process,
+// what it holds in memory.
+uint64_t MemoryInUse(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+        return 0;
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.WorkingSetSize;
+}
+
+enum class TWaitOutcome { Replied, Ended, TookTooLong, NeededTooMuch };
+
+// Waits for the reply, watching the process end, the time pass and the memory grow.
+TWaitOutcome AwaitReply(const TDecoder& decoder) {
+    const HANDLE events[] = {decoder.Reply.get(), decoder.Process.get()};
+    const ULONGLONG deadline = GetTickCount64() + DecoderTimeLimitMs;
+    for (;;) {
+        const DWORD woken = WaitForMultipleObjects(2, events, FALSE, MemoryPollMs);
+        if (woken == WAIT_OBJECT_0) return TWaitOutcome::Replied;
+        if (woken != WAIT_TIMEOUT) return TWaitOutcome::Ended;
+        if (MemoryInUse(decoder.Process.get()) > DecoderMemoryLimitBytes) return TWaitOutcome::NeededTooMuch;
+        if (GetTickCount64() >= deadline) return TWaitOutcome::TookTooLong;
+    }
+}
+
+// The pixels from the section the decoder names, checked against the size the reply claims: a
+// section that is not one, or smaller, cannot be mapped at that size.
+bool CopyPixels(const TDecoder& decoder, const TDecoderReply& reply, TPicturePixels& pixels) {
+    HANDLE duplicated = nullptr;
+    if (!DuplicateHandle(decoder.Process.get(), reinterpret_cast<HANDLE>(static_cast<uintptr_t>(reply.PixelSection)),
+                         GetCurrentProcess(), &duplicated, FILE_MAP_READ, FALSE, 0))
+        return false;
+    TOwnedHandle section(duplicated);
+    const uint64_t bytes = DecoderPixelBytes(reply);
+    TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes)));
+    MEMORY_BASIC_INFORMATION mapped = {};
+    if (!view || !VirtualQuery(view.get(), &mapped, sizeof mapped) || mapped.RegionSize < bytes) return false;
+    pixels.Pixels.resize(static_cast<size_t>(bytes / 4));
+    std::memcpy(pixels.Pixels.data(), view.get(), static_cast<size_t>(bytes));
+    pixels.Width = reply.Width;
+    pixels.Height = reply.Height;
+    pixels.Alpha = reply.Alpha;
+    BytesCopiedLastTime = bytes;
+    return true;
+}
+
+void TakeAnswer(const TDecoderReply& reply, TDecoderAnswer& answer) {
+    answer.ImageWidth = reply.ImageWidth;
+    answer.ImageHeight = reply.ImageHeight;
+    answer.Stamp.Volume = reply.FileVolume;
+    answer.Stamp.Index = reply.FileIndex;
+    answer.Stamp.Size = reply.FileSize;
+    answer.Stamp.Written = reply.FileWritten;
+}
+
+// Raises why the decoder ended without a reply.
+void RaiseDecoderEnded(TFunOperation& op, const std::string& fileName, const TDecoder& decoder) {
+    DWORD code = 0;
+    GetExitCodeProcess(decoder.Process.get(), &code);
+    if (code == DecoderNoMemoryExitCode)
+        op.Raise(__LINE__, fsError, NeededTooMuchText(), fileName);
+    else
+        op.Raise(__LINE__, fsError, DecoderFailed, fileName, "exit code " + HexText(code));
+}
+
+// Asks the kept decoder, started anew when there is none. False after a failure raised on op.
+bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
+                TDecoderReply& reply) {
+    if (!KeptDecoder || !KeptDecoder->Running()) KeptDecoder = StartDecoder();
+    if (!KeptDecoder) {
+        op.Raise(__LINE__, fsError, "The picture decoder could not be started.", fileName, "",
+                 static_cast<int32_t>(GetLastError()));
+        return false;
+    }
+    TDecoder& decoder = *KeptDecoder;
+    TDecoderRequest request;
+    request.Sequence = ++decoder.Sequence;
+    request.Path = fileName;
+    request.Areas = areas;
+    if (WriteDecoderRequest(request, decoder.Bytes(), DecoderBlockBytes) == 0) {
+        op.Raise(__LINE__, fsError, "The file could not be read as a picture.", fileName);
+        return false;
+    }
+    ResetEvent(decoder.Reply.get());
+    SetEvent(decoder.Request.get());
+    switch (AwaitReply(decoder)) {
+    case TWaitOutcome::Replied:
+        break;
+    case TWaitOutcome::Ended:
+        RaiseDecoderEnded(op, fileName, decoder);
+        KeptDecoder.reset();
+        return false;
+    case TWaitOutcome::TookTooLong:
+        KeptDecoder.reset();
+        op.Raise(__LINE__, fsError, TookTooLongText(), fileName);
+        return false;
+    case TWaitOutcome::NeededTooMuch:
+        KeptDecoder.reset();
+        op.Raise(__LINE__, fsError, NeededTooMuchText(), fileName);
+        return false;
+    }
+    // Read from a copy: the decoder could change the block while it is checked.
+    const std::vector<uint8_t> copy(decoder.Bytes(), decoder.Bytes() + DecoderBlockBytes);
+    if (!ReadDecoderReply(copy.data(), copy.size(), reply) || reply.Sequence != request.Sequence) {
+        KeptDecoder.reset();
+        op.Raise(__LINE__, fsError, DecoderFailed, fileName);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void StartPictureDecoderInBackground() {
+    if (WarmStart || KeptDecoder) return;
+    WarmStart = CreateThread(nullptr, 0, StartKeptDecoder, nullptr, 0, nullptr);
+}
+
+bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
+                            TDecoderAnswer& answer) {
+    WaitForWarmStart();
+    BytesCopiedLastTime = 0;
+    TDecoderReply reply;
+    if (!AskDecoder(op, fileName, areas, reply)) return false;
+    if (!reply.Decoded) {
+        const TDecoderRefusal& refusal = reply.Refusal;
+        op.Raise(__LINE__, refusal.Status, refusal.Description, refusal.Parameter1, refusal.Parameter2,
+                 refusal.SystemErrorCode);
+        return false;
+    }
+    if (!CopyPixels(*KeptDecoder, reply, answer.Pixels)) {
+        KeptDecoder.reset();
+        op.Raise(__LINE__, fsError, DecoderFailed, fileName);
+        return false;
+    }
+    TakeAnswer(reply, answer);
+    return true;
+}
+
+uint64_t DecoderBytesCopiedLastTime() { return BytesCopiedLastTime; }
+uint32_t DecoderProcessesStarted() { return ProcessesStarted; }
+
+void EndPictureDecoder() {
+    WaitForWarmStart();
+    KeptDecoder.reset();
+}

@@ -1,0 +1,44 @@
+// The game's side of the wall around picture decoding: one decoder process (the program file with
+// a switch of its own, PictureDecoderHost.h) kept warm and reused, in a job that ends it with the
+// game and limits it to one process and the memory of the pixel budget, at low integrity with a
+// restricted token where the system allows. A decode that crashes it, takes longer than the time
+// limit or grows it past the memory limit ends it and is reported with a message of its own; the
+// next decode starts a new one.
+#pragma once
+
+#include "Include/Core/FunOperation.h"
+#include "Include/Core/PictureHeader.h"
+#include "Include/MyGDIPlus.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// How long one decode may take, a cold start of the process included.
+constexpr uint32_t DecoderTimeLimitMs = 10000;
+// The most memory the decoder process may commit: the pixel budget three times over (a decoded
+// raster, its conversion and its upright copy) and room for the decoders themselves.
+constexpr uint64_t DecoderMemoryLimitBytes = MaxPicturePixels * 4 * 3 + (256ull << 20);
+
+struct TDecoderAnswer {
+    TPicturePixels Pixels;
+    uint32_t ImageWidth = 0;  // the picture's own size, upright
+    uint32_t ImageHeight = 0;
+    TPictureFileStamp Stamp;
+};
+
+// Starts the decoder process on a thread of its own, so that the first picture finds it warm and
+// the window does not wait for it. Called once the window shows.
+void StartPictureDecoderInBackground();
+
+// The picture decoded by the decoder process, or false after a failure raised on op: the
+// decoder's own refusal as it gave it, or what ended the decoder.
+bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
+                            TDecoderAnswer& answer);
+
+// Figures for benchmarks: the bytes of pixels the last decode copied back, and how often a
+// decoder process was started.
+uint64_t DecoderBytesCopiedLastTime();
+uint32_t DecoderProcessesStarted();
+// Ends the decoder process now (benchmarks measure a cold start with it).
+void EndPictureDecoder();
