@@ -635,7 +635,7 @@ bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
 
 namespace {
 
-// The pixels as they are, or averaged down to size: opaque then.
+// The pixels as they are, or averaged down to size: opaque then. Without alpha they are opaque.
 void SendPixels(const uint32_t* pixels, int32_t width, int32_t height, bool alpha, TPictureSize size,
                 TPicturePixels& out) {
     out.Width = size.Width;
@@ -643,6 +643,9 @@ void SendPixels(const uint32_t* pixels, int32_t width, int32_t height, bool alph
     if (size.Width == width && size.Height == height) {
         out.Pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
         out.Alpha = alpha;
+        // GDI leaves the fourth byte of what it draws undefined; averaging reads it as opacity.
+        if (!alpha)
+            for (uint32_t& pixel : out.Pixels) pixel |= 0xFF000000u;
         return;
     }
     out.Pixels.resize(static_cast<size_t>(size.Width) * static_cast<size_t>(size.Height));

@@ -5,6 +5,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/MyWIC.h"
+#include "Include/PictureDecoderProcess.h"
 #include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"
@@ -210,6 +211,55 @@ TEST_F(MyGDIPlusTest, PicturesOfEveryRasterFormatAreDecodedWithTheirSize) {
     EXPECT_EQ(picture->Height(), 16);
     PaintPuzzle(*picture, 160, 160, 5, 5);
     ExpectQuarters(*image_, Blue, Blue, Blue, Blue);
+}
+
+// An enhanced metafile of the four quarters' colours, 2.54 cm square.
+void SaveQuartersMetafile(const std::string& path) {
+    const RECT frame = {0, 0, 2540, 2540};  // in 0.01 mm
+    HDC metafile = CreateEnhMetaFileW(nullptr, Utf8ToWide(path).c_str(), &frame, nullptr);
+    ASSERT_NE(metafile, nullptr);
+    const int side = GetDeviceCaps(metafile, LOGPIXELSX);  // an inch in the metafile's units
+    const uint32_t colours[] = {Red, Green, Blue, White};
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const uint32_t argb = colours[quarter];
+        HBRUSH brush = CreateSolidBrush(RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
+        const RECT part = {quarter % 2 * side / 2, quarter / 2 * side / 2, (quarter % 2 + 1) * side / 2,
+                           (quarter / 2 + 1) * side / 2};
+        FillRect(metafile, &part, brush);
+        DeleteObject(brush);
+    }
+    DeleteEnhMetaFile(CloseEnhMetaFile(metafile));
+}
+
+// What the system's decoders give crosses from the decoder process as pixels no larger than the
+// areas need: a large raster averaged down, a metafile drawn from its vectors at the areas' size;
+// one decoder process, kept warm, serves every load.
+TEST_F(MyGDIPlusTest, PicturesOfTheSystemsDecodersCrossAsPixelsTheSizeTheAreasNeed) {
+    const std::string large = folder_ / "large.png", metafile = folder_ / "quarters.emf";
+    SavePicture(large, 1200, 900, Quarters(1200, 900));
+    SaveQuartersMetafile(metafile);
+    std::unique_ptr<TPicture> raster = LoadPictureFile(large, {{300, 300}, {200, 100}});
+    const uint32_t started = DecoderProcessesStarted();
+    ASSERT_NE(raster, nullptr);
+    EXPECT_EQ(raster->Width(), 1200);
+    EXPECT_EQ(raster->DecodedWidth(), 300);
+    EXPECT_EQ(raster->DecodedHeight(), 225);
+    PaintPuzzle(*raster, 300, 225, 5, 5);
+    ExpectQuarters(*image_, Red, Green, Blue, White);
+
+    std::unique_ptr<TPicture> drawing = LoadPictureFile(metafile, {{480, 480}});
+    ASSERT_NE(drawing, nullptr);
+    EXPECT_LT(drawing->Width(), 480);
+    EXPECT_EQ(drawing->DecodedWidth(), 480);
+    EXPECT_EQ(drawing->DecodedHeight(), 480);
+    PaintPuzzle(*drawing, 480, 480, 4, 4);
+    ExpectQuarters(*image_, Red, Green, Blue, White);
+    EXPECT_EQ(DecoderProcessesStarted(), started) << "the decoder process is reused";
+
+    // A decoder process that ended is replaced by the next load.
+    EndPictureDecoder();
+    ASSERT_NE(LoadPictureFile(large), nullptr);
+    EXPECT_EQ(DecoderProcessesStarted(), started + 1);
 }
 
 TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
