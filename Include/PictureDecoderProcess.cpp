@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -132,6 +133,32 @@ void LetInherit(HANDLE handle, bool inherit) {
     SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
 }
 
+// The attribute that limits what the process inherits to the handles it is lent, so that it gets
+// none of the game's other inheritable handles (its standard output, say).
+struct TInheritOnly {
+    std::vector<BYTE> Buffer;
+    LPPROC_THREAD_ATTRIBUTE_LIST List = nullptr;
+
+    TInheritOnly(HANDLE* handles, size_t count) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        Buffer.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(Buffer.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles, count * sizeof(HANDLE),
+                                       nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(list);
+            return;
+        }
+        List = list;
+    }
+    ~TInheritOnly() {
+        if (List) DeleteProcThreadAttributeList(List);
+    }
+    TInheritOnly(const TInheritOnly&) = delete;
+    TInheritOnly& operator=(const TInheritOnly&) = delete;
+};
+
 // Starts the process with the handles it is lent inherited (and only while it starts), suspended
 // until it is in its job. False when the system refused.
 bool StartProcess(TDecoder& decoder, HANDLE game) {
@@ -140,18 +167,21 @@ bool StartProcess(TDecoder& decoder, HANDLE game) {
     std::wstring commandLine = L"\"" + program + L"\" " + DecoderSwitch + L" " + HandleText(decoder.Block.get()) + L" " +
                                HandleText(decoder.Request.get()) + L" " + HandleText(decoder.Reply.get()) + L" " +
                                HandleText(game);
-    const HANDLE lent[] = {decoder.Block.get(), decoder.Request.get(), decoder.Reply.get(), game};
+    HANDLE lent[] = {decoder.Block.get(), decoder.Request.get(), decoder.Reply.get(), game};
     for (HANDLE handle : lent) LetInherit(handle, true);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+    const TInheritOnly inheritOnly(lent, sizeof lent / sizeof lent[0]);
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.lpAttributeList = inheritOnly.List;
     PROCESS_INFORMATION started = {};
-    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | (inheritOnly.List ? EXTENDED_STARTUPINFO_PRESENT : 0);
     TOwnedHandle token(CreateLeastRightsToken());
     bool ok = token && CreateProcessAsUserW(token.get(), program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                                            flags, nullptr, nullptr, &startup, &started);
+                                            flags, nullptr, nullptr, &startup.StartupInfo, &started);
+    // Where the system cannot start a process with a token of its own, it starts it as it is.
     if (!ok)
-        ok = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
-                            &started) != FALSE;
+        ok = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                            &startup.StartupInfo, &started) != FALSE;
     for (HANDLE handle : lent) LetInherit(handle, false);
     if (!ok) return false;
     decoder.Process.reset(started.hProcess);
