@@ -119,20 +119,33 @@ bool ReadObuSize(const uint8_t* data, size_t size, size_t& at, uint64_t& value) 
     return false;
 }
 
-// How many frames the AV1 data holds, as its OBU headers say (a frame OBU, or a frame header
-// followed by its tile groups, is one); false when the OBUs do not fit the data.
-bool CountAv1Frames(const TItemBytes& item, size_t& frames) {
+// The frames of AV1 data as its OBU headers say (a frame OBU, or a frame header followed by its
+// tile groups, is one): in all, and the most of any one spatial layer.
+struct TAv1Frames {
+    size_t All = 0;
+    size_t MostOfALayer = 0;
+};
+
+// False when the OBUs do not fit the data.
+bool CountAv1Frames(const TItemBytes& item, TAv1Frames& frames) {
     constexpr uint32_t FrameHeaderObu = 3, FrameObu = 6;
-    frames = 0;
+    size_t ofLayer[4] = {};
     for (size_t at = 0; at < item.Size;) {
         const uint8_t header = item.Data[at++];
         const uint32_t type = (header >> 3) & 15;
-        if (header & 4) ++at;  // the extension: temporal and spatial layer
-        uint64_t length = item.Size - std::min(at, item.Size);  // without a size, to the end
+        uint32_t layer = 0;
+        if (header & 4) {  // the extension: temporal and spatial layer
+            if (at == item.Size) return false;
+            layer = (item.Data[at++] >> 3) & 3;
+        }
+        uint64_t length = item.Size - at;  // without a size, to the end
         if ((header & 2) && !ReadObuSize(item.Data, item.Size, at, length)) return false;
-        if (at > item.Size || length > item.Size - at) return false;
+        if (length > item.Size - at) return false;
         at += static_cast<size_t>(length);
-        if (type == FrameHeaderObu || type == FrameObu) ++frames;
+        if (type == FrameHeaderObu || type == FrameObu) {
+            ++frames.All;
+            frames.MostOfALayer = std::max(frames.MostOfALayer, ++ofLayer[layer]);
+        }
     }
     return true;
 }
@@ -420,9 +433,11 @@ TDecodeOutcome DecodeTile(TAv1Decoder& decoder, const uint8_t* data, const TAv1S
     TItemBytes bytes;
     tile.Release();
     if (!GatherItem(data, spans, bytes)) return TDecodeOutcome::NoMemory;
-    // An item is one picture: one frame. Only a track's sample may hold hidden frames before it.
-    size_t frames = 0;
-    if (!CountAv1Frames(bytes, frames) || frames > (layout.FromTrack ? MaxFramesOfSample : 1))
+    // An item is one picture: one frame, or one of each layer of a layered picture. Only a track's
+    // sample may hold hidden frames before the one it shows.
+    TAv1Frames frames;
+    if (!CountAv1Frames(bytes, frames) ||
+        (layout.FromTrack ? frames.All > MaxFramesOfSample : frames.MostOfALayer > 1))
         return TDecodeOutcome::Damaged;
     const TDecodeOutcome outcome = decoder.Decode(bytes, tile);
     if (outcome != TDecodeOutcome::Decoded) return outcome;

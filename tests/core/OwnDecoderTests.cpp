@@ -391,9 +391,18 @@ TEST(OwnDecoderTest, LayoutsAskingWorkBeyondTheirBytesAreRefused) {
     EXPECT_EQ(OutcomeOf(GridOf(128, 128, std::vector<uint32_t>(128 * 128, 2), megabyte, {{0, length}, {length, 1 << 20}})),
               TDecodeOutcome::Damaged);
 
-    // An item is one frame; a track's first sample may hold hidden frames before the shown one.
+    // An item is one frame, or one of each spatial layer; a track's first sample may hold hidden
+    // frames before the shown one.
     ASSERT_EQ(OutcomeOf(AvifOf({{1, "av01", {{0, length}, {0, length}}, Bytes("\x01\x02", 2)}}, frame)),
               TDecodeOutcome::Damaged);
+    std::string layered = frame + frame;
+    // The second frame OBU's header, after the second copy's temporal delimiter and sequence header.
+    const size_t second = frame.size() + 4 + static_cast<size_t>(frame[3]);
+    ASSERT_EQ(layered[second], '\x32');
+    layered[second] = static_cast<char>(layered[second] | 4);
+    layered.insert(second + 1, 1, '\x08');  // extension: spatial layer 1
+    const TTestItem layers = {1, "av01", {{0, static_cast<uint32_t>(layered.size())}}, Bytes("\x01\x02", 2)};
+    ASSERT_EQ(OutcomeOf(AvifOf({layers}, layered)), TDecodeOutcome::Decoded);
     std::string frames;
     for (int i = 0; i < 8; ++i) frames += frame;
     ASSERT_EQ(OutcomeOf(TrackOf(frames)), TDecodeOutcome::Decoded);
