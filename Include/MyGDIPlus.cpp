@@ -268,8 +268,10 @@ struct TRendering {
 struct TPicture::TData {
     std::string FileName;
     TPictureFileStamp FileStamp;
-    // Pixels decoded by our own decoder, which Image then refers to: declared first, freed last.
+    // Pixels decoded by our own decoder, or by the decoder process in a view of its memory, which
+    // Image then refers to: declared first, freed last.
     std::vector<uint32_t> Pixels;
+    TOwnedView PixelView;
     TOwnedGpImage Image;
     int32_t Width = 0;  // the picture's own size
     int32_t Height = 0;
@@ -279,6 +281,10 @@ struct TPicture::TData {
     bool Alpha = false;
     // Decoded by our own decoders, which already chose the size the areas need.
     bool SizedByDecoder = false;
+    bool HasPixels() const { return PixelView || !Pixels.empty(); }
+    const uint32_t* PixelData() const {
+        return PixelView ? static_cast<const uint32_t*>(PixelView.get()) : Pixels.data();
+    }
     // Scaling a large picture costs a pass over all its pixels; a smaller image scaled from an
     // earlier, larger drawing of it looks the same and costs only its own size.
     TRendering Rendering;
@@ -401,14 +407,12 @@ void RaiseWicFailure(TFunOperation& op, const std::string& fileName, const TWicP
 // Decoded pixels handed to GDI+ as a bitmap over them, so that both images are resampled as from
 // any other picture; Format says whether their alpha counts. Null after a failure raised on op.
 std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
-                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
-                                                uint32_t imageWidth, uint32_t imageHeight,
+                                                std::unique_ptr<TPicture::TData> data, int32_t width,
+                                                int32_t height, uint32_t imageWidth, uint32_t imageHeight,
                                                 Gdiplus::PixelFormat format) {
-    auto data = std::make_unique<TPicture::TData>();
-    data->Pixels = std::move(pixels);
     Gdiplus::GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, format,
-                                  reinterpret_cast<BYTE*>(data->Pixels.data()), &created) != Gdiplus::Ok ||
+    BYTE* pixels = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(data->PixelData()));
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, format, pixels, &created) != Gdiplus::Ok ||
         !created) {
         op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
         return nullptr;
@@ -421,6 +425,15 @@ std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::st
     data->DecodedWidth = width;
     data->DecodedHeight = height;
     return data;
+}
+
+std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
+                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
+                                                uint32_t imageWidth, uint32_t imageHeight,
+                                                Gdiplus::PixelFormat format) {
+    auto data = std::make_unique<TPicture::TData>();
+    data->Pixels = std::move(pixels);
+    return DataOverPixels(op, fileName, std::move(data), width, height, imageWidth, imageHeight, format);
 }
 
 // A picture an installed WIC codec decodes, handed to GDI+ as a bitmap over its pixels; null
@@ -613,14 +626,14 @@ bool TPicture::DrawInto(TBitmapCanvas& bitmap) const {
     const uint64_t pictureArea = static_cast<uint64_t>(data_->DecodedWidth) * static_cast<uint64_t>(data_->DecodedHeight);
     // Pixels of our own decoders made smaller are averaged straight into the bitmap: a fraction of
     // the time GDI+'s bicubic filter takes for them, and no moire.
-    if (!data_->Pixels.empty() && width > 0 && height > 0 && width <= data_->DecodedWidth &&
+    if (data_->HasPixels() && width > 0 && height > 0 && width <= data_->DecodedWidth &&
         height <= data_->DecodedHeight) {
         const bool fromKept = kept.Averaged && kept.Width >= width && kept.Height >= height;
         GdiFlush();
         if (fromKept)
             ReducePixels(kept.Pixels.data(), kept.Width, kept.Height, bitmap.Pixels(), width, height);
         else
-            ReducePixels(data_->Pixels.data(), data_->DecodedWidth, data_->DecodedHeight, bitmap.Pixels(), width, height);
+            ReducePixels(data_->PixelData(), data_->DecodedWidth, data_->DecodedHeight, bitmap.Pixels(), width, height);
         if (!fromKept && area < pictureArea && area > kept.Area()) kept.Keep(bitmap, true);
         return true;
     }
@@ -727,6 +740,18 @@ std::string GetPictureExtensionsAsFilter() {
     return patterns;
 }
 
+namespace {
+
+// The decoder process's pixels, used where they lie.
+std::unique_ptr<TPicture::TData> DataOverView(TFunOperation& op, const std::string& fileName, TDecoderAnswer& answer) {
+    auto data = std::make_unique<TPicture::TData>();
+    data->PixelView = std::move(answer.View);
+    return DataOverPixels(op, fileName, std::move(data), answer.Width, answer.Height, answer.ImageWidth,
+                          answer.ImageHeight, answer.Alpha ? PixelFormat32bppARGB : PixelFormat32bppRGB);
+}
+
+}  // namespace
+
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas) {
     std::unique_ptr<TPicture> picture;
     TFunOperation op(Module, "LoadPictureFile", __LINE__);
@@ -734,9 +759,7 @@ std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName, const std
         TDecoderAnswer answer;
         if (!DecodeInDecoderProcess(op, FileName, PaintAreas, answer)) return;
         std::unique_ptr<TPicture::TData> data =
-            DataOverPixels(op, FileName, std::move(answer.Pixels.Pixels), answer.Pixels.Width, answer.Pixels.Height,
-                           answer.ImageWidth, answer.ImageHeight,
-                           answer.Pixels.Alpha ? PixelFormat32bppARGB : PixelFormat32bppRGB);
+            DataOverView(op, FileName, answer);
         if (!data) return;
         data->FileStamp = answer.Stamp;
         picture.reset(new TPicture(std::move(data)));

@@ -58,6 +58,9 @@ private:
 struct TFreeGdiObject {
     bool operator()(HGDIOBJ object) const { return DeleteObject(object) != FALSE; }
 };
+struct TUnmapView {
+    bool operator()(void* view) const { return UnmapViewOfFile(view) != FALSE; }
+};
 struct TFreeDC {
     bool operator()(HDC dc) const { return DeleteDC(dc) != FALSE; }
 };
@@ -106,6 +109,7 @@ using TOwnedPen = TOwned<HPEN, TFreeGdiObject>;
 using TOwnedMemoryDC = TOwned<HDC, TFreeDC>;
 using TOwnedAccelerators = TOwned<HACCEL, TFreeAccelerators>;
 using TOwnedHandle = TOwned<HANDLE, TFreeHandle>;
+using TOwnedView = TOwned<void*, TUnmapView>;  // a view of a file mapping
 using TFileHandle = TOwned<HANDLE, TFreeFileHandle>;
 using TOwnedFind = TOwned<HANDLE, TFreeFind>;
 using TOwnedRegistryKey = TOwned<HKEY, TFreeRegistryKey>;

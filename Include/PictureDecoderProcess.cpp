@@ -36,11 +36,6 @@ std::string NeededTooMuchText() {
            std::to_string(DecoderMemoryLimitBytes >> 20) + " MB of memory.";
 }
 
-struct TUnmapView {
-    bool operator()(void* view) const { return UnmapViewOfFile(view) != FALSE; }
-};
-using TOwnedView = TOwned<void*, TUnmapView>;
-
 // One running decoder process and what the game shares with it. Members in this order, so that
 // the process ends before its job and its block go.
 struct TDecoder {
@@ -246,23 +241,23 @@ TWaitOutcome AwaitReply(const TDecoder& decoder) {
     }
 }
 
-// The pixels from the section the decoder names, checked against the size the reply claims: a
-// section that is not one, or smaller, cannot be mapped at that size.
-bool CopyPixels(const TDecoder& decoder, const TDecoderReply& reply, TPicturePixels& pixels) {
+// The pixels in the section the decoder names, checked against the size the reply claims: a
+// section that is not one, or smaller, cannot be mapped at that size. The view is a copy on write,
+// so that what GDI+ may write stays the game's.
+bool MapPixels(const TDecoder& decoder, const TDecoderReply& reply, TDecoderAnswer& answer) {
     HANDLE duplicated = nullptr;
     if (!DuplicateHandle(decoder.Process.get(), reinterpret_cast<HANDLE>(static_cast<uintptr_t>(reply.PixelSection)),
                          GetCurrentProcess(), &duplicated, FILE_MAP_READ, FALSE, 0))
         return false;
     TOwnedHandle section(duplicated);
     const uint64_t bytes = DecoderPixelBytes(reply);
-    TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes)));
+    TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_COPY, 0, 0, static_cast<SIZE_T>(bytes)));
     MEMORY_BASIC_INFORMATION mapped = {};
     if (!view || !VirtualQuery(view.get(), &mapped, sizeof mapped) || mapped.RegionSize < bytes) return false;
-    pixels.Pixels.resize(static_cast<size_t>(bytes / 4));
-    std::memcpy(pixels.Pixels.data(), view.get(), static_cast<size_t>(bytes));
-    pixels.Width = reply.Width;
-    pixels.Height = reply.Height;
-    pixels.Alpha = reply.Alpha;
+    answer.View = std::move(view);
+    answer.Width = reply.Width;
+    answer.Height = reply.Height;
+    answer.Alpha = reply.Alpha;
     BytesCopiedLastTime = bytes;
     return true;
 }
@@ -351,7 +346,7 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
                  refusal.SystemErrorCode);
         return false;
     }
-    if (!CopyPixels(*KeptDecoder, reply, answer.Pixels)) {
+    if (!MapPixels(*KeptDecoder, reply, answer)) {
         KeptDecoder.reset();
         op.Raise(__LINE__, fsError, DecoderFailed, fileName);
         return false;

@@ -9,6 +9,7 @@
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/MyGDIPlus.h"
+#include "Include/Owned.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +22,11 @@ constexpr uint32_t DecoderTimeLimitMs = 10000;
 constexpr uint64_t DecoderMemoryLimitBytes = MaxPicturePixels * 4 * 3 + (256ull << 20);
 
 struct TDecoderAnswer {
-    TPicturePixels Pixels;
+    // The pixels as TPicturePixels describes them, in a view of the decoder's memory section.
+    TOwnedView View;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    bool Alpha = false;
     uint32_t ImageWidth = 0;  // the picture's own size, upright
     uint32_t ImageHeight = 0;
     TPictureFileStamp Stamp;
@@ -36,7 +41,7 @@ void StartPictureDecoderInBackground();
 bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
                             TDecoderAnswer& answer);
 
-// Figures for benchmarks: the bytes of pixels the last decode copied back, and how often a
+// Figures for benchmarks: the bytes of pixels the last decode handed back, and how often a
 // decoder process was started.
 uint64_t DecoderBytesCopiedLastTime();
 uint32_t DecoderProcessesStarted();

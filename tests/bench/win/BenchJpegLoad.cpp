@@ -336,7 +336,7 @@ void ReportWall(const std::string& path, double wallMs, const std::string& wallL
                     inMs, inMb, inMb - IdleMegabytes, wallMs / inMs);
     else
         std::printf("  decoded in the game    failed\n");
-    std::printf("  pixels copied back from the decoder process: %.2f MB\n", copiedMb);
+    std::printf("  pixels handed back through shared memory: %.2f MB (copied once, by the decoder process)\n", copiedMb);
     if (std::sscanf(cold.c_str(), "%lf %lf", &coldMs, &coldMb) == 2)
         std::printf("  first load after a cold start of the decoder process %8.1f ms\n", coldMs);
     else
