@@ -59,7 +59,9 @@ struct TDecoder {
     uint8_t* Bytes() const { return static_cast<uint8_t*>(View.get()); }
 };
 
-std::unique_ptr<TDecoder> KeptDecoder;
+// Never destroyed: the thread that starts it may still run while the game exits, and the decoder
+// ends with the game's process all the same (its job closes, and it watches the game).
+std::unique_ptr<TDecoder>& KeptDecoder = *new std::unique_ptr<TDecoder>();
 HANDLE WarmStart = nullptr;  // the thread starting KeptDecoder, until a decode waits for it
 uint64_t BytesCopiedLastTime = 0;
 uint32_t ProcessesStarted = 0;
