@@ -10,6 +10,7 @@
 #include "Include/Core/PixelReduction.h"
 #include "Include/Core/WebpDecoder.h"
 #include "Include/Error.h"
+#include "Include/File.h"
 #include "Include/MyWIC.h"
 #include "Include/Owned.h"
 #include "Include/PictureDecoderProcess.h"
@@ -840,3 +841,16 @@ std::string EncodePng(int32_t Width, int32_t Height, const std::vector<uint32_t>
     op.EndPassing([&] { bytes.clear(); });
     return bytes;
 }
+
+TPictureEngine::TPictureEngine() {
+    Gdiplus::GdiplusStartupInput startupInput;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &startupInput, nullptr) == Gdiplus::Ok) token_ = token;
+    patterns_ = GetPictureExtensionsAsFilter();
+}
+
+TPictureEngine::~TPictureEngine() {
+    if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+bool TPictureEngine::IsPictureFile(const std::string& path) const { return MatchesFileMask(path, patterns_); }

@@ -18,6 +18,24 @@ struct TPicturePixels;
 // lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
 std::string GetPictureExtensionsAsFilter();
 
+// GDI+ running for as long as this lives, and the patterns of every picture decoder, asked once
+// it runs. A start that fails leaves each load to report that it cannot decode. Every picture
+// goes before the engine does.
+class TPictureEngine {
+public:
+    TPictureEngine();
+    ~TPictureEngine();
+    TPictureEngine(const TPictureEngine&) = delete;
+    TPictureEngine& operator=(const TPictureEngine&) = delete;
+
+    const std::string& Patterns() const { return patterns_; }
+    bool IsPictureFile(const std::string& path) const;
+
+private:
+    uintptr_t token_ = 0;
+    std::string patterns_;
+};
+
 // One state of a picture file: which file it is on its volume, its size and the time it was last
 // written. Equal stamps mean the same file, unchanged; a file whose state cannot be read has the
 // empty stamp.

@@ -22,11 +22,7 @@
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
-#include <objidl.h>
 #include <wtsapi32.h>
-#include <gdiplus.h>
-
-TTilvaneForm* TilvaneForm = nullptr;
 
 namespace {
 
@@ -73,7 +69,6 @@ int LeastWindowSide(int designed, int scaled, int workSide) { return std::min(sc
 }  // namespace
 
 TTilvaneForm::TTilvaneForm() {
-    TilvaneForm = this;
     CreateForm("Tilvane game", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                FormClientWidth, FormClientHeight, "Arial", 9);
     CreateLayout();
@@ -88,7 +83,7 @@ TTilvaneForm::TTilvaneForm() {
     hint_->SetTiming(THintTiming{400, 100000, 200});
     helpFile_ = GetProgramDirectory() + "Help.hlp";
     helpContext_ = 100;
-    StartImaging();
+    engine_ = std::make_unique<TPictureEngine>();
 
     PositionLabel->SetText("");
     SetTip(StartTip);
@@ -108,19 +103,11 @@ TTilvaneForm::TTilvaneForm() {
     WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);
 }
 
-// The picture engine needs GDI+ running for as long as the window shows pictures. Without it no
-// picture can be decoded; each load then reports that on its own, so the window still opens.
-void TTilvaneForm::StartImaging() {
-    Gdiplus::GdiplusStartupInput startupInput;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &startupInput, nullptr) == Gdiplus::Ok) gdiplusToken_ = token;
-}
-
 // The picture filter lists every pattern the decoders know; both game dialogs start in the games
 // folder, which is also the "last game" before any game was loaded or saved.
 void TTilvaneForm::PrepareDialogs() {
-    PictureExtensions = GetPictureExtensionsAsFilter();
-    LoadPictureDialog.Filter = "Picture (" + PictureExtensions + ")|" + PictureExtensions;
+    const std::string& patterns = engine_->Patterns();
+    LoadPictureDialog.Filter = "Picture (" + patterns + ")|" + patterns;
     LoadPictureDialog.FileName = PicturePath;
     LoadGameDialog.Filter = GameFileFilter;
     LoadGameDialog.FileName = GetGamesDirectory() + "*" + GameFileExtension;
@@ -138,8 +125,7 @@ TTilvaneForm::~TTilvaneForm() {
     OriginalPictureImage.reset();
     PuzzlePictureImage.reset();
     BackupPictureImage.reset();
-    if (gdiplusToken_) Gdiplus::GdiplusShutdown(gdiplusToken_);
-    if (TilvaneForm == this) TilvaneForm = nullptr;
+    engine_.reset();
 }
 
 void TTilvaneForm::CreateLayout() {
@@ -281,7 +267,7 @@ void TTilvaneForm::ReadGridChoice() {
 }
 
 // The lists' present choice; a list without a selection counts as 7.
-TTilvaneForm::TGridChoice TTilvaneForm::ChosenGrid() {
+TGridChoice TTilvaneForm::ChosenGrid() {
     return TGridChoice{GetIntFromComboBox(ColumnsCountComboBox->Handle(), 5, 30, 7),
                        GetIntFromComboBox(RowsCountComboBox->Handle(), 5, 30, 7)};
 }
@@ -293,7 +279,7 @@ void TTilvaneForm::ComputePieceSize() {
 }
 
 // The cells of that grid over the whole puzzle area.
-TTilvaneForm::TPieceSize TTilvaneForm::PieceSizeFor(TGridChoice grid) const {
+TPieceSize TTilvaneForm::PieceSizeFor(TGridChoice grid) const {
     const TPictureSize area = PuzzleArea();
     return TPieceSize{area.Width / grid.Columns, area.Height / grid.Rows};
 }
@@ -363,26 +349,19 @@ int TTilvaneForm::PuzzleImageTop() const { return Scaled(PuzzleImagePlace.Top); 
 
 int TTilvaneForm::OriginalImageTop() const { return Scaled(OriginalImagePlace.Top); }
 
-// A menu command runs inside a status record of its own, and whatever failed in it, in the body
-// or in an operation the body called and took over, is shown once with the failure message.
-template <class Body>
-void TTilvaneForm::RunCommand(int32_t line, const char* operation, const char* failureMessage, Body&& body) {
-    TFunOperation op(Module, operation, line);
-    op.Guard(line, [&] { body(op); });
-    op.EndShowing(line, failureMessage);
-}
-
 void TTilvaneForm::LoadPictureMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::LoadPictureMenuClick", "Failed to load file.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__, "Failed to load file.",
+                        [&](TFunOperation& op) {
         // A player who has not loaded a picture yet is shown the samples first.
-        const bool anyPictureLoaded = PictureMatchesPatterns(PicturePath);
+        const bool anyPictureLoaded = engine_->IsPictureFile(PicturePath);
         ChoosePictureFrom(op, anyPictureLoaded || !PathExists(GetSamplesDirectory()) ? PicturePath
                                                                                      : GetSamplesDirectory() + "*");
     });
 }
 
 void TTilvaneForm::SamplePicturesMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::SamplePicturesMenuClick", "Failed to load file.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::SamplePicturesMenuClick", __LINE__, "Failed to load file.",
+                        [&](TFunOperation& op) {
         if (!PathExists(GetSamplesDirectory())) {
             op.Raise(__LINE__, fsError, "There is no such folder.", GetSamplesDirectory());
             return;
@@ -400,17 +379,17 @@ void TTilvaneForm::ChoosePictureFrom(TFunOperation& op, const std::string& start
 }
 
 void TTilvaneForm::NextPictureMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::NextPictureMenuClick", "Failed to load file.",
+    RunShowingOperation(Module, "TTilvaneForm::NextPictureMenuClick", __LINE__, "Failed to load file.",
                [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Next); });
 }
 
 void TTilvaneForm::PreviousPictureMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::PreviousPictureMenuClick", "Failed to load file.",
+    RunShowingOperation(Module, "TTilvaneForm::PreviousPictureMenuClick", __LINE__, "Failed to load file.",
                [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Previous); });
 }
 
 void TTilvaneForm::ReloadCurrentPictureMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::ReloadCurrentPictureMenuClick", "Failed to load file.",
+    RunShowingOperation(Module, "TTilvaneForm::ReloadCurrentPictureMenuClick", __LINE__, "Failed to load file.",
                [&](TFunOperation& op) {
                    LoadGameFromPicture(PicturePath);
                    op.TakeCurrent();
@@ -418,7 +397,8 @@ void TTilvaneForm::ReloadCurrentPictureMenuClick() {
 }
 
 void TTilvaneForm::OpenPictureMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::OpenPictureMenuClick", "Failed to open file.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::OpenPictureMenuClick", __LINE__, "Failed to open file.",
+                        [&](TFunOperation& op) {
         RunFile(PicturePath, "", "", true, false, Handle());
         op.TakeCurrent();
     });
@@ -433,14 +413,16 @@ void TTilvaneForm::LoadLastGameMenuClick() {
                     "\" to load it.");
         return;
     }
-    RunCommand(__LINE__, "TTilvaneForm::LoadLastGameMenuClick", "Failed to load last game.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::LoadLastGameMenuClick", __LINE__, "Failed to load last game.",
+                        [&](TFunOperation& op) {
         LoadGameFrom(LastGamePath);
         if (!op.TakeCurrent()) LoadGameDialog.FileName = LastGamePath;
     });
 }
 
 void TTilvaneForm::LoadGameMenuClick() {
-    RunCommand(__LINE__, "TTilvaneForm::LoadGameMenuClick", "Failed to load game.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::LoadGameMenuClick", __LINE__, "Failed to load game.",
+                        [&](TFunOperation& op) {
         if (!LoadGameDialog.Execute(Handle())) return;
         LoadGameFrom(LoadGameDialog.FileName);
         op.TakeCurrent();
@@ -451,7 +433,8 @@ void TTilvaneForm::SaveGameMenuClick() { SaveGameCommand(); }
 
 bool TTilvaneForm::SaveGameCommand() {
     bool saved = false;
-    RunCommand(__LINE__, "TTilvaneForm::SaveGameMenuClick", "Failed to save game.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::SaveGameMenuClick", __LINE__, "Failed to save game.",
+                        [&](TFunOperation& op) {
         if (PicturePath.empty() || !SaveGameDialog.Execute(Handle())) return;
         saved = SaveGameTo(SaveGameDialog.FileName);
         op.TakeCurrent();
@@ -578,7 +561,7 @@ void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
             OpenGameFile(file);
             return;
         }
-        if (PictureMatchesPatterns(file)) {
+        if (engine_->IsPictureFile(file)) {
             OpenPictureFile(file);
             return;
         }
@@ -593,7 +576,8 @@ void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
 
 // As "Load picture" with the file chosen.
 void TTilvaneForm::OpenPictureFile(const std::string& path) {
-    RunCommand(__LINE__, "TTilvaneForm::OpenPictureFile", "Failed to load file.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::OpenPictureFile", __LINE__, "Failed to load file.",
+                        [&](TFunOperation& op) {
         LoadGameFromPicture(path);
         op.TakeCurrent();
     });
@@ -601,7 +585,7 @@ void TTilvaneForm::OpenPictureFile(const std::string& path) {
 
 // As "Load game" with the file chosen, which its dialog then offers next.
 void TTilvaneForm::OpenGameFile(const std::string& path) {
-    RunCommand(__LINE__, "TTilvaneForm::OpenGameFile", "Failed to load game.", [&](TFunOperation& op) {
+    RunShowingOperation(Module, "TTilvaneForm::OpenGameFile", __LINE__, "Failed to load game.", [&](TFunOperation& op) {
         LoadGameFrom(path);
         if (!op.TakeCurrent()) LoadGameDialog.FileName = path;
     });

@@ -27,6 +27,7 @@
 #include "Tilvane/Core/PictureWalk.h"
 #include "Tilvane/Core/PlayClock.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/PuzzlePictures.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <atomic>
@@ -64,7 +65,6 @@ private:
     void CreatePicturePlaces();
     void CreateMenu();
     void PrepareDialogs();
-    void StartImaging();
 
     // Labels and layout.
     void ResetCounters();
@@ -83,8 +83,6 @@ private:
     static void PlaceImage(TImage& image, int left, int top, int width, int height);
 
     // Commands.
-    template <class Body>
-    void RunCommand(int32_t line, const char* operation, const char* failureMessage, Body&& body);
     void LoadPictureMenuClick();
     void SamplePicturesMenuClick();
     void ChoosePictureFrom(TFunOperation& op, const std::string& start);
@@ -130,19 +128,6 @@ private:
     bool SaveGameTo(const std::string& path);
     void TakeOverGameWithPicture(const TSavedGame& game);
     void TakeOverGame(const TSavedGame& game);
-    struct TGridChoice {
-        int32_t Columns, Rows;
-    };
-    struct TPieceSize {
-        int32_t Width = 0, Height = 0;
-    };
-    // The picture file the game's pictures are painted from: the picture's own size before
-    // fitting, and the file's state when it was decoded.
-    struct TPictureSource {
-        TPictureSize Size;
-        std::string File;
-        TPictureFileStamp Stamp;
-    };
     // Three pictures painted for a game, not shown yet.
     struct TPaintedPictures {
         std::unique_ptr<TImage> Puzzle, Backup, Original;
@@ -168,7 +153,6 @@ private:
     static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
     std::vector<TPictureSize> PictureAreas() const;
     void SetGameDialogNamesFromPicture(const std::string& path);
-    bool PictureMatchesPatterns(const std::string& path) const;
     // What the window shows now: the defaults of everything a file may leave out.
     TCommonKeys ShownCommonKeys();
     TSavedGame CurrentGame() const;
@@ -228,7 +212,6 @@ private:
     void LoadBestResults();
     void SetRefusedResultsAside(TFunOperation& op, const std::string& reason);
     void SaveBestResults();
-    bool GameHasFlippedPieces() const;
 
     // Keyboard play.
     void FocusPuzzle();
@@ -260,6 +243,9 @@ private:
     int PuzzleImageTop() const;
     int OriginalImageTop() const;
 
+    // GDI+ runs from before the first picture until after the last one has gone.
+    std::unique_ptr<TPictureEngine> engine_;
+
     // The game.
     TPuzzleBoard Board;
     int32_t ColumnsCount = 7;  // the grid chosen when the picture was cut
@@ -278,7 +264,6 @@ private:
     bool keyboardHint_ = false;     // the piece hint was asked for by Ctrl+Alt on the keyboard
     std::string PicturePath;
     std::string LastGamePath;
-    std::string PictureExtensions;  // the patterns of every decodable picture, joined by ";"
     std::unique_ptr<TStoredTextList> OptionsList;
     // "Light grid" as last ticked, for the crash writer: it may run while the window thread stands
     // still and answers no message, so it cannot ask the check box.
@@ -326,13 +311,10 @@ private:
 
     TLayout layout_;
     std::unique_ptr<THint> hint_;
-    uintptr_t gdiplusToken_ = 0;
     std::string helpFile_;
     int helpContext_ = 0;
     TOwnedPen pens_[4];  // made on first use, one per outline colour
 };
-
-extern TTilvaneForm* TilvaneForm;
 
 // Where the game dialogs start: "TilvaneGames\" in the program directory.
 std::string GetGamesDirectory();

@@ -66,14 +66,10 @@ std::string GetGamesDirectory() { return GetDataDirectory() + "TilvaneGames\\"; 
 
 std::string GetSamplesDirectory() { return GetProgramDirectory() + "Sample pictures\\"; }
 
-bool TTilvaneForm::PictureMatchesPatterns(const std::string& path) const {
-    return MatchesFileMask(path, PictureExtensions);
-}
-
 // The next or previous picture of the current picture's folder, as a new game; without a current
 // picture, the first or last of the samples.
 void TTilvaneForm::LoadNeighbourPicture(TFunOperation& op, TWalkDirection direction) {
-    const bool anyPictureLoaded = PictureMatchesPatterns(PicturePath);
+    const bool anyPictureLoaded = engine_->IsPictureFile(PicturePath);
     const std::string folder = anyPictureLoaded ? DirectoryOfPath(PicturePath) : GetSamplesDirectory();
     const std::string picture =
         NeighbourPictureIn(folder, anyPictureLoaded ? NameOfPath(PicturePath) : std::string(), direction);
@@ -88,7 +84,7 @@ void TTilvaneForm::LoadNeighbourPicture(TFunOperation& op, TWalkDirection direct
 std::string TTilvaneForm::NeighbourPictureIn(const std::string& folder, const std::string& current,
                                              TWalkDirection direction) const {
     return NeighbourPicture(
-        FileNamesIn(folder), current, direction, [this](const std::string& name) { return PictureMatchesPatterns(name); },
+        FileNamesIn(folder), current, direction, [this](const std::string& name) { return engine_->IsPictureFile(name); },
         CompareNamesNaturally);
 }
 
@@ -237,7 +233,7 @@ std::unique_ptr<TBitmapCanvas> TTilvaneForm::CopyOf(TFunOperation& op, const TBi
 void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
     TFunOperation op(Module, "TTilvaneForm::LoadGameFromPicture", __LINE__);
     op.Guard(__LINE__, [&] {
-        if (!PictureMatchesPatterns(path)) return;
+        if (!engine_->IsPictureFile(path)) return;
         const bool proceeded = LoadPicture(path, true, true);
         if (op.TakeCurrent() || !proceeded) return;
         SetGameDialogNamesFromPicture(path);
@@ -282,7 +278,7 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
                      path);
             return;
         }
-        if (PictureMatchesPatterns(game.Keys.PicturePath)) {
+        if (engine_->IsPictureFile(game.Keys.PicturePath)) {
             TakeOverGameWithPicture(game);
             if (op.TakeCurrent()) return;
         } else {
@@ -372,7 +368,7 @@ void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     Board.TakeOverGame(game.Board);
     // A file saved before games kept their flipping setting: a game with mirrored pieces was
     // shuffled with flipping.
-    gameFlipping_ = game.ShuffledWithFlipping.value_or(AllowFlipCheckBox->Checked() || GameHasFlippedPieces());
+    gameFlipping_ = game.ShuffledWithFlipping.value_or(AllowFlipCheckBox->Checked() || Board.HasMirroredPieces());
     RestartClock(game.PlaySeconds);
 }
 

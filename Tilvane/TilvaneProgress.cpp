@@ -146,10 +146,3 @@ void TTilvaneForm::SetRefusedResultsAside(TFunOperation& op, const std::string& 
 void TTilvaneForm::SaveBestResults() {
     if (resultsWritable_ && ResultsList) ResultsList->SaveAs(ResultsPath(), false);
 }
-
-bool TTilvaneForm::GameHasFlippedPieces() const {
-    for (int32_t row = 0; row < Board.ResultedRows; ++row)
-        for (int32_t column = 0; column < Board.ResultedColumns; ++column)
-            if (Board.Pieces[column][row].FlipHorizontal || Board.Pieces[column][row].FlipVertical) return true;
-    return false;
-}

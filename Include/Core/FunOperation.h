@@ -84,3 +84,13 @@ private:
 // The light form for handlers without a record of their own: after calling an operation,
 // shows a failure of the current record with the message and resets it.
 void ShowCurrentFailure(const char* module, int32_t line, const std::string& failureMessage);
+
+// A command inside a status record of its own: whatever failed in the body, or in an operation it
+// called and took over, is shown once with the failure message. The body gets the record.
+template <class Body>
+void RunShowingOperation(const char* module, const char* function, int32_t line, const char* failureMessage,
+                         Body&& body) {
+    TFunOperation op(module, function, line);
+    op.Guard(line, [&] { body(op); });
+    op.EndShowing(line, failureMessage);
+}

@@ -92,6 +92,13 @@ int32_t TPuzzleBoard::CountMisplacedPieces() const {
     return misplaced;
 }
 
+bool TPuzzleBoard::HasMirroredPieces() const {
+    for (int32_t row = 0; row < PlayRows(); ++row)
+        for (int32_t column = 0; column < PlayColumns(); ++column)
+            if (Pieces[column][row].FlipHorizontal || Pieces[column][row].FlipVertical) return true;
+    return false;
+}
+
 bool TPuzzleBoard::IsInPlay(int32_t column, int32_t row) const {
     return column >= 0 && column < PlayColumns() && row >= 0 && row < PlayRows();
 }

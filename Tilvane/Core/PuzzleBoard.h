@@ -83,6 +83,8 @@ public:
     bool IsPieceInPlace(int32_t column, int32_t row) const;
     int32_t CountMisplacedPieces() const;
     bool IsInPlay(int32_t column, int32_t row) const;
+    // A piece of the grid in play is stored mirrored: the game was shuffled with flipping.
+    bool HasMirroredPieces() const;
 
     // The cell as it is drawn: a piece standing on its own place is never shown mirrored, though
     // its stored flags are kept and saved.

@@ -397,6 +397,21 @@ TEST(PuzzleBoardTest, DropRefusesTheDragCellAndPlacedPieces) {
     EXPECT_FALSE(board.Modified());
 }
 
+// Only the grid in play counts: a mirrored cell left outside it from a larger game does not.
+TEST(PuzzleBoardTest, MirroredPiecesAreFoundOnlyInTheGridInPlay) {
+    TPuzzleBoard board;
+    StartGame(board, 3, 2);
+    EXPECT_FALSE(board.HasMirroredPieces());
+    board.Pieces[3][0].FlipHorizontal = true;
+    board.Pieces[0][2].FlipVertical = true;
+    EXPECT_FALSE(board.HasMirroredPieces());
+    board.Pieces[2][1].FlipVertical = true;
+    EXPECT_TRUE(board.HasMirroredPieces());
+    board.Pieces[2][1].FlipVertical = false;
+    board.Pieces[0][0].FlipHorizontal = true;
+    EXPECT_TRUE(board.HasMirroredPieces());
+}
+
 TEST(PuzzleBoardTest, FlippedPieceDroppedOnItsPlaceIsRightAndKeepsItsFlags) {
     TPuzzleBoard board;
     StartGame(board, 2, 2);
