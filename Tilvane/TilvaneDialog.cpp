@@ -22,7 +22,6 @@
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
-#include <wtsapi32.h>
 
 namespace {
 
@@ -84,6 +83,7 @@ TTilvaneForm::TTilvaneForm() {
     helpFile_ = GetProgramDirectory() + "Help.hlp";
     helpContext_ = 100;
     engine_ = std::make_unique<TPictureEngine>();
+    playTime_ = std::make_unique<TPlayTime>(*this, *PlayTimeLabel);
 
     PositionLabel->SetText("");
     SetTip(StartTip);
@@ -99,8 +99,6 @@ TTilvaneForm::TTilvaneForm() {
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
     GameList->LoadFailureText.clear();  // a game's load shows its failure with the command's own text
     GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), CurrentGame()); };
-    // A locked session pauses the clock; without the notification it only misses that pause.
-    WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);
 }
 
 // The picture filter lists every pattern the decoders know; both game dialogs start in the games
@@ -120,7 +118,6 @@ void TTilvaneForm::PrepareDialogs() {
 
 TTilvaneForm::~TTilvaneForm() {
     SetCrashRecoveryWriter(nullptr);
-    WTSUnRegisterSessionNotification(Handle());
     // Every picture goes before the imaging library shuts down.
     OriginalPictureImage.reset();
     PuzzlePictureImage.reset();
@@ -221,9 +218,7 @@ void TTilvaneForm::ResetCounters() {
     Board.ResetCounters();
     MovesCountLabel->SetText("");
     RemainingCountLabel->SetText("");
-    clock_.Restart();
-    UpdatePresence();
-    PlayTimeLabel->SetText("");
+    playTime_->Clear();
 }
 
 void TTilvaneForm::ShowMoves() {
@@ -477,7 +472,7 @@ void TTilvaneForm::RandomizeMenuClick() {
     DrawGrids(false);
     SetTip(DragTip);
     gameFlipping_ = AllowFlipCheckBox->Checked();
-    ShowPlayTime();
+    playTime_->Show();
     ShowMoves();
     Board.ResetWrongMoves();
     ShowWrongMoves();
@@ -504,33 +499,8 @@ void TTilvaneForm::LightGridCheckBoxClick() {
 // A hint stays on top of every window: when the player turns to another one, it goes.
 LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
-    switch (message) {
-    case WM_ACTIVATE:
-        windowActive_ = LOWORD(wParam) != WA_INACTIVE;
-        UpdatePresence();
-        break;
-    case WM_SIZE:
-        UpdatePresence();
-        break;
-    case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
-            sessionLocked_ = wParam == WTS_SESSION_LOCK;
-            UpdatePresence();
-        }
-        return 0;
-    case WM_POWERBROADCAST:
-        // The tick count goes on while the computer sleeps, and the window may stay active.
-        if (wParam == PBT_APMSUSPEND || wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-            systemAsleep_ = wParam == PBT_APMSUSPEND;
-            UpdatePresence();
-        }
-        break;
-    case WM_TIMER:
-        if (PlayTimeTimerTick(wParam)) return 0;
-        break;
-    default:
-        break;
-    }
+    // Messages arrive while the window is made, before the play time exists.
+    if (playTime_ && playTime_->HandleMessage(message, wParam)) return 0;
     if (message == WM_DROPFILES) {
         OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;

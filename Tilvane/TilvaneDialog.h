@@ -25,8 +25,8 @@
 #include "Tilvane/Core/BestResults.h"
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PictureWalk.h"
-#include "Tilvane/Core/PlayClock.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/PlayTime.h"
 #include "Tilvane/PuzzlePictures.h"
 #include "Tilvane/TilvaneKeys.h"
 
@@ -199,16 +199,8 @@ private:
 
     // Play time and best results.
     void PlayerMoved() override;
-    // The clock of a new game, or of a saved one that had already taken that long.
-    void RestartClock(int32_t seconds);
-    // Whether the player is there: the window active, not minimised, the session not locked.
-    void UpdatePresence();
-    void ShowPlayTime();
-    // True when the timer was the clock's.
-    bool PlayTimeTimerTick(UINT_PTR timer);
     // The last move solved the puzzle: the clock stops and the result is recorded.
     void RecordSolve();
-    bool FitsTimeLabel(const std::string& text) const;
     void LoadBestResults();
     void SetRefusedResultsAside(TFunOperation& op, const std::string& reason);
     void SaveBestResults();
@@ -270,11 +262,7 @@ private:
     std::atomic<bool> lightGridTicked_{false};
     bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
     std::unique_ptr<TStoredTextList> GameList;
-    TPlayClock clock_{[] { return static_cast<uint64_t>(GetTickCount64()); }};
-    bool windowActive_ = false;
-    bool sessionLocked_ = false;
-    bool systemAsleep_ = false;
-    int32_t shownSeconds_ = -1;  // what the time label shows while the clock runs
+    std::unique_ptr<TPlayTime> playTime_;
     // The flipping setting the game was shuffled with, part of what its results are kept under.
     bool gameFlipping_ = false;
     TBestResults bestResults_;

@@ -369,7 +369,7 @@ void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     // A file saved before games kept their flipping setting: a game with mirrored pieces was
     // shuffled with flipping.
     gameFlipping_ = game.ShuffledWithFlipping.value_or(AllowFlipCheckBox->Checked() || Board.HasMirroredPieces());
-    RestartClock(game.PlaySeconds);
+    playTime_->Restart(game.PlaySeconds);
 }
 
 bool TTilvaneForm::SaveGameTo(const std::string& path) {
@@ -394,7 +394,7 @@ TSavedGame TTilvaneForm::CurrentGame() const {
     TSavedGame game;
     game.Keys = CurrentKeys();
     game.Board = Board;
-    game.PlaySeconds = clock_.ElapsedSeconds();
+    game.PlaySeconds = playTime_->ElapsedSeconds();
     game.ShuffledWithFlipping = gameFlipping_;
     return game;
 }

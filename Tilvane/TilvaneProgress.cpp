@@ -1,6 +1,5 @@
-// The play time and the best results of the game window: the clock runs while the game is played
-// and the player is there, the time label shows it, and a solve is recorded in the results file.
-// The rules are the core's (Tilvane/Core/PlayClock.h, Tilvane/Core/BestResults.h).
+// The best results of the game window: a solve stops the play time and is recorded in the
+// results file. The rules are the core's (Tilvane/Core/BestResults.h).
 #include "Tilvane/TilvaneDialog.h"
 
 #include "Include/Core/FunOperation.h"
@@ -21,9 +20,6 @@ const char* const ResultsFileName = "Tilvane results.ini";
 // "Tilvane results.ini.damaged", then "Tilvane results (2).ini.damaged" and so on.
 const char* const ResultsAsideStem = "Tilvane results";
 const char* const ResultsAsideExtension = ".ini.damaged";
-const UINT_PTR PlayTimeTimer = 1;
-// Often enough that the label turns over close to each whole second.
-const UINT PlayTimeTimerPeriod = 250;
 
 std::string ResultsPath() { return GetDataDirectory() + ResultsFileName; }
 
@@ -39,62 +35,18 @@ std::string Today() {
 
 // Told before the move changes the board: a solved board has no game under way.
 void TTilvaneForm::PlayerMoved() {
-    if (clock_.Playing() || Board.CountMisplacedPieces() == 0) return;
-    clock_.SetPlaying(true);
-    UpdatePresence();
-}
-
-void TTilvaneForm::RestartClock(int32_t seconds) {
-    clock_.Restart(static_cast<uint64_t>(std::max(seconds, 0)) * 1000);
-    UpdatePresence();
-    ShowPlayTime();
-}
-
-// The clock runs only while the player can see the game and play it; the timer only while it runs.
-void TTilvaneForm::UpdatePresence() {
-    clock_.SetPresent(windowActive_ && !IsIconic(Handle()) && !sessionLocked_ && !systemAsleep_);
-    if (clock_.Running())
-        SetTimer(Handle(), PlayTimeTimer, PlayTimeTimerPeriod, nullptr);
-    else
-        KillTimer(Handle(), PlayTimeTimer);
-    if (clock_.Playing()) ShowPlayTime();
-}
-
-void TTilvaneForm::ShowPlayTime() {
-    shownSeconds_ = clock_.ElapsedSeconds();
-    PlayTimeLabel->SetText("Time: " + PlayTimeText(shownSeconds_));
-}
-
-bool TTilvaneForm::PlayTimeTimerTick(UINT_PTR timer) {
-    if (timer != PlayTimeTimer) return false;
-    if (clock_.Running() && clock_.ElapsedSeconds() != shownSeconds_) ShowPlayTime();
-    return true;
+    if (playTime_->Playing() || Board.CountMisplacedPieces() == 0) return;
+    playTime_->StartPlaying();
 }
 
 void TTilvaneForm::RecordSolve() {
-    if (!clock_.Playing()) return;
-    clock_.SetPlaying(false);
-    UpdatePresence();
+    if (!playTime_->Playing()) return;
+    const int32_t seconds = playTime_->Stop();
     lastSolveKey_ = TResultKey{PicturePath, Board.ResultedColumns, Board.ResultedRows, gameFlipping_};
-    lastSolve_ = bestResults_.Record(lastSolveKey_, clock_.ElapsedSeconds(), Board.MovesCount(), Board.WrongMoves(),
-                                     Today());
+    lastSolve_ = bestResults_.Record(lastSolveKey_, seconds, Board.MovesCount(), Board.WrongMoves(), Today());
     hasLastSolve_ = true;
-    const std::string withMoves = SolvedTimeText(lastSolve_, true);
-    PlayTimeLabel->SetText(FitsTimeLabel(withMoves) ? withMoves : SolvedTimeText(lastSolve_, false));
+    playTime_->ShowSolved(lastSolve_);
     SaveBestResults();
-}
-
-// Measured in the label's own font, wrapped at its width as the label wraps it.
-bool TTilvaneForm::FitsTimeLabel(const std::string& text) const {
-    RECT client = {};
-    GetClientRect(PlayTimeLabel->Handle(), &client);
-    HDC dc = GetDC(PlayTimeLabel->Handle());
-    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(PlayTimeLabel->Handle(), WM_GETFONT, 0, 0)));
-    RECT needed = {0, 0, client.right, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, previous);
-    ReleaseDC(PlayTimeLabel->Handle(), dc);
-    return needed.right <= client.right && needed.bottom <= client.bottom;
 }
 
 // A results file that cannot be taken whole is set aside under a name no earlier one has, so that

@@ -30,7 +30,7 @@ void TTilvaneForm::WriteRecoveredGame() const {
     TSavedGame game;
     game.Board = Board;
     game.Keys = TCommonKeys{ColumnsCount, RowsCount, lightGridTicked_, PicturePath};
-    game.PlaySeconds = clock_.ElapsedSeconds();
+    game.PlaySeconds = playTime_->ElapsedSeconds();
     game.ShuffledWithFlipping = gameFlipping_;
     if (PicturePath.empty() || !IsPlayableGame(game)) return;
     TTextStore store;

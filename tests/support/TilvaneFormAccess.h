@@ -18,7 +18,7 @@ struct TTilvaneFormTestAccess {
           LightGridCheckBox(*form.LightGridCheckBox), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
           PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
           OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage),
-          Hint(*form.hint_), PlayTimeLabel(*form.PlayTimeLabel), Clock(form.clock_), BestResults(form.bestResults_) {}
+          Hint(*form.hint_), PlayTimeLabel(*form.PlayTimeLabel), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
