@@ -83,17 +83,15 @@ TTilvaneForm::TTilvaneForm() {
     helpFile_ = GetProgramDirectory() + "Help.hlp";
     helpContext_ = 100;
     engine_ = std::make_unique<TPictureEngine>();
-    playTime_ = std::make_unique<TPlayTime>(*this, *PlayTimeLabel);
+    playTime_ = std::make_unique<TPlayTime>(*this, panel_->PlayTimeLabel());
 
-    PositionLabel->SetText("");
-    SetTip(StartTip);
+    panel_->ShowPosition("");
+    panel_->SetTip(StartTip);
     ResetCounters();
-    WrongMovesLabel->SetText("");
+    panel_->ClearWrongMoves();
     // The whole array starts in order, so that nothing stale stands outside the first grid.
     Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
     Board.SetView(this);
-    ColumnsCountComboBox->SetSelectedText("7");
-    RowsCountComboBox->SetSelectedText("7");
     PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
     PrepareDialogs();
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
@@ -127,21 +125,8 @@ TTilvaneForm::~TTilvaneForm() {
 
 void TTilvaneForm::CreateLayout() {
     layout_.Build(*this, Layout);
-    MainPanel = layout_.Get<TPanel>(idMainPanel);
-    TipsLabel = layout_.Get<TLabel>(idTipsLabel);
-    PositionLabel = layout_.Get<TLabel>(idPositionLabel);
-    MovesCountLabel = layout_.Get<TLabel>(idMovesCountLabel);
-    WrongMovesLabel = layout_.Get<TLabel>(idWrongMovesLabel);
-    RemainingCountLabel = layout_.Get<TLabel>(idRemainingCountLabel);
-    PlayTimeLabel = layout_.Get<TLabel>(idPlayTimeLabel);
-    AllowFlipCheckBox = layout_.Get<TCheckBox>(idAllowFlipCheckBox, [this] { LightGridCheckBoxClick(); });
-    LightGridCheckBox = layout_.Get<TCheckBox>(idLightGridCheckBox, [this] { LightGridCheckBoxClick(); });
-    ColumnsCountComboBox = layout_.Get<TComboBox>(idColumnsCountComboBox);
-    RowsCountComboBox = layout_.Get<TComboBox>(idRowsCountComboBox);
-    for (int count = 5; count <= 30; ++count) {
-        ColumnsCountComboBox->AddItem(std::to_string(count));
-        RowsCountComboBox->AddItem(std::to_string(count));
-    }
+    panel_ = std::make_unique<TGamePanel>(layout_);
+    panel_->OnOptionClicked = [this] { LightGridCheckBoxClick(); };
     OriginalPictureGroupBox = layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
     PuzzlePictureGroupBox = layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
     OriginalPictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
@@ -216,22 +201,16 @@ void TTilvaneForm::BeforeRun() {
 
 void TTilvaneForm::ResetCounters() {
     Board.ResetCounters();
-    MovesCountLabel->SetText("");
-    RemainingCountLabel->SetText("");
+    panel_->ClearCounters();
     playTime_->Clear();
 }
 
 void TTilvaneForm::ShowMoves() {
-    MovesCountLabel->SetText("You have made " + std::to_string(Board.MovesCount()) + " moves.");
     const int32_t remaining = Board.CountMisplacedPieces();
-    if (remaining != 0) {
-        RemainingCountLabel->SetText("There are " + std::to_string(remaining) +
-                                     " pieces remaining to be placed correctly.");
-        return;
-    }
-    RemainingCountLabel->SetText("The puzzle is solved.");
+    panel_->ShowCounters(Board.MovesCount(), remaining);
+    if (remaining != 0) return;
     RecordSolve();
-    SetTip(StartTip);
+    panel_->SetTip(StartTip);
     ShowSolvedPicture();
 }
 
@@ -246,25 +225,17 @@ void TTilvaneForm::ShowSolvedPicture() {
 }
 
 void TTilvaneForm::ShowWrongMoves() {
-    WrongMovesLabel->SetText("You have made " + std::to_string(Board.WrongMoves()) + " wrong moves.");
+    panel_->ShowWrongMoves(Board.WrongMoves());
 }
-
-void TTilvaneForm::SetTip(const std::string& text) { TipsLabel->SetText(text); }
 
 void TTilvaneForm::SetTitle(const std::string& title) {
     SetText(title.empty() ? std::string(ProgramName) : std::string(ProgramName) + " - " + title);
 }
 
 void TTilvaneForm::ReadGridChoice() {
-    const TGridChoice choice = ChosenGrid();
+    const TGridChoice choice = panel_->ChosenGrid();
     ColumnsCount = choice.Columns;
     RowsCount = choice.Rows;
-}
-
-// The lists' present choice; a list without a selection counts as 7.
-TGridChoice TTilvaneForm::ChosenGrid() {
-    return TGridChoice{GetIntFromComboBox(ColumnsCountComboBox->Handle(), 5, 30, 7),
-                       GetIntFromComboBox(RowsCountComboBox->Handle(), 5, 30, 7)};
 }
 
 void TTilvaneForm::ComputePieceSize() {
@@ -308,7 +279,7 @@ void TTilvaneForm::ArrangeWindow() {
 
 // The original picture takes about a third of the width, at least the panel's; the puzzle the rest.
 void TTilvaneForm::ArrangePictureAreas() {
-    const RECT panel = MainPanel->Bounds();
+    const RECT panel = layout_.Get<TPanel>(idMainPanel)->Bounds();
     const int panelWidth = panel.right - panel.left;
     const RECT original = OriginalPictureGroupBox->Bounds();
     const int margin = original.left;
@@ -467,11 +438,11 @@ void TTilvaneForm::RandomizeMenuClick() {
     ResetCounters();
     pieceLifted_ = false;
     selectionHidden_ = false;
-    Board.ShufflePieces(AllowFlipCheckBox->Checked(), [] { return Random.GetRandom(); });
+    Board.ShufflePieces(panel_->FlippingAllowed(), [] { return Random.GetRandom(); });
     DrawAllPieces();
     DrawGrids(false);
-    SetTip(DragTip);
-    gameFlipping_ = AllowFlipCheckBox->Checked();
+    panel_->SetTip(DragTip);
+    gameFlipping_ = panel_->FlippingAllowed();
     playTime_->Show();
     ShowMoves();
     Board.ResetWrongMoves();
@@ -492,7 +463,7 @@ void TTilvaneForm::AboutMenuClick() {
 // Either check box: the outline colours follow "Light grid"; "Allow flipping" only takes effect
 // at the next shuffle, but redraws the grids all the same.
 void TTilvaneForm::LightGridCheckBoxClick() {
-    lightGridTicked_ = LightGridCheckBox->Checked();
+    lightGridTicked_ = panel_->LightGrid();
     if (PicturesShown()) DrawGrids(false);
 }
 

@@ -26,6 +26,7 @@
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PictureWalk.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/GamePanel.h"
 #include "Tilvane/PlayTime.h"
 #include "Tilvane/PuzzlePictures.h"
 #include "Tilvane/TilvaneKeys.h"
@@ -71,7 +72,6 @@ private:
     void ShowMoves() override;
     void ShowWrongMoves() override;
     void ShowSolvedPicture();
-    void SetTip(const std::string& text);
     void SetTitle(const std::string& title);
     void ReadGridChoice();
     void ComputePieceSize();
@@ -134,7 +134,6 @@ private:
         int32_t Columns = 0, Rows = 0;
         TPictureSource Source;
     };
-    TGridChoice ChosenGrid();
     TPieceSize PieceSizeFor(TGridChoice grid) const;
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
     bool PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
@@ -274,17 +273,7 @@ private:
     TSolveOutcome lastSolve_;
 
     // Controls of the layout.
-    TPanel* MainPanel = nullptr;
-    TLabel* TipsLabel = nullptr;
-    TComboBox* ColumnsCountComboBox = nullptr;
-    TCheckBox* AllowFlipCheckBox = nullptr;
-    TComboBox* RowsCountComboBox = nullptr;
-    TCheckBox* LightGridCheckBox = nullptr;
-    TLabel* PositionLabel = nullptr;
-    TLabel* MovesCountLabel = nullptr;
-    TLabel* WrongMovesLabel = nullptr;
-    TLabel* RemainingCountLabel = nullptr;
-    TLabel* PlayTimeLabel = nullptr;
+    std::unique_ptr<TGamePanel> panel_;
     TGroupBox* OriginalPictureGroupBox = nullptr;
     TGroupBox* PuzzlePictureGroupBox = nullptr;
     // Made anew with every picture; owned here, shown inside their group boxes.

@@ -43,7 +43,7 @@ void TTilvaneForm::DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cel
         colour = ocPlaced;
     else if (mark)
         colour = ocMark;
-    else if (LightGridCheckBox->Checked())
+    else if (panel_->LightGrid())
         colour = ocLight;
     if (!pens_[colour]) pens_[colour].reset(CreatePen(PS_SOLID, 1, OutlineColours[colour]));
     TSelection pen(image.Canvas(), pens_[colour].get());

@@ -134,7 +134,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
         proceeded = true;
         // After the question: the player answers it with the usual pointer.
         const TWaitCursor busy;
-        PositionLabel->SetText("");
+        panel_->ShowPosition("");
         // Whether the file exists and is a picture is known before anything of the game changes.
         if (!PathExists(path)) {
             op.Raise(__LINE__, fsError, "There is no such file.", path);
@@ -142,7 +142,7 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
         }
         std::unique_ptr<TPicture> picture = LoadPictureFile(path, PictureAreas());
         if (op.TakeCurrent()) return;
-        const TGridChoice choice = ChosenGrid();
+        const TGridChoice choice = panel_->ChosenGrid();
         if (!PaintPictures(*picture, PieceSizeFor(choice), TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows)) {
             op.TakeCurrent();
             return;
@@ -238,9 +238,9 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
         if (op.TakeCurrent() || !proceeded) return;
         SetGameDialogNamesFromPicture(path);
         DrawGrids(true);
-        SetTip(RandomizeTip);
+        panel_->SetTip(RandomizeTip);
         Board.ResetWrongMoves();
-        WrongMovesLabel->SetText("");
+        panel_->ClearWrongMoves();
         FocusPuzzle();
     });
     op.EndShowing(__LINE__, "Failed to load game.");
@@ -311,13 +311,13 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
             op.TakeCurrent();
             return;
         }
-        PositionLabel->SetText("");
+        panel_->ShowPosition("");
         TakeOverGame(game);
         SetTitle("");
         ReadGridChoice();
         DrawAllPieces();
         DrawGrids(false);
-        SetTip(DragTip);
+        panel_->SetTip(DragTip);
         ShowMoves();
         ShowWrongMoves();
         FocusPuzzle();
@@ -368,7 +368,7 @@ void TTilvaneForm::TakeOverGame(const TSavedGame& game) {
     Board.TakeOverGame(game.Board);
     // A file saved before games kept their flipping setting: a game with mirrored pieces was
     // shuffled with flipping.
-    gameFlipping_ = game.ShuffledWithFlipping.value_or(AllowFlipCheckBox->Checked() || Board.HasMirroredPieces());
+    gameFlipping_ = game.ShuffledWithFlipping.value_or(panel_->FlippingAllowed() || Board.HasMirroredPieces());
     playTime_->Restart(game.PlaySeconds);
 }
 
@@ -383,8 +383,9 @@ bool TTilvaneForm::SaveGameTo(const std::string& path) {
 // selection counts as 0, so that a game then reads its own grid or none) and the present picture.
 TCommonKeys TTilvaneForm::ShownCommonKeys() {
     TCommonKeys keys;
-    keys.ColumnsCount = GetIntFromComboBox(ColumnsCountComboBox->Handle());
-    keys.RowsCount = GetIntFromComboBox(RowsCountComboBox->Handle());
+    const TGridChoice listed = panel_->ListedGrid();
+    keys.ColumnsCount = listed.Columns;
+    keys.RowsCount = listed.Rows;
     keys.PicturePath = PicturePath;
     return keys;
 }
@@ -400,22 +401,20 @@ TSavedGame TTilvaneForm::CurrentGame() const {
 }
 
 TCommonKeys TTilvaneForm::CurrentKeys() const {
-    return TCommonKeys{ColumnsCount, RowsCount, LightGridCheckBox->Checked(), PicturePath};
+    return TCommonKeys{ColumnsCount, RowsCount, panel_->LightGrid(), PicturePath};
 }
 
 void TTilvaneForm::ApplyCommonKeys(const TCommonKeys& keys) {
     ColumnsCount = keys.ColumnsCount;
-    ColumnsCountComboBox->SetSelectedText(std::to_string(ColumnsCount));
     RowsCount = keys.RowsCount;
-    RowsCountComboBox->SetSelectedText(std::to_string(RowsCount));
-    LightGridCheckBox->SetChecked(keys.LightGrid);
+    panel_->ShowKeys(keys);
     lightGridTicked_ = keys.LightGrid;
     PicturePath = keys.PicturePath;
 }
 
 void TTilvaneForm::ApplyOptions(const TGameOptions& options) {
     ApplyCommonKeys(options.Keys);
-    AllowFlipCheckBox->SetChecked(options.AllowFlip);
+    panel_->SetFlippingAllowed(options.AllowFlip);
     LastGamePath = options.LastGamePath;
     LoadGameDialog.FileName = LastGamePath;
     SaveGameDialog.FileName = LastGamePath;
@@ -435,7 +434,7 @@ void TTilvaneForm::LoadOptions() {
         OptionsList->OnBeforeSave = [this](TStoredTextList& list) {
             // The options keep the lists' present choice, which takes effect with the next picture.
             ReadGridChoice();
-            WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), AllowFlipCheckBox->Checked(), LastGamePath});
+            WriteOptions(*list.Store(), TGameOptions{CurrentKeys(), panel_->FlippingAllowed(), LastGamePath});
         };
         const std::string startingPath = StartingOptionsPath(optionsPath);
         firstStart_ = !PathExists(startingPath);

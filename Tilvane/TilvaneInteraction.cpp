@@ -43,7 +43,7 @@ int32_t TTilvaneForm::RowAtOriginalY(int y) const {
 void TTilvaneForm::GroupBoxMouseMove(TShiftState, int x, int y) { Random.AddPoint(x, y); }
 
 void TTilvaneForm::OriginalPictureImageMouseMove(TShiftState, int x, int y) {
-    PositionLabel->SetText(PositionText(ColumnAtOriginalX(x), RowAtOriginalY(y)));
+    panel_->ShowPosition(PositionText(ColumnAtOriginalX(x), RowAtOriginalY(y)));
     Random.AddPoint(x, y);
 }
 
@@ -51,7 +51,7 @@ void TTilvaneForm::PuzzlePictureImageMouseMove(TShiftState shift, int x, int y) 
     if (PieceWidth <= 0 || PieceHeight <= 0) return;
     const int32_t column = x / PieceWidth, row = y / PieceHeight;
     UpdatePieceCursor(column, row);
-    PositionLabel->SetText(PositionText(column, row));
+    panel_->ShowPosition(PositionText(column, row));
     hint_->Hide();
     if (ShiftEquals2(shift, ssCtrl, ssAlt)) ShowPieceHint(column, row);
     Random.AddPoint(x, y);

@@ -167,7 +167,7 @@ void TTilvaneForm::ForgetLiftedPiece() {
 }
 
 void TTilvaneForm::MirrorSelectedPiece(bool leftToRight) {
-    if (!AllowFlipCheckBox->Checked() || !Board.IsInPlay(SelectedColumn, SelectedRow) ||
+    if (!panel_->FlippingAllowed() || !Board.IsInPlay(SelectedColumn, SelectedRow) ||
         Board.IsPieceInPlace(SelectedColumn, SelectedRow))
         return RefuseKey();
     if (leftToRight)
@@ -194,7 +194,7 @@ void TTilvaneForm::ShowSelectedPieceHint() {
     keyboardHint_ = true;
 }
 
-void TTilvaneForm::ShowSelectedPosition() { PositionLabel->SetText(PositionText(SelectedColumn, SelectedRow)); }
+void TTilvaneForm::ShowSelectedPosition() { panel_->ShowPosition(PositionText(SelectedColumn, SelectedRow)); }
 
 // The frame goes when another control of the window takes the keyboard; a question, a dialog or
 // another program only borrow it, and the frame stays where the player left it.

@@ -11,14 +11,14 @@ struct TTilvaneFormTestAccess {
     explicit TTilvaneFormTestAccess(TTilvaneForm& form)
         : Form(form), Board(form.Board), ColumnsCount(form.ColumnsCount), RowsCount(form.RowsCount),
           PieceWidth(form.PieceWidth), PieceHeight(form.PieceHeight), PicturePath(form.PicturePath),
-          LastGamePath(form.LastGamePath), TipsLabel(*form.TipsLabel), PositionLabel(*form.PositionLabel),
-          MovesCountLabel(*form.MovesCountLabel), WrongMovesLabel(*form.WrongMovesLabel),
-          RemainingCountLabel(*form.RemainingCountLabel), ColumnsCountComboBox(*form.ColumnsCountComboBox),
-          RowsCountComboBox(*form.RowsCountComboBox), AllowFlipCheckBox(*form.AllowFlipCheckBox),
-          LightGridCheckBox(*form.LightGridCheckBox), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
+          LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
+          PositionLabel(*form.panel_->positionLabel_), MovesCountLabel(*form.panel_->movesCountLabel_),
+          WrongMovesLabel(*form.panel_->wrongMovesLabel_), RemainingCountLabel(*form.panel_->remainingCountLabel_),
+          ColumnsCountComboBox(*form.panel_->columnsList_), RowsCountComboBox(*form.panel_->rowsList_),
+          AllowFlipCheckBox(*form.panel_->allowFlipCheckBox_), LightGridCheckBox(*form.panel_->lightGridCheckBox_), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
           PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
           OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage),
-          Hint(*form.hint_), PlayTimeLabel(*form.PlayTimeLabel), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
+          Hint(*form.hint_), PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
