@@ -54,13 +54,6 @@ const TLayoutRow Layout[] = {
 };
 // clang-format on
 
-struct TImagePlace {
-    int Left, Top, Width, Height;
-};
-const TImagePlace OriginalImagePlace = {5, 20, 330, 255};
-const TImagePlace PuzzleImagePlace = {5, 20, 395, 440};
-const TImagePlace BackupImagePlace = {100, 10, 30, 30};
-
 // The least size of the window along one side: its designed size at its DPI, but no more than
 // the work area holds on a dense screen; at 96 DPI the designed size, as it always was.
 int LeastWindowSide(int designed, int scaled, int workSide) { return std::min(scaled, std::max(designed, workSide)); }
@@ -78,8 +71,6 @@ TTilvaneForm::TTilvaneForm() {
     Application.OnException = [](void* sender, const std::string& message) {
         FunStatContext.OnApplicationException(sender, message);
     };
-    hint_ = std::make_unique<THint>(Handle());
-    hint_->SetTiming(THintTiming{400, 100000, 200});
     helpFile_ = GetProgramDirectory() + "Help.hlp";
     helpContext_ = 100;
     engine_ = std::make_unique<TPictureEngine>();
@@ -91,7 +82,7 @@ TTilvaneForm::TTilvaneForm() {
     panel_->ClearWrongMoves();
     // The whole array starts in order, so that nothing stale stands outside the first grid.
     Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
-    Board.SetView(this);
+    view_->Show(Board, *this);
     PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
     PrepareDialogs();
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
@@ -117,38 +108,25 @@ void TTilvaneForm::PrepareDialogs() {
 TTilvaneForm::~TTilvaneForm() {
     SetCrashRecoveryWriter(nullptr);
     // Every picture goes before the imaging library shuts down.
-    OriginalPictureImage.reset();
-    PuzzlePictureImage.reset();
-    BackupPictureImage.reset();
+    view_.reset();
     engine_.reset();
 }
 
 void TTilvaneForm::CreateLayout() {
     layout_.Build(*this, Layout);
     panel_ = std::make_unique<TGamePanel>(layout_);
+    view_ = std::make_unique<TPuzzleView>(*this, *layout_.Get<TGroupBox>(idOriginalPictureGroupBox),
+                                          *layout_.Get<TGroupBox>(idPuzzlePictureGroupBox));
     panel_->OnOptionClicked = [this] { LightGridCheckBoxClick(); };
-    OriginalPictureGroupBox = layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
-    PuzzlePictureGroupBox = layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
-    OriginalPictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
-    PuzzlePictureGroupBox->OnMouseMove = [this](TShiftState shift, int x, int y) { GroupBoxMouseMove(shift, x, y); };
-    CreatePicturePlaces();
-}
-
-// Places for the pictures until the first one is loaded: hidden, without bitmaps.
-void TTilvaneForm::CreatePicturePlaces() {
-    auto place = [this](TGroupBox& parent, const TImagePlace& at, int id) {
-        return std::make_unique<TImage>(parent, Scaled(at.Left), Scaled(at.Top), Scaled(at.Width), Scaled(at.Height),
-                                        id);
-    };
-    OriginalPictureImage = place(*OriginalPictureGroupBox, OriginalImagePlace, idOriginalPictureImage);
-    PuzzlePictureImage = place(*PuzzlePictureGroupBox, PuzzleImagePlace, idPuzzlePictureImage);
-    BackupPictureImage = place(*PuzzlePictureGroupBox, BackupImagePlace, idBackupPictureImage);
 }
 
 void TTilvaneForm::CreateMenu() {
-    auto command = [this](int id, void (TTilvaneForm::*handler)()) {
+    auto bound = [](int id, TNotifyEvent handler) {
         const TGameCommand& entry = GameCommand(id);
-        return MenuCommand(id, entry.Caption, [this, handler] { (this->*handler)(); }, entry.Shortcut, entry.Hint);
+        return MenuCommand(id, entry.Caption, std::move(handler), entry.Shortcut, entry.Hint);
+    };
+    auto command = [this, bound](int id, void (TTilvaneForm::*handler)()) {
+        return bound(id, [this, handler] { (this->*handler)(); });
     };
     std::vector<TMenuEntry> bar = {
         MenuPopup("&Work",
@@ -164,8 +142,8 @@ void TTilvaneForm::CreateMenu() {
                       command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
                       command(cmSaveGame, &TTilvaneForm::SaveGameMenuClick),
                       MenuSeparator(),
-                      command(cmUndoMove, &TTilvaneForm::UndoMoveMenuClick),
-                      command(cmRedoMove, &TTilvaneForm::RedoMoveMenuClick),
+                      bound(cmUndoMove, [this] { view_->TakeBackMove(); }),
+                      bound(cmRedoMove, [this] { view_->MakeMoveAgain(); }),
                       command(cmBestResults, &TTilvaneForm::BestResultsMenuClick),
                       MenuSeparator(),
                       command(cmHide, &TTilvaneForm::HideMenuClick),
@@ -205,28 +183,22 @@ void TTilvaneForm::ResetCounters() {
     playTime_->Clear();
 }
 
-void TTilvaneForm::ShowMoves() {
+// On a solve the view shows the whole picture once this has told it.
+void TTilvaneForm::MovesChanged() {
     const int32_t remaining = Board.CountMisplacedPieces();
     panel_->ShowCounters(Board.MovesCount(), remaining);
     if (remaining != 0) return;
     RecordSolve();
     panel_->SetTip(StartTip);
-    ShowSolvedPicture();
 }
 
-// The whole unshuffled picture over the puzzle, without a single grid line.
-void TTilvaneForm::ShowSolvedPicture() {
-    if (!PicturesShown()) return;
-    selectionHidden_ = true;
-    pieceLifted_ = false;
-    BitBlt(PuzzlePictureImage->Canvas(), 0, 0, BackupPictureImage->BitmapWidth(), BackupPictureImage->BitmapHeight(),
-           BackupPictureImage->Canvas(), 0, 0, SRCCOPY);
-    PuzzlePictureImage->Refresh();
-}
+void TTilvaneForm::WrongMoveMade() { panel_->ShowWrongMoves(Board.WrongMoves()); }
 
-void TTilvaneForm::ShowWrongMoves() {
-    panel_->ShowWrongMoves(Board.WrongMoves());
-}
+void TTilvaneForm::ShowPosition(const std::string& text) { panel_->ShowPosition(text); }
+
+bool TTilvaneForm::LightGrid() const { return panel_->LightGrid(); }
+
+bool TTilvaneForm::MirroringAllowed() const { return panel_->FlippingAllowed(); }
 
 void TTilvaneForm::SetTitle(const std::string& title) {
     SetText(title.empty() ? std::string(ProgramName) : std::string(ProgramName) + " - " + title);
@@ -236,28 +208,6 @@ void TTilvaneForm::ReadGridChoice() {
     const TGridChoice choice = panel_->ChosenGrid();
     ColumnsCount = choice.Columns;
     RowsCount = choice.Rows;
-}
-
-void TTilvaneForm::ComputePieceSize() {
-    const TPieceSize piece = PieceSizeFor(TGridChoice{ColumnsCount, RowsCount});
-    PieceWidth = piece.Width;
-    PieceHeight = piece.Height;
-}
-
-// The cells of that grid over the whole puzzle area.
-TPieceSize TTilvaneForm::PieceSizeFor(TGridChoice grid) const {
-    const TPictureSize area = PuzzleArea();
-    return TPieceSize{area.Width / grid.Columns, area.Height / grid.Rows};
-}
-
-TPictureSize TTilvaneForm::PuzzleArea() const {
-    return {PuzzlePictureGroupBox->ClientWidth() - Scaled(10),
-            PuzzlePictureGroupBox->ClientHeight() - PuzzleImageTop() - Scaled(5)};
-}
-
-TPictureSize TTilvaneForm::OriginalArea() const {
-    return {OriginalPictureGroupBox->ClientWidth() - Scaled(10),
-            OriginalPictureGroupBox->ClientHeight() - OriginalImageTop() - Scaled(5)};
 }
 
 // The window takes 95 % of the work area, centred, and never less than its designed size.
@@ -274,14 +224,16 @@ void TTilvaneForm::ArrangeWindow() {
     const int top = std::max(static_cast<int>(workArea.top), (workHeight - height) / 2);
     SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangePictureAreas();
-    ComputePieceSize();
+    view_->FitPieces(TGridChoice{ColumnsCount, RowsCount});
 }
 
 // The original picture takes about a third of the width, at least the panel's; the puzzle the rest.
 void TTilvaneForm::ArrangePictureAreas() {
     const RECT panel = layout_.Get<TPanel>(idMainPanel)->Bounds();
     const int panelWidth = panel.right - panel.left;
-    const RECT original = OriginalPictureGroupBox->Bounds();
+    TGroupBox& originalBox = *layout_.Get<TGroupBox>(idOriginalPictureGroupBox);
+    TGroupBox& puzzleBox = *layout_.Get<TGroupBox>(idPuzzlePictureGroupBox);
+    const RECT original = originalBox.Bounds();
     const int margin = original.left;
     const double x = ClientWidth() * 0.35 - margin;
     const int originalWidth = static_cast<int>(panelWidth > x ? panelWidth : x);
@@ -289,31 +241,13 @@ void TTilvaneForm::ArrangePictureAreas() {
     const int puzzleWidth = ClientWidth() - leftWidth - 2 * margin - Scaled(5);
 
     const int originalHeight = ClientHeight() - original.top - Scaled(5);
-    OriginalPictureGroupBox->SetBounds(original.left, original.top, originalWidth, originalHeight);
-    PlaceImage(*OriginalPictureImage, Scaled(OriginalImagePlace.Left), OriginalImageTop(), originalWidth - Scaled(10),
-               originalHeight - Scaled(10));
+    originalBox.SetBounds(original.left, original.top, originalWidth, originalHeight);
 
-    const RECT puzzle = PuzzlePictureGroupBox->Bounds();
+    const RECT puzzle = puzzleBox.Bounds();
     const int puzzleHeight = ClientHeight() - puzzle.top - Scaled(5);
-    PuzzlePictureGroupBox->SetBounds(margin + leftWidth + Scaled(5), puzzle.top, puzzleWidth, puzzleHeight);
-    PlaceImage(*PuzzlePictureImage, Scaled(PuzzleImagePlace.Left), PuzzleImageTop(), puzzleWidth - Scaled(10),
-               puzzleHeight - PuzzleImageTop() - Scaled(5));
+    puzzleBox.SetBounds(margin + leftWidth + Scaled(5), puzzle.top, puzzleWidth, puzzleHeight);
+    view_->PlaceImages();
 }
-
-// A place for a picture still to come takes the area; a painted picture keeps its bitmap's size.
-void TTilvaneForm::PlaceImage(TImage& image, int left, int top, int width, int height) {
-    if (image.Canvas()) image.SetBounds(left, top, image.BitmapWidth(), image.BitmapHeight());
-    else image.SetBounds(left, top, width, height);
-}
-
-bool TTilvaneForm::PicturesShown() const {
-    return PuzzlePictureImage && PuzzlePictureImage->Visible() && OriginalPictureImage &&
-           OriginalPictureImage->Visible();
-}
-
-int TTilvaneForm::PuzzleImageTop() const { return Scaled(PuzzleImagePlace.Top); }
-
-int TTilvaneForm::OriginalImageTop() const { return Scaled(OriginalImagePlace.Top); }
 
 void TTilvaneForm::LoadPictureMenuClick() {
     RunShowingOperation(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__, "Failed to load file.",
@@ -408,22 +342,6 @@ bool TTilvaneForm::SaveGameCommand() {
     return saved;
 }
 
-// A piece the keyboard has lifted is put back first: the move taken back may have moved it. A
-// piece the pointer drags is not: the drop would move whatever the move put in its cell.
-void TTilvaneForm::UndoMoveMenuClick() {
-    if (!PicturesShown()) return;
-    if (PuzzlePictureImage->Dragging()) return RefuseKey();
-    ForgetLiftedPiece();
-    if (!Board.UndoMove()) RefuseKey();
-}
-
-void TTilvaneForm::RedoMoveMenuClick() {
-    if (!PicturesShown()) return;
-    if (PuzzlePictureImage->Dragging()) return RefuseKey();
-    ForgetLiftedPiece();
-    if (!Board.RedoMove()) RefuseKey();
-}
-
 // The window is made for each showing and gone afterwards; a forgotten entry is forgotten on disk too.
 void TTilvaneForm::BestResultsMenuClick() {
     TBestResultsForm window(bestResults_);
@@ -434,19 +352,16 @@ void TTilvaneForm::BestResultsMenuClick() {
 void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 
 void TTilvaneForm::RandomizeMenuClick() {
-    if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
+    if (!view_->PicturesShown()) return;
     ResetCounters();
-    pieceLifted_ = false;
-    selectionHidden_ = false;
     Board.ShufflePieces(panel_->FlippingAllowed(), [] { return Random.GetRandom(); });
-    DrawAllPieces();
-    DrawGrids(false);
+    view_->ShowShuffled();
     panel_->SetTip(DragTip);
     gameFlipping_ = panel_->FlippingAllowed();
     playTime_->Show();
-    ShowMoves();
+    MovesChanged();
     Board.ResetWrongMoves();
-    ShowWrongMoves();
+    WrongMoveMade();
 }
 
 void TTilvaneForm::GameWallpapersMenuClick() {
@@ -464,12 +379,12 @@ void TTilvaneForm::AboutMenuClick() {
 // at the next shuffle, but redraws the grids all the same.
 void TTilvaneForm::LightGridCheckBoxClick() {
     lightGridTicked_ = panel_->LightGrid();
-    if (PicturesShown()) DrawGrids(false);
+    view_->RedrawGrids();
 }
 
 // A hint stays on top of every window: when the player turns to another one, it goes.
 LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && hint_) hint_->Hide();
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && view_) view_->HideHint();
     // Messages arrive while the window is made, before the play time exists.
     if (playTime_ && playTime_->HandleMessage(message, wParam)) return 0;
     if (message == WM_DROPFILES) {
@@ -488,7 +403,7 @@ void TTilvaneForm::OpenStartingFiles() {
     }
     if (!files.empty())
         OpenGivenFiles(files);
-    else if (firstStart_ && !PicturesShown())
+    else if (firstStart_ && !view_->PicturesShown())
         LoadFirstSample();
 }
 
@@ -536,4 +451,12 @@ bool TTilvaneForm::FormCloseQuery() {
     if (!CheckSave()) return false;
     if (OptionsList) OptionsList->Save(false);
     return true;
+}
+
+void TTilvaneForm::DpiChanged(int oldDpi) {
+    if (!view_) return;
+    view_->HideHint();
+    layout_.Arrange(*this);
+    ArrangePictureAreas();
+    view_->FollowDpi(Dpi() > oldDpi, TGridChoice{ColumnsCount, RowsCount});
 }

@@ -28,7 +28,7 @@
 #include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/GamePanel.h"
 #include "Tilvane/PlayTime.h"
-#include "Tilvane/PuzzlePictures.h"
+#include "Tilvane/PuzzleView.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <atomic>
@@ -39,7 +39,7 @@
 
 class TFunOperation;
 
-class TTilvaneForm : public TForm, private TBoardView {
+class TTilvaneForm : public TForm, private TPuzzleViewOwner {
 public:
     TTilvaneForm();
     ~TTilvaneForm() override;
@@ -63,24 +63,15 @@ private:
 
     // Creation.
     void CreateLayout();
-    void CreatePicturePlaces();
     void CreateMenu();
     void PrepareDialogs();
 
     // Labels and layout.
     void ResetCounters();
-    void ShowMoves() override;
-    void ShowWrongMoves() override;
-    void ShowSolvedPicture();
     void SetTitle(const std::string& title);
     void ReadGridChoice();
-    void ComputePieceSize();
     void ArrangeWindow();
     void ArrangePictureAreas();
-    // The areas the puzzle and the original picture are painted into, in pixels.
-    TPictureSize PuzzleArea() const;
-    TPictureSize OriginalArea() const;
-    static void PlaceImage(TImage& image, int left, int top, int width, int height);
 
     // Commands.
     void LoadPictureMenuClick();
@@ -98,8 +89,6 @@ private:
     void SaveGameMenuClick();
     // The "Save game" command; true when the game was written to a file.
     bool SaveGameCommand();
-    void UndoMoveMenuClick();
-    void RedoMoveMenuClick();
     void BestResultsMenuClick();
     void HideMenuClick();
     void RandomizeMenuClick();
@@ -128,29 +117,7 @@ private:
     bool SaveGameTo(const std::string& path);
     void TakeOverGameWithPicture(const TSavedGame& game);
     void TakeOverGame(const TSavedGame& game);
-    // Three pictures painted for a game, not shown yet.
-    struct TPaintedPictures {
-        std::unique_ptr<TImage> Puzzle, Backup, Original;
-        int32_t Columns = 0, Rows = 0;
-        TPictureSource Source;
-    };
-    TPieceSize PieceSizeFor(TGridChoice grid) const;
     bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
-    bool PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
-                         TPieceSize& piece) const;
-    bool PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
-    bool PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
-                          int32_t maxRows, TPaintedPictures& painted);
-    void ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece);
-    // The game's pictures again at the window's new DPI: on a denser screen decoded again from
-    // their unchanged file, else stretched from the bitmaps shown.
-    void RepaintPicturesForDpi(bool denser);
-    // Each true when the new pictures are shown.
-    bool RepaintPicturesFromFile(int32_t columns, int32_t rows);
-    bool StretchPictures(int32_t columns, int32_t rows);
-    void RedrawBoard();
-    static std::unique_ptr<TBitmapCanvas> CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle);
-    std::vector<TPictureSize> PictureAreas() const;
     void SetGameDialogNamesFromPicture(const std::string& path);
     // What the window shows now: the defaults of everything a file may leave out.
     TCommonKeys ShownCommonKeys();
@@ -163,76 +130,20 @@ private:
     void WriteRecoveredGame() const;
     bool LoadRecoveredGame(const std::string& path);
 
-    // Drawing.
-    void DrawPiece(int32_t column, int32_t row) override;
-    void DrawAllPieces();
-    void DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row,
-                         bool mark);
-    void DrawCellOutlines(int32_t column, int32_t row, bool mark);
-    void DrawCellOutlines(int32_t column, int32_t row) override;
-    void DrawGrid(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t columns, int32_t rows);
-    void DrawGrids(bool originalOnly);
-    void MarkCell(int32_t column, int32_t row);
-    void UnmarkCell();
-    bool PicturesShown() const;
-    // The cell size of the original picture: its bitmap divided by the grid.
-    int32_t OriginalCellWidth() const;
-    int32_t OriginalCellHeight() const;
-
-    // Pointer play.
-    void UpdatePieceCursor(int32_t column, int32_t row) override;
-    int32_t ColumnAtOriginalX(int x) const;
-    int32_t RowAtOriginalY(int y) const;
-    void GroupBoxMouseMove(TShiftState shift, int x, int y);
-    void OriginalPictureImageMouseMove(TShiftState shift, int x, int y);
-    void PuzzlePictureImageMouseMove(TShiftState shift, int x, int y);
-    void PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y);
-    void OriginalPictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y);
-    void PuzzlePictureImageDragOver(TImage* source, int x, int y, bool& accept);
-    void OriginalPictureImageDragOver(TImage* source, int x, int y, bool& accept);
-    void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
-    void OriginalPictureImageDragDrop(TImage* source, int x, int y);
-    void ShowPieceHint(int32_t column, int32_t row);
-    static std::string PositionText(int32_t column, int32_t row);
-    std::string PieceHintText(int32_t column, int32_t row) const;
+    // What the puzzle view tells the game.
+    void MoveStarting() override;
+    void MovesChanged() override;
+    void WrongMoveMade() override;
+    void ShowPosition(const std::string& text) override;
+    bool LightGrid() const override;
+    bool MirroringAllowed() const override;
 
     // Play time and best results.
-    void PlayerMoved() override;
     // The last move solved the puzzle: the clock stops and the result is recorded.
     void RecordSolve();
     void LoadBestResults();
     void SetRefusedResultsAside(TFunOperation& op, const std::string& reason);
     void SaveBestResults();
-
-    // Keyboard play.
-    void FocusPuzzle();
-    void PuzzlePictureImageKeyDown(WORD key, TShiftState shift);
-    void PuzzlePictureImageKeyUp(WORD key, TShiftState shift);
-    void PuzzlePictureImageFocusChange(bool focused, HWND other);
-    void RunPuzzleAction(TPuzzleAction action);
-    void SelectCell(int32_t column, int32_t row);
-    void LiftSelectedPiece();
-    void DropLiftedPiece();
-    void PutBackLiftedPiece();
-    void ForgetLiftedPiece();
-    void MirrorSelectedPiece(bool leftToRight);
-    void ToggleSelectedMark();
-    void RefuseKey();
-    void ShowSelectedPieceHint();
-    void ShowSelectedPosition();
-    void PaintKeyboardMarks(HDC dc);
-    RECT CellArea(int32_t column, int32_t row) const;
-    struct TImageHandlers {
-        void (TTilvaneForm::*MouseMove)(TShiftState shift, int x, int y);
-        void (TTilvaneForm::*MouseDown)(TMouseButton button, TShiftState shift, int x, int y);
-        void (TTilvaneForm::*DragOver)(TImage* source, int x, int y, bool& accept);
-        void (TTilvaneForm::*DragDrop)(TImage* source, int x, int y);
-    };
-    void AttachImageHandlers(TImage& image, const TImageHandlers& handlers);
-    void AttachPuzzleImageHandlers();
-    void AttachOriginalImageHandlers();
-    int PuzzleImageTop() const;
-    int OriginalImageTop() const;
 
     // GDI+ runs from before the first picture until after the last one has gone.
     std::unique_ptr<TPictureEngine> engine_;
@@ -241,18 +152,6 @@ private:
     TPuzzleBoard Board;
     int32_t ColumnsCount = 7;  // the grid chosen when the picture was cut
     int32_t RowsCount = 7;
-    int32_t PieceWidth = 0;
-    int32_t PieceHeight = 0;
-    int32_t MarkedColumn = 0;
-    int32_t MarkedRow = 0;
-    bool markShown_ = false;  // the marked cell still has its red outline
-    // The keyboard's cell, and a piece it lifted with Enter (the board's drag cell).
-    int32_t SelectedColumn = 0;
-    int32_t SelectedRow = 0;
-    bool pieceLifted_ = false;
-    bool keysOnPuzzle_ = false;     // the keyboard plays the puzzle, or will when the window is back
-    bool selectionHidden_ = false;  // the solved picture shows no frame until a key moves it
-    bool keyboardHint_ = false;     // the piece hint was asked for by Ctrl+Alt on the keyboard
     std::string PicturePath;
     std::string LastGamePath;
     std::unique_ptr<TStoredTextList> OptionsList;
@@ -274,23 +173,17 @@ private:
 
     // Controls of the layout.
     std::unique_ptr<TGamePanel> panel_;
-    TGroupBox* OriginalPictureGroupBox = nullptr;
-    TGroupBox* PuzzlePictureGroupBox = nullptr;
-    // Made anew with every picture; owned here, shown inside their group boxes.
-    std::unique_ptr<TImage> OriginalPictureImage;
-    std::unique_ptr<TImage> PuzzlePictureImage;
-    std::unique_ptr<TImage> BackupPictureImage;
-    TPictureSource shownPicture_;  // what the images show
+    // Made with the group boxes it shows the pictures in; gone before them, before the board it
+    // shows and before GDI+ ends.
+    std::unique_ptr<TPuzzleView> view_;
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
     TFileDialog LoadGameDialog{TFileDialog::Open};
     TFileDialog SaveGameDialog{TFileDialog::Save};
 
     TLayout layout_;
-    std::unique_ptr<THint> hint_;
     std::string helpFile_;
     int helpContext_ = 0;
-    TOwnedPen pens_[4];  // made on first use, one per outline colour
 };
 
 // Where the game dialogs start: "TilvaneGames\" in the program directory.

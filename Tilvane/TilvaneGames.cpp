@@ -27,24 +27,6 @@ std::string WithExtension(const std::string& name, const std::string& extension)
     return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
 }
 
-// A new, hidden image control showing the painted bitmap; null after a failure raised on op.
-std::unique_ptr<TImage> NewImage(TFunOperation& op, TWindow& parent, int left, int top,
-                                 std::unique_ptr<TBitmapCanvas> bitmap, const std::string& pictureFile, int id) {
-    ClearLastError();
-    auto image = std::make_unique<TImage>(parent, left, top, std::move(bitmap), id);
-    if (image->Handle()) return image;
-    op.Raise(__LINE__, fsError, "The picture control could not be created.", pictureFile, "",
-             static_cast<int32_t>(LastError()));
-    return nullptr;
-}
-
-// Shows a new picture image in place of the old one.
-void ShowInstead(std::unique_ptr<TImage>& shown, std::unique_ptr<TImage> painted) {
-    shown = std::move(painted);
-    shown->SetVisible(true);
-    shown->Refresh();
-}
-
 const char* const OptionsFileName = "Tilvane.ini";
 // Said once, at start: a close that still cannot read the file leaves it without a word more.
 const char* const OptionsNotLoadedText =
@@ -140,10 +122,11 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
             op.Raise(__LINE__, fsError, "There is no such file.", path);
             return;
         }
-        std::unique_ptr<TPicture> picture = LoadPictureFile(path, PictureAreas());
+        std::unique_ptr<TPicture> picture = LoadPictureFile(path, view_->PictureAreas());
         if (op.TakeCurrent()) return;
         const TGridChoice choice = panel_->ChosenGrid();
-        if (!PaintPictures(*picture, PieceSizeFor(choice), TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows)) {
+        if (!view_->ShowPicture(*picture, view_->PieceSizeFor(choice), TPuzzleBoard::MaxColumns,
+                                TPuzzleBoard::MaxRows)) {
             op.TakeCurrent();
             return;
         }
@@ -158,78 +141,6 @@ bool TTilvaneForm::LoadPicture(const std::string& path, bool newGame, bool ask) 
     return proceeded;
 }
 
-// The areas the puzzle and the original picture are fitted into, so that a picture is decoded only
-// as large as they show it.
-std::vector<TPictureSize> TTilvaneForm::PictureAreas() const { return {PuzzleArea(), OriginalArea()}; }
-
-// All three pictures are painted before any of them replaces the old one: a failure at any step
-// leaves the game on screen whole, with its pictures, grid and piece size. True when the new
-// pictures are shown.
-bool TTilvaneForm::PaintPictures(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows) {
-    TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
-    bool shown = false;
-    op.Guard(__LINE__, [&] {
-        TPaintedPictures painted;
-        if (!PaintNewPictures(op, picture, piece, maxColumns, maxRows, painted)) return;
-        selectionHidden_ = false;  // until a solved game hides it again
-        ShowPaintedPictures(painted, piece);
-        shown = true;
-    });
-    op.EndPassing();
-    return shown;
-}
-
-bool TTilvaneForm::PaintNewPictures(TFunOperation& op, const TPicture& picture, TPieceSize piece, int32_t maxColumns,
-                                    int32_t maxRows, TPaintedPictures& painted) {
-    const std::vector<TPictureSize> areas = PictureAreas();
-    painted.Source = TPictureSource{TPictureSize{picture.Width(), picture.Height()}, picture.FileName(),
-                                    picture.FileStamp()};
-    std::unique_ptr<TBitmapCanvas> puzzle =
-        PaintPictureToGrid(picture, true, areas[0].Width, areas[0].Height, piece.Width, piece.Height, maxColumns,
-                           maxRows, painted.Columns, painted.Rows);
-    if (op.TakeCurrent()) return false;
-    std::unique_ptr<TBitmapCanvas> backup = CopyOf(op, *puzzle);
-    if (!backup) return false;
-    std::unique_ptr<TBitmapCanvas> original = PaintPictureUsingGrid(picture, true, areas[1].Width, areas[1].Height,
-                                                                    painted.Columns, painted.Rows);
-    if (op.TakeCurrent()) return false;
-    painted.Puzzle = NewImage(op, *PuzzlePictureGroupBox, Scaled(5), PuzzleImageTop(), std::move(puzzle),
-                              picture.FileName(), idPuzzlePictureImage);
-    if (painted.Puzzle)
-        painted.Original = NewImage(op, *OriginalPictureGroupBox, Scaled(5), OriginalImageTop(), std::move(original),
-                                    picture.FileName(), idOriginalPictureImage);
-    if (painted.Original)
-        painted.Backup = NewImage(op, *PuzzlePictureGroupBox, 0, 0, std::move(backup), picture.FileName(),
-                                  idBackupPictureImage);
-    return painted.Backup != nullptr;
-}
-
-// The painted pictures replace those on screen, with their grid and piece size.
-void TTilvaneForm::ShowPaintedPictures(TPaintedPictures& painted, TPieceSize piece) {
-    PieceWidth = piece.Width;
-    PieceHeight = piece.Height;
-    Board.ResultedColumns = painted.Columns;
-    Board.ResultedRows = painted.Rows;
-    shownPicture_ = painted.Source;
-    BackupPictureImage = std::move(painted.Backup);
-    ShowInstead(PuzzlePictureImage, std::move(painted.Puzzle));
-    ShowInstead(OriginalPictureImage, std::move(painted.Original));
-    AttachPuzzleImageHandlers();
-    AttachOriginalImageHandlers();
-}
-
-// Every piece is copied from this unshuffled copy of the puzzle picture, never from the puzzle.
-std::unique_ptr<TBitmapCanvas> TTilvaneForm::CopyOf(TFunOperation& op, const TBitmapCanvas& puzzle) {
-    const int width = puzzle.Width(), height = puzzle.Height();
-    std::unique_ptr<TBitmapCanvas> copy = TBitmapCanvas::Create(width, height);
-    if (!copy) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
-        return nullptr;
-    }
-    BitBlt(copy->Canvas(), 0, 0, width, height, puzzle.Canvas(), 0, 0, SRCCOPY);
-    return copy;
-}
-
 void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
     TFunOperation op(Module, "TTilvaneForm::LoadGameFromPicture", __LINE__);
     op.Guard(__LINE__, [&] {
@@ -237,11 +148,11 @@ void TTilvaneForm::LoadGameFromPicture(const std::string& path) {
         const bool proceeded = LoadPicture(path, true, true);
         if (op.TakeCurrent() || !proceeded) return;
         SetGameDialogNamesFromPicture(path);
-        DrawGrids(true);
+        view_->ShowUnshuffled();
         panel_->SetTip(RandomizeTip);
         Board.ResetWrongMoves();
         panel_->ClearWrongMoves();
-        FocusPuzzle();
+        view_->FocusPuzzle();
     });
     op.EndShowing(__LINE__, "Failed to load game.");
 }
@@ -284,8 +195,7 @@ void TTilvaneForm::LoadGameFrom(const std::string& requestedPath) {
         } else {
             TakeOverGame(game);
             // Without a picture the old one must not stand for the new board.
-            PuzzlePictureImage->SetVisible(false);
-            OriginalPictureImage->SetVisible(false);
+            view_->HidePictures();
         }
         LastGamePath = path;
         SetTitle(path);
@@ -303,11 +213,11 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
             op.Raise(__LINE__, fsError, "There is no such file.", picturePath);
             return;
         }
-        std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath, PictureAreas());
+        std::unique_ptr<TPicture> picture = LoadPictureFile(picturePath, view_->PictureAreas());
         TPieceSize piece;
         if (op.TakeCurrent() || !SavedGameFitsPicture(op, game, *picture, piece)) return;
         // The game on screen changes only once the new pictures are painted and shown.
-        if (!PaintPictures(*picture, piece, game.Board.ResultedColumns, game.Board.ResultedRows)) {
+        if (!view_->ShowPicture(*picture, piece, game.Board.ResultedColumns, game.Board.ResultedRows)) {
             op.TakeCurrent();
             return;
         }
@@ -315,12 +225,11 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
         TakeOverGame(game);
         SetTitle("");
         ReadGridChoice();
-        DrawAllPieces();
-        DrawGrids(false);
+        view_->ShowBoard();
         panel_->SetTip(DragTip);
-        ShowMoves();
-        ShowWrongMoves();
-        FocusPuzzle();
+        MovesChanged();
+        WrongMoveMade();
+        view_->FocusPuzzle();
     });
     op.EndPassing();
 }
@@ -332,35 +241,12 @@ void TTilvaneForm::TakeOverGameWithPicture(const TSavedGame& game) {
 bool TTilvaneForm::SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture,
                                         TPieceSize& piece) {
     const int32_t columns = game.Board.ResultedColumns, rows = game.Board.ResultedRows;
-    if (PieceSizeOnGrid(TPictureSize{picture.Width(), picture.Height()},
+    if (view_->PieceSizeOnGrid(TPictureSize{picture.Width(), picture.Height()},
                         TGridChoice{game.Keys.ColumnsCount, game.Keys.RowsCount}, columns, rows, piece))
         return true;
     op.Raise(__LINE__, fsError, "The saved game does not fit its picture: the picture is too narrow or too flat for " +
              std::to_string(columns) + " x " + std::to_string(rows) + " pieces.", picture.FileName());
     return false;
-}
-
-// The pieces of a columns x rows game of that grid choice, for a picture of that size, in the
-// puzzle area as it is now; false when the picture is too narrow or too flat for that grid.
-bool TTilvaneForm::PieceSizeOnGrid(TPictureSize picture, TGridChoice choice, int32_t columns, int32_t rows,
-                                   TPieceSize& piece) const {
-    const int32_t areaWidth = PuzzleArea().Width;
-    const int32_t areaHeight = PuzzleArea().Height;
-    int32_t fittedWidth = 0, fittedHeight = 0;
-    FitPictureSize(picture.Width, picture.Height, areaWidth, areaHeight, true, fittedWidth, fittedHeight);
-    const int32_t choiceWidth = areaWidth / std::max(choice.Columns, 1);
-    const int32_t choiceHeight = areaHeight / std::max(choice.Rows, 1);
-    const TPictureGrid asNewGame = ChoosePictureGrid(fittedWidth, fittedHeight, choiceWidth, choiceHeight,
-                                                     TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
-    if (asNewGame.Columns == columns && asNewGame.Rows == rows && choiceWidth > 0 && choiceHeight > 0) {
-        piece = TPieceSize{choiceWidth, choiceHeight};
-        return true;
-    }
-    const int32_t pieceWidth = std::max(fittedWidth / columns, 1), pieceHeight = std::max(fittedHeight / rows, 1);
-    const TPictureGrid grid = ChoosePictureGrid(fittedWidth, fittedHeight, pieceWidth, pieceHeight, columns, rows);
-    if (grid.Columns != columns || grid.Rows != rows) return false;
-    piece = TPieceSize{pieceWidth, pieceHeight};
-    return true;
 }
 
 void TTilvaneForm::TakeOverGame(const TSavedGame& game) {

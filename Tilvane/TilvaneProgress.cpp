@@ -34,7 +34,7 @@ std::string Today() {
 }  // namespace
 
 // Told before the move changes the board: a solved board has no game under way.
-void TTilvaneForm::PlayerMoved() {
+void TTilvaneForm::MoveStarting() {
     if (playTime_->Playing() || Board.CountMisplacedPieces() == 0) return;
     playTime_->StartPlaying();
 }

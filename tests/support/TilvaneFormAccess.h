@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/TilvaneIds.h"
 
 #include <cstdint>
 #include <vector>
@@ -10,15 +11,17 @@
 struct TTilvaneFormTestAccess {
     explicit TTilvaneFormTestAccess(TTilvaneForm& form)
         : Form(form), Board(form.Board), ColumnsCount(form.ColumnsCount), RowsCount(form.RowsCount),
-          PieceWidth(form.PieceWidth), PieceHeight(form.PieceHeight), PicturePath(form.PicturePath),
-          LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
+          PieceWidth(form.view_->pictures_.piece_.Width), PieceHeight(form.view_->pictures_.piece_.Height),
+          PicturePath(form.PicturePath), LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
           PositionLabel(*form.panel_->positionLabel_), MovesCountLabel(*form.panel_->movesCountLabel_),
           WrongMovesLabel(*form.panel_->wrongMovesLabel_), RemainingCountLabel(*form.panel_->remainingCountLabel_),
           ColumnsCountComboBox(*form.panel_->columnsList_), RowsCountComboBox(*form.panel_->rowsList_),
-          AllowFlipCheckBox(*form.panel_->allowFlipCheckBox_), LightGridCheckBox(*form.panel_->lightGridCheckBox_), OriginalPictureGroupBox(*form.OriginalPictureGroupBox),
-          PuzzlePictureGroupBox(*form.PuzzlePictureGroupBox), PuzzlePictureImage(form.PuzzlePictureImage),
-          OriginalPictureImage(form.OriginalPictureImage), BackupPictureImage(form.BackupPictureImage),
-          Hint(*form.hint_), PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
+          AllowFlipCheckBox(*form.panel_->allowFlipCheckBox_), LightGridCheckBox(*form.panel_->lightGridCheckBox_),
+          OriginalPictureGroupBox(*form.layout_.Get<TGroupBox>(idOriginalPictureGroupBox)),
+          PuzzlePictureGroupBox(*form.layout_.Get<TGroupBox>(idPuzzlePictureGroupBox)),
+          PuzzlePictureImage(form.view_->pictures_.puzzle_), OriginalPictureImage(form.view_->pictures_.original_),
+          BackupPictureImage(form.view_->pictures_.backup_), Hint(*form.view_->hint_),
+          PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
@@ -28,12 +31,12 @@ struct TTilvaneFormTestAccess {
     bool CheckSave() { return Form.CheckSave(); }
     void ReadGridChoice() { Form.ReadGridChoice(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
-    std::vector<TPictureSize> PictureAreas() const { return Form.PictureAreas(); }
+    std::vector<TPictureSize> PictureAreas() const { return Form.view_->PictureAreas(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
     void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
     void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
-    void UndoMoveMenuClick() { Form.UndoMoveMenuClick(); }
-    void RedoMoveMenuClick() { Form.RedoMoveMenuClick(); }
+    void UndoMoveMenuClick() { Form.view_->TakeBackMove(); }
+    void RedoMoveMenuClick() { Form.view_->MakeMoveAgain(); }
     void LoadBestResults() { Form.LoadBestResults(); }
 
     TTilvaneForm& Form;

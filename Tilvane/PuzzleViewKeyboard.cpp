@@ -1,7 +1,7 @@
 // Keyboard play on the puzzle: a selection frame moved by the arrows, a piece picked up with Enter
 // and dropped with Enter again, mirrored with Ctrl+Enter or Shift+Enter, a mark with M, and the
 // piece hint while Ctrl and Alt are held. The rules are the pointer's: the same board calls.
-#include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/PuzzleView.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <algorithm>
@@ -80,17 +80,17 @@ bool FindPuzzleAction(uint16_t key, TShiftState modifiers, TPuzzleAction& action
     return true;
 }
 
-// After a picture or a game is loaded the keyboard plays at once, from the top-left cell.
-void TTilvaneForm::FocusPuzzle() {
-    if (!PuzzlePictureImage || !PuzzlePictureImage->Visible()) return;
+void TPuzzleView::FocusPuzzle() {
+    TImage* puzzle = pictures_.Puzzle();
+    if (!puzzle || !puzzle->Visible()) return;
     pieceLifted_ = false;
     SelectedColumn = SelectedRow = 0;
-    SetFocus(PuzzlePictureImage->Handle());
-    PuzzlePictureImage->Refresh();
+    SetFocus(puzzle->Handle());
+    puzzle->Refresh();
     ShowSelectedPosition();
 }
 
-void TTilvaneForm::PuzzlePictureImageKeyDown(WORD key, TShiftState shift) {
+void TPuzzleView::PuzzlePictureImageKeyDown(WORD key, TShiftState shift) {
     TPuzzleAction action;
     if (FindPuzzleAction(key, shift, action)) {
         RunPuzzleAction(action);
@@ -100,14 +100,14 @@ void TTilvaneForm::PuzzlePictureImageKeyDown(WORD key, TShiftState shift) {
         ShowSelectedPieceHint();
 }
 
-void TTilvaneForm::PuzzlePictureImageKeyUp(WORD key, TShiftState) {
+void TPuzzleView::PuzzlePictureImageKeyUp(WORD key, TShiftState) {
     if (!keyboardHint_ || (key != VK_CONTROL && key != VK_MENU)) return;
     keyboardHint_ = false;
     hint_->Hide();
 }
 
-void TTilvaneForm::RunPuzzleAction(TPuzzleAction action) {
-    const int32_t lastColumn = Board.ResultedColumns - 1, lastRow = Board.ResultedRows - 1;
+void TPuzzleView::RunPuzzleAction(TPuzzleAction action) {
+    const int32_t lastColumn = board_->ResultedColumns - 1, lastRow = board_->ResultedRows - 1;
     switch (action) {
     case TPuzzleAction::Left: return SelectCell(SelectedColumn - 1, SelectedRow);
     case TPuzzleAction::Right: return SelectCell(SelectedColumn + 1, SelectedRow);
@@ -126,100 +126,101 @@ void TTilvaneForm::RunPuzzleAction(TPuzzleAction action) {
 }
 
 // The frame stops at the edges; only the two cells it leaves and enters are shown again.
-void TTilvaneForm::SelectCell(int32_t column, int32_t row) {
-    if (Board.ResultedColumns < 1 || Board.ResultedRows < 1) return;
+void TPuzzleView::SelectCell(int32_t column, int32_t row) {
+    if (board_->ResultedColumns < 1 || board_->ResultedRows < 1) return;
     const RECT left = CellArea(SelectedColumn, SelectedRow);
-    SelectedColumn = std::clamp(column, 0, Board.ResultedColumns - 1);
-    SelectedRow = std::clamp(row, 0, Board.ResultedRows - 1);
+    SelectedColumn = std::clamp(column, 0, board_->ResultedColumns - 1);
+    SelectedRow = std::clamp(row, 0, board_->ResultedRows - 1);
     selectionHidden_ = false;
-    PuzzlePictureImage->RefreshArea(left);
-    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+    pictures_.Puzzle()->RefreshArea(left);
+    pictures_.Puzzle()->RefreshArea(CellArea(SelectedColumn, SelectedRow));
     ShowSelectedPosition();
 }
 
-void TTilvaneForm::LiftSelectedPiece() {
-    if (!Board.IsInPlay(SelectedColumn, SelectedRow) || Board.IsPieceInPlace(SelectedColumn, SelectedRow))
+void TPuzzleView::LiftSelectedPiece() {
+    if (!board_->IsInPlay(SelectedColumn, SelectedRow) || board_->IsPieceInPlace(SelectedColumn, SelectedRow))
         return RefuseKey();
-    Board.SetDragCell(SelectedColumn, SelectedRow);
+    board_->SetDragCell(SelectedColumn, SelectedRow);
     pieceLifted_ = true;
-    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+    pictures_.Puzzle()->RefreshArea(CellArea(SelectedColumn, SelectedRow));
 }
 
 // A drop by the keyboard is the pointer's drop on the selected cell: the same move, the same
 // count of wrong moves, the same end when the last piece comes home.
-void TTilvaneForm::DropLiftedPiece() {
-    if (!Board.AcceptsDrop(SelectedColumn, SelectedRow)) return RefuseKey();
-    const RECT lifted = CellArea(Board.DragColumn(), Board.DragRow());
+void TPuzzleView::DropLiftedPiece() {
+    if (!board_->AcceptsDrop(SelectedColumn, SelectedRow)) return RefuseKey();
+    const RECT lifted = CellArea(board_->DragColumn(), board_->DragRow());
     pieceLifted_ = false;
-    Board.DropPiece(SelectedColumn, SelectedRow);
-    PuzzlePictureImage->RefreshArea(lifted);
+    board_->DropPiece(SelectedColumn, SelectedRow);
+    pictures_.Puzzle()->RefreshArea(lifted);
 }
 
-void TTilvaneForm::PutBackLiftedPiece() {
+void TPuzzleView::PutBackLiftedPiece() {
     if (!pieceLifted_) return;
     pieceLifted_ = false;
-    PuzzlePictureImage->RefreshArea(CellArea(Board.DragColumn(), Board.DragRow()));
+    pictures_.Puzzle()->RefreshArea(CellArea(board_->DragColumn(), board_->DragRow()));
 }
 
 // A pointer press takes over from a piece the keyboard had lifted.
-void TTilvaneForm::ForgetLiftedPiece() {
+void TPuzzleView::ForgetLiftedPiece() {
     if (pieceLifted_) PutBackLiftedPiece();
 }
 
-void TTilvaneForm::MirrorSelectedPiece(bool leftToRight) {
-    if (!panel_->FlippingAllowed() || !Board.IsInPlay(SelectedColumn, SelectedRow) ||
-        Board.IsPieceInPlace(SelectedColumn, SelectedRow))
+void TPuzzleView::MirrorSelectedPiece(bool leftToRight) {
+    if (!owner_->MirroringAllowed() || !board_->IsInPlay(SelectedColumn, SelectedRow) ||
+        board_->IsPieceInPlace(SelectedColumn, SelectedRow))
         return RefuseKey();
     if (leftToRight)
-        Board.ToggleFlipHorizontal(SelectedColumn, SelectedRow);
+        board_->ToggleFlipHorizontal(SelectedColumn, SelectedRow);
     else
-        Board.ToggleFlipVertical(SelectedColumn, SelectedRow);
+        board_->ToggleFlipVertical(SelectedColumn, SelectedRow);
 }
 
-void TTilvaneForm::ToggleSelectedMark() {
+void TPuzzleView::ToggleSelectedMark() {
     const bool selectedIsMarked = markShown_ && MarkedColumn == SelectedColumn && MarkedRow == SelectedRow;
     UnmarkCell();
     if (!selectedIsMarked) MarkCell(SelectedColumn, SelectedRow);
 }
 
-void TTilvaneForm::RefuseKey() { MessageBeep(MB_OK); }
+void TPuzzleView::RefuseKey() { MessageBeep(MB_OK); }
 
 // Beside the cell, at its right edge, so that neither the frame nor the piece is covered.
-void TTilvaneForm::ShowSelectedPieceHint() {
-    if (!Board.IsInPlay(SelectedColumn, SelectedRow)) return;
+void TPuzzleView::ShowSelectedPieceHint() {
+    if (!board_->IsInPlay(SelectedColumn, SelectedRow)) return;
     const RECT cell = CellArea(SelectedColumn, SelectedRow);
     POINT beside = {cell.right + 2, cell.top};
-    ClientToScreen(PuzzlePictureImage->Handle(), &beside);
+    ClientToScreen(pictures_.Puzzle()->Handle(), &beside);
     hint_->ShowAt(PieceHintText(SelectedColumn, SelectedRow), beside, false);
     keyboardHint_ = true;
 }
 
-void TTilvaneForm::ShowSelectedPosition() { panel_->ShowPosition(PositionText(SelectedColumn, SelectedRow)); }
+void TPuzzleView::ShowSelectedPosition() { owner_->ShowPosition(PositionText(SelectedColumn, SelectedRow)); }
 
 // The frame goes when another control of the window takes the keyboard; a question, a dialog or
 // another program only borrow it, and the frame stays where the player left it.
-void TTilvaneForm::PuzzlePictureImageFocusChange(bool focused, HWND other) {
-    if (!PuzzlePictureImage) return;
-    keysOnPuzzle_ = focused || !other || !IsChild(Handle(), other);
-    PuzzlePictureImage->RefreshArea(CellArea(SelectedColumn, SelectedRow));
+void TPuzzleView::PuzzlePictureImageFocusChange(bool focused, HWND other) {
+    if (!pictures_.Puzzle()) return;
+    keysOnPuzzle_ = focused || !other || !IsChild(window_.Handle(), other);
+    pictures_.Puzzle()->RefreshArea(CellArea(SelectedColumn, SelectedRow));
     if (focused) ShowSelectedPosition();
 }
 
 // Drawn on the screen only: the picture's bitmap never holds a frame.
-void TTilvaneForm::PaintKeyboardMarks(HDC dc) {
+void TPuzzleView::PaintKeyboardMarks(HDC dc) {
     if (keysOnPuzzle_ && !selectionHidden_) {
         const RECT frame = CellArea(SelectedColumn, SelectedRow);
         FrameRing(dc, frame, FrameOuterColour);
         FrameRing(dc, Inset(frame), FrameInnerColour);
     }
     if (pieceLifted_) {
-        const RECT lifted = CellArea(Board.DragColumn(), Board.DragRow());
+        const RECT lifted = CellArea(board_->DragColumn(), board_->DragRow());
         DashedRing(dc, lifted, FrameOuterColour);
         DashedRing(dc, Inset(lifted), FrameOuterColour);
     }
 }
 
-RECT TTilvaneForm::CellArea(int32_t column, int32_t row) const {
-    const int left = column * PieceWidth, top = row * PieceHeight;
-    return RECT{left, top, left + PieceWidth, top + PieceHeight};
+RECT TPuzzleView::CellArea(int32_t column, int32_t row) const {
+    const TPieceSize piece = pictures_.Piece();
+    const int left = column * piece.Width, top = row * piece.Height;
+    return RECT{left, top, left + piece.Width, top + piece.Height};
 }
