@@ -17,7 +17,6 @@
 #include "Include/Myrandom.h"
 #include "Include/Program.h"
 #include "Include/Utilities.h"
-#include "Tilvane/BestResultsDialog.h"
 #include "Tilvane/TilvaneCommands.h"
 #include "Tilvane/TilvaneIds.h"
 
@@ -75,19 +74,13 @@ TTilvaneForm::TTilvaneForm() {
     helpContext_ = 100;
     engine_ = std::make_unique<TPictureEngine>();
     playTime_ = std::make_unique<TPlayTime>(*this, panel_->PlayTimeLabel());
-
-    panel_->ShowPosition("");
-    panel_->SetTip(StartTip);
-    ResetCounters();
-    panel_->ClearWrongMoves();
-    // The whole array starts in order, so that nothing stale stands outside the first grid.
-    Board.ResetPieces(TPuzzleBoard::MaxColumns, TPuzzleBoard::MaxRows);
-    view_->Show(Board, *this);
-    PicturePath = WithTrailingBackslash(GetMyPicturesPath()) + "*";
+    results_ = std::make_unique<TBestResultsBook>();
+    session_ = std::make_unique<TGameSession>(*view_, *panel_, *playTime_, *results_, *engine_);
+    panel_->OnOptionClicked = [this] { session_->OptionsChanged(); };
     PrepareDialogs();
     GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
     GameList->LoadFailureText.clear();  // a game's load shows its failure with the command's own text
-    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), CurrentGame()); };
+    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), session_->CurrentGame()); };
 }
 
 // The picture filter lists every pattern the decoders know; both game dialogs start in the games
@@ -95,7 +88,7 @@ TTilvaneForm::TTilvaneForm() {
 void TTilvaneForm::PrepareDialogs() {
     const std::string& patterns = engine_->Patterns();
     LoadPictureDialog.Filter = "Picture (" + patterns + ")|" + patterns;
-    LoadPictureDialog.FileName = PicturePath;
+    LoadPictureDialog.FileName = session_->PicturePath();
     LoadGameDialog.Filter = GameFileFilter;
     LoadGameDialog.FileName = GetGamesDirectory() + "*" + GameFileExtension;
     SaveGameDialog.Filter = GameFileFilter;
@@ -117,7 +110,6 @@ void TTilvaneForm::CreateLayout() {
     panel_ = std::make_unique<TGamePanel>(layout_);
     view_ = std::make_unique<TPuzzleView>(*this, *layout_.Get<TGroupBox>(idOriginalPictureGroupBox),
                                           *layout_.Get<TGroupBox>(idPuzzlePictureGroupBox));
-    panel_->OnOptionClicked = [this] { LightGridCheckBoxClick(); };
 }
 
 void TTilvaneForm::CreateMenu() {
@@ -144,11 +136,11 @@ void TTilvaneForm::CreateMenu() {
                       MenuSeparator(),
                       bound(cmUndoMove, [this] { view_->TakeBackMove(); }),
                       bound(cmRedoMove, [this] { view_->MakeMoveAgain(); }),
-                      command(cmBestResults, &TTilvaneForm::BestResultsMenuClick),
+                      bound(cmBestResults, [this] { results_->ShowWindow(); }),
                       MenuSeparator(),
                       command(cmHide, &TTilvaneForm::HideMenuClick),
                   }),
-        command(cmRandomize, &TTilvaneForm::RandomizeMenuClick),
+        bound(cmRandomize, [this] { session_->Shuffle(); }),
         MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick),
                                          command(cmSamplePictures, &TTilvaneForm::SamplePicturesMenuClick)}),
         command(cmHelp, &TTilvaneForm::HelpMenuClick),
@@ -171,43 +163,14 @@ void TTilvaneForm::BeforeRun() {
         // An options file that cannot be read is reported there, and the window is still laid
         // out for play.
         LoadOptions();
-        LoadBestResults();
+        results_->Load();
         ArrangeWindow();
     });
     op.EndShowing(__LINE__, "Failed to prepare main window.");
 }
 
-void TTilvaneForm::ResetCounters() {
-    Board.ResetCounters();
-    panel_->ClearCounters();
-    playTime_->Clear();
-}
-
-// On a solve the view shows the whole picture once this has told it.
-void TTilvaneForm::MovesChanged() {
-    const int32_t remaining = Board.CountMisplacedPieces();
-    panel_->ShowCounters(Board.MovesCount(), remaining);
-    if (remaining != 0) return;
-    RecordSolve();
-    panel_->SetTip(StartTip);
-}
-
-void TTilvaneForm::WrongMoveMade() { panel_->ShowWrongMoves(Board.WrongMoves()); }
-
-void TTilvaneForm::ShowPosition(const std::string& text) { panel_->ShowPosition(text); }
-
-bool TTilvaneForm::LightGrid() const { return panel_->LightGrid(); }
-
-bool TTilvaneForm::MirroringAllowed() const { return panel_->FlippingAllowed(); }
-
 void TTilvaneForm::SetTitle(const std::string& title) {
     SetText(title.empty() ? std::string(ProgramName) : std::string(ProgramName) + " - " + title);
-}
-
-void TTilvaneForm::ReadGridChoice() {
-    const TGridChoice choice = panel_->ChosenGrid();
-    ColumnsCount = choice.Columns;
-    RowsCount = choice.Rows;
 }
 
 // The window takes 95 % of the work area, centred, and never less than its designed size.
@@ -224,7 +187,7 @@ void TTilvaneForm::ArrangeWindow() {
     const int top = std::max(static_cast<int>(workArea.top), (workHeight - height) / 2);
     SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangePictureAreas();
-    view_->FitPieces(TGridChoice{ColumnsCount, RowsCount});
+    view_->FitPieces(session_->CutGrid());
 }
 
 // The original picture takes about a third of the width, at least the panel's; the puzzle the rest.
@@ -253,8 +216,9 @@ void TTilvaneForm::LoadPictureMenuClick() {
     RunShowingOperation(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__, "Failed to load file.",
                         [&](TFunOperation& op) {
         // A player who has not loaded a picture yet is shown the samples first.
-        const bool anyPictureLoaded = engine_->IsPictureFile(PicturePath);
-        ChoosePictureFrom(op, anyPictureLoaded || !PathExists(GetSamplesDirectory()) ? PicturePath
+        const std::string& picturePath = session_->PicturePath();
+        const bool anyPictureLoaded = engine_->IsPictureFile(picturePath);
+        ChoosePictureFrom(op, anyPictureLoaded || !PathExists(GetSamplesDirectory()) ? picturePath
                                                                                      : GetSamplesDirectory() + "*");
     });
 }
@@ -291,7 +255,7 @@ void TTilvaneForm::PreviousPictureMenuClick() {
 void TTilvaneForm::ReloadCurrentPictureMenuClick() {
     RunShowingOperation(Module, "TTilvaneForm::ReloadCurrentPictureMenuClick", __LINE__, "Failed to load file.",
                [&](TFunOperation& op) {
-                   LoadGameFromPicture(PicturePath);
+                   LoadGameFromPicture(session_->PicturePath());
                    op.TakeCurrent();
                });
 }
@@ -299,7 +263,7 @@ void TTilvaneForm::ReloadCurrentPictureMenuClick() {
 void TTilvaneForm::OpenPictureMenuClick() {
     RunShowingOperation(Module, "TTilvaneForm::OpenPictureMenuClick", __LINE__, "Failed to open file.",
                         [&](TFunOperation& op) {
-        RunFile(PicturePath, "", "", true, false, Handle());
+        RunFile(session_->PicturePath(), "", "", true, false, Handle());
         op.TakeCurrent();
     });
 }
@@ -335,34 +299,14 @@ bool TTilvaneForm::SaveGameCommand() {
     bool saved = false;
     RunShowingOperation(Module, "TTilvaneForm::SaveGameMenuClick", __LINE__, "Failed to save game.",
                         [&](TFunOperation& op) {
-        if (PicturePath.empty() || !SaveGameDialog.Execute(Handle())) return;
+        if (session_->PicturePath().empty() || !SaveGameDialog.Execute(Handle())) return;
         saved = SaveGameTo(SaveGameDialog.FileName);
         op.TakeCurrent();
     });
     return saved;
 }
 
-// The window is made for each showing and gone afterwards; a forgotten entry is forgotten on disk too.
-void TTilvaneForm::BestResultsMenuClick() {
-    TBestResultsForm window(bestResults_);
-    if (window.Dialog(hasLastSolve_ ? &lastSolveKey_ : nullptr, hasLastSolve_ ? &lastSolve_ : nullptr))
-        SaveBestResults();
-}
-
 void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
-
-void TTilvaneForm::RandomizeMenuClick() {
-    if (!view_->PicturesShown()) return;
-    ResetCounters();
-    Board.ShufflePieces(panel_->FlippingAllowed(), [] { return Random.GetRandom(); });
-    view_->ShowShuffled();
-    panel_->SetTip(DragTip);
-    gameFlipping_ = panel_->FlippingAllowed();
-    playTime_->Show();
-    MovesChanged();
-    Board.ResetWrongMoves();
-    WrongMoveMade();
-}
 
 void TTilvaneForm::GameWallpapersMenuClick() {
     RunFile(WallpapersAddress, "", "", true, false, Handle());
@@ -373,13 +317,6 @@ void TTilvaneForm::HelpMenuClick() { ShowHelp(Handle(), helpFile_, helpContext_)
 
 void TTilvaneForm::AboutMenuClick() {
     if (AboutForm) AboutForm->Dialog();
-}
-
-// Either check box: the outline colours follow "Light grid"; "Allow flipping" only takes effect
-// at the next shuffle, but redraws the grids all the same.
-void TTilvaneForm::LightGridCheckBoxClick() {
-    lightGridTicked_ = panel_->LightGrid();
-    view_->RedrawGrids();
 }
 
 // A hint stays on top of every window: when the player turns to another one, it goes.
@@ -458,5 +395,5 @@ void TTilvaneForm::DpiChanged(int oldDpi) {
     view_->HideHint();
     layout_.Arrange(*this);
     ArrangePictureAreas();
-    view_->FollowDpi(Dpi() > oldDpi, TGridChoice{ColumnsCount, RowsCount});
+    view_->FollowDpi(Dpi() > oldDpi, session_->CutGrid());
 }

@@ -26,7 +26,9 @@
 #include "Tilvane/Core/GameFiles.h"
 #include "Tilvane/Core/PictureWalk.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/BestResultsBook.h"
 #include "Tilvane/GamePanel.h"
+#include "Tilvane/GameSession.h"
 #include "Tilvane/PlayTime.h"
 #include "Tilvane/PuzzleView.h"
 #include "Tilvane/TilvaneKeys.h"
@@ -39,7 +41,7 @@
 
 class TFunOperation;
 
-class TTilvaneForm : public TForm, private TPuzzleViewOwner {
+class TTilvaneForm : public TForm {
 public:
     TTilvaneForm();
     ~TTilvaneForm() override;
@@ -67,9 +69,7 @@ private:
     void PrepareDialogs();
 
     // Labels and layout.
-    void ResetCounters();
     void SetTitle(const std::string& title);
-    void ReadGridChoice();
     void ArrangeWindow();
     void ArrangePictureAreas();
 
@@ -89,13 +89,10 @@ private:
     void SaveGameMenuClick();
     // The "Save game" command; true when the game was written to a file.
     bool SaveGameCommand();
-    void BestResultsMenuClick();
     void HideMenuClick();
-    void RandomizeMenuClick();
     void GameWallpapersMenuClick();
     void HelpMenuClick();
     void AboutMenuClick();
-    void LightGridCheckBoxClick();
     bool FormCloseQuery();
     // Files dropped on the window or named on the command line: the first picture or saved game
     // among them starts a new game or is loaded, as its menu command would; with none, a warning.
@@ -110,66 +107,28 @@ private:
                                    TWalkDirection direction) const;
     void LoadFirstSample();
     bool CheckSave();
-    bool LoadPicture(const std::string& path, bool newGame, bool ask);
     void LoadGameFromPicture(const std::string& path);
     void LoadGameFrom(const std::string& path);
     // True when the game was written.
     bool SaveGameTo(const std::string& path);
-    void TakeOverGameWithPicture(const TSavedGame& game);
-    void TakeOverGame(const TSavedGame& game);
-    bool SavedGameFitsPicture(TFunOperation& op, const TSavedGame& game, const TPicture& picture, TPieceSize& piece);
     void SetGameDialogNamesFromPicture(const std::string& path);
-    // What the window shows now: the defaults of everything a file may leave out.
-    TCommonKeys ShownCommonKeys();
-    TSavedGame CurrentGame() const;
-    TCommonKeys CurrentKeys() const;
-    void ApplyCommonKeys(const TCommonKeys& keys);
     void ApplyOptions(const TGameOptions& options);
     void LoadOptions();
     // The crash guard's writer: the game in progress, only when it could be loaded again.
     void WriteRecoveredGame() const;
     bool LoadRecoveredGame(const std::string& path);
 
-    // What the puzzle view tells the game.
-    void MoveStarting() override;
-    void MovesChanged() override;
-    void WrongMoveMade() override;
-    void ShowPosition(const std::string& text) override;
-    bool LightGrid() const override;
-    bool MirroringAllowed() const override;
-
-    // Play time and best results.
-    // The last move solved the puzzle: the clock stops and the result is recorded.
-    void RecordSolve();
-    void LoadBestResults();
-    void SetRefusedResultsAside(TFunOperation& op, const std::string& reason);
-    void SaveBestResults();
-
     // GDI+ runs from before the first picture until after the last one has gone.
     std::unique_ptr<TPictureEngine> engine_;
 
-    // The game.
-    TPuzzleBoard Board;
-    int32_t ColumnsCount = 7;  // the grid chosen when the picture was cut
-    int32_t RowsCount = 7;
-    std::string PicturePath;
     std::string LastGamePath;
     std::unique_ptr<TStoredTextList> OptionsList;
-    // "Light grid" as last ticked, for the crash writer: it may run while the window thread stands
-    // still and answers no message, so it cannot ask the check box.
-    std::atomic<bool> lightGridTicked_{false};
     bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
     std::unique_ptr<TStoredTextList> GameList;
     std::unique_ptr<TPlayTime> playTime_;
-    // The flipping setting the game was shuffled with, part of what its results are kept under.
-    bool gameFlipping_ = false;
-    TBestResults bestResults_;
-    std::unique_ptr<TStoredTextList> ResultsList;
-    bool resultsWritable_ = true;  // false when a refused file could not be set aside
-    // What the last solve did, for the results window to name.
-    bool hasLastSolve_ = false;
-    TResultKey lastSolveKey_;
-    TSolveOutcome lastSolve_;
+    std::unique_ptr<TBestResultsBook> results_;
+    // Made after the view, whose board it is; outlives it.
+    std::unique_ptr<TGameSession> session_;
 
     // Controls of the layout.
     std::unique_ptr<TGamePanel> panel_;

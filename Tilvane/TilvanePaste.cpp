@@ -92,7 +92,7 @@ void TTilvaneForm::PastePictureMenuClick() {
         op.TakeCurrent();
         // A picture the player kept the old game for, or one that could not be loaded, leaves no
         // file behind.
-        if (PicturePath != path) DeleteFileW(Utf8ToWide(path).c_str());
+        if (session_->PicturePath() != path) DeleteFileW(Utf8ToWide(path).c_str());
     });
     op.EndShowing(__LINE__, "Failed to paste picture.");
 }

@@ -27,12 +27,8 @@ std::string RecoveredGamePath() { return GetDataDirectory() + RecoveredGameFileN
 // Written as "Save game" writes it, with the same safe replacement, so that the file is whole or
 // absent. A board caught half-way through a change is no game to come back to, and is not written.
 void TTilvaneForm::WriteRecoveredGame() const {
-    TSavedGame game;
-    game.Board = Board;
-    game.Keys = TCommonKeys{ColumnsCount, RowsCount, lightGridTicked_, PicturePath};
-    game.PlaySeconds = playTime_->ElapsedSeconds();
-    game.ShuffledWithFlipping = gameFlipping_;
-    if (PicturePath.empty() || !IsPlayableGame(game)) return;
+    const TSavedGame game = session_->CurrentGame();
+    if (game.Keys.PicturePath.empty() || !IsPlayableGame(game)) return;
     TTextStore store;
     WriteGame(store, game);
     WriteFileReplacing(RecoveredGamePath(), store.ToBytes());
@@ -64,7 +60,7 @@ bool TTilvaneForm::LoadRecoveredGame(const std::string& path) {
     LastGamePath = lastGame;
     SaveGameDialog.FileName = saveName;
     SetTitle("");
-    SetGameDialogNamesFromPicture(PicturePath);
-    Board.MarkUnsaved();
+    SetGameDialogNamesFromPicture(session_->PicturePath());
+    session_->Board().MarkUnsaved();
     return true;
 }

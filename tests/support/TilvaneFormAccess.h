@@ -10,9 +10,10 @@
 
 struct TTilvaneFormTestAccess {
     explicit TTilvaneFormTestAccess(TTilvaneForm& form)
-        : Form(form), Board(form.Board), ColumnsCount(form.ColumnsCount), RowsCount(form.RowsCount),
+        : Form(form), Board(form.session_->board_), ColumnsCount(form.session_->cutGrid_.Columns),
+          RowsCount(form.session_->cutGrid_.Rows),
           PieceWidth(form.view_->pictures_.piece_.Width), PieceHeight(form.view_->pictures_.piece_.Height),
-          PicturePath(form.PicturePath), LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
+          PicturePath(form.session_->picturePath_), LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
           PositionLabel(*form.panel_->positionLabel_), MovesCountLabel(*form.panel_->movesCountLabel_),
           WrongMovesLabel(*form.panel_->wrongMovesLabel_), RemainingCountLabel(*form.panel_->remainingCountLabel_),
           ColumnsCountComboBox(*form.panel_->columnsList_), RowsCountComboBox(*form.panel_->rowsList_),
@@ -21,15 +22,15 @@ struct TTilvaneFormTestAccess {
           PuzzlePictureGroupBox(*form.layout_.Get<TGroupBox>(idPuzzlePictureGroupBox)),
           PuzzlePictureImage(form.view_->pictures_.puzzle_), OriginalPictureImage(form.view_->pictures_.original_),
           BackupPictureImage(form.view_->pictures_.backup_), Hint(*form.view_->hint_),
-          PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.bestResults_) {}
+          PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.results_->results_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
     bool SaveGameTo(const std::string& path) { return Form.SaveGameTo(path); }
-    void RandomizeMenuClick() { Form.RandomizeMenuClick(); }
+    void RandomizeMenuClick() { Form.session_->Shuffle(); }
     void SaveGameMenuClick() { Form.SaveGameMenuClick(); }
     bool CheckSave() { return Form.CheckSave(); }
-    void ReadGridChoice() { Form.ReadGridChoice(); }
+    void ReadGridChoice() { Form.session_->TakeChosenGrid(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     std::vector<TPictureSize> PictureAreas() const { return Form.view_->PictureAreas(); }
     void SetTitle(const std::string& title) { Form.SetTitle(title); }
@@ -37,7 +38,7 @@ struct TTilvaneFormTestAccess {
     void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
     void UndoMoveMenuClick() { Form.view_->TakeBackMove(); }
     void RedoMoveMenuClick() { Form.view_->MakeMoveAgain(); }
-    void LoadBestResults() { Form.LoadBestResults(); }
+    void LoadBestResults() { Form.results_->Load(); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;

@@ -1,16 +1,15 @@
-// The best results of the game window: a solve stops the play time and is recorded in the
-// results file. The rules are the core's (Tilvane/Core/BestResults.h).
-#include "Tilvane/TilvaneDialog.h"
+// The best results book. The rules are the core's (Tilvane/Core/BestResults.h).
+#include "Tilvane/BestResultsBook.h"
 
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PathText.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/Program.h"
+#include "Tilvane/BestResultsDialog.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -33,61 +32,59 @@ std::string Today() {
 
 }  // namespace
 
-// Told before the move changes the board: a solved board has no game under way.
-void TTilvaneForm::MoveStarting() {
-    if (playTime_->Playing() || Board.CountMisplacedPieces() == 0) return;
-    playTime_->StartPlaying();
+TSolveOutcome TBestResultsBook::Record(const TResultKey& key, int32_t seconds, int32_t moves, int32_t wrongMoves) {
+    lastSolveKey_ = key;
+    lastSolve_ = results_.Record(key, seconds, moves, wrongMoves, Today());
+    hasLastSolve_ = true;
+    Save();
+    return lastSolve_;
 }
 
-void TTilvaneForm::RecordSolve() {
-    if (!playTime_->Playing()) return;
-    const int32_t seconds = playTime_->Stop();
-    lastSolveKey_ = TResultKey{PicturePath, Board.ResultedColumns, Board.ResultedRows, gameFlipping_};
-    lastSolve_ = bestResults_.Record(lastSolveKey_, seconds, Board.MovesCount(), Board.WrongMoves(), Today());
-    hasLastSolve_ = true;
-    playTime_->ShowSolved(lastSolve_);
-    SaveBestResults();
+// The window is made for each showing and gone afterwards.
+void TBestResultsBook::ShowWindow() {
+    TBestResultsForm window(results_);
+    if (window.Dialog(hasLastSolve_ ? &lastSolveKey_ : nullptr, hasLastSolve_ ? &lastSolve_ : nullptr)) Save();
 }
 
 // A results file that cannot be taken whole is set aside under a name no earlier one has, so that
 // nothing of it or of an earlier refused file is lost, and a new one is started; the game goes on
 // either way.
-void TTilvaneForm::LoadBestResults() {
+void TBestResultsBook::Load() {
     TFunOperation op(Module, "TTilvaneForm::LoadBestResults", __LINE__);
     op.Guard(__LINE__, [&] {
-        bestResults_.Clear();
-        resultsWritable_ = true;
-        ResultsList = std::make_unique<TStoredTextList>(ResultsPath());
-        ResultsList->OnBeforeSave = [this](TStoredTextList& list) { bestResults_.Write(*list.Store()); };
+        results_.Clear();
+        writable_ = true;
+        list_ = std::make_unique<TStoredTextList>(ResultsPath());
+        list_->OnBeforeSave = [this](TStoredTextList& list) { results_.Write(*list.Store()); };
         // Why a file could not be read (too large, unreadable) is told once, in this report.
-        ResultsList->LoadFailureText.clear();
+        list_->LoadFailureText.clear();
         std::string refused;
-        if (ResultsList->Load()) {
-            refused = bestResults_.Read(*ResultsList->Store());
+        if (list_->Load()) {
+            refused = results_.Read(*list_->Store());
         } else {
             refused = "it could not be read (" + CurrentFunStatContext.Description + ")";
             CurrentFunStatContext.Reset(fsPerfect);
         }
-        if (!refused.empty()) SetRefusedResultsAside(op, refused);
+        if (!refused.empty()) SetRefusedAside(op, refused);
     });
     op.EndShowing(__LINE__, "Failed to load the best results.");
 }
 
-void TTilvaneForm::SetRefusedResultsAside(TFunOperation& op, const std::string& reason) {
-    bestResults_.Clear();
+void TBestResultsBook::SetRefusedAside(TFunOperation& op, const std::string& reason) {
+    results_.Clear();
     const std::string path = ResultsPath();
     const std::string aside = FirstUnusedPath(GetDataDirectory() + ResultsAsideStem, ResultsAsideExtension);
     ClearLastError();
     if (MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        ResultsList = std::make_unique<TStoredTextList>(path);
-        ResultsList->OnBeforeSave = [this](TStoredTextList& list) { bestResults_.Write(*list.Store()); };
+        list_ = std::make_unique<TStoredTextList>(path);
+        list_->OnBeforeSave = [this](TStoredTextList& list) { results_.Write(*list.Store()); };
         op.Raise(__LINE__, fsError,
                  "The best results file was refused: " + reason + ". It was kept as \"" + NameOfPath(aside) +
                      "\", and a new one is started.",
                  path);
         return;
     }
-    resultsWritable_ = false;
+    writable_ = false;
     op.Raise(__LINE__, fsError,
              "The best results file was refused: " + reason +
                  ". It is left as it is, and the results of this session are not saved.",
@@ -95,6 +92,6 @@ void TTilvaneForm::SetRefusedResultsAside(TFunOperation& op, const std::string& 
 }
 
 // Written whole with a safe replacement; a failure is shown by the list and the game goes on.
-void TTilvaneForm::SaveBestResults() {
-    if (resultsWritable_ && ResultsList) ResultsList->SaveAs(ResultsPath(), false);
+void TBestResultsBook::Save() {
+    if (writable_ && list_) list_->SaveAs(ResultsPath(), false);
 }
