@@ -76,30 +76,20 @@ TTilvaneForm::TTilvaneForm() {
     playTime_ = std::make_unique<TPlayTime>(*this, panel_->PlayTimeLabel());
     results_ = std::make_unique<TBestResultsBook>();
     session_ = std::make_unique<TGameSession>(*view_, *panel_, *playTime_, *results_, *engine_);
+    games_ = std::make_unique<TSavedGames>(*this, *session_, *panel_);
     panel_->OnOptionClicked = [this] { session_->OptionsChanged(); };
     PrepareDialogs();
-    GameList = std::make_unique<TStoredTextList>(GetProgramDirectory());
-    GameList->LoadFailureText.clear();  // a game's load shows its failure with the command's own text
-    GameList->OnBeforeSave = [this](TStoredTextList& list) { WriteGame(*list.Store(), session_->CurrentGame()); };
 }
 
-// The picture filter lists every pattern the decoders know; both game dialogs start in the games
-// folder, which is also the "last game" before any game was loaded or saved.
+// The picture filter lists every pattern the decoders know.
 void TTilvaneForm::PrepareDialogs() {
     const std::string& patterns = engine_->Patterns();
     LoadPictureDialog.Filter = "Picture (" + patterns + ")|" + patterns;
     LoadPictureDialog.FileName = session_->PicturePath();
-    LoadGameDialog.Filter = GameFileFilter;
-    LoadGameDialog.FileName = GetGamesDirectory() + "*" + GameFileExtension;
-    SaveGameDialog.Filter = GameFileFilter;
-    // A name typed without an extension gets the game's, so that "Load game" lists it.
-    SaveGameDialog.DefaultExtension = std::string(GameFileExtension).substr(1);
-    SaveGameDialog.FileName = LoadGameDialog.FileName;
-    LastGamePath = SaveGameDialog.FileName;
 }
 
 TTilvaneForm::~TTilvaneForm() {
-    SetCrashRecoveryWriter(nullptr);
+    games_.reset();
     // Every picture goes before the imaging library shuts down.
     view_.reset();
     engine_.reset();
@@ -130,9 +120,9 @@ void TTilvaneForm::CreateMenu() {
                       command(cmPreviousPicture, &TTilvaneForm::PreviousPictureMenuClick),
                       command(cmPastePicture, &TTilvaneForm::PastePictureMenuClick),
                       MenuSeparator(),
-                      command(cmLoadLastGame, &TTilvaneForm::LoadLastGameMenuClick),
-                      command(cmLoadGame, &TTilvaneForm::LoadGameMenuClick),
-                      command(cmSaveGame, &TTilvaneForm::SaveGameMenuClick),
+                      bound(cmLoadLastGame, [this] { games_->LoadLastGameCommand(); }),
+                      bound(cmLoadGame, [this] { games_->LoadGameCommand(); }),
+                      bound(cmSaveGame, [this] { games_->SaveGameCommand(); }),
                       MenuSeparator(),
                       bound(cmUndoMove, [this] { view_->TakeBackMove(); }),
                       bound(cmRedoMove, [this] { view_->MakeMoveAgain(); }),
@@ -156,21 +146,13 @@ void TTilvaneForm::BeforeRun() {
             AboutForm->ProgramNameLabel->SetText(ProgramName);
             AboutForm->ProgramVersionLabel->SetText(VersionText);
         }
-        // The games folder is only where the game dialogs start; without it they start elsewhere,
-        // so an existing folder or a refusal is no failure.
-        ClearLastError();
-        CreateDirectoryA(GetGamesDirectory().c_str(), nullptr);
         // An options file that cannot be read is reported there, and the window is still laid
         // out for play.
-        LoadOptions();
+        games_->LoadOptions();
         results_->Load();
         ArrangeWindow();
     });
     op.EndShowing(__LINE__, "Failed to prepare main window.");
-}
-
-void TTilvaneForm::SetTitle(const std::string& title) {
-    SetText(title.empty() ? std::string(ProgramName) : std::string(ProgramName) + " - " + title);
 }
 
 // The window takes 95 % of the work area, centred, and never less than its designed size.
@@ -268,44 +250,6 @@ void TTilvaneForm::OpenPictureMenuClick() {
     });
 }
 
-void TTilvaneForm::LoadLastGameMenuClick() {
-    // A game saved under another name (by an older version, or renamed since) is no game to load;
-    // the player is told why nothing happens.
-    if (!IsGameFileExtension(ExtensionOfPath(LastGamePath))) {
-        ShowWarning("The last game \"" + NameOfPath(LastGamePath) + "\" was not loaded: a saved game's name ends in \"" +
-                    GameFileExtension + "\". Rename the file to end in \"" + GameFileExtension +
-                    "\" to load it.");
-        return;
-    }
-    RunShowingOperation(Module, "TTilvaneForm::LoadLastGameMenuClick", __LINE__, "Failed to load last game.",
-                        [&](TFunOperation& op) {
-        LoadGameFrom(LastGamePath);
-        if (!op.TakeCurrent()) LoadGameDialog.FileName = LastGamePath;
-    });
-}
-
-void TTilvaneForm::LoadGameMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::LoadGameMenuClick", __LINE__, "Failed to load game.",
-                        [&](TFunOperation& op) {
-        if (!LoadGameDialog.Execute(Handle())) return;
-        LoadGameFrom(LoadGameDialog.FileName);
-        op.TakeCurrent();
-    });
-}
-
-void TTilvaneForm::SaveGameMenuClick() { SaveGameCommand(); }
-
-bool TTilvaneForm::SaveGameCommand() {
-    bool saved = false;
-    RunShowingOperation(Module, "TTilvaneForm::SaveGameMenuClick", __LINE__, "Failed to save game.",
-                        [&](TFunOperation& op) {
-        if (session_->PicturePath().empty() || !SaveGameDialog.Execute(Handle())) return;
-        saved = SaveGameTo(SaveGameDialog.FileName);
-        op.TakeCurrent();
-    });
-    return saved;
-}
-
 void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
 
 void TTilvaneForm::GameWallpapersMenuClick() {
@@ -340,7 +284,7 @@ void TTilvaneForm::OpenStartingFiles() {
     }
     if (!files.empty())
         OpenGivenFiles(files);
-    else if (firstStart_ && !view_->PicturesShown())
+    else if (games_->FirstStart() && !view_->PicturesShown())
         LoadFirstSample();
 }
 
@@ -351,7 +295,7 @@ void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
     for (const std::string& given : files) {
         const std::string file = ToFullPath(given);
         if (IsGameFileExtension(ExtensionOfPath(file))) {
-            OpenGameFile(file);
+            games_->OpenGameFile(file);
             return;
         }
         if (engine_->IsPictureFile(file)) {
@@ -376,17 +320,11 @@ void TTilvaneForm::OpenPictureFile(const std::string& path) {
     });
 }
 
-// As "Load game" with the file chosen, which its dialog then offers next.
-void TTilvaneForm::OpenGameFile(const std::string& path) {
-    RunShowingOperation(Module, "TTilvaneForm::OpenGameFile", __LINE__, "Failed to load game.", [&](TFunOperation& op) {
-        LoadGameFrom(path);
-        if (!op.TakeCurrent()) LoadGameDialog.FileName = path;
-    });
-}
+void TTilvaneForm::OfferRecoveredGame() { games_->OfferRecoveredGame(); }
 
 bool TTilvaneForm::FormCloseQuery() {
-    if (!CheckSave()) return false;
-    if (OptionsList) OptionsList->Save(false);
+    if (!games_->MayReplaceGame()) return false;
+    games_->SaveOptions();
     return true;
 }
 

@@ -31,6 +31,7 @@
 #include "Tilvane/GameSession.h"
 #include "Tilvane/PlayTime.h"
 #include "Tilvane/PuzzleView.h"
+#include "Tilvane/SavedGames.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <atomic>
@@ -69,7 +70,6 @@ private:
     void PrepareDialogs();
 
     // Labels and layout.
-    void SetTitle(const std::string& title);
     void ArrangeWindow();
     void ArrangePictureAreas();
 
@@ -84,11 +84,6 @@ private:
     // A picture from the clipboard, written as a PNG file into the data folder and loaded from it
     // as a new game; copied files open as a drop.
     void PastePictureMenuClick();
-    void LoadLastGameMenuClick();
-    void LoadGameMenuClick();
-    void SaveGameMenuClick();
-    // The "Save game" command; true when the game was written to a file.
-    bool SaveGameCommand();
     void HideMenuClick();
     void GameWallpapersMenuClick();
     void HelpMenuClick();
@@ -98,7 +93,6 @@ private:
     // among them starts a new game or is loaded, as its menu command would; with none, a warning.
     void OpenGivenFiles(const std::vector<std::string>& files);
     void OpenPictureFile(const std::string& path);
-    void OpenGameFile(const std::string& path);
 
     // Games and options.
     void LoadNeighbourPicture(TFunOperation& op, TWalkDirection direction);
@@ -106,29 +100,17 @@ private:
     std::string NeighbourPictureIn(const std::string& folder, const std::string& current,
                                    TWalkDirection direction) const;
     void LoadFirstSample();
-    bool CheckSave();
     void LoadGameFromPicture(const std::string& path);
-    void LoadGameFrom(const std::string& path);
-    // True when the game was written.
-    bool SaveGameTo(const std::string& path);
-    void SetGameDialogNamesFromPicture(const std::string& path);
-    void ApplyOptions(const TGameOptions& options);
-    void LoadOptions();
-    // The crash guard's writer: the game in progress, only when it could be loaded again.
-    void WriteRecoveredGame() const;
-    bool LoadRecoveredGame(const std::string& path);
 
     // GDI+ runs from before the first picture until after the last one has gone.
     std::unique_ptr<TPictureEngine> engine_;
 
-    std::string LastGamePath;
-    std::unique_ptr<TStoredTextList> OptionsList;
-    bool firstStart_ = false;  // no options file was there to read: the player starts for the first time
-    std::unique_ptr<TStoredTextList> GameList;
     std::unique_ptr<TPlayTime> playTime_;
     std::unique_ptr<TBestResultsBook> results_;
     // Made after the view, whose board it is; outlives it.
     std::unique_ptr<TGameSession> session_;
+    // Goes before the session, with the crash writer that reads it.
+    std::unique_ptr<TSavedGames> games_;
 
     // Controls of the layout.
     std::unique_ptr<TGamePanel> panel_;
@@ -137,15 +119,11 @@ private:
     std::unique_ptr<TPuzzleView> view_;
 
     TFileDialog LoadPictureDialog{TFileDialog::Open};
-    TFileDialog LoadGameDialog{TFileDialog::Open};
-    TFileDialog SaveGameDialog{TFileDialog::Save};
 
     TLayout layout_;
     std::string helpFile_;
     int helpContext_ = 0;
 };
 
-// Where the game dialogs start: "TilvaneGames\" in the program directory.
-std::string GetGamesDirectory();
 // The pictures that come with the game: "Sample pictures\" beside the program.
 std::string GetSamplesDirectory();

@@ -13,7 +13,7 @@ struct TTilvaneFormTestAccess {
         : Form(form), Board(form.session_->board_), ColumnsCount(form.session_->cutGrid_.Columns),
           RowsCount(form.session_->cutGrid_.Rows),
           PieceWidth(form.view_->pictures_.piece_.Width), PieceHeight(form.view_->pictures_.piece_.Height),
-          PicturePath(form.session_->picturePath_), LastGamePath(form.LastGamePath), TipsLabel(*form.panel_->tipsLabel_),
+          PicturePath(form.session_->picturePath_), LastGamePath(form.games_->lastGamePath_), TipsLabel(*form.panel_->tipsLabel_),
           PositionLabel(*form.panel_->positionLabel_), MovesCountLabel(*form.panel_->movesCountLabel_),
           WrongMovesLabel(*form.panel_->wrongMovesLabel_), RemainingCountLabel(*form.panel_->remainingCountLabel_),
           ColumnsCountComboBox(*form.panel_->columnsList_), RowsCountComboBox(*form.panel_->rowsList_),
@@ -25,16 +25,16 @@ struct TTilvaneFormTestAccess {
           PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.results_->results_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
-    void LoadGameFrom(const std::string& path) { Form.LoadGameFrom(path); }
-    bool SaveGameTo(const std::string& path) { return Form.SaveGameTo(path); }
+    void LoadGameFrom(const std::string& path) { Form.games_->LoadGameFrom(path); }
+    bool SaveGameTo(const std::string& path) { return Form.games_->SaveGameTo(path); }
     void RandomizeMenuClick() { Form.session_->Shuffle(); }
-    void SaveGameMenuClick() { Form.SaveGameMenuClick(); }
-    bool CheckSave() { return Form.CheckSave(); }
+    void SaveGameMenuClick() { Form.games_->SaveGameCommand(); }
+    bool CheckSave() { return Form.games_->MayReplaceGame(); }
     void ReadGridChoice() { Form.session_->TakeChosenGrid(); }
     void ArrangeWindow() { Form.ArrangeWindow(); }
     std::vector<TPictureSize> PictureAreas() const { return Form.view_->PictureAreas(); }
-    void SetTitle(const std::string& title) { Form.SetTitle(title); }
-    void WriteRecoveredGame() { Form.WriteRecoveredGame(); }
+    void SetTitle(const std::string& title) { Form.games_->SetTitle(title); }
+    void WriteRecoveredGame() { Form.games_->WriteRecoveredGame(); }
     void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
     void UndoMoveMenuClick() { Form.view_->TakeBackMove(); }
     void RedoMoveMenuClick() { Form.view_->MakeMoveAgain(); }
