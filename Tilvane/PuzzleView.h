@@ -12,29 +12,13 @@
 #include "Include/Owned.h"
 #include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/PuzzlePictures.h"
+#include "Tilvane/PuzzleViewOwner.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-// What the view tells, and asks, the game it shows.
-class TPuzzleViewOwner {
-public:
-    virtual ~TPuzzleViewOwner() = default;
-    // Before a move or a mirror changes the board.
-    virtual void MoveStarting() = 0;
-    // The moves and the misplaced pieces counted anew.
-    virtual void MovesChanged() = 0;
-    virtual void WrongMoveMade() = 0;
-    // "Column 3. Row 2." for the cell under the pointer or the keyboard's frame, or empty.
-    virtual void ShowPosition(const std::string& text) = 0;
-    // Asked each time an outline is drawn.
-    virtual bool LightGrid() const = 0;
-    // Asked by the mirror keys.
-    virtual bool MirroringAllowed() const = 0;
-};
 
 class TPuzzleView : private TBoardView {
 public:
@@ -54,8 +38,7 @@ public:
     }
     void FitPieces(TGridChoice grid) { pictures_.FitPieces(grid); }
 
-    // Paints and shows the picture, the board taking its grid; false (the failure on the current
-    // record) when nothing changed.
+    // Paints and shows the picture, the board taking its grid; false: nothing changed.
     bool ShowPicture(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
     // A saved game without a picture: the old one must not stand for the new board.
     void HidePictures() { pictures_.Hide(); }

@@ -1,4 +1,5 @@
-// The game window: layout, creation, preparation, labels and menu commands.
+// The game window: its layout table, the menu from the command table, the parts made and wired,
+// the messages routed, a new DPI followed and the window closed.
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneProgram.h"
 
@@ -6,17 +7,9 @@
 #include "Framework/FileDrop.h"
 #include "Include/AboutDialog.h"
 #include "Include/Core/FunOperation.h"
-#include "Include/Core/PathText.h"
-#include "Include/CrashGuard.h"
-#include "Include/Dialogs.h"
 #include "Include/Error.h"
-#include "Include/File.h"
 #include "Include/Help.h"
-#include "Include/Install.h"
-#include "Include/MyGDIPlus.h"
-#include "Include/Myrandom.h"
 #include "Include/Program.h"
-#include "Include/Utilities.h"
 #include "Tilvane/TilvaneCommands.h"
 #include "Tilvane/TilvaneIds.h"
 
@@ -25,8 +18,6 @@
 namespace {
 
 const char* const Module = "Tilvane\\TilvaneDialog";
-// Free pictures of every kind, good material for puzzles.
-const char* const WallpapersAddress = "https://commons.wikimedia.org/wiki/Commons:Featured_pictures";
 
 const int FormClientWidth = 760;
 const int FormClientHeight = 520;
@@ -62,6 +53,7 @@ int LeastWindowSide(int designed, int scaled, int workSide) { return std::min(sc
 TTilvaneForm::TTilvaneForm() {
     CreateForm("Tilvane game", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                FormClientWidth, FormClientHeight, "Arial", 9);
+    engine_ = std::make_unique<TPictureEngine>();
     CreateLayout();
     CreateMenu();
     AcceptDroppedFiles(Handle());
@@ -70,29 +62,19 @@ TTilvaneForm::TTilvaneForm() {
     Application.OnException = [](void* sender, const std::string& message) {
         FunStatContext.OnApplicationException(sender, message);
     };
-    helpFile_ = GetProgramDirectory() + "Help.hlp";
-    helpContext_ = 100;
-    engine_ = std::make_unique<TPictureEngine>();
     playTime_ = std::make_unique<TPlayTime>(*this, panel_->PlayTimeLabel());
     results_ = std::make_unique<TBestResultsBook>();
     session_ = std::make_unique<TGameSession>(*view_, *panel_, *playTime_, *results_, *engine_);
     games_ = std::make_unique<TSavedGames>(*this, *session_, *panel_);
+    pictures_ = std::make_unique<TPictureSources>(*this, *engine_, *session_, *games_);
     panel_->OnOptionClicked = [this] { session_->OptionsChanged(); };
-    PrepareDialogs();
 }
 
-// The picture filter lists every pattern the decoders know.
-void TTilvaneForm::PrepareDialogs() {
-    const std::string& patterns = engine_->Patterns();
-    LoadPictureDialog.Filter = "Picture (" + patterns + ")|" + patterns;
-    LoadPictureDialog.FileName = session_->PicturePath();
-}
-
+// The crash writer goes first; the view detaches from the board while the session still lives.
 TTilvaneForm::~TTilvaneForm() {
+    pictures_.reset();
     games_.reset();
-    // Every picture goes before the imaging library shuts down.
     view_.reset();
-    engine_.reset();
 }
 
 void TTilvaneForm::CreateLayout() {
@@ -107,18 +89,15 @@ void TTilvaneForm::CreateMenu() {
         const TGameCommand& entry = GameCommand(id);
         return MenuCommand(id, entry.Caption, std::move(handler), entry.Shortcut, entry.Hint);
     };
-    auto command = [this, bound](int id, void (TTilvaneForm::*handler)()) {
-        return bound(id, [this, handler] { (this->*handler)(); });
-    };
     std::vector<TMenuEntry> bar = {
         MenuPopup("&Work",
                   {
-                      command(cmLoadPicture, &TTilvaneForm::LoadPictureMenuClick),
-                      command(cmReloadCurrentPicture, &TTilvaneForm::ReloadCurrentPictureMenuClick),
-                      command(cmOpenPicture, &TTilvaneForm::OpenPictureMenuClick),
-                      command(cmNextPicture, &TTilvaneForm::NextPictureMenuClick),
-                      command(cmPreviousPicture, &TTilvaneForm::PreviousPictureMenuClick),
-                      command(cmPastePicture, &TTilvaneForm::PastePictureMenuClick),
+                      bound(cmLoadPicture, [this] { pictures_->LoadPictureCommand(); }),
+                      bound(cmReloadCurrentPicture, [this] { pictures_->ReloadPictureCommand(); }),
+                      bound(cmOpenPicture, [this] { pictures_->OpenPictureCommand(); }),
+                      bound(cmNextPicture, [this] { pictures_->NeighbourPictureCommand(TWalkDirection::Next); }),
+                      bound(cmPreviousPicture, [this] { pictures_->NeighbourPictureCommand(TWalkDirection::Previous); }),
+                      bound(cmPastePicture, [this] { pictures_->PastePictureCommand(); }),
                       MenuSeparator(),
                       bound(cmLoadLastGame, [this] { games_->LoadLastGameCommand(); }),
                       bound(cmLoadGame, [this] { games_->LoadGameCommand(); }),
@@ -128,13 +107,15 @@ void TTilvaneForm::CreateMenu() {
                       bound(cmRedoMove, [this] { view_->MakeMoveAgain(); }),
                       bound(cmBestResults, [this] { results_->ShowWindow(); }),
                       MenuSeparator(),
-                      command(cmHide, &TTilvaneForm::HideMenuClick),
+                      bound(cmHide, [] { Application.Minimize(); }),
                   }),
         bound(cmRandomize, [this] { session_->Shuffle(); }),
-        MenuPopup("Down&load pictures", {command(cmGameWallpapers, &TTilvaneForm::GameWallpapersMenuClick),
-                                         command(cmSamplePictures, &TTilvaneForm::SamplePicturesMenuClick)}),
-        command(cmHelp, &TTilvaneForm::HelpMenuClick),
-        command(cmAbout, &TTilvaneForm::AboutMenuClick),
+        MenuPopup("Down&load pictures", {bound(cmGameWallpapers, [this] { pictures_->WallpapersCommand(); }),
+                                         bound(cmSamplePictures, [this] { pictures_->SamplePicturesCommand(); })}),
+        bound(cmHelp, [this] { ShowHelp(Handle(), GetProgramDirectory() + "Help.hlp", 100); }),
+        bound(cmAbout, [] {
+            if (AboutForm) AboutForm->Dialog();
+        }),
     };
     SetCommands(std::make_unique<TCommandTable>(std::move(bar)));
 }
@@ -194,130 +175,20 @@ void TTilvaneForm::ArrangePictureAreas() {
     view_->PlaceImages();
 }
 
-void TTilvaneForm::LoadPictureMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::LoadPictureMenuClick", __LINE__, "Failed to load file.",
-                        [&](TFunOperation& op) {
-        // A player who has not loaded a picture yet is shown the samples first.
-        const std::string& picturePath = session_->PicturePath();
-        const bool anyPictureLoaded = engine_->IsPictureFile(picturePath);
-        ChoosePictureFrom(op, anyPictureLoaded || !PathExists(GetSamplesDirectory()) ? picturePath
-                                                                                     : GetSamplesDirectory() + "*");
-    });
-}
-
-void TTilvaneForm::SamplePicturesMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::SamplePicturesMenuClick", __LINE__, "Failed to load file.",
-                        [&](TFunOperation& op) {
-        if (!PathExists(GetSamplesDirectory())) {
-            op.Raise(__LINE__, fsError, "There is no such folder.", GetSamplesDirectory());
-            return;
-        }
-        ChoosePictureFrom(op, GetSamplesDirectory() + "*");
-    });
-}
-
-// The Load picture dialog, starting at that file or pattern; the picture chosen starts a new game.
-void TTilvaneForm::ChoosePictureFrom(TFunOperation& op, const std::string& start) {
-    LoadPictureDialog.FileName = start;
-    if (!LoadPictureDialog.Execute(Handle())) return;
-    LoadGameFromPicture(LoadPictureDialog.FileName);
-    op.TakeCurrent();
-}
-
-void TTilvaneForm::NextPictureMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::NextPictureMenuClick", __LINE__, "Failed to load file.",
-               [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Next); });
-}
-
-void TTilvaneForm::PreviousPictureMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::PreviousPictureMenuClick", __LINE__, "Failed to load file.",
-               [&](TFunOperation& op) { LoadNeighbourPicture(op, TWalkDirection::Previous); });
-}
-
-void TTilvaneForm::ReloadCurrentPictureMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::ReloadCurrentPictureMenuClick", __LINE__, "Failed to load file.",
-               [&](TFunOperation& op) {
-                   LoadGameFromPicture(session_->PicturePath());
-                   op.TakeCurrent();
-               });
-}
-
-void TTilvaneForm::OpenPictureMenuClick() {
-    RunShowingOperation(Module, "TTilvaneForm::OpenPictureMenuClick", __LINE__, "Failed to open file.",
-                        [&](TFunOperation& op) {
-        RunFile(session_->PicturePath(), "", "", true, false, Handle());
-        op.TakeCurrent();
-    });
-}
-
-void TTilvaneForm::HideMenuClick() { Application.Minimize(); }
-
-void TTilvaneForm::GameWallpapersMenuClick() {
-    RunFile(WallpapersAddress, "", "", true, false, Handle());
-    ShowCurrentFailure(Module, __LINE__, "Failed to open link.");
-}
-
-void TTilvaneForm::HelpMenuClick() { ShowHelp(Handle(), helpFile_, helpContext_); }
-
-void TTilvaneForm::AboutMenuClick() {
-    if (AboutForm) AboutForm->Dialog();
-}
-
 // A hint stays on top of every window: when the player turns to another one, it goes.
 LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && view_) view_->HideHint();
     // Messages arrive while the window is made, before the play time exists.
     if (playTime_ && playTime_->HandleMessage(message, wParam)) return 0;
     if (message == WM_DROPFILES) {
-        OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
+        if (pictures_) pictures_->OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;
     }
     return TForm::HandleMessage(message, wParam, lParam);
 }
 
 void TTilvaneForm::OpenStartingFiles() {
-    std::vector<std::string> files;
-    for (int index = 1;; ++index) {
-        const std::string parameter = GetProgramParameter(index);
-        if (parameter.empty()) break;
-        if (!IsUninstallParameter(parameter)) files.push_back(parameter);
-    }
-    if (!files.empty())
-        OpenGivenFiles(files);
-    else if (games_->FirstStart() && !view_->PicturesShown())
-        LoadFirstSample();
-}
-
-// A command line may spell a path in any way Windows takes (relative, short names, forward
-// slashes); the game keeps the one full spelling, by which its results and the next picture of its
-// folder are found.
-void TTilvaneForm::OpenGivenFiles(const std::vector<std::string>& files) {
-    for (const std::string& given : files) {
-        const std::string file = ToFullPath(given);
-        if (IsGameFileExtension(ExtensionOfPath(file))) {
-            games_->OpenGameFile(file);
-            return;
-        }
-        if (engine_->IsPictureFile(file)) {
-            OpenPictureFile(file);
-            return;
-        }
-    }
-    if (files.size() == 1)
-        ShowWarning("\"" + NameOfPath(files[0]) + "\" is neither a picture nor a saved game (" + GameFileExtension +
-                    "), so it was not opened.");
-    else if (!files.empty())
-        ShowWarning("None of the " + std::to_string(files.size()) + " files is a picture or a saved game (" +
-                    GameFileExtension + "), so none was opened.");
-}
-
-// As "Load picture" with the file chosen.
-void TTilvaneForm::OpenPictureFile(const std::string& path) {
-    RunShowingOperation(Module, "TTilvaneForm::OpenPictureFile", __LINE__, "Failed to load file.",
-                        [&](TFunOperation& op) {
-        LoadGameFromPicture(path);
-        op.TakeCurrent();
-    });
+    pictures_->OpenStartingFiles(games_->FirstStart() && !view_->PicturesShown());
 }
 
 void TTilvaneForm::OfferRecoveredGame() { games_->OfferRecoveredGame(); }

@@ -1,46 +1,28 @@
-// The game window: the board, the two pictures, the option controls, counters and tips, the
-// menu commands, the pointer play over the pictures, and the flows that load pictures and
-// games and save them. Its parts live in files of their own:
-//   TilvaneDialog.cpp       layout, creation, preparation, labels and menu commands
-//   TilvaneGames.cpp        new games from pictures, saved games and the options file
-//   TilvaneDrawing.cpp      pieces and cell outlines on the two pictures
-//   TilvaneInteraction.cpp  the pointer over the pictures
-//   TilvaneKeyboard.cpp     the keyboard on the puzzle
-//   TilvaneDpi.cpp          the layout and the pictures again when the screen's DPI changes
-//   TilvanePaste.cpp        pictures pasted from the clipboard
-//   TilvaneProgress.cpp     the play time and the best results
-// The rules of the game are the board's (Tilvane/Core/PuzzleBoard.h) and the file formats are
-// Tilvane/Core/GameFiles.h; the window only shows them and turns input into their calls.
+// The game window: a frame over the parts that make the game. It keeps the layout table, builds
+// the menu from the command table, routes the window's messages, follows a new DPI and closes;
+// the parts do the rest, each in files named after it:
+//   GamePanel        the tip, the grid lists, the check boxes, the position, counters, time label
+//   PuzzleView       the two pictures and the play on them (PuzzlePictures: the three images)
+//   PlayTime         the clock, the player's presence and the time label's timer
+//   BestResultsBook  the results file and its window
+//   GameSession      the game in play: its board, picture, grid, flipping and light grid
+//   SavedGames       saved games, the caption, the save question, the options, the crash copy
+//   PictureSources   where a new game's picture comes from
+// Calls go down, in that list from the bottom up; what goes up is a callback interface.
 #pragma once
 
-#include "Framework/FileDialog.h"
 #include "Framework/Form.h"
-#include "Framework/Hint.h"
-#include "Framework/Image.h"
 #include "Framework/Layout.h"
-#include "Include/Core/PictureFit.h"
 #include "Include/MyGDIPlus.h"
-#include "Include/Owned.h"
-#include "Include/StoredTextList.h"
-#include "Tilvane/Core/BestResults.h"
-#include "Tilvane/Core/GameFiles.h"
-#include "Tilvane/Core/PictureWalk.h"
-#include "Tilvane/Core/PuzzleBoard.h"
 #include "Tilvane/BestResultsBook.h"
 #include "Tilvane/GamePanel.h"
 #include "Tilvane/GameSession.h"
+#include "Tilvane/PictureSources.h"
 #include "Tilvane/PlayTime.h"
 #include "Tilvane/PuzzleView.h"
 #include "Tilvane/SavedGames.h"
-#include "Tilvane/TilvaneKeys.h"
 
-#include <atomic>
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
-
-class TFunOperation;
 
 class TTilvaneForm : public TForm {
 public:
@@ -64,66 +46,21 @@ private:
     // In-process tests and benchmarks look inside through this one friend.
     friend struct TTilvaneFormTestAccess;
 
-    // Creation.
     void CreateLayout();
     void CreateMenu();
-    void PrepareDialogs();
-
-    // Labels and layout.
     void ArrangeWindow();
     void ArrangePictureAreas();
-
-    // Commands.
-    void LoadPictureMenuClick();
-    void SamplePicturesMenuClick();
-    void ChoosePictureFrom(TFunOperation& op, const std::string& start);
-    void NextPictureMenuClick();
-    void PreviousPictureMenuClick();
-    void ReloadCurrentPictureMenuClick();
-    void OpenPictureMenuClick();
-    // A picture from the clipboard, written as a PNG file into the data folder and loaded from it
-    // as a new game; copied files open as a drop.
-    void PastePictureMenuClick();
-    void HideMenuClick();
-    void GameWallpapersMenuClick();
-    void HelpMenuClick();
-    void AboutMenuClick();
     bool FormCloseQuery();
-    // Files dropped on the window or named on the command line: the first picture or saved game
-    // among them starts a new game or is loaded, as its menu command would; with none, a warning.
-    void OpenGivenFiles(const std::vector<std::string>& files);
-    void OpenPictureFile(const std::string& path);
-
-    // Games and options.
-    void LoadNeighbourPicture(TFunOperation& op, TWalkDirection direction);
-    // The picture's name; empty when the folder holds no picture.
-    std::string NeighbourPictureIn(const std::string& folder, const std::string& current,
-                                   TWalkDirection direction) const;
-    void LoadFirstSample();
-    void LoadGameFromPicture(const std::string& path);
-
-    // GDI+ runs from before the first picture until after the last one has gone.
-    std::unique_ptr<TPictureEngine> engine_;
-
-    std::unique_ptr<TPlayTime> playTime_;
-    std::unique_ptr<TBestResultsBook> results_;
-    // Made after the view, whose board it is; outlives it.
-    std::unique_ptr<TGameSession> session_;
-    // Goes before the session, with the crash writer that reads it.
-    std::unique_ptr<TSavedGames> games_;
-
-    // Controls of the layout.
-    std::unique_ptr<TGamePanel> panel_;
-    // Made with the group boxes it shows the pictures in; gone before them, before the board it
-    // shows and before GDI+ ends.
-    std::unique_ptr<TPuzzleView> view_;
-
-    TFileDialog LoadPictureDialog{TFileDialog::Open};
 
     TLayout layout_;
-    std::string helpFile_;
-    int helpContext_ = 0;
+    // Made in this order, the view before the session that shows its board in it, and gone in the
+    // reverse order; the destructor takes the saved games, then the view, first.
+    std::unique_ptr<TPictureEngine> engine_;  // GDI+ runs until the last picture has gone
+    std::unique_ptr<TGamePanel> panel_;
+    std::unique_ptr<TPuzzleView> view_;
+    std::unique_ptr<TPlayTime> playTime_;
+    std::unique_ptr<TBestResultsBook> results_;
+    std::unique_ptr<TGameSession> session_;
+    std::unique_ptr<TSavedGames> games_;  // with the crash writer that reads the session
+    std::unique_ptr<TPictureSources> pictures_;
 };
-
-// The pictures that come with the game: "Sample pictures\" beside the program.
-std::string GetSamplesDirectory();

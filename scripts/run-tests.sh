@@ -72,6 +72,10 @@ if layers=$(bash "$root/scripts/check-layers.sh" 2>&1); then
 else
   echo "$layers"; echo "layers: FAILED"; failed=$((failed + 1))
 fi
+# The layer rules themselves, each on a tree made for it: one test case a rule.
+while read -r line; do
+  case "$line" in ok:*) passed=$((passed + 1)) ;; *) echo "layer rules: $line"; failed=$((failed + 1)) ;; esac
+done < <(bash "$root/tests/layers/CheckLayersTests.sh" 2>&1)
 
 # 1. Native core tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 native_xml="$results/native-core.xml"

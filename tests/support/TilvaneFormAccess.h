@@ -11,9 +11,9 @@
 struct TTilvaneFormTestAccess {
     explicit TTilvaneFormTestAccess(TTilvaneForm& form)
         : Form(form), Board(form.session_->board_), ColumnsCount(form.session_->cutGrid_.Columns),
-          RowsCount(form.session_->cutGrid_.Rows),
-          PieceWidth(form.view_->pictures_.piece_.Width), PieceHeight(form.view_->pictures_.piece_.Height),
-          PicturePath(form.session_->picturePath_), LastGamePath(form.games_->lastGamePath_), TipsLabel(*form.panel_->tipsLabel_),
+          RowsCount(form.session_->cutGrid_.Rows), PieceWidth(form.view_->pictures_.piece_.Width),
+          PieceHeight(form.view_->pictures_.piece_.Height), PicturePath(form.session_->picturePath_),
+          LastGamePath(form.games_->lastGamePath_), TipsLabel(*form.panel_->tipsLabel_),
           PositionLabel(*form.panel_->positionLabel_), MovesCountLabel(*form.panel_->movesCountLabel_),
           WrongMovesLabel(*form.panel_->wrongMovesLabel_), RemainingCountLabel(*form.panel_->remainingCountLabel_),
           ColumnsCountComboBox(*form.panel_->columnsList_), RowsCountComboBox(*form.panel_->rowsList_),
@@ -22,9 +22,10 @@ struct TTilvaneFormTestAccess {
           PuzzlePictureGroupBox(*form.layout_.Get<TGroupBox>(idPuzzlePictureGroupBox)),
           PuzzlePictureImage(form.view_->pictures_.puzzle_), OriginalPictureImage(form.view_->pictures_.original_),
           BackupPictureImage(form.view_->pictures_.backup_), Hint(*form.view_->hint_),
-          PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_), BestResults(form.results_->results_) {}
+          PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_),
+          BestResults(form.results_->results_) {}
 
-    void LoadGameFromPicture(const std::string& path) { Form.LoadGameFromPicture(path); }
+    void LoadGameFromPicture(const std::string& path) { Form.pictures_->NewGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.games_->LoadGameFrom(path); }
     bool SaveGameTo(const std::string& path) { return Form.games_->SaveGameTo(path); }
     void RandomizeMenuClick() { Form.session_->Shuffle(); }
@@ -35,7 +36,7 @@ struct TTilvaneFormTestAccess {
     std::vector<TPictureSize> PictureAreas() const { return Form.view_->PictureAreas(); }
     void SetTitle(const std::string& title) { Form.games_->SetTitle(title); }
     void WriteRecoveredGame() { Form.games_->WriteRecoveredGame(); }
-    void OpenGivenFiles(const std::vector<std::string>& files) { Form.OpenGivenFiles(files); }
+    void OpenGivenFiles(const std::vector<std::string>& files) { Form.pictures_->OpenGivenFiles(files); }
     void UndoMoveMenuClick() { Form.view_->TakeBackMove(); }
     void RedoMoveMenuClick() { Form.view_->MakeMoveAgain(); }
     void LoadBestResults() { Form.results_->Load(); }

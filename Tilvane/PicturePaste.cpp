@@ -1,7 +1,7 @@
 // Pictures pasted from the clipboard. Each is written as a PNG file into the data folder's
 // "Pasted pictures\" and loaded from there, so that reloading it, saving a game of it and the last
 // game work as for any picture file.
-#include "Tilvane/TilvaneDialog.h"
+#include "Tilvane/PictureSources.h"
 
 #include "Include/Clipboard.h"
 #include "Include/Core/FunOperation.h"
@@ -71,10 +71,10 @@ std::string WritePastedPicture(TFunOperation& op, const std::string& png) {
 
 }  // namespace
 
-void TTilvaneForm::PastePictureMenuClick() {
+void TPictureSources::PastePictureCommand() {
     TFunOperation op(Module, "TTilvaneForm::PastePictureMenuClick", __LINE__);
     op.Guard(__LINE__, [&] {
-        const TClipboardPicture pasted = ReadClipboardPicture(Handle());
+        const TClipboardPicture pasted = ReadClipboardPicture(window_.Handle());
         if (op.TakeCurrent()) return;
         if (pasted.Kind == TClipboardPictureKind::Nothing) {
             ShowWarning(NoPictureText);
@@ -88,11 +88,11 @@ void TTilvaneForm::PastePictureMenuClick() {
         if (png.empty()) return;
         const std::string path = WritePastedPicture(op, png);
         if (path.empty()) return;
-        LoadGameFromPicture(path);
+        NewGameFromPicture(path);
         op.TakeCurrent();
         // A picture the player kept the old game for, or one that could not be loaded, leaves no
         // file behind.
-        if (session_->PicturePath() != path) DeleteFileW(Utf8ToWide(path).c_str());
+        if (session_.PicturePath() != path) DeleteFileW(Utf8ToWide(path).c_str());
     });
     op.EndShowing(__LINE__, "Failed to paste picture.");
 }
