@@ -34,6 +34,13 @@ DWORD WindowThreadId = 0;
 HWND RelayWindow = nullptr;
 std::function<void()> RecoveryWriter;
 
+// Whether the window thread waits as TWindowThreadWaits declares, and whether the reporter has
+// taken the game over from it: a window thread that ends its wait after that stops there, since
+// the game is being read on the reporter and the process ends with the report.
+enum : LONG { WindowThreadBusy = 0, WindowThreadWaiting = 1, GameWrittenByReporter = 2 };
+volatile LONG WindowThreadState = WindowThreadBusy;
+int WindowThreadWaitDepth = 0;  // the window thread's own
+
 // The reporter is made at start and sleeps until a crash wakes it: a thread made after the crash
 // could wait for ever for the loader lock, and the faulting thread's own stack may be nearly
 // used up. Faulting threads only hand their fault over and wait, with a limit.
@@ -89,12 +96,14 @@ void RunRecoveryWriter() {
     }
 }
 
-// A window thread that stands at the fault cannot take messages: the writer runs here, on the
-// reporter, while that thread stands still. Otherwise the window thread finishes what it does and
-// runs the writer itself.
+// A window thread that stands at the fault, or waits without taking messages, cannot run the
+// writer: it runs here, on the reporter, while that thread stands still. Otherwise the window
+// thread finishes what it does and runs the writer itself.
 void WriteRecovery(DWORD faultingThread) {
     if (!RecoveryWriter) return;
-    if (faultingThread == WindowThreadId) {
+    if (faultingThread == WindowThreadId ||
+        InterlockedCompareExchange(&WindowThreadState, GameWrittenByReporter, WindowThreadWaiting) ==
+            WindowThreadWaiting) {
         RunRecoveryWriter();
         return;
     }
@@ -208,6 +217,18 @@ void InstallCrashGuard() {
 }
 
 void SetCrashRecoveryWriter(std::function<void()> writer) { RecoveryWriter = std::move(writer); }
+
+TWindowThreadWaits::TWindowThreadWaits() {
+    if (!WindowThreadId || GetCurrentThreadId() != WindowThreadId) return;
+    declared_ = true;
+    if (WindowThreadWaitDepth++ == 0) InterlockedExchange(&WindowThreadState, WindowThreadWaiting);
+}
+
+TWindowThreadWaits::~TWindowThreadWaits() {
+    if (!declared_ || --WindowThreadWaitDepth > 0) return;
+    if (InterlockedCompareExchange(&WindowThreadState, WindowThreadBusy, WindowThreadWaiting) != WindowThreadWaiting)
+        Sleep(INFINITE);  // the reporter reads the game; the process ends with its report
+}
 
 std::string ExceptionCodeName(uint32_t code) {
     switch (code) {

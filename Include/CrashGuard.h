@@ -13,9 +13,25 @@
 // Installs the handlers. Called on the thread that runs the windows, before any of them exists.
 void InstallCrashGuard();
 // What saves the game in progress after a crash. It runs on the window thread when that thread
-// can still take messages; otherwise (the fault was its own) on the guard's reporter thread while
-// the window thread stands at the fault. An empty writer removes it.
+// can still take messages; otherwise (the fault was its own, or it waits as TWindowThreadWaits
+// declares) on the guard's reporter thread while the window thread stands still. It must read only
+// plain data, no window. An empty writer removes it.
 void SetCrashRecoveryWriter(std::function<void()> writer);
+
+// Declares, for as long as it lives, that the window thread waits (for a picture to be decoded,
+// say) and touches no game data: a fault of another thread meanwhile has the game written at once
+// on the guard's reporter thread, instead of asking the window thread, which takes no message
+// until its wait ends. Made on the window thread; may be nested; elsewhere it declares nothing.
+class TWindowThreadWaits {
+public:
+    TWindowThreadWaits();
+    ~TWindowThreadWaits();
+    TWindowThreadWaits(const TWindowThreadWaits&) = delete;
+    TWindowThreadWaits& operator=(const TWindowThreadWaits&) = delete;
+
+private:
+    bool declared_ = false;
+};
 
 // "EXCEPTION_ACCESS_VIOLATION" and the like; "unknown exception" for a code without a name.
 std::string ExceptionCodeName(uint32_t code);

@@ -9,6 +9,7 @@
 #include "Include/Core/PictureOrientation.h"
 #include "Include/Core/PixelReduction.h"
 #include "Include/Core/WebpDecoder.h"
+#include "Include/CrashGuard.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 #include "Include/MyWIC.h"
@@ -758,7 +759,11 @@ std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName, const std
     TFunOperation op(Module, "LoadPictureFile", __LINE__);
     op.Guard(__LINE__, [&] {
         TDecoderAnswer answer;
-        if (!DecodeInDecoderProcess(op, FileName, PaintAreas, answer)) return;
+        {
+            // Another thread of the game may fault while this one waits for the decoder.
+            const TWindowThreadWaits waiting;
+            if (!DecodeInDecoderProcess(op, FileName, PaintAreas, answer)) return;
+        }
         std::unique_ptr<TPicture::TData> data =
             DataOverView(op, FileName, answer);
         if (!data) return;

@@ -74,4 +74,19 @@ TEST(CrashGuard, AReportThatFaultsOrHangsStillEndsTheProcessWithOne) {
     }
 }
 
+// Another thread faults while the window thread waits without taking messages, as it waits for a
+// picture decoder's worker threads: the game is written all the same, at once, without asking the
+// window thread.
+TEST(CrashGuard, AFaultWhileTheWindowThreadWaitsStillKeepsTheGame) {
+    TTempFolder folder("crash-guard-waiting");
+    const std::string probe = folder / "CrashGuardProbe.exe", recovered = folder / "Recovered game.tvg";
+    ASSERT_TRUE(CopyFileA((TestProgramDirectory() + "CrashGuardProbe.exe").c_str(), probe.c_str(), FALSE));
+    TChildProcess child("\"" + probe + "\" waiting");
+    ASSERT_TRUE(child.Wait(60000)) << "the process still runs after a minute";
+    EXPECT_EQ(child.ExitCode(), 1u);
+    const std::string report = FileExists(folder / "Errors.log") ? ReadFileBytes(folder / "Errors.log") : std::string();
+    EXPECT_NE(report.find("(not the window thread)."), std::string::npos) << report;
+    EXPECT_EQ(FileExists(recovered) ? ReadFileBytes(recovered) : std::string(), "the game") << "the game was lost";
+}
+
 }  // namespace
