@@ -3,12 +3,14 @@
 #include "Framework/Fonts.h"
 #include "Framework/Placement.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/Core/InstalledFiles.h"
 #include "Include/Core/PathText.h"
 #include "Include/Dialogs.h"
 #include "Include/Elevation.h"
 #include "Include/Error.h"
 #include "Include/ErrorLog.h"
 #include "Include/File.h"
+#include "Include/FileReplace.h"
 #include "Include/Program.h"
 #include "Include/ShellLink.h"
 #include "Include/Utilities.h"
@@ -283,6 +285,47 @@ std::string InstalledEntryPath(const std::string& directory, const std::string& 
     return WithTrailingBackslash(directory) + WithoutTrailingBackslash(name);
 }
 
+std::string InstalledFilesRecordPath(const std::string& directory) {
+    return WithTrailingBackslash(directory) + InstalledFilesRecordName;
+}
+
+// What an installation recorded it put into the package's folders; nothing for one made before
+// such records were kept, whose folders then stay whole.
+std::vector<std::string> RecordedInstalledFiles(const std::string& directory) {
+    return ReadInstalledFiles(ReadTextLines(InstalledFilesRecordPath(directory)), PackageEntries());
+}
+
+// The files a folder entry of the package brings, as the record names them.
+void AddFolderEntryFiles(const std::string& source, const std::string& entry, std::vector<std::string>& files) {
+    for (const std::string& name : FileNamesIn(source)) files.push_back(WithTrailingBackslash(entry) + name);
+}
+
+// A folder whose files are the installation's to delete: a real folder, not a link that leads
+// into some other folder of the player's.
+bool IsPlainFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void DeleteInstalledFile(const std::string& path) {
+    ClearReadOnly(path);
+    ClearLastError();
+    DeleteFileA(path.c_str());
+}
+
+// " The folder "Sample pictures" was kept, ...", or nothing when no folder was kept. An
+// installation made before its files were recorded keeps its folders whole, so the text does not
+// say whose the files are.
+std::string KeptFoldersText(const std::vector<std::string>& folders) {
+    if (folders.empty()) return std::string();
+    std::string names;
+    for (size_t i = 0; i < folders.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == folders.size() ? " and " : ", ") + Quoted(folders[i]);
+    return folders.size() == 1 ? " The folder " + names + " was kept, with the files left in it."
+                               : " The folders " + names + " were kept, with the files left in them.";
+}
+
 // Said when the copy with administrator rights ended without a word of its own, as after a crash.
 std::string UnfinishedMessage(const std::string& work, DWORD exitCode) {
     return "The " + work + " did not finish: the installer with administrator rights ended unexpectedly (exit code " +
@@ -487,7 +530,9 @@ bool TInstallForm::MayInstallFrom(const TInstallPaths& paths) {
 }
 
 // Only the package's own entries: whatever else lies beside the installer stays where it is.
-// Entries the package lacks (a package put together by hand) are skipped.
+// Entries the package lacks (a package put together by hand) are skipped. The files put into the
+// package's folders are recorded, with those of an earlier installation there, so that
+// uninstalling deletes them and nothing else in those folders.
 void TInstallForm::CopyPackage(TFunOperation& op, const TInstallPaths& paths) {
     ClearLastError();
     if (!CreateDirectoryA(paths.TargetDirectory.c_str(), nullptr) && LastErrorFailedAllowExisting()) {
@@ -495,11 +540,19 @@ void TInstallForm::CopyPackage(TFunOperation& op, const TInstallPaths& paths) {
                  static_cast<int32_t>(LastError()));
         return;
     }
+    std::vector<std::string> installedFiles = RecordedInstalledFiles(paths.TargetDirectory);
     for (const std::string& entry : PackageEntries()) {
         const std::string source = paths.SourceDirectory + WithoutTrailingBackslash(entry);
         const std::string destination = InstalledEntryPath(paths.TargetDirectory, entry, ProgramName);
         if (!PathExists(source)) continue;
         if (IsFolderEntry(entry)) {
+            AddFolderEntryFiles(source, WithoutTrailingBackslash(entry), installedFiles);
+            // Recorded before the copy: a copy that fails half-way leaves files to be removed.
+            if (!WriteFileReplacing(InstalledFilesRecordPath(paths.TargetDirectory),
+                                    InstalledFilesText(installedFiles))) {
+                op.TakeCurrent();
+                return;
+            }
             CopyDeleteDirectory(source, destination, true);  // shows its own message when it fails
             if (op.TakeCurrent()) return;
             continue;
@@ -614,31 +667,39 @@ void TInstallForm::Uninstall() {
             return;
         }
         if (!CanWorkIn(op, directory)) return;
-        DeletePackage(directory);
+        const std::vector<std::string> keptFolders = DeletePackage(directory);
         RemoveShortcuts();
         DeleteUninstallerRegistry(ProgramName, GetProgramPath());
         ElevatedWorkDone = true;
-        ShowInformation(UninstallDone);
+        ShowInformation(UninstallDone + KeptFoldersText(keptFolders));
     });
     op.EndShowing(__LINE__, UninstallFailure);
 }
 
-// What Install copied, and the directory once nothing else is left in it. Failures are not looked
-// at: a file in use stays, as the final message says.
-void TInstallForm::DeletePackage(const std::string& directory) {
+// What Install copied, each of the package's folders once nothing else is left in it, and the
+// directory likewise. Failures are not looked at: a file in use stays, as the final message says.
+// Gives the package's folders that were kept.
+std::vector<std::string> TInstallForm::DeletePackage(const std::string& directory) {
+    for (const std::string& file : RecordedInstalledFiles(directory)) {
+        const size_t folderEnd = file.find('\\');
+        if (IsPlainFolder(WithTrailingBackslash(directory) + file.substr(0, folderEnd)))
+            DeleteInstalledFile(WithTrailingBackslash(directory) + file);
+    }
+    std::vector<std::string> keptFolders;
     for (const std::string& entry : PackageEntries()) {
         const std::string installed = InstalledEntryPath(directory, entry, ProgramName);
         if (!PathExists(installed)) continue;
         if (IsFolderEntry(entry)) {
-            DeleteDirectoryNoErrors(installed);
+            ClearLastError();
+            if (!RemoveDirectoryA(installed.c_str())) keptFolders.push_back(WithoutTrailingBackslash(entry));
             continue;
         }
-        ClearReadOnly(installed);
-        ClearLastError();
-        DeleteFileA(installed.c_str());
+        DeleteInstalledFile(installed);
     }
+    DeleteInstalledFile(InstalledFilesRecordPath(directory));
     ClearLastError();
     RemoveDirectoryA(directory.c_str());
+    return keptFolders;
 }
 
 // An entry in the machine's list of this installation can only be deleted with rights.

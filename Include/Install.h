@@ -100,7 +100,7 @@ private:
     bool MayInstallFrom(const TInstallPaths& paths);
     bool MayInstallInto(const TInstallPaths& paths);
     void CopyPackage(TFunOperation& op, const TInstallPaths& paths);
-    void DeletePackage(const std::string& directory);
+    std::vector<std::string> DeletePackage(const std::string& directory);
     bool NeedsRightsForMachineEntry() const;
     bool IsConfirmed(const std::string& question);
     bool NeedsRights(const std::string& directory) const;

@@ -286,7 +286,8 @@ protected:
         EXPECT_TRUE(FileExists(target_ + "\\Sample pictures\\Credits.txt"));
         const std::vector<std::string> installed = EntriesOf(target_);
         EXPECT_EQ(std::set<std::string>(installed.begin(), installed.end()),
-                  (std::set<std::string>{"HelpPictures", "Readme.txt", "Sample pictures", "Tilvane.exe"}))
+                  (std::set<std::string>{"HelpPictures", "Installed files.txt", "Readme.txt", "Sample pictures",
+                                         "Tilvane.exe"}))
             << "the letter and the holiday pictures beside the installer are not the package's";
         ExpectLink(desktopLink_, programFile);
         ExpectLink(group_ + "\\Tilvane.lnk", programFile);
@@ -298,8 +299,9 @@ protected:
 
     // Uninstalls through the installed program, started with the parameter, answering Yes, and
     // checks that what the installation made is gone: the package's files (the running program
-    // excepted), the shortcuts and the uninstall entry, whichever list held it.
-    void UninstallAndExpectItRemoved(const std::string& parameter) {
+    // excepted), the shortcuts and the uninstall entry, whichever list held it. A package folder
+    // in which the player put a file of their own stays, with that file alone.
+    void UninstallAndExpectItRemoved(const std::string& parameter, const std::string& playersFolder = "") {
         TMessageBoxAnswerer query("Query", IDYES, false, true);
         TMessageBoxAnswerer done("Message", IDOK, false, true);
         {
@@ -318,11 +320,20 @@ protected:
                                         "\\\"? Files that the installation did not make, such as options and saved "
                                         "games, are kept.");
         ASSERT_EQ(done.Count(), 1u);
-        EXPECT_EQ(done.Texts()[0], "Uninstallation successful. Files in use, and files that the installation did not "
-                                   "make (such as options and saved games), were not deleted.");
+        EXPECT_EQ(done.Texts()[0],
+                  "Uninstallation successful. Files in use, and files that the installation did not make (such as "
+                  "options and saved games), were not deleted." +
+                      (playersFolder.empty()
+                           ? std::string()
+                           : " The folder \"" + playersFolder + "\" was kept, with the files left in it."));
         EXPECT_FALSE(FileExists(target_ + "\\Readme.txt"));
-        EXPECT_FALSE(FolderExists(target_ + "\\HelpPictures"));
-        EXPECT_FALSE(FolderExists(target_ + "\\Sample pictures"));
+        EXPECT_FALSE(FileExists(target_ + "\\Installed files.txt"));
+        for (const std::string folder : {"HelpPictures", "Sample pictures"}) {
+            if (folder == playersFolder)
+                EXPECT_EQ(EntriesOf(target_ + "\\" + folder), std::vector<std::string>{"Mine.jpg"});
+            else
+                EXPECT_FALSE(FolderExists(target_ + "\\" + folder)) << folder;
+        }
         EXPECT_FALSE(FileExists(desktopLink_));
         EXPECT_FALSE(FolderExists(group_));
         EXPECT_FALSE(UninstallKeyExists(HKEY_LOCAL_MACHINE));
@@ -432,15 +443,19 @@ TEST_F(InstallerEndToEnd, InstallStartReinstallAndUninstall) {
     CloseGame(game);
 
     // Uninstalling through the installed program itself removes what the installation made, and
-    // keeps what the player made there.
+    // keeps what the player made there, also a picture put among the sample pictures.
     const std::string savedGame = target_ + "\\TilvaneGames\\Mine.tvg";
+    const std::string picture = target_ + "\\Sample pictures\\Mine.jpg";
     CreateFolderChain(target_ + "\\TilvaneGames");
     WriteFileBytes(savedGame, "the player's game");
-    UninstallAndExpectItRemoved("/UNINSTALL");
+    WriteFileBytes(picture, "the player's picture");
+    UninstallAndExpectItRemoved("/UNINSTALL", "Sample pictures");
     EXPECT_TRUE(FileExists(target_ + "\\Tilvane.ini"));
     EXPECT_EQ(ReadFileBytes(savedGame), "the player's game");
+    EXPECT_EQ(ReadFileBytes(picture), "the player's picture");
     for (const std::string& left : EntriesOf(target_))
-        EXPECT_TRUE(left == "Tilvane.exe" || left == "Tilvane.ini" || left == "TilvaneGames")
+        EXPECT_TRUE(left == "Tilvane.exe" || left == "Tilvane.ini" || left == "TilvaneGames" ||
+                    left == "Sample pictures")
             << left << ": only the running program and the player's files may stay";
     EXPECT_TRUE(FileExists(package_ + "\\Install.exe")) << "the package is not touched";
 }
