@@ -4,6 +4,7 @@
 // game without a picture separates the file's share of a load from the picture's. Prints
 // figures; passes or fails nothing.
 #include "Include/PictureDecoderHost.h"
+#include "Tilvane/Core/GameFiles.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/TestFiles.h"
@@ -50,6 +51,31 @@ std::string GameText(const std::string& picture) {
 bool Loaded(TTilvaneFormTestAccess& inside, const std::string& game) {
     return inside.LastGamePath == game && inside.Board.ResultedColumns == bench::Columns &&
            inside.Board.ResultedRows == bench::Rows && inside.Board.MovesCount() == 1234;
+}
+
+TSavedGame GameIn(const std::string& bytes) {
+    TTextStore store;
+    store.Parse(bytes);
+    return ReadGame(store, TCommonKeys());
+}
+
+// What a save must keep of the game loaded: its keys, grid, counters, play time and every cell.
+// Keys that the loaded file lacked and a save now writes (its flipping) are the save's own.
+bool KeepsTheLoadedGame(const std::string& loadedBytes, const std::string& savedBytes) {
+    const TSavedGame loaded = GameIn(loadedBytes), saved = GameIn(savedBytes);
+    const TPuzzleBoard &before = loaded.Board, &after = saved.Board;
+    if (loaded.Keys != saved.Keys || loaded.PlaySeconds != saved.PlaySeconds ||
+        before.ResultedColumns != after.ResultedColumns || before.ResultedRows != after.ResultedRows ||
+        before.MovesCount() != after.MovesCount() || before.WrongMoves() != after.WrongMoves())
+        return false;
+    for (int32_t row = 0; row < before.ResultedRows; ++row)
+        for (int32_t column = 0; column < before.ResultedColumns; ++column) {
+            const PieceCell &a = before.Pieces[column][row], &b = after.Pieces[column][row];
+            if (a.SourceColumn != b.SourceColumn || a.SourceRow != b.SourceRow ||
+                a.FlipHorizontal != b.FlipHorizontal || a.FlipVertical != b.FlipVertical)
+                return false;
+        }
+    return true;
 }
 
 // The median time of saving to a path that does not exist yet, so that no overwrite question comes.
@@ -110,11 +136,11 @@ int main() {
     });
     bool allSaved = true;
     const double save = MedianSaveMilliseconds(inside, saved, allSaved);
-    allSaved = allSaved && FileExists(saved) && ReadFileBytes(saved) == ReadFileBytes(game);
+    allSaved = allSaved && FileExists(saved) && KeepsTheLoadedGame(ReadFileBytes(game), ReadFileBytes(saved));
 
     std::printf("saved game 30 x 30: %zu lines, %d x %d pixels a piece, %d x %d picture (BMP)%s%s\n", lineCount,
                 pieceWidth, pieceHeight, PictureSide, PictureSide, allLoaded ? "" : ", SOME LOADS FAILED",
-                allSaved ? "" : ", SOME SAVES FAILED OR DIFFERED FROM THE FILE LOADED");
+                allSaved ? "" : ", SOME SAVES FAILED OR LOST PART OF THE GAME LOADED");
     std::printf("read+split of the file: %.3f ms\n", split);
     std::printf("LoadGameFrom without a picture (read aside, checked, taken over): %.3f ms  ratio %.1fx\n", fileOnly,
                 fileOnly / split);
