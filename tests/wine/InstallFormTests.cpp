@@ -3,6 +3,7 @@
 // tests see.
 #include "Framework/Application.h"
 #include "Include/Install.h"
+#include "support/HostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@ namespace {
 
 // The first form of a process becomes the application's main window; a hidden host keeps
 // that role, so that destroying the installer does not end anything.
-void EnsureMainWindow() {
-    if (Application.MainWindow()) return;
-    static TForm* host = new TForm;  // lives as long as the process
-    host->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
-}
-
 std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);

@@ -4,6 +4,7 @@
 #include "Framework/Fonts.h"
 #include "Framework/Layout.h"
 #include "Framework/Placement.h"
+#include "support/HostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,6 @@ enum : int { idPanel = 100, idLabel, idFitted, idLate, idLateChild, idButton };
 
 // The first form of a process becomes the application's main window; a hidden host keeps
 // that role, so that destroying a test form does not end anything.
-void EnsureMainWindow() {
-    if (Application.MainWindow()) return;
-    static TForm* host = new TForm;  // lives as long as the process
-    host->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
-}
-
 std::unique_ptr<TForm> MakeForm(int clientWidth, int clientHeight) {
     EnsureMainWindow();
     auto form = std::make_unique<TForm>();

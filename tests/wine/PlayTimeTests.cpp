@@ -3,6 +3,7 @@
 #include "Framework/Application.h"
 #include "Framework/Form.h"
 #include "Tilvane/PlayTime.h"
+#include "support/HostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,6 @@
 namespace {
 
 const int idTimeLabel = 100;
-
-void EnsureMainWindow() {
-    if (Application.MainWindow()) return;
-    static TForm* host = new TForm;  // lives as long as the process
-    host->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
-}
 
 class PlayTimeTest : public ::testing::Test {
 protected:

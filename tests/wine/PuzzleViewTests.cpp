@@ -3,6 +3,7 @@
 #include "Framework/Application.h"
 #include "Tilvane/PuzzleView.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/HostWindow.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +31,6 @@ public:
     std::string Position;
     bool Mirroring = false;
 };
-
-void EnsureMainWindow() {
-    if (Application.MainWindow()) return;
-    static TForm* host = new TForm;  // lives as long as the process
-    host->CreateForm("Test host", WS_OVERLAPPEDWINDOW, 0, 200, 100, "Arial", 9);
-}
 
 class PuzzleViewTest : public ::testing::Test {
 protected:
