@@ -156,8 +156,8 @@ struct TInheritOnly {
     TInheritOnly& operator=(const TInheritOnly&) = delete;
 };
 
-// Starts the process with the handles it is lent inherited (and only while it starts), suspended
-// until it is in its job. False when the system refused.
+// Starts the process with the handles it is lent inherited (and only while it starts), and puts
+// it into its job. False when the system refused.
 bool StartProcess(TDecoder& decoder, HANDLE game) {
     const std::wstring program = ProgramFilePath();
     if (program.empty()) return false;
@@ -171,7 +171,10 @@ bool StartProcess(TDecoder& decoder, HANDLE game) {
     startup.StartupInfo.cb = sizeof startup;
     startup.lpAttributeList = inheritOnly.List;
     PROCESS_INFORMATION started = {};
-    const DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW | (inheritOnly.List ? EXTENDED_STARTUPINFO_PRESENT : 0);
+    // Not suspended: a game that ended before it let a suspended decoder run would leave it waiting
+    // for ever where the system does not end the job with the game. The job takes it a moment
+    // after it starts, before it reads any request.
+    const DWORD flags = CREATE_NO_WINDOW | (inheritOnly.List ? EXTENDED_STARTUPINFO_PRESENT : 0);
     TOwnedHandle token(CreateLeastRightsToken());
     bool ok = token && CreateProcessAsUserW(token.get(), program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                                             flags, nullptr, nullptr, &startup.StartupInfo, &started);
@@ -184,7 +187,6 @@ bool StartProcess(TDecoder& decoder, HANDLE game) {
     decoder.Process.reset(started.hProcess);
     TOwnedHandle thread(started.hThread);
     if (decoder.Job) AssignProcessToJobObject(decoder.Job.get(), decoder.Process.get());
-    ResumeThread(thread.get());
     ++ProcessesStarted;
     return true;
 }
