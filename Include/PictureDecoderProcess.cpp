@@ -363,6 +363,8 @@ uint64_t DecoderBytesCopiedLastTime() { return BytesCopiedLastTime; }
 uint32_t DecoderProcessesStarted() { return ProcessesStarted; }
 
 void EndPictureDecoder() {
+    // A start that has not ended by then is left to end with the game.
+    if (WarmStart && WaitForSingleObject(WarmStart, DecoderTimeLimitMs) == WAIT_TIMEOUT) return;
     WaitForWarmStart();
     KeptDecoder.reset();
 }

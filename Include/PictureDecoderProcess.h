@@ -45,5 +45,7 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
 // decoder process was started.
 uint64_t DecoderBytesCopiedLastTime();
 uint32_t DecoderProcessesStarted();
-// Ends the decoder process now (benchmarks measure a cold start with it).
+// Ends the decoder process now: benchmarks measure a cold start with it, and the game ends it as
+// it closes, so that its process never goes while a decoder is still being started (one started
+// by a process that is gone can stand for ever, holding the program file).
 void EndPictureDecoder();

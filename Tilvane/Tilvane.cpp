@@ -76,6 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (gameForm) gameForm->OfferRecoveredGame();
         if (gameForm) gameForm->OpenStartingFiles();
         Application.Run();
+        if (gameForm) EndPictureDecoder();
     });
     if (anotherCopyRuns) {
         op.EndPassing();

@@ -414,7 +414,7 @@ TEST_F(MyGDIPlusTest, APictureWithoutAnInstalledCodecNamesWhatToInstall) {
 
     // Formats nothing here reads are named, whatever the file is called.
     const std::pair<const char*, std::string> named[] = {
-        {"This JPEG 2000 picture", std::string("\0\0\0\x0CjP  \r\n\x87\n\0\0\0\x14ftypjp2 ", 20)},
+        {"This JPEG 2000 picture", std::string("\0\0\0\x0CjP  \r\n\x87\n\0\0\0\x14" "ftypjp2 ", 20)},
         {"This Photoshop document", std::string("8BPS\0\1\0\0\0\0\0\0\0\3", 14)},
         {"This mouse cursor", std::string("\0\0\2\0\1\0\x10\x10\0\0\1\0\1\0\x28\0\0\0\x16\0\0\0", 22)},
         {"This Mac icon", std::string("icns\0\0\0\x08", 8)},
