@@ -429,12 +429,15 @@ std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::st
     return data;
 }
 
+// Pixels our own decoders made are already as large as the areas need (sizedByDecoder); the
+// system's are the picture's full size.
 std::unique_ptr<TPicture::TData> DataOverPixels(TFunOperation& op, const std::string& fileName,
                                                 std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
                                                 uint32_t imageWidth, uint32_t imageHeight,
-                                                Gdiplus::PixelFormat format) {
+                                                Gdiplus::PixelFormat format, bool sizedByDecoder) {
     auto data = std::make_unique<TPicture::TData>();
     data->Pixels = std::move(pixels);
+    data->SizedByDecoder = sizedByDecoder;
     return DataOverPixels(op, fileName, std::move(data), width, height, imageWidth, imageHeight, format);
 }
 
@@ -449,7 +452,7 @@ std::unique_ptr<TPicture::TData> DecodeWithWicCodecs(TFunOperation& op, const st
     }
     const int32_t width = static_cast<int32_t>(decoded.Width), height = static_cast<int32_t>(decoded.Height);
     return DataOverPixels(op, fileName, std::move(decoded.Pixels), width, height, decoded.Width, decoded.Height,
-                          PixelFormat32bppARGB);
+                          PixelFormat32bppARGB, false);
 }
 
 // The system's decoders in turn: GDI+, then the codecs installed for WIC.
@@ -488,11 +491,8 @@ std::unique_ptr<TPicture::TData> DecodeJpegFile(TFunOperation& op, const std::st
         RaiseJpegFailure(op, fileName, decoded);
         return nullptr;
     }
-    std::unique_ptr<TPicture::TData> data = DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width,
-                                                           decoded.Height, decoded.ImageWidth, decoded.ImageHeight,
-                                                           PixelFormat32bppRGB);
-    if (data) data->SizedByDecoder = true;
-    return data;
+    return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height, decoded.ImageWidth,
+                          decoded.ImageHeight, PixelFormat32bppRGB, true);
 }
 
 // Our own decoders of formats read from the whole file in memory: WebP and AVIF.
@@ -541,13 +541,9 @@ std::unique_ptr<TPicture::TData> DecodeWholeFile(TFunOperation& op, const std::s
         decoded = decode(bytes.data(), bytes.size(), request);
     }
     switch (decoded.Outcome) {
-    case TDecodeOutcome::Decoded: {
-        std::unique_ptr<TPicture::TData> data =
-            DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
-                           decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB);
-        if (data) data->SizedByDecoder = true;
-        return data;
-    }
+    case TDecodeOutcome::Decoded:
+        return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
+                              decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB, true);
     case TDecodeOutcome::TooLarge:
         RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
         return nullptr;
