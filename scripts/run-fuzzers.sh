@@ -3,7 +3,8 @@
 # inputs it ran. FUZZ_RUNS=N runs N inputs each (what `make fuzz` does); otherwise each runs
 # FUZZ_SECONDS (20 by default, what `make test` does). FUZZ_JOBS=N runs N processes per harness.
 # FUZZ_ONLY="FuzzA FuzzB" runs only the harnesses named.
-# Exit 1 on a finding; the input that found it is left as build/fuzz/<harness>-crash-*.
+# Exit 1 on a finding; the input that found it is left as build/fuzz/<harness>-crash-* (or
+# -timeout-*, -oom-*, -leak-*).
 #
 # Each harness starts from its corpus kept in the repository, tests/fuzz/corpus/<harness>/, and
 # the shared seeds of tests/fuzz/seeds/; what it finds new goes to build/fuzz/corpus/<harness>/.
@@ -16,6 +17,10 @@ seconds="${FUZZ_SECONDS:-20}"
 runs="${FUZZ_RUNS:-}"
 jobs="${FUZZ_JOBS:-1}"
 status=0
+# A picture may cost the game a few seconds, not minutes: an input that keeps a harness busy this
+# long (under the sanitizers, several times slower than the game) is a finding, left as
+# <harness>-timeout-*. libFuzzer's own default waits twenty minutes.
+input_timeout="-timeout=${FUZZ_INPUT_SECONDS:-25}"
 
 # With several jobs, each runs its share of the inputs.
 limit_argument() {
@@ -38,14 +43,14 @@ for harness in "$fuzz_dir"/Fuzz*; do
   started=$(date +%s)
   if [ "$jobs" -gt 1 ]; then
     # Each job runs its share of the inputs and prints its own statistics into fuzz-<n>.log.
-    (cd "$root/build/fuzz" && "$harness" "$(limit_argument)" -jobs="$jobs" -workers="$jobs" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
+    (cd "$root/build/fuzz" && "$harness" "$(limit_argument)" "$input_timeout" -jobs="$jobs" -workers="$jobs" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
         "$found" "$kept" "$root/tests/fuzz/seeds" >"$log" 2>&1)
     result=$?
     # The jobs' own logs hold their statistics; the main log only says that they ran.
     cat "$root/build/fuzz"/fuzz-*.log >"$log.jobs" 2>/dev/null; rm -f "$root/build/fuzz"/fuzz-*.log
     grep -v 'stat::number_of_executed_units' "$log" >"$log.main"; cat "$log.main" "$log.jobs" >"$log"; rm -f "$log.main" "$log.jobs"
   else
-    "$harness" "$(limit_argument)" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
+    "$harness" "$(limit_argument)" "$input_timeout" -print_final_stats=1 -artifact_prefix="$root/build/fuzz/$name-" \
         "$found" "$kept" "$root/tests/fuzz/seeds" >"$log" 2>&1
     result=$?
   fi
