@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Runs every benchmark of the Windows build under Wine and prints its figures.
+# BENCH_ONLY="BenchA BenchB" runs only the benchmarks named.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export BUILD_DIR="$root/build"
@@ -11,8 +12,25 @@ source "$root/scripts/wine-env.sh"
 wine_prepare_prefix
 bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
+
+# The files the fuzzers keep, for BenchHostilePictures: the decoders' harnesses read their first two
+# bytes as the areas asked for, so their inputs are staged without them.
+stage_hostile_pictures() {
+  local hostile="$WINEPREFIX/drive_c/Tilvane/hostile" harness file
+  rm -rf "$hostile" && mkdir -p "$hostile"
+  for harness in FuzzJpegDecoder FuzzWebpDecoder FuzzAvifDecoder; do
+    for file in "$root/tests/fuzz/corpus/$harness"/*; do
+      tail -c +3 "$file" >"$hostile/$harness-$(basename "$file")"
+    done
+  done
+  for file in "$root/tests/fuzz/corpus/FuzzPictureHeader"/* "$root/tests/fuzz/seeds"/*; do
+    cp "$file" "$hostile/$(basename "$(dirname "$file")")-$(basename "$file")"
+  done
+}
+stage_hostile_pictures
 for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
   [ -f "$exe" ] || continue
+  if [ -n "${BENCH_ONLY:-}" ] && [[ " $BENCH_ONLY " != *" $(basename "$exe" .exe) "* ]]; then continue; fi
   staged=$(wine_stage "$exe")
   echo "== $(basename "$exe" .exe)"
   (cd "$WINE_BIN_DIR" && timeout 900 wine "$staged" 2>&1 </dev/null)
