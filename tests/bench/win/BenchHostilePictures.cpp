@@ -10,10 +10,10 @@
 #include "Include/PictureDecoderHost.h"
 #include "Include/PictureDecoderProcess.h"
 #include "Include/WideText.h"
+#include "tests/bench/win/BenchMeasure.h"
 #include "tests/support/GdiplusPictures.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,20 +26,6 @@ namespace {
 // The game's areas on a large screen.
 const std::vector<TPictureSize> GameAreas = {{1190, 880}, {440, 500}};
 const size_t SlowestShown = 5;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double PeakMegabytes() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage)) / (1024.0 * 1024.0);
-}
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;

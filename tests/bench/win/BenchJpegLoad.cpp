@@ -26,6 +26,7 @@
 #include "Include/WideText.h"
 #include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
+#include "tests/bench/win/BenchMeasure.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/GdiplusPictures.h"
 
@@ -49,22 +50,6 @@ const int Runs = 3;
 // The game's areas on a large screen, and the grid of a new game.
 const TPictureSize PuzzleArea = {1190, 880}, OriginalArea = {440, 500};
 const int Columns = 7, Rows = 7;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The process's peak of memory. Wine's private-bytes counters leave out the heap, so the peak
-// working set stands for them: every byte a decode allocates it also writes.
-double PeakMegabytes() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(std::max(counters.PeakWorkingSetSize, counters.PeakPagefileUsage)) / (1024.0 * 1024.0);
-}
 
 TPictureSize PuzzleSize(int32_t width, int32_t height) {
     TPictureSize fitted;

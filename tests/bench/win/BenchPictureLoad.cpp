@@ -11,6 +11,7 @@
 #include "Include/MyGDIPlus.h"
 #include "Include/PictureDecoderHost.h"
 #include "tests/bench/BenchCommon.h"
+#include "tests/bench/win/BenchMeasure.h"
 #include "tests/support/GdiplusPictures.h"
 
 #include <windows.h>
@@ -27,13 +28,6 @@ namespace {
 const int Runs = 5;
 // The areas the game paints into, which a JPEG is decoded no larger than.
 const std::vector<TPictureSize> GameAreas = {{800, 900}, {440, 500}};
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Gradients, a checkerboard and fine diagonal stripes: detail that the codecs must keep.
 bool MakePicture(const wchar_t* path, int width, int height, const wchar_t* mimeType) {
