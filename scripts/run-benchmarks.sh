@@ -12,22 +12,7 @@ source "$root/scripts/wine-env.sh"
 wine_prepare_prefix
 bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
-
-# The files the fuzzers keep, for BenchHostilePictures: the decoders' harnesses read their first two
-# bytes as the areas asked for, so their inputs are staged without them.
-stage_hostile_pictures() {
-  local hostile="$WINEPREFIX/drive_c/Tilvane/hostile" harness file
-  rm -rf "$hostile" && mkdir -p "$hostile"
-  for harness in FuzzJpegDecoder FuzzWebpDecoder FuzzAvifDecoder; do
-    for file in "$root/tests/fuzz/corpus/$harness"/*; do
-      tail -c +3 "$file" >"$hostile/$harness-$(basename "$file")"
-    done
-  done
-  for file in "$root/tests/fuzz/corpus/FuzzPictureHeader"/* "$root/tests/fuzz/seeds"/*; do
-    cp "$file" "$hostile/$(basename "$(dirname "$file")")-$(basename "$file")"
-  done
-}
-stage_hostile_pictures
+wine_stage_hostile_pictures
 for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
   [ -f "$exe" ] || continue
   if [ -n "${BENCH_ONLY:-}" ] && [[ " $BENCH_ONLY " != *" $(basename "$exe" .exe) "* ]]; then continue; fi

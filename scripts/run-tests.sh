@@ -113,6 +113,7 @@ for exe in "$BUILD_DIR"/win/Tilvane.exe "$BUILD_DIR"/win/tests/*.exe; do
 done
 bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
+wine_stage_hostile_pictures
 wine_stage_package_texts
 wine_start_input_bridge
 for suite in CoreTests WineTests DpiTests EndToEndTests; do

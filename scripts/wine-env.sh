@@ -84,6 +84,23 @@ wine_stage() {
 
 # The help page and the read-me as they ship, in C:\Tilvane\bin\package\, for the tests that
 # compare them with the program and for the installer's picture.
+# The files the fuzzers keep, as pictures the player might pick, in C:\Tilvane\hostile: the corpora
+# of the decoders' harnesses (which read their first two bytes as the areas asked for, so they are
+# staged without them) and of the header reader, and the seeds.
+wine_stage_hostile_pictures() {
+  local root hostile="$WINEPREFIX/drive_c/Tilvane/hostile" harness file
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  rm -rf "$hostile" && mkdir -p "$hostile"
+  for harness in FuzzJpegDecoder FuzzWebpDecoder FuzzAvifDecoder; do
+    for file in "$root/tests/fuzz/corpus/$harness"/*; do
+      tail -c +3 "$file" >"$hostile/$harness-$(basename "$file")"
+    done
+  done
+  for file in "$root/tests/fuzz/corpus/FuzzPictureHeader"/* "$root/tests/fuzz/seeds"/*; do
+    cp "$file" "$hostile/$(basename "$(dirname "$file")")-$(basename "$file")"
+  done
+}
+
 wine_stage_package_texts() {
   local root
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

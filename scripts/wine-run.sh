@@ -8,6 +8,7 @@ for sibling in "$(dirname "$1")"/*.exe "$BUILD_DIR/win/Tilvane.exe"; do
   [ -f "$sibling" ] && wine_stage "$sibling" >/dev/null
 done
 wine_stage_pictures
+wine_stage_hostile_pictures
 wine_stage_package_texts
 exe=$(wine_stage "$1"); shift
 cd "$WINE_BIN_DIR"

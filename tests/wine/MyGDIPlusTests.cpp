@@ -292,6 +292,33 @@ TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
     EXPECT_EQ(CurrentFunStatContext.SystemErrorCode, static_cast<int32_t>(ERROR_FILE_NOT_FOUND));
 }
 
+// Damaged, truncated and hostile files of every format (the files the fuzzers keep, staged by the
+// test scripts) each come back as a picture or as the decoders' own refusal: none ends the
+// decoder process, so one serves them all.
+TEST_F(MyGDIPlusTest, EveryFileTheFuzzersKeepGetsAPictureOrARefusalFromOneDecoder) {
+    const std::string folder = "C:\\Tilvane\\hostile\\";
+    const std::vector<std::string> names = EntriesOf(folder);
+    ASSERT_GT(names.size(), 400u) << "the files are staged by scripts/wine-env.sh";
+    EndPictureDecoder();
+    const uint32_t started = DecoderProcessesStarted();
+    size_t loaded = 0;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        CurrentFunStatContext.Reset(fsPerfect);
+        const std::unique_ptr<TPicture> picture = LoadPictureFile(folder + name, {{1190, 880}, {440, 500}});
+        if (picture) {
+            ++loaded;
+            EXPECT_GT(picture->DecodedWidth(), 0);
+        } else {
+            EXPECT_EQ(CurrentFunStatContext.Status, fsError);
+            EXPECT_EQ(CurrentFunStatContext.Description.find("its decoder"), std::string::npos)
+                << CurrentFunStatContext.Description;
+        }
+    }
+    EXPECT_GT(loaded, 30u) << "the seeds and the corpora hold whole pictures too";
+    EXPECT_EQ(DecoderProcessesStarted(), started + 1);
+}
+
 // A file goes to the decoder its content asks for, whatever its name says.
 TEST_F(MyGDIPlusTest, FilesNamedAsAnotherFormatAreDecodedByTheirContent) {
     const struct {

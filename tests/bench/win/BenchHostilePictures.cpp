@@ -9,9 +9,9 @@
 #include "Include/MyGDIPlus.h"
 #include "Include/PictureDecoderHost.h"
 #include "Include/PictureDecoderProcess.h"
-#include "Include/WideText.h"
 #include "tests/bench/win/BenchMeasure.h"
 #include "tests/support/GdiplusPictures.h"
+#include "tests/support/TestFiles.h"
 
 #include <windows.h>
 
@@ -26,19 +26,6 @@ namespace {
 // The game's areas on a large screen.
 const std::vector<TPictureSize> GameAreas = {{1190, 880}, {440, 500}};
 const size_t SlowestShown = 5;
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(WideToUtf8(found.cFileName));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct TLoad {
     double Seconds = 0;
@@ -95,7 +82,8 @@ int main(int argc, char** argv) {
     if (IsPictureDecoderRun()) return RunPictureDecoder();
     const TGdiplusSession gdiplus;
     const std::string folder = argc > 1 ? argv[1] : "C:\\Tilvane\\hostile";
-    const std::vector<std::string> names = FilesIn(folder);
+    std::vector<std::string> names = EntriesOf(folder);
+    std::sort(names.begin(), names.end());
     if (names.empty()) {
         std::printf("no files in %s\n", folder.c_str());
         return 1;
