@@ -33,10 +33,17 @@ JPEG_DIR   := $(DEPS_DIR)/libjpeg-turbo/win
 WEBP_DIR   := $(DEPS_DIR)/libwebp/win
 DAV1D_DIR  := $(DEPS_DIR)/dav1d/win
 LIBRARIES_READY := $(JPEG_DIR)/.built $(WEBP_DIR)/.built $(DAV1D_DIR)/.built
+# The same libraries instrumented for the fuzz harnesses.
+FUZZ_LIBRARIES_READY := $(patsubst %/win/.built,%/fuzz/.built,$(LIBRARIES_READY))
 
 $(DEPS_DIR)/%/win/.built: scripts/build-library.sh | $(DEPS_READY)
 	@rm -f $@
 	@JOBS=$(JOBS) bash scripts/build-library.sh $* $(abspath $(BUILD))
+
+# After the Windows build, which fetched the source.
+$(DEPS_DIR)/%/fuzz/.built: scripts/build-library.sh $(DEPS_DIR)/%/win/.built | $(DEPS_READY)
+	@rm -f $@
+	@JOBS=$(JOBS) bash scripts/build-library.sh $* $(abspath $(BUILD)) fuzz
 
 # Configuring needs the tools, hence the order-only prerequisite.
 $(WIN_DIR)/Makefile: | $(DEPS_READY) $(LIBRARIES_READY)
@@ -47,8 +54,10 @@ $(WIN_DIR)/Makefile: | $(DEPS_READY) $(LIBRARIES_READY)
 $(NATIVE_DIR)/Makefile: | $(DEPS_READY)
 	CXX=clang++ CC=clang cmake -S . -B $(NATIVE_DIR) -DTILVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
-$(FUZZ_DIR)/Makefile: | $(DEPS_READY)
-	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+$(FUZZ_DIR)/Makefile: | $(DEPS_READY) $(FUZZ_LIBRARIES_READY)
+	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -DTILVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTILVANE_JPEG_ROOT=$(abspath $(DEPS_DIR)/libjpeg-turbo/fuzz) -DTILVANE_WEBP_ROOT=$(abspath $(DEPS_DIR)/libwebp/fuzz) \
+	  -DTILVANE_DAV1D_ROOT=$(abspath $(DEPS_DIR)/dav1d/fuzz)
 
 win: $(DEPS_READY) $(LIBRARIES_READY) $(WIN_DIR)/Makefile
 	cmake --build $(WIN_DIR) -j $(JOBS)
@@ -56,7 +65,7 @@ win: $(DEPS_READY) $(LIBRARIES_READY) $(WIN_DIR)/Makefile
 native: $(DEPS_READY) $(NATIVE_DIR)/Makefile
 	cmake --build $(NATIVE_DIR) -j $(JOBS)
 
-fuzz-build: $(DEPS_READY) $(FUZZ_DIR)/Makefile
+fuzz-build: $(DEPS_READY) $(FUZZ_LIBRARIES_READY) $(FUZZ_DIR)/Makefile
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 build: win native fuzz-build
