@@ -43,6 +43,18 @@ namespace {
 bool IsAltRelease(const MSG& message) {
     return (message.message == WM_SYSKEYUP || message.message == WM_KEYUP) && IsAltKey(message.wParam);
 }
+
+bool IsEscapeDown(const MSG& message) { return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE; }
+
+// Escape lets go of what a window of ours holds with the pointer (a piece being dragged): the
+// window ends its drag as the system ends one, and the key means nothing else then.
+bool CancelPointerCapture() {
+    HWND capture = GetCapture();
+    if (!capture || !TWindow::FromHandle(capture)) return false;
+    SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    return true;
+}
+
 }  // namespace
 
 void TApplication::Run() {
@@ -56,6 +68,7 @@ void TApplication::Run() {
             continue;
         }
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) altShortcutUsed = false;
+        if (IsEscapeDown(message) && CancelPointerCapture()) continue;
         // Accelerators first, then the dialog keys (Tab, the "&" letters) of the active window.
         if (accelerators_ && GetActiveWindow() == acceleratorWindow_ &&
             TranslateAcceleratorA(acceleratorWindow_, accelerators_, &message)) {

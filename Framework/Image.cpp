@@ -177,6 +177,7 @@ void TImage::DragMove() {
     dragAccepted_ = false;
     if (dragTarget_ && dragTarget_->OnDragOver) dragTarget_->OnDragOver(this, local.x, local.y, dragAccepted_);
     ::SetCursor(dragAccepted_ ? DragCursor() : LoadCursorA(nullptr, IDC_NO));
+    if (OnDragMoved) OnDragMoved(screen, dragTarget_);
 }
 
 void TImage::EndDrag(bool drop) {
@@ -184,7 +185,11 @@ void TImage::EndDrag(bool drop) {
     dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED must not end it twice
     if (GetCapture() == Handle()) ReleaseCapture();
     ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
-    if (!drop) return;
+    if (drop) Drop();
+    if (OnDragEnded) OnDragEnded();
+}
+
+void TImage::Drop() {
     POINT screen;
     GetCursorPos(&screen);
     POINT local = {};

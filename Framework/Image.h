@@ -19,6 +19,8 @@ using TKeyEvent = std::function<void(WORD key, TShiftState shift)>;
 // other: the window that takes the focus from this one, or gives it.
 using TFocusEvent = std::function<void(bool focused, HWND other)>;
 using TPaintOverlayEvent = std::function<void(HDC dc)>;
+// The pointer's screen point during a drag, and the image under it (null over anything else).
+using TDragMovedEvent = std::function<void(POINT screen, TImage* over)>;
 
 class TImage : public TControl {
 public:
@@ -50,6 +52,10 @@ public:
     // Starts dragging this image now, without a movement threshold.
     void BeginDrag();
     bool Dragging() const { return dragging_; }
+    // On the dragged image: each pointer move of the drag, after the image under it was asked
+    // whether it accepts; and the end of the drag, dropped or not, after any drop.
+    TDragMovedEvent OnDragMoved;
+    TNotifyEvent OnDragEnded;
 
     // An image that takes the keyboard: a tab stop that gets the arrows, Enter and Escape
     // itself, while Tab and the shortcuts keep their meaning.
@@ -69,6 +75,7 @@ protected:
 private:
     void DragMove();
     void EndDrag(bool drop);
+    void Drop();
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
     LRESULT HandlePointer(UINT message, WPARAM wParam, LPARAM lParam);

@@ -23,6 +23,7 @@ public:
     TGameSession& operator=(const TGameSession&) = delete;
 
     TPuzzleBoard& Board() { return board_; }
+    TPuzzleView& View() { return view_; }
     const std::string& PicturePath() const { return picturePath_; }
     // The grid chosen when the picture was cut.
     TGridChoice CutGrid() const { return cutGrid_; }

@@ -2,6 +2,7 @@
 #include "Tilvane/PlayTime.h"
 
 #include "Include/Owned.h"
+#include "Tilvane/TilvaneIds.h"
 
 #include <wtsapi32.h>
 
@@ -9,7 +10,6 @@
 
 namespace {
 
-const UINT_PTR PlayTimeTimer = 1;
 // Often enough that the label turns over close to each whole second.
 const UINT PlayTimeTimerPeriod = 250;
 
@@ -22,7 +22,7 @@ TPlayTime::TPlayTime(TWindow& window, TLabel& label)
 }
 
 TPlayTime::~TPlayTime() {
-    KillTimer(window_.Handle(), PlayTimeTimer);
+    KillTimer(window_.Handle(), tmPlayTime);
     WTSUnRegisterSessionNotification(window_.Handle());
 }
 
@@ -49,7 +49,7 @@ bool TPlayTime::HandleMessage(UINT message, WPARAM wParam) {
         }
         return false;
     case WM_TIMER:
-        if (wParam != PlayTimeTimer) return false;
+        if (wParam != tmPlayTime) return false;
         if (clock_.Running() && clock_.ElapsedSeconds() != shownSeconds_) Show();
         return true;
     default:
@@ -95,9 +95,9 @@ void TPlayTime::ShowSolved(const TSolveOutcome& outcome) {
 void TPlayTime::UpdatePresence() {
     clock_.SetPresent(windowActive_ && !IsIconic(window_.Handle()) && !sessionLocked_ && !systemAsleep_);
     if (clock_.Running())
-        SetTimer(window_.Handle(), PlayTimeTimer, PlayTimeTimerPeriod, nullptr);
+        SetTimer(window_.Handle(), tmPlayTime, PlayTimeTimerPeriod, nullptr);
     else
-        KillTimer(window_.Handle(), PlayTimeTimer);
+        KillTimer(window_.Handle(), tmPlayTime);
     if (clock_.Playing()) Show();
 }
 

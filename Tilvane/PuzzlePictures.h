@@ -9,6 +9,7 @@
 #include "Include/Core/FunOperation.h"
 #include "Include/Core/PictureFit.h"
 #include "Include/MyGDIPlus.h"
+#include "Tilvane/Core/BoardGeometry.h"
 #include "Tilvane/Core/PuzzleBoard.h"
 
 #include <cstdint>
@@ -18,10 +19,6 @@
 
 struct TGridChoice {
     int32_t Columns, Rows;
-};
-
-struct TPieceSize {
-    int32_t Width = 0, Height = 0;
 };
 
 // The picture file the game's pictures are painted from: the picture's own size before fitting,

@@ -5,6 +5,7 @@
 
 #include "Include/Core/FunOperation.h"
 #include "Include/Myrandom.h"
+#include "Tilvane/PiecePainting.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ const COLORREF OutlineColours[] = {
 }  // namespace
 
 TPuzzleView::TPuzzleView(TForm& window, TGroupBox& originalBox, TGroupBox& puzzleBox)
-    : window_(window), pictures_(window, originalBox, puzzleBox), hint_(std::make_unique<THint>(window.Handle())) {
+    : window_(window), pictures_(window, originalBox, puzzleBox), motion_(window, pictures_),
+      hint_(std::make_unique<THint>(window.Handle())) {
     hint_->SetTiming(THintTiming{400, 100000, 200});
     // Every pointer position over the pictures feeds the random generator.
     originalBox.OnMouseMove = [](TShiftState, int x, int y) { Random.AddPoint(x, y); };
@@ -45,6 +47,7 @@ bool TPuzzleView::ShowPicture(const TPicture& picture, TPieceSize piece, int32_t
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     bool shown = false;
     op.Guard(__LINE__, [&] {
+        StopMotion();
         if (!pictures_.Show(op, picture, piece, maxColumns, maxRows, *board_)) return;
         selectionHidden_ = false;  // until a solved game hides it again
         AttachPuzzleImageHandlers();
@@ -62,6 +65,7 @@ void TPuzzleView::FollowDpi(bool denser, TGridChoice cutGrid) {
         return;
     }
     const bool puzzleFocused = GetFocus() == pictures_.Puzzle()->Handle();
+    StopMotion();
     if (!pictures_.Repaint(denser, cutGrid, board_->ResultedColumns, board_->ResultedRows)) return;
     AttachPuzzleImageHandlers();
     AttachOriginalImageHandlers();
@@ -70,6 +74,7 @@ void TPuzzleView::FollowDpi(bool denser, TGridChoice cutGrid) {
 }
 
 void TPuzzleView::ShowBoard() {
+    motion_.Finish();
     DrawAllPieces();
     DrawGrids(false);
     if (board_->CountMisplacedPieces() == 0) ShowSolvedPicture();
@@ -82,7 +87,18 @@ void TPuzzleView::ShowShuffled() {
 }
 
 void TPuzzleView::RedrawGrids() {
+    motion_.Finish();
     if (PicturesShown()) DrawGrids(false);
+}
+
+void TPuzzleView::HidePictures() {
+    StopMotion();
+    pictures_.Hide();
+}
+
+void TPuzzleView::StopMotion() {
+    motion_.Finish();
+    motion_.PutDown();
 }
 
 // A piece the keyboard has lifted is put back first: the move taken back may have moved it. A
@@ -90,6 +106,7 @@ void TPuzzleView::RedrawGrids() {
 void TPuzzleView::TakeBackMove() {
     if (!PicturesShown()) return;
     if (pictures_.Puzzle()->Dragging()) return RefuseKey();
+    motion_.Finish();
     ForgetLiftedPiece();
     if (!board_->UndoMove()) RefuseKey();
 }
@@ -97,14 +114,40 @@ void TPuzzleView::TakeBackMove() {
 void TPuzzleView::MakeMoveAgain() {
     if (!PicturesShown()) return;
     if (pictures_.Puzzle()->Dragging()) return RefuseKey();
+    motion_.Finish();
     ForgetLiftedPiece();
     if (!board_->RedoMove()) RefuseKey();
 }
 
-// The owner counts first; whoever solved the board, it then shows the whole picture.
+// The owner counts first; whoever solved the board, it then shows the whole picture, the grid
+// fading from it once the last pieces have slid home.
 void TPuzzleView::ShowMoves() {
     owner_->MovesChanged();
-    if (board_->CountMisplacedPieces() == 0) ShowSolvedPicture();
+    if (board_->CountMisplacedPieces() != 0 || !PicturesShown()) return;
+    ShowSolvedPicture();
+    motion_.Reveal(Geometry(), OutlineColours[ocPlaced]);
+}
+
+// The piece now at `to` is shown on its way from `from`, as it was drawn there; the dragged
+// piece starts where the pointer let it go.
+TSlidingPiece TPuzzleView::SlidingPiece(const TBoardGeometry& geometry, TCellPlace from, TCellPlace to) const {
+    PieceCell drawn = board_->Pieces[to.Column][to.Row];
+    if (drawn.SourceColumn == from.Column && drawn.SourceRow == from.Row) drawn.FlipHorizontal = drawn.FlipVertical = false;
+    const bool released = releasedAt_ && from == TCellPlace{board_->DragColumn(), board_->DragRow()};
+    return TSlidingPiece{drawn, released ? *releasedAt_ : geometry.PuzzleCell(from), geometry.PuzzleCell(to)};
+}
+
+void TPuzzleView::PiecesSwapped(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
+    if (!PicturesShown()) return;
+    const TBoardGeometry geometry = Geometry();
+    const TCellPlace first{column1, row1}, second{column2, row2};
+    motion_.Slide(geometry, SlidingPiece(geometry, second, first), SlidingPiece(geometry, first, second));
+}
+
+TBoardGeometry TPuzzleView::Geometry() const {
+    const TImage* original = pictures_.Original();
+    return TBoardGeometry(board_->ResultedColumns, board_->ResultedRows, pictures_.Piece(),
+                          original ? original->BitmapWidth() : 0, original ? original->BitmapHeight() : 0);
 }
 
 // The whole unshuffled picture over the puzzle, without a single grid line.
@@ -131,22 +174,14 @@ void TPuzzleView::RedrawBoard() {
     if (marked) MarkCell(MarkedColumn, MarkedRow);
 }
 
-// One stretching copy from the backup picture; a reversed destination axis mirrors the piece.
 void TPuzzleView::DrawPiece(int32_t column, int32_t row) {
     TImage* puzzle = pictures_.Puzzle();
     TImage* backup = pictures_.Backup();
     if (!puzzle || !backup) return;
-    const PieceCell cell = board_->DrawnPiece(column, row);
-    const int w = pictures_.Piece().Width, h = pictures_.Piece().Height;
-    const int left = column * w, top = row * h;
-    const int destinationX = cell.FlipHorizontal ? left + w - 1 : left;
-    const int destinationY = cell.FlipVertical ? top + h - 1 : top;
-    const int destinationWidth = cell.FlipHorizontal ? -w : w;
-    const int destinationHeight = cell.FlipVertical ? -h : h;
-    SetStretchBltMode(puzzle->Canvas(), COLORONCOLOR);
-    StretchBlt(puzzle->Canvas(), destinationX, destinationY, destinationWidth, destinationHeight, backup->Canvas(),
-               cell.SourceColumn * w, cell.SourceRow * h, w, h, SRCCOPY);
-    puzzle->Refresh();
+    const TBoardGeometry geometry = Geometry();
+    const TCellRect cell = geometry.PuzzleCell(TCellPlace{column, row});
+    CopyPiece(puzzle->Canvas(), cell, backup->Canvas(), geometry, board_->DrawnPiece(column, row));
+    puzzle->RefreshArea(ToRect(cell));
 }
 
 void TPuzzleView::DrawAllPieces() {
@@ -154,8 +189,8 @@ void TPuzzleView::DrawAllPieces() {
         for (int32_t column = 0; column < board_->ResultedColumns; ++column) DrawPiece(column, row);
 }
 
-void TPuzzleView::DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row,
-                                  bool mark) {
+// Drawn into the bitmap; the caller shows it.
+void TPuzzleView::DrawCellOutline(TImage& image, const TCellRect& cell, int32_t column, int32_t row, bool mark) {
     TOutlineColour colour = ocPlain;
     if (board_->IsPieceInPlace(column, row))
         colour = ocPlaced;
@@ -165,35 +200,43 @@ void TPuzzleView::DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cell
         colour = ocLight;
     if (!pens_[colour]) pens_[colour].reset(CreatePen(PS_SOLID, 1, OutlineColours[colour]));
     TSelection pen(image.Canvas(), pens_[colour].get());
-    const int x = column * cellWidth, y = row * cellHeight;
-    const POINT corners[] = {{x, y}, {x + cellWidth - 1, y}, {x + cellWidth - 1, y + cellHeight - 1},
-                             {x, y + cellHeight - 1}, {x, y}};
+    const int right = cell.Right - 1, bottom = cell.Bottom - 1;
+    const POINT corners[] = {{cell.Left, cell.Top}, {right, cell.Top}, {right, bottom}, {cell.Left, bottom},
+                             {cell.Left, cell.Top}};
     Polyline(image.Canvas(), corners, 5);
-    image.Refresh();
 }
 
 void TPuzzleView::DrawCellOutlines(int32_t column, int32_t row, bool mark) {
-    if (!pictures_.Original() || !pictures_.Puzzle()) return;
+    TImage* original = pictures_.Original();
+    TImage* puzzle = pictures_.Puzzle();
+    if (!original || !puzzle) return;
     if (column == MarkedColumn && row == MarkedRow) markShown_ = mark;
-    DrawCellOutline(*pictures_.Original(), OriginalCellWidth(), OriginalCellHeight(), column, row, mark);
-    DrawCellOutline(*pictures_.Puzzle(), pictures_.Piece().Width, pictures_.Piece().Height, column, row, mark);
+    const TBoardGeometry geometry = Geometry();
+    const TCellPlace place{column, row};
+    DrawCellOutline(*original, geometry.OriginalCell(place), column, row, mark);
+    DrawCellOutline(*puzzle, geometry.PuzzleCell(place), column, row, mark);
+    original->RefreshArea(ToRect(geometry.OriginalCell(place)));
+    puzzle->RefreshArea(ToRect(geometry.PuzzleCell(place)));
 }
 
 void TPuzzleView::DrawCellOutlines(int32_t column, int32_t row) { DrawCellOutlines(column, row, false); }
 
-void TPuzzleView::DrawGrid(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t columns, int32_t rows) {
-    for (int32_t row = 0; row < rows; ++row)
-        for (int32_t column = 0; column < columns; ++column)
-            DrawCellOutline(image, cellWidth, cellHeight, column, row, false);
+void TPuzzleView::DrawGrid(TImage& image, bool original) {
+    const TBoardGeometry geometry = Geometry();
+    for (int32_t row = 0; row < board_->ResultedRows; ++row)
+        for (int32_t column = 0; column < board_->ResultedColumns; ++column) {
+            const TCellPlace place{column, row};
+            DrawCellOutline(image, original ? geometry.OriginalCell(place) : geometry.PuzzleCell(place), column, row,
+                            false);
+        }
+    image.Refresh();
 }
 
 void TPuzzleView::DrawGrids(bool originalOnly) {
     if (!pictures_.Original() || !pictures_.Puzzle()) return;
     markShown_ = false;
-    const int32_t columns = board_->ResultedColumns, rows = board_->ResultedRows;
-    if (!originalOnly)
-        DrawGrid(*pictures_.Puzzle(), pictures_.Piece().Width, pictures_.Piece().Height, columns, rows);
-    DrawGrid(*pictures_.Original(), OriginalCellWidth(), OriginalCellHeight(), columns, rows);
+    if (!originalOnly) DrawGrid(*pictures_.Puzzle(), false);
+    DrawGrid(*pictures_.Original(), true);
 }
 
 void TPuzzleView::MarkCell(int32_t column, int32_t row) {
@@ -204,11 +247,3 @@ void TPuzzleView::MarkCell(int32_t column, int32_t row) {
 }
 
 void TPuzzleView::UnmarkCell() { DrawCellOutlines(MarkedColumn, MarkedRow, false); }
-
-int32_t TPuzzleView::OriginalCellWidth() const {
-    return board_->ResultedColumns > 0 ? pictures_.Original()->BitmapWidth() / board_->ResultedColumns : 0;
-}
-
-int32_t TPuzzleView::OriginalCellHeight() const {
-    return board_->ResultedRows > 0 ? pictures_.Original()->BitmapHeight() / board_->ResultedRows : 0;
-}

@@ -10,13 +10,16 @@
 #include "Framework/Hint.h"
 #include "Framework/Image.h"
 #include "Include/Owned.h"
+#include "Tilvane/Core/BoardGeometry.h"
 #include "Tilvane/Core/PuzzleBoard.h"
+#include "Tilvane/PieceMotion.h"
 #include "Tilvane/PuzzlePictures.h"
 #include "Tilvane/PuzzleViewOwner.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,7 +44,7 @@ public:
     // Paints and shows the picture, the board taking its grid; false: nothing changed.
     bool ShowPicture(const TPicture& picture, TPieceSize piece, int32_t maxColumns, int32_t maxRows);
     // A saved game without a picture: the old one must not stand for the new board.
-    void HidePictures() { pictures_.Hide(); }
+    void HidePictures();
     bool PicturesShown() const { return pictures_.Shown(); }
     // The pictures again at the window's new DPI, the keyboard kept on the puzzle, the board and
     // the mark drawn again; without pictures only the piece size of the grid.
@@ -62,6 +65,11 @@ public:
     void TakeBackMove();
     void MakeMoveAgain();
     void HideHint() { hint_->Hide(); }
+    // Whether moves slide and a solved puzzle fades in; the system's setting is asked as well.
+    void SetAnimated(bool animated) { motion_.SetAnimated(animated); }
+    bool Animated() const { return motion_.Animated(); }
+    // The window's WM_TIMER; true when it was the view's.
+    bool HandleTimer(UINT_PTR id) { return motion_.HandleTimer(id); }
 
 private:
     friend struct TTilvaneFormTestAccess;
@@ -71,27 +79,26 @@ private:
     void DrawCellOutlines(int32_t column, int32_t row) override;
     void UpdatePieceCursor(int32_t column, int32_t row) override;
     void PlayerMoved() override { owner_->MoveStarting(); }
+    void PiecesSwapped(int32_t column1, int32_t row1, int32_t column2, int32_t row2) override;
     void ShowMoves() override;
     void ShowWrongMoves() override { owner_->WrongMoveMade(); }
 
     // Drawing (PuzzleView.cpp).
+    TBoardGeometry Geometry() const;
+    // Slides and fades end, and a piece carried with pictures about to change is put down.
+    void StopMotion();
+    TSlidingPiece SlidingPiece(const TBoardGeometry& geometry, TCellPlace from, TCellPlace to) const;
     void ShowSolvedPicture();
     void RedrawBoard();
     void DrawAllPieces();
-    void DrawCellOutline(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t column, int32_t row,
-                         bool mark);
+    void DrawCellOutline(TImage& image, const TCellRect& cell, int32_t column, int32_t row, bool mark);
     void DrawCellOutlines(int32_t column, int32_t row, bool mark);
-    void DrawGrid(TImage& image, int32_t cellWidth, int32_t cellHeight, int32_t columns, int32_t rows);
+    void DrawGrid(TImage& image, bool original);
     void DrawGrids(bool originalOnly);
     void MarkCell(int32_t column, int32_t row);
     void UnmarkCell();
-    // The cell size of the original picture: its bitmap divided by the grid.
-    int32_t OriginalCellWidth() const;
-    int32_t OriginalCellHeight() const;
 
     // Pointer play (PuzzleViewPointer.cpp).
-    int32_t ColumnAtOriginalX(int x) const;
-    int32_t RowAtOriginalY(int y) const;
     void OriginalPictureImageMouseMove(TShiftState shift, int x, int y);
     void PuzzlePictureImageMouseMove(TShiftState shift, int x, int y);
     void PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -100,6 +107,7 @@ private:
     void OriginalPictureImageDragOver(TImage* source, int x, int y, bool& accept);
     void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
     void OriginalPictureImageDragDrop(TImage* source, int x, int y);
+    void PuzzlePictureImageDragMoved(POINT screen, TImage* over);
     void ShowPieceHint(int32_t column, int32_t row);
     static std::string PositionText(int32_t column, int32_t row);
     std::string PieceHintText(int32_t column, int32_t row) const;
@@ -135,6 +143,9 @@ private:
     TPuzzleBoard* board_ = nullptr;
     TPuzzleViewOwner* owner_ = nullptr;
     TPuzzlePictures pictures_;
+    TPieceMotion motion_;
+    // Where the pointer let a dragged piece go over the puzzle, while its drop is made.
+    std::optional<TCellRect> releasedAt_;
     std::unique_ptr<THint> hint_;
     TOwnedPen pens_[4];  // made on first use, one per outline colour
     int32_t MarkedColumn = 0;

@@ -2,6 +2,7 @@
 // and dropped with Enter again, mirrored with Ctrl+Enter or Shift+Enter, a mark with M, and the
 // piece hint while Ctrl and Alt are held. The rules are the pointer's: the same board calls.
 #include "Tilvane/PuzzleView.h"
+#include "Tilvane/PiecePainting.h"
 #include "Tilvane/TilvaneKeys.h"
 
 #include <algorithm>
@@ -20,34 +21,6 @@ const COLORREF FrameInnerColour = RGB(255, 255, 255);
 // Only the keys a player presses on their own: the buttons a pointer event carries never count.
 TShiftState KeyModifiers(TShiftState shift) {
     return shift & (ShiftSetOf(ssShift) | ShiftSetOf(ssAlt) | ShiftSetOf(ssCtrl));
-}
-
-void FrameRing(HDC dc, RECT ring, COLORREF colour) {
-    SetBkColor(dc, colour);
-    // A solid rectangle of the background colour, one pixel wide, on each side.
-    const RECT sides[] = {{ring.left, ring.top, ring.right, ring.top + 1},
-                          {ring.left, ring.bottom - 1, ring.right, ring.bottom},
-                          {ring.left, ring.top, ring.left + 1, ring.bottom},
-                          {ring.right - 1, ring.top, ring.right, ring.bottom}};
-    for (const RECT& side : sides) ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &side, nullptr, 0, nullptr);
-}
-
-// Every other pixel of the ring in the colour, the rest white: a lifted piece looks dashed.
-void DashedRing(HDC dc, const RECT& ring, COLORREF colour) {
-    FrameRing(dc, ring, FrameInnerColour);
-    for (int x = ring.left; x < ring.right; x += 2) {
-        SetPixel(dc, x, ring.top, colour);
-        SetPixel(dc, x, ring.bottom - 1, colour);
-    }
-    for (int y = ring.top; y < ring.bottom; y += 2) {
-        SetPixel(dc, ring.left, y, colour);
-        SetPixel(dc, ring.right - 1, y, colour);
-    }
-}
-
-RECT Inset(RECT area) {
-    InflateRect(&area, -1, -1);
-    return area;
 }
 
 }  // namespace
@@ -91,6 +64,7 @@ void TPuzzleView::FocusPuzzle() {
 }
 
 void TPuzzleView::PuzzlePictureImageKeyDown(WORD key, TShiftState shift) {
+    motion_.Finish();
     TPuzzleAction action;
     if (FindPuzzleAction(key, shift, action)) {
         RunPuzzleAction(action);
@@ -214,13 +188,11 @@ void TPuzzleView::PaintKeyboardMarks(HDC dc) {
     }
     if (pieceLifted_) {
         const RECT lifted = CellArea(board_->DragColumn(), board_->DragRow());
-        DashedRing(dc, lifted, FrameOuterColour);
-        DashedRing(dc, Inset(lifted), FrameOuterColour);
+        DashedRing(dc, lifted, FrameOuterColour, FrameInnerColour);
+        DashedRing(dc, Inset(lifted), FrameOuterColour, FrameInnerColour);
     }
 }
 
 RECT TPuzzleView::CellArea(int32_t column, int32_t row) const {
-    const TPieceSize piece = pictures_.Piece();
-    const int left = column * piece.Width, top = row * piece.Height;
-    return RECT{left, top, left + piece.Width, top + piece.Height};
+    return ToRect(Geometry().PuzzleCell(TCellPlace{column, row}));
 }

@@ -28,31 +28,19 @@ void TPuzzleView::UpdatePieceCursor(int32_t column, int32_t row) {
     pictures_.Puzzle()->SetCursor(LoadCursorA(nullptr, movable ? IDC_HAND : IDC_ARROW));
 }
 
-int32_t TPuzzleView::ColumnAtOriginalX(int x) const {
-    const int32_t cellWidth = OriginalCellWidth();
-    if (cellWidth <= 0) return 0;
-    return std::min(x / cellWidth, board_->ResultedColumns - 1);
-}
-
-int32_t TPuzzleView::RowAtOriginalY(int y) const {
-    const int32_t cellHeight = OriginalCellHeight();
-    if (cellHeight <= 0) return 0;
-    return std::min(y / cellHeight, board_->ResultedRows - 1);
-}
-
 void TPuzzleView::OriginalPictureImageMouseMove(TShiftState, int x, int y) {
-    owner_->ShowPosition(PositionText(ColumnAtOriginalX(x), RowAtOriginalY(y)));
+    TCellPlace cell;
+    if (Geometry().OriginalCellAt(x, y, cell)) owner_->ShowPosition(PositionText(cell.Column, cell.Row));
     Random.AddPoint(x, y);
 }
 
 void TPuzzleView::PuzzlePictureImageMouseMove(TShiftState shift, int x, int y) {
-    const TPieceSize piece = pictures_.Piece();
-    if (piece.Width <= 0 || piece.Height <= 0) return;
-    const int32_t column = x / piece.Width, row = y / piece.Height;
-    UpdatePieceCursor(column, row);
-    owner_->ShowPosition(PositionText(column, row));
+    TCellPlace cell;
+    if (!Geometry().PuzzleCellAt(x, y, cell)) return;
+    UpdatePieceCursor(cell.Column, cell.Row);
+    owner_->ShowPosition(PositionText(cell.Column, cell.Row));
     hint_->Hide();
-    if (ShiftEquals2(shift, ssCtrl, ssAlt)) ShowPieceHint(column, row);
+    if (ShiftEquals2(shift, ssCtrl, ssAlt)) ShowPieceHint(cell.Column, cell.Row);
     Random.AddPoint(x, y);
 }
 
@@ -63,54 +51,73 @@ void TPuzzleView::ShowPieceHint(int32_t column, int32_t row) {
     hint_->ShowAt(PieceHintText(column, row), pointer);
 }
 
+// A press ends any slide at once: the board is already the one the player sees next.
 void TPuzzleView::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    const TPieceSize piece = pictures_.Piece();
-    if (piece.Width <= 0 || piece.Height <= 0) return;
+    const TBoardGeometry geometry = Geometry();
+    TCellPlace cell;
+    if (!geometry.PuzzleCellAt(x, y, cell)) return;
+    motion_.Finish();
     hint_->Hide();  // a drag, a flip or a mark makes what it says stale
     if (button == TMouseButton::Right) {
         UnmarkCell();
-        MarkCell(x / piece.Width, y / piece.Height);
+        MarkCell(cell.Column, cell.Row);
         return;
     }
     if (button != TMouseButton::Left) return;
     ForgetLiftedPiece();
-    board_->SetDragCell(x / piece.Width, y / piece.Height);
-    if (board_->IsPieceInPlace(board_->DragColumn(), board_->DragRow())) return;
+    board_->SetDragCell(cell.Column, cell.Row);
+    if (board_->IsPieceInPlace(cell.Column, cell.Row)) return;
     const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
     if (ShiftIsEmpty(modifiers)) {
+        motion_.PickUp(geometry, cell, board_->DrawnPiece(cell.Column, cell.Row), POINT{x, y});
         pictures_.Puzzle()->BeginDrag();
         return;
     }
-    if (ShiftEquals(modifiers, ssCtrl)) board_->ToggleFlipHorizontal(board_->DragColumn(), board_->DragRow());
-    if (ShiftEquals(modifiers, ssShift)) board_->ToggleFlipVertical(board_->DragColumn(), board_->DragRow());
+    if (ShiftEquals(modifiers, ssCtrl)) board_->ToggleFlipHorizontal(cell.Column, cell.Row);
+    if (ShiftEquals(modifiers, ssShift)) board_->ToggleFlipVertical(cell.Column, cell.Row);
     board_->ClearDragCell();
 }
 
 void TPuzzleView::OriginalPictureImageMouseDown(TMouseButton button, TShiftState, int x, int y) {
-    if (button != TMouseButton::Right) return;
+    motion_.Finish();
+    TCellPlace cell;
+    if (button != TMouseButton::Right || !Geometry().OriginalCellAt(x, y, cell)) return;
     UnmarkCell();
-    MarkCell(ColumnAtOriginalX(x), RowAtOriginalY(y));
+    MarkCell(cell.Column, cell.Row);
 }
 
 void TPuzzleView::PuzzlePictureImageDragOver(TImage*, int x, int y, bool& accept) {
-    const TPieceSize piece = pictures_.Piece();
-    accept = piece.Width > 0 && piece.Height > 0 && board_->AcceptsDrop(x / piece.Width, y / piece.Height);
+    TCellPlace cell;
+    accept = Geometry().PuzzleCellAt(x, y, cell) && board_->AcceptsDrop(cell.Column, cell.Row);
+    motion_.Aim(TDropAim{TDropAim::Puzzle, cell, accept});
 }
 
 void TPuzzleView::OriginalPictureImageDragOver(TImage*, int x, int y, bool& accept) {
-    accept = board_->AcceptsDrop(ColumnAtOriginalX(x), RowAtOriginalY(y));
+    TCellPlace cell;
+    accept = Geometry().OriginalCellAt(x, y, cell) && board_->AcceptsDrop(cell.Column, cell.Row);
+    motion_.Aim(TDropAim{TDropAim::Original, cell, accept});
 }
 
+// The piece slides from where the pointer let it go to its cell.
 void TPuzzleView::PuzzlePictureImageDragDrop(TImage*, int x, int y) {
     hint_->Hide();
-    const TPieceSize piece = pictures_.Piece();
-    if (piece.Width <= 0 || piece.Height <= 0) return;
-    board_->DropPiece(x / piece.Width, y / piece.Height);
+    TCellPlace cell;
+    if (!Geometry().PuzzleCellAt(x, y, cell)) return;
+    releasedAt_ = motion_.CarriedRect();
+    board_->DropPiece(cell.Column, cell.Row);
+    releasedAt_.reset();
 }
 
 void TPuzzleView::OriginalPictureImageDragDrop(TImage*, int x, int y) {
     hint_->Hide();
-    board_->DropPiece(ColumnAtOriginalX(x), RowAtOriginalY(y));
+    TCellPlace cell;
+    if (Geometry().OriginalCellAt(x, y, cell)) board_->DropPiece(cell.Column, cell.Row);
+}
+
+// Over anything but the two pictures the piece still follows the pointer, framing no cell.
+void TPuzzleView::PuzzlePictureImageDragMoved(POINT screen, TImage* over) {
+    motion_.Carry(screen);
+    if (!over) motion_.Aim(TDropAim{});
 }
 
 // A picture image is made anew with every picture, so its handlers are attached anew too.
@@ -136,11 +143,17 @@ void TPuzzleView::AttachPuzzleImageHandlers() {
     image.OnKeyDown = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyDown(key, shift); };
     image.OnKeyUp = [this](WORD key, TShiftState shift) { PuzzlePictureImageKeyUp(key, shift); };
     image.OnFocusChange = [this](bool focused, HWND other) { PuzzlePictureImageFocusChange(focused, other); };
-    image.OnPaintOverlay = [this](HDC dc) { PaintKeyboardMarks(dc); };
+    image.OnPaintOverlay = [this](HDC dc) {
+        motion_.PaintOverPuzzle(dc);
+        PaintKeyboardMarks(dc);
+    };
+    image.OnDragMoved = [this](POINT screen, TImage* over) { PuzzlePictureImageDragMoved(screen, over); };
+    image.OnDragEnded = [this] { motion_.PutDown(); };
 }
 
 void TPuzzleView::AttachOriginalImageHandlers() {
-    AttachImageHandlers(*pictures_.Original(),
-                        {&TPuzzleView::OriginalPictureImageMouseMove, &TPuzzleView::OriginalPictureImageMouseDown,
-                         &TPuzzleView::OriginalPictureImageDragOver, &TPuzzleView::OriginalPictureImageDragDrop});
+    TImage& image = *pictures_.Original();
+    AttachImageHandlers(image, {&TPuzzleView::OriginalPictureImageMouseMove, &TPuzzleView::OriginalPictureImageMouseDown,
+                                &TPuzzleView::OriginalPictureImageDragOver, &TPuzzleView::OriginalPictureImageDragDrop});
+    image.OnPaintOverlay = [this](HDC dc) { motion_.PaintOverOriginal(dc); };
 }

@@ -156,6 +156,7 @@ bool TSavedGames::SaveGameTo(const std::string& path) {
 void TSavedGames::ApplyOptions(const TGameOptions& options) {
     session_.TakeKeys(options.Keys);
     panel_.SetFlippingAllowed(options.AllowFlip);
+    session_.View().SetAnimated(options.AnimateMoves);
     lastGamePath_ = options.LastGamePath;
     loadGameDialog_.FileName = lastGamePath_;
     saveGameDialog_.FileName = lastGamePath_;
@@ -174,12 +175,14 @@ void TSavedGames::LoadOptions() {
         optionsList_ = std::make_unique<TStoredTextList>(optionsPath);
         optionsList_->LoadFailureText.clear();
         optionsList_->OnAfterLoad = [this](TStoredTextList& list) {
-            ApplyOptions(ReadOptions(*list.Store(), TGameOptions{session_.DefaultKeys(), false, lastGamePath_}));
+            ApplyOptions(ReadOptions(*list.Store(), TGameOptions{session_.DefaultKeys(), false, lastGamePath_,
+                                                                 session_.View().Animated()}));
         };
         optionsList_->OnBeforeSave = [this](TStoredTextList& list) {
             // The options keep the lists' present choice, which takes effect with the next picture.
             session_.TakeChosenGrid();
-            WriteOptions(*list.Store(), TGameOptions{session_.CurrentKeys(), panel_.FlippingAllowed(), lastGamePath_});
+            WriteOptions(*list.Store(), TGameOptions{session_.CurrentKeys(), panel_.FlippingAllowed(), lastGamePath_,
+                                                     session_.View().Animated()});
         };
         const std::string startingPath = StartingOptionsPath(optionsPath);
         firstStart_ = !PathExists(startingPath);

@@ -20,6 +20,7 @@ const std::vector<TGameCommand>& GameCommands() {
         {cmSaveGame,               "Save game",              {'S', 0},           ""},
         {cmUndoMove,               "Undo move",              {VK_BACK, 0},       ""},
         {cmRedoMove,               "Redo move",              {VK_BACK, FSHIFT},  ""},
+        {cmAnimateMoves,           "Animate moves",          {},                 ""},
         {cmBestResults,            "Best results",           {'B', 0},           ""},
         {cmHide,                   "Hide",                   {VK_SPACE, 0},      ""},
         {cmRandomize,              "&Randomize",             {'R', FALT},        ""},

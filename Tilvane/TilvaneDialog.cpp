@@ -105,6 +105,7 @@ void TTilvaneForm::CreateMenu() {
                       MenuSeparator(),
                       bound(cmUndoMove, [this] { view_->TakeBackMove(); }),
                       bound(cmRedoMove, [this] { view_->MakeMoveAgain(); }),
+                      bound(cmAnimateMoves, [this] { view_->SetAnimated(!view_->Animated()); }),
                       bound(cmBestResults, [this] { results_->ShowWindow(); }),
                       MenuSeparator(),
                       bound(cmHide, [] { Application.Minimize(); }),
@@ -180,6 +181,11 @@ LRESULT TTilvaneForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && view_) view_->HideHint();
     // Messages arrive while the window is made, before the play time exists.
     if (playTime_ && playTime_->HandleMessage(message, wParam)) return 0;
+    if (message == WM_TIMER && view_ && view_->HandleTimer(wParam)) return 0;
+    // The menu shows the choice as it is when it opens.
+    if (message == WM_INITMENUPOPUP && view_)
+        CheckMenuItem(reinterpret_cast<HMENU>(wParam), cmAnimateMoves,
+                      MF_BYCOMMAND | (view_->Animated() ? MF_CHECKED : MF_UNCHECKED));
     if (message == WM_DROPFILES) {
         if (pictures_) pictures_->OpenGivenFiles(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;

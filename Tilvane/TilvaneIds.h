@@ -1,4 +1,4 @@
-// Control and command numbers of the game window. End-to-end tests find controls by them.
+// Control, command and timer numbers of the game window. End-to-end tests find controls by them.
 #pragma once
 
 enum TTilvaneControlId : int {
@@ -41,4 +41,11 @@ enum TTilvaneCommandId : int {
     cmUndoMove,
     cmRedoMove,
     cmBestResults,
+    cmAnimateMoves,
+};
+
+// The game window's timers: each part that needs one has its own id here.
+enum TTilvaneTimerId : unsigned {
+    tmPlayTime = 1,  // the play time label
+    tmPieceMotion,   // the frames of a slide and of the solved picture's fade
 };

@@ -96,7 +96,8 @@ bool operator==(const TCommonKeys& a, const TCommonKeys& b) {
 bool operator!=(const TCommonKeys& a, const TCommonKeys& b) { return !(a == b); }
 
 bool operator==(const TGameOptions& a, const TGameOptions& b) {
-    return a.Keys == b.Keys && a.AllowFlip == b.AllowFlip && a.LastGamePath == b.LastGamePath;
+    return a.Keys == b.Keys && a.AllowFlip == b.AllowFlip && a.LastGamePath == b.LastGamePath &&
+           a.AnimateMoves == b.AnimateMoves;
 }
 
 bool operator!=(const TGameOptions& a, const TGameOptions& b) { return !(a == b); }
@@ -128,6 +129,7 @@ TGameOptions ReadOptions(const TTextStore& store, const TGameOptions& defaults) 
     store.ReadBool(Section, "AllowFlip", options.AllowFlip);
     // An empty last game would leave the file dialogs without a name to start from.
     store.ReadString(Section, "LastGameTitle", options.LastGamePath, false, MaxStoredPathLength);
+    store.ReadBool(Section, "AnimateMoves", options.AnimateMoves);
     return options;
 }
 
@@ -156,6 +158,7 @@ void WriteOptions(TTextStore& store, const TGameOptions& options) {
     WriteCommonKeys(store, options.Keys);
     store.WriteBool(Section, "AllowFlip", options.AllowFlip);
     store.WriteString(Section, "LastGameTitle", options.LastGamePath);
+    store.WriteBool(Section, "AnimateMoves", options.AnimateMoves);
 }
 
 bool IsPlayableGame(const TSavedGame& game) { return game.Board.HoldsEveryPieceOnce(); }

@@ -35,10 +35,12 @@ struct TSavedGame {
     std::optional<bool> ShuffledWithFlipping;
 };
 
+// "AnimateMoves": whether moves slide and a solved puzzle fades in; on when missing.
 struct TGameOptions {
     TCommonKeys Keys;
     bool AllowFlip = false;
     std::string LastGamePath;
+    bool AnimateMoves = true;
 };
 
 bool operator==(const TCommonKeys& a, const TCommonKeys& b);

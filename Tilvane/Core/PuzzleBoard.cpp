@@ -165,6 +165,7 @@ bool TPuzzleBoard::MovePiece(int32_t column, int32_t row) {
     if (view_) view_->PlayerMoved();
     SwapPieces(column, row, dragColumn_, dragRow_);
     if (view_) {
+        view_->PiecesSwapped(column, row, dragColumn_, dragRow_);
         view_->DrawPiece(column, row);
         view_->DrawPiece(dragColumn_, dragRow_);
         view_->DrawCellOutlines(column, row);
@@ -205,6 +206,7 @@ void TPuzzleBoard::ApplyStep(const TBoardStep& step) {
         return;
     }
     SwapPieces(step.Column1, step.Row1, step.Column2, step.Row2);
+    if (view_) view_->PiecesSwapped(step.Column1, step.Row1, step.Column2, step.Row2);
     DrawPieceAndOutlines(step.Column1, step.Row1);
     DrawPieceAndOutlines(step.Column2, step.Row2);
     if (view_) view_->ShowMoves();

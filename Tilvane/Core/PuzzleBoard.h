@@ -28,6 +28,9 @@ public:
     // The player moves or flips a piece: play begins. Told before the board changes, so that a
     // game that was one move from solved is still in play when that move solves it.
     virtual void PlayerMoved() {}
+    // A move, or one taken back or made again, has exchanged the pieces of two cells; told
+    // before their pieces are drawn, so that the view can show them on their way.
+    virtual void PiecesSwapped(int32_t /*column1*/, int32_t /*row1*/, int32_t /*column2*/, int32_t /*row2*/) {}
 };
 
 class TPuzzleBoard {

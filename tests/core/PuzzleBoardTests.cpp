@@ -63,6 +63,9 @@ public:
     }
     void ShowWrongMoves() override { Calls.push_back("ShowWrongMoves " + std::to_string(board_.WrongMoves())); }
     void UpdatePieceCursor(int32_t c, int32_t r) override { Calls.push_back("UpdatePieceCursor " + Cell(c, r)); }
+    void PiecesSwapped(int32_t c1, int32_t r1, int32_t c2, int32_t r2) override {
+        Calls.push_back("PiecesSwapped " + Cell(c1, r1) + " " + Cell(c2, r2));
+    }
 private:
     static std::string Cell(int32_t c, int32_t r) { return std::to_string(c) + "," + std::to_string(r); }
     const TPuzzleBoard& board_;
@@ -364,7 +367,7 @@ TEST(PuzzleBoardTest, MoveSwapsDrawsOutlinesCountsAndUpdatesTheCursorInOrder) {
     EXPECT_TRUE(board.MovePiece(1, 0));
 
     const std::vector<std::string> expected{
-        "DrawPiece 1,0 holds 0,0",  "DrawPiece 2,1 holds 1,0", "DrawCellOutlines 1,0",
+        "PiecesSwapped 1,0 2,1",    "DrawPiece 1,0 holds 0,0", "DrawPiece 2,1 holds 1,0", "DrawCellOutlines 1,0",
         "DrawCellOutlines 2,1",     "ShowMoves 1 remaining 3", "UpdatePieceCursor 1,0",
     };
     EXPECT_EQ(expected, view.Calls);
@@ -429,8 +432,8 @@ TEST(PuzzleBoardTest, FlippedPieceDroppedOnItsPlaceIsRightAndKeepsItsFlags) {
     EXPECT_EQ(0, board.WrongMoves());
     EXPECT_TRUE(board.Pieces[0][0].FlipHorizontal);
     EXPECT_FALSE(board.DrawnPiece(0, 0).FlipHorizontal);
-    EXPECT_EQ("ShowMoves 1 remaining 0", view.Calls[4]);
-    EXPECT_EQ(6u, view.Calls.size());  // no wrong-move label
+    EXPECT_EQ("ShowMoves 1 remaining 0", view.Calls[5]);
+    EXPECT_EQ(7u, view.Calls.size());  // no wrong-move label
 }
 
 TEST(PuzzleBoardTest, WrongMoveLooksOnlyAtTheDraggedPiece) {
@@ -453,9 +456,9 @@ TEST(PuzzleBoardTest, WrongMoveLooksOnlyAtTheDraggedPiece) {
     EXPECT_EQ(1, board.MovesCount());
     EXPECT_EQ(1, board.WrongMoves());
     EXPECT_EQ(2, board.CountMisplacedPieces());
-    ASSERT_EQ(7u, view.Calls.size());
-    EXPECT_EQ("UpdatePieceCursor 1,0", view.Calls[5]);
-    EXPECT_EQ("ShowWrongMoves 1", view.Calls[6]);
+    ASSERT_EQ(8u, view.Calls.size());
+    EXPECT_EQ("UpdatePieceCursor 1,0", view.Calls[6]);
+    EXPECT_EQ("ShowWrongMoves 1", view.Calls[7]);
 }
 
 TEST(PuzzleBoardTest, CountersStopAtTheirLargestValue) {
@@ -579,8 +582,8 @@ TEST(PuzzleBoardTest, UndoAndRedoOfSwapsAndFlipsKeepTheCounters) {
     EXPECT_EQ(1, board.MovesCount());
     EXPECT_EQ(1, board.WrongMoves());
     const std::vector<std::string> drawn{
-        "DrawPiece 1,0 holds 2,0",  "DrawCellOutlines 1,0", "DrawPiece 1,0 holds 0,0", "DrawCellOutlines 1,0",
-        "DrawPiece 0,0 holds 2,0",  "DrawCellOutlines 0,0", "ShowMoves 1 remaining 3",
+        "DrawPiece 1,0 holds 2,0",  "DrawCellOutlines 1,0", "PiecesSwapped 1,0 0,0", "DrawPiece 1,0 holds 0,0",
+        "DrawCellOutlines 1,0",     "DrawPiece 0,0 holds 2,0", "DrawCellOutlines 0,0", "ShowMoves 1 remaining 3",
     };
     EXPECT_EQ(drawn, view.Calls);
 

@@ -23,7 +23,7 @@ struct TTilvaneFormTestAccess {
           PuzzlePictureImage(form.view_->pictures_.puzzle_), OriginalPictureImage(form.view_->pictures_.original_),
           BackupPictureImage(form.view_->pictures_.backup_), Hint(*form.view_->hint_),
           PlayTimeLabel(form.panel_->PlayTimeLabel()), Clock(form.playTime_->clock_),
-          BestResults(form.results_->results_) {}
+          BestResults(form.results_->results_), Motion(form.view_->motion_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.pictures_->NewGameFromPicture(path); }
     void LoadGameFrom(const std::string& path) { Form.games_->LoadGameFrom(path); }
@@ -67,6 +67,7 @@ struct TTilvaneFormTestAccess {
     TLabel& PlayTimeLabel;
     TPlayClock& Clock;
     TBestResults& BestResults;
+    TPieceMotion& Motion;
 };
 
 // The pixels of an image's bitmap, row by row; empty without a bitmap.
