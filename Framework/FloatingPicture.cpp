@@ -12,9 +12,12 @@ const UINT MoveWithoutActivating = SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE | 
 
 TFloatingPicture::TFloatingPicture(HWND owner) {
     RegisterOwnWindowClass(FloatingPictureClass, 0, nullptr, nullptr);
-    // Disabled and a tool window: no activation, no button on the task bar, no input.
-    CreateOwnWindow(FloatingPictureClass, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST,
+    // Disabled and a tool window: no activation, no button on the task bar, no input. Layered
+    // and transparent, the system's hit tests (WindowFromPoint) pass through it; it stays opaque.
+    CreateOwnWindow(FloatingPictureClass, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_LAYERED |
+                        WS_EX_TRANSPARENT,
                     WS_POPUP | WS_DISABLED, "", 0, 0, 1, 1, owner, nullptr);
+    SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
 }
 
 void TFloatingPicture::Show(std::unique_ptr<TBitmapCanvas> picture, POINT topLeft) {

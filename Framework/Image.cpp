@@ -61,7 +61,7 @@ LRESULT TImage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefaultHandling(message, wParam, lParam);
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-        if (dragging_) EndDrag(false);
+        if (dragging_) EndDrag(std::nullopt);
         return DefaultHandling(message, wParam, lParam);
     default:
         return HandlePointer(message, wParam, lParam);
@@ -73,7 +73,7 @@ LRESULT TImage::HandlePointer(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE:
         if (dragging_) {
-            DragMove();
+            DragMove(ScreenPoint(x, y));
             return 0;
         }
         if (!trackingLeave_) {
@@ -102,7 +102,7 @@ LRESULT TImage::HandlePointer(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnMouseDown) OnMouseDown(TMouseButton::Middle, ShiftStateFromMessage(wParam, message == WM_MBUTTONDBLCLK), x, y);
         return 0;
     case WM_LBUTTONUP:
-        if (dragging_) EndDrag(true);
+        if (dragging_) EndDrag(ScreenPoint(x, y));
         return 0;
     default:
         return HandleKeyboard(message, wParam, lParam);
@@ -157,7 +157,15 @@ void TImage::BeginDrag() {
     dragTarget_ = nullptr;
     dragAccepted_ = false;
     SetCapture(Handle());
-    DragMove();
+    // Where the press was, which the pointer may have left already.
+    const DWORD pressed = GetMessagePos();
+    DragMove(POINT{GET_X_LPARAM(pressed), GET_Y_LPARAM(pressed)});
+}
+
+POINT TImage::ScreenPoint(int x, int y) const {
+    POINT screen = {x, y};
+    ClientToScreen(Handle(), &screen);
+    return screen;
 }
 
 TImage* TImage::ImageAt(POINT screen, POINT& local) {
@@ -169,9 +177,9 @@ TImage* TImage::ImageAt(POINT screen, POINT& local) {
     return image;
 }
 
-void TImage::DragMove() {
-    POINT screen;
-    GetCursorPos(&screen);
+// Each step of a drag and its drop take the point of their own message, not the pointer's
+// present place: a hand quicker than the program has moved on already.
+void TImage::DragMove(POINT screen) {
     POINT local = {};
     dragTarget_ = ImageAt(screen, local);
     dragAccepted_ = false;
@@ -180,18 +188,16 @@ void TImage::DragMove() {
     if (OnDragMoved) OnDragMoved(screen, dragTarget_);
 }
 
-void TImage::EndDrag(bool drop) {
+void TImage::EndDrag(std::optional<POINT> dropAt) {
     if (!dragging_) return;
     dragging_ = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED must not end it twice
     if (GetCapture() == Handle()) ReleaseCapture();
     ::SetCursor(cursor_ ? cursor_ : LoadCursorA(nullptr, IDC_ARROW));
-    if (drop) Drop();
+    if (dropAt) Drop(*dropAt);
     if (OnDragEnded) OnDragEnded();
 }
 
-void TImage::Drop() {
-    POINT screen;
-    GetCursorPos(&screen);
+void TImage::Drop(POINT screen) {
     POINT local = {};
     TImage* target = ImageAt(screen, local);
     // A drop happens only where the last drag-over accepted.

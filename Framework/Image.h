@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 enum class TMouseButton { Left, Right, Middle };
 
@@ -73,9 +74,11 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void DragMove();
-    void EndDrag(bool drop);
-    void Drop();
+    POINT ScreenPoint(int x, int y) const;
+    void DragMove(POINT screen);
+    // Dropped at the point, or ended without a drop.
+    void EndDrag(std::optional<POINT> dropAt);
+    void Drop(POINT screen);
     // The image under the screen point and the point in its coordinates, or null.
     static TImage* ImageAt(POINT screen, POINT& local);
     LRESULT HandlePointer(UINT message, WPARAM wParam, LPARAM lParam);

@@ -178,12 +178,13 @@ TEST(GameFilesRoundTrip, WrittenGameReadsAsTheSameRecord) {
     EXPECT_TRUE(IsPlayableGame(read));
 }
 
-TEST(GameFilesOptions, WriterHoldsExactlyTheSixKeysInOrder) {
+TEST(GameFilesOptions, WriterHoldsExactlyTheSevenKeysInOrder) {
     TTextStore store = Parsed("[TilvaneGame]\r\nLastGameTitle=old\r\nExtra=1\r\n[Other]\r\nx=y\r\n");
-    const TGameOptions options{{6, 30, false, "C:\\P.png"}, true, "C:\\Games\\A.tvg"};
+    const TGameOptions options{{6, 30, false, "C:\\P.png"}, true, "C:\\Games\\A.tvg", false};
     WriteOptions(store, options);
     EXPECT_EQ(store.ToBytes(), "[TilvaneGame]\r\nColumnsCount=6\r\nRowsCount=30\r\nLightGrid=FALSE\r\n"
-                               "PictureTitle=C:\\P.png\r\nAllowFlip=TRUE\r\nLastGameTitle=C:\\Games\\A.tvg\r\n\r\n");
+                               "PictureTitle=C:\\P.png\r\nAllowFlip=TRUE\r\nLastGameTitle=C:\\Games\\A.tvg\r\n"
+                               "AnimateMoves=FALSE\r\n\r\n");
     EXPECT_EQ(ReadOptions(Parsed(store.ToBytes()), TGameOptions{}), options);
 }
 
@@ -195,6 +196,8 @@ TEST(GameFilesOptions, MissingFlipIsOffAndAnEmptyLastGameIsNotTaken) {
     read = ReadOptions(Parsed("[TilvaneGame]\r\nAllowFlip=TRUE\r\nLastGameTitle=" + std::string(260, 'g')), shown);
     EXPECT_TRUE(read.AllowFlip);
     EXPECT_EQ(read.LastGamePath, "C:\\Last.tvg") << "too long for a path";
+    EXPECT_TRUE(read.AnimateMoves) << "an options file from before the key animates";
+    EXPECT_FALSE(ReadOptions(Parsed("[TilvaneGame]\r\nAnimateMoves=FALSE\r\n"), shown).AnimateMoves);
 }
 
 TEST(GameFilesExtension, OnlyTvgInAnyLetterCase) {

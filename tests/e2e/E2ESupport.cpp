@@ -350,6 +350,23 @@ void DragFromTo(POINT from, POINT to, unsigned modifiers) {
     }
 }
 
+void DragInOneBurst(const std::vector<std::pair<POINT, POINT>>& drags) {
+    if (drags.empty()) return;
+    const HWND source = WindowAt(drags.front().first);
+    std::string chain;
+    std::vector<INPUT> inputs;
+    for (const auto& drag : drags) {
+        chain += XMove(drag.first) + " mousedown 1" + XMove(drag.second) + " mouseup 1";
+        inputs.push_back(MouseInput(drag.first, 0));
+        inputs.push_back(MouseInput(drag.first, MOUSEEVENTF_LEFTDOWN));
+        inputs.push_back(MouseInput(drag.second, 0));
+        inputs.push_back(MouseInput(drag.second, MOUSEEVENTF_LEFTUP));
+    }
+    if (!XInput(chain)) Send(inputs);
+    WaitForPointerAt(drags.back().second);
+    WaitForInputTaken(source);
+}
+
 THeldDrag::THeldDrag(POINT from, POINT to) : to_(to), source_(WindowAt(from)) { PressAndMove(from, to); }
 
 THeldDrag::~THeldDrag() { Release(to_, source_); }

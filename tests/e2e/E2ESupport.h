@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The tips label tells which stage a game is at.
@@ -69,6 +70,9 @@ void ClickAt(POINT screen, unsigned modifiers = modNone);
 void RightClickAt(POINT screen, unsigned modifiers = modNone);
 // Presses the left button at one point, moves in steps to the other and releases there.
 void DragFromTo(POINT from, POINT to, unsigned modifiers = modNone);
+// Each drag pressed, moved and released in one burst of input events, quicker than the program
+// paints a frame; waits until the program has taken them all.
+void DragInOneBurst(const std::vector<std::pair<POINT, POINT>>& drags);
 // A drag held halfway, for a look at the screen while it lasts: presses the left button at
 // one point and moves in steps to the other; the end of the object lets go there.
 class THeldDrag {

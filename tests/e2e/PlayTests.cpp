@@ -67,6 +67,24 @@ protected:
                               : "There are " + std::to_string(misplaced) + " pieces remaining to be placed correctly.";
     }
 
+    // Cells whose pieces are away from home, in board order.
+    static std::vector<int> MisplacedCells(const std::vector<TShownPiece>& board) {
+        std::vector<int> cells;
+        for (int cell = 0; cell < Grid * Grid; ++cell)
+            if (board[cell].Piece != cell) cells.push_back(cell);
+        return cells;
+    }
+
+    // What the screen shows in the cell of the puzzle now, the floating piece included.
+    TShownPiece ScreenPieceIn(const TPixels& shown, int cell) const {
+        return ShownPieceAt(shown, (cell % Grid) * pieceWidth + pieceWidth / 4, (cell / Grid) * pieceHeight + pieceHeight / 4,
+                            Grid, Grid);
+    }
+    COLORREF ScreenCentreOf(const TPixels& shown, int cell) const {
+        return shown.At((cell % Grid) * pieceWidth + pieceWidth / 2, (cell / Grid) * pieceHeight + pieceHeight / 2);
+    }
+    POINT CellCentre(int cell) const { return CellCentre(cell % Grid, cell / Grid); }
+
     void Drag(int fromCell, int toCell) {
         pressSpacing.BeforePress(fromCell);
         const std::string moves = Label(idMovesCountLabel);
@@ -246,6 +264,68 @@ TEST_F(PlayEndToEnd, PieceDroppedOnTheOriginalPictureGoesToThatCell) {
     board = Board();
     EXPECT_EQ(board[home], (TShownPiece{home, false, false})) << "the piece is home, unmirrored";
     EXPECT_EQ(board[from].Piece, displaced);
+}
+
+// The piece in the hand travels under the pointer while its cell shows empty, and lands where it
+// is let go; Escape puts a dragged piece back; two drags quicker than a slide both count.
+TEST_F(PlayEndToEnd, TheDraggedPieceTravelsWithThePointerAndNoQuickMoveIsLost) {
+    LoadPictureThroughDialog();
+    game->Key('R', modAlt);
+    ASSERT_TRUE(WaitForLabel(idTipsLabel, DragTip));
+    std::vector<TShownPiece> board = Board();
+    int from = -1;
+    for (int cell : MisplacedCells(board))
+        if (from < 0 && cell % Grid < Grid - 1 && board[cell + 1].Piece != cell + 1) from = cell;
+    ASSERT_GE(from, 0) << "two neighbours away from home";
+    const int over = from + 1;
+    const COLORREF empty = GetSysColor(COLOR_APPWORKSPACE);
+    pressSpacing.BeforePress(from);
+    {
+        // Held at the middle of the piece, over the next cell: the piece covers that cell.
+        THeldDrag held(CellCentre(from), CellCentre(over));
+        EXPECT_TRUE(WaitUntil([&] {
+            const TPixels shown = CaptureClientPixels(PuzzleImage());
+            return ScreenPieceIn(shown, over) == board[from] && ScreenCentreOf(shown, from) == empty;
+        })) << "the piece is under the pointer and its cell shows empty";
+    }
+    ASSERT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 1 moves.")) << Label(idMovesCountLabel);
+    EXPECT_EQ(Label(idWrongMovesLabel),
+              "You have made " + std::to_string(board[from].Piece == over ? 0 : 1) + " wrong moves.");
+    std::vector<TShownPiece> after = Board();
+    EXPECT_EQ(after[over].Piece, board[from].Piece);
+    EXPECT_EQ(after[from].Piece, board[over].Piece);
+
+    // Escape during a drag: the piece goes back, nothing is counted.
+    board = after;
+    std::vector<int> misplaced = MisplacedCells(board);
+    ASSERT_GE(misplaced.size(), 6u);
+    const std::string wrongMoves = Label(idWrongMovesLabel);
+    pressSpacing.BeforePress(misplaced[0]);
+    {
+        THeldDrag held(CellCentre(misplaced[0]), CellCentre(misplaced[1]));
+        EXPECT_TRUE(WaitUntil([&] {
+            return ScreenCentreOf(CaptureClientPixels(PuzzleImage()), misplaced[0]) == empty;
+        })) << "the drag has begun";
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitUntil([&] {
+            const TPixels shown = CaptureClientPixels(PuzzleImage());
+            return ScreenPieceIn(shown, misplaced[0]) == board[misplaced[0]] &&
+                   ScreenPieceIn(shown, misplaced[1]) == board[misplaced[1]];
+        })) << "the piece is back in its cell";
+    }
+    EXPECT_EQ(Label(idMovesCountLabel), "You have made 1 moves.");
+    EXPECT_EQ(Label(idWrongMovesLabel), wrongMoves);
+    EXPECT_EQ(Board(), board);
+
+    // Two drags in one burst of input, far quicker than a slide lasts.
+    pressSpacing.BeforePress(misplaced[2]);
+    DragInOneBurst({{CellCentre(misplaced[2]), CellCentre(misplaced[3])}, {CellCentre(misplaced[4]), CellCentre(misplaced[5])}});
+    EXPECT_TRUE(WaitForLabel(idMovesCountLabel, "You have made 3 moves.")) << Label(idMovesCountLabel);
+    after = Board();
+    for (const auto& swap : {std::pair<int, int>{misplaced[2], misplaced[3]}, {misplaced[4], misplaced[5]}}) {
+        EXPECT_EQ(after[swap.first].Piece, board[swap.second].Piece);
+        EXPECT_EQ(after[swap.second].Piece, board[swap.first].Piece);
+    }
 }
 
 TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {
