@@ -137,3 +137,17 @@ inline std::unique_ptr<TBitmapCanvas> AreaAveraged(const TBitmapCanvas& source, 
     }
     return target;
 }
+
+// A JPEG with gradients and a checkerboard, so that the codec has detail to keep: a photo's
+// stand-in for the benchmarks.
+inline bool MakeGradientJpeg(const std::wstring& path, int width, int height) {
+    CLSID encoder;
+    return EncoderFor(L"image/jpeg", encoder) &&
+           WritePictureFile(
+               path, width, height,
+               [&](int x, int y) {
+                   return 0xFF000000u | (static_cast<uint32_t>(x * 255 / width) << 16) |
+                          (static_cast<uint32_t>(y * 255 / height) << 8) | (((x / 64 + y / 64) & 1) ? 230u : 40u);
+               },
+               PixelFormat32bppRGB, encoder) == Gdiplus::Ok;
+}

@@ -16,19 +16,6 @@
 
 namespace {
 
-// A picture with gradients and a checkerboard, so that the codec has detail to keep.
-bool MakeJpeg(const std::wstring& path, int width, int height) {
-    CLSID encoder;
-    return EncoderFor(L"image/jpeg", encoder) &&
-           WritePictureFile(
-               path, width, height,
-               [&](int x, int y) {
-                   return 0xFF000000u | (static_cast<uint32_t>(x * 255 / width) << 16) |
-                          (static_cast<uint32_t>(y * 255 / height) << 8) | (((x / 64 + y / 64) & 1) ? 230u : 40u);
-               },
-               PixelFormat32bppRGB, encoder) == Gdiplus::Ok;
-}
-
 double Megabytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 PROCESS_MEMORY_COUNTERS Memory() {
@@ -68,7 +55,7 @@ int main() {
 
     const TTempFolder folder("BenchGameWindow");
     const std::string path = folder / "picture.jpg";
-    if (!MakeJpeg(std::wstring(path.begin(), path.end()), 6000, 4000)) {
+    if (!MakeGradientJpeg(std::wstring(path.begin(), path.end()), 6000, 4000)) {
         std::printf("could not make the picture\n");
         return 1;
     }
