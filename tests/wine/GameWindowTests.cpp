@@ -153,6 +153,15 @@ TEST_F(GameWindow, LabelsTitleAndOptionsThatChangeNoPiece) {
             EXPECT_EQ(inside->Board.Pieces[c][r].SourceColumn, before[c][r].SourceColumn);
             EXPECT_EQ(inside->Board.Pieces[c][r].FlipHorizontal, before[c][r].FlipHorizontal);
         }
+
+    // "Animate moves" turns the slides off and on; the menu shows the choice when it opens.
+    HMENU work = GetSubMenu(GetMenu(form->Handle()), 0);
+    for (const bool animated : {false, true}) {
+        SendMessageA(form->Handle(), WM_COMMAND, cmAnimateMoves, 0);
+        EXPECT_EQ(inside->Motion.Animated(), animated);
+        SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(work), 0);
+        EXPECT_EQ((GetMenuState(work, cmAnimateMoves, MF_BYCOMMAND) & MF_CHECKED) != 0, animated);
+    }
 }
 
 TEST_F(GameWindow, GridChoiceWithoutSelectionCountsAsSeven) {

@@ -32,6 +32,24 @@ public:
     bool Mirroring = false;
 };
 
+// The system's setting for animations turned off while it lives, and back as it was on every
+// way out of a test.
+class TSystemAnimationOff {
+public:
+    bool Set() {
+        return SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &before_, 0) &&
+               (changed_ = SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<PVOID>(FALSE), 0));
+    }
+    ~TSystemAnimationOff() {
+        if (changed_)
+            SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<PVOID>(static_cast<INT_PTR>(before_)), 0);
+    }
+
+private:
+    BOOL before_ = TRUE;
+    BOOL changed_ = FALSE;
+};
+
 class PuzzleViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -77,6 +95,19 @@ protected:
         Press(VK_RETURN);
         for (int32_t c = 0; c < column; ++c) Press(VK_RIGHT);
         Press(VK_RETURN);
+    }
+    // What the window shows of the cell now, the overlay included, against its bitmap: the
+    // inside of the cell, clear of any frame.
+    bool ScreenShowsTheBitmapIn(TImage& image, RECT cell) {
+        UpdateWindow(image.Handle());
+        InflateRect(&cell, -3, -3);
+        HDC screen = GetDC(image.Handle());
+        bool same = true;
+        for (int y = cell.top; y < cell.bottom && same; y += 2)
+            for (int x = cell.left; x < cell.right && same; x += 2)
+                same = (GetPixel(screen, x, y) & 0xFFFFFF) == (GetPixel(image.Canvas(), x, y) & 0xFFFFFF);
+        ReleaseDC(image.Handle(), screen);
+        return same;
     }
     TImage& Image(int id) {
         return *dynamic_cast<TImage*>(TWindow::FromHandle(GetDlgItem(puzzleBox->Handle(), id)));
@@ -151,6 +182,34 @@ TEST_F(PuzzleViewTest, UndoWaitsWhileAPieceIsDragged) {
 
     view->TakeBackMove();
     EXPECT_NE(board.Pieces[2][0].SourceColumn, moved.SourceColumn);
+}
+
+// A move slides, unless the player's choice or the system's setting turns animations off: then
+// the window shows the finished move at once.
+TEST_F(PuzzleViewTest, AMoveIsShownAtOnceWhenAnimationsAreOff) {
+    board.SwapPieces(0, 0, 1, 0);
+    board.SwapPieces(2, 0, 3, 0);
+    view->ShowShuffled();
+    TImage& puzzle = Image(idPuzzlePictureImage);
+    const RECT firstCell = {0, 0, puzzle.BitmapWidth() / board.ResultedColumns, puzzle.BitmapHeight() / board.ResultedRows};
+    ASSERT_TRUE(ScreenShowsTheBitmapIn(puzzle, firstCell));
+
+    MoveFirstPieceTo(2);
+    EXPECT_FALSE(ScreenShowsTheBitmapIn(puzzle, firstCell)) << "the piece from (3, 1) is on its way";
+    view->TakeBackMove();  // the slide ends at once, and the move taken back slides
+    EXPECT_EQ(board.Pieces[0][0].SourceColumn, 1);
+
+    view->SetAnimated(false);
+    MoveFirstPieceTo(2);
+    EXPECT_TRUE(ScreenShowsTheBitmapIn(puzzle, firstCell)) << "the player turned animations off";
+    view->TakeBackMove();
+    EXPECT_TRUE(ScreenShowsTheBitmapIn(puzzle, firstCell));
+
+    view->SetAnimated(true);
+    TSystemAnimationOff systemSetting;
+    ASSERT_TRUE(systemSetting.Set());
+    MoveFirstPieceTo(2);
+    EXPECT_TRUE(ScreenShowsTheBitmapIn(puzzle, firstCell)) << "the system asks programs not to animate";
 }
 
 }  // namespace
