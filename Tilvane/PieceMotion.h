@@ -62,6 +62,11 @@ public:
     // Every slide and fade ends now, the pictures showing the board as it is.
     void Finish();
     bool Moving() const { return !slides_.empty() || revealing_; }
+    // Both: the pictures are about to be replaced.
+    void Stop() {
+        Finish();
+        PutDown();
+    }
     // The window's WM_TIMER; true when the timer was the motion's.
     bool HandleTimer(UINT_PTR id);
 

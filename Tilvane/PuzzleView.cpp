@@ -20,6 +20,16 @@ const COLORREF OutlineColours[] = {
     RGB(0, 0, 0),
 };
 
+// The piece now at `to` is shown on its way from `from`, as it was drawn there; the dragged
+// piece starts where the pointer let it go.
+TSlidingPiece SlidingPiece(const TPuzzleBoard& board, const std::optional<TCellRect>& releasedAt,
+                           const TBoardGeometry& geometry, TCellPlace from, TCellPlace to) {
+    PieceCell drawn = board.Pieces[to.Column][to.Row];
+    if (drawn.SourceColumn == from.Column && drawn.SourceRow == from.Row) drawn.FlipHorizontal = drawn.FlipVertical = false;
+    const bool released = releasedAt && from == TCellPlace{board.DragColumn(), board.DragRow()};
+    return TSlidingPiece{drawn, released ? *releasedAt : geometry.PuzzleCell(from), geometry.PuzzleCell(to)};
+}
+
 }  // namespace
 
 TPuzzleView::TPuzzleView(TForm& window, TGroupBox& originalBox, TGroupBox& puzzleBox)
@@ -47,7 +57,7 @@ bool TPuzzleView::ShowPicture(const TPicture& picture, TPieceSize piece, int32_t
     TFunOperation op(Module, "TTilvaneForm::PaintPictures", __LINE__);
     bool shown = false;
     op.Guard(__LINE__, [&] {
-        StopMotion();
+        motion_.Stop();
         if (!pictures_.Show(op, picture, piece, maxColumns, maxRows, *board_)) return;
         selectionHidden_ = false;  // until a solved game hides it again
         AttachPuzzleImageHandlers();
@@ -65,7 +75,7 @@ void TPuzzleView::FollowDpi(bool denser, TGridChoice cutGrid) {
         return;
     }
     const bool puzzleFocused = GetFocus() == pictures_.Puzzle()->Handle();
-    StopMotion();
+    motion_.Stop();
     if (!pictures_.Repaint(denser, cutGrid, board_->ResultedColumns, board_->ResultedRows)) return;
     AttachPuzzleImageHandlers();
     AttachOriginalImageHandlers();
@@ -92,14 +102,10 @@ void TPuzzleView::RedrawGrids() {
 }
 
 void TPuzzleView::HidePictures() {
-    StopMotion();
+    motion_.Stop();
     pictures_.Hide();
 }
 
-void TPuzzleView::StopMotion() {
-    motion_.Finish();
-    motion_.PutDown();
-}
 
 // A piece the keyboard has lifted is put back first: the move taken back may have moved it. A
 // piece the pointer drags is not: the drop would move whatever the move put in its cell.
@@ -107,7 +113,7 @@ void TPuzzleView::TakeBackMove() {
     if (!PicturesShown()) return;
     if (pictures_.Puzzle()->Dragging()) return RefuseKey();
     motion_.Finish();
-    ForgetLiftedPiece();
+    PutBackLiftedPiece();
     if (!board_->UndoMove()) RefuseKey();
 }
 
@@ -115,7 +121,7 @@ void TPuzzleView::MakeMoveAgain() {
     if (!PicturesShown()) return;
     if (pictures_.Puzzle()->Dragging()) return RefuseKey();
     motion_.Finish();
-    ForgetLiftedPiece();
+    PutBackLiftedPiece();
     if (!board_->RedoMove()) RefuseKey();
 }
 
@@ -128,20 +134,12 @@ void TPuzzleView::ShowMoves() {
     motion_.Reveal(Geometry(), OutlineColours[ocPlaced]);
 }
 
-// The piece now at `to` is shown on its way from `from`, as it was drawn there; the dragged
-// piece starts where the pointer let it go.
-TSlidingPiece TPuzzleView::SlidingPiece(const TBoardGeometry& geometry, TCellPlace from, TCellPlace to) const {
-    PieceCell drawn = board_->Pieces[to.Column][to.Row];
-    if (drawn.SourceColumn == from.Column && drawn.SourceRow == from.Row) drawn.FlipHorizontal = drawn.FlipVertical = false;
-    const bool released = releasedAt_ && from == TCellPlace{board_->DragColumn(), board_->DragRow()};
-    return TSlidingPiece{drawn, released ? *releasedAt_ : geometry.PuzzleCell(from), geometry.PuzzleCell(to)};
-}
-
 void TPuzzleView::PiecesSwapped(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
     if (!PicturesShown()) return;
     const TBoardGeometry geometry = Geometry();
     const TCellPlace first{column1, row1}, second{column2, row2};
-    motion_.Slide(geometry, SlidingPiece(geometry, second, first), SlidingPiece(geometry, first, second));
+    motion_.Slide(geometry, SlidingPiece(*board_, releasedAt_, geometry, second, first),
+                  SlidingPiece(*board_, releasedAt_, geometry, first, second));
 }
 
 TBoardGeometry TPuzzleView::Geometry() const {

@@ -85,9 +85,6 @@ private:
 
     // Drawing (PuzzleView.cpp).
     TBoardGeometry Geometry() const;
-    // Slides and fades end, and a piece carried with pictures about to change is put down.
-    void StopMotion();
-    TSlidingPiece SlidingPiece(const TBoardGeometry& geometry, TCellPlace from, TCellPlace to) const;
     void ShowSolvedPicture();
     void RedrawBoard();
     void DrawAllPieces();
@@ -107,7 +104,6 @@ private:
     void OriginalPictureImageDragOver(TImage* source, int x, int y, bool& accept);
     void PuzzlePictureImageDragDrop(TImage* source, int x, int y);
     void OriginalPictureImageDragDrop(TImage* source, int x, int y);
-    void PuzzlePictureImageDragMoved(POINT screen, TImage* over);
     void ShowPieceHint(int32_t column, int32_t row);
     static std::string PositionText(int32_t column, int32_t row);
     std::string PieceHintText(int32_t column, int32_t row) const;
@@ -129,8 +125,8 @@ private:
     void SelectCell(int32_t column, int32_t row);
     void LiftSelectedPiece();
     void DropLiftedPiece();
+    // Also when none is lifted: a pointer press takes over from the keyboard.
     void PutBackLiftedPiece();
-    void ForgetLiftedPiece();
     void MirrorSelectedPiece(bool leftToRight);
     void ToggleSelectedMark();
     void RefuseKey();

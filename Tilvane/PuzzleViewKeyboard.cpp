@@ -135,11 +135,6 @@ void TPuzzleView::PutBackLiftedPiece() {
     pictures_.Puzzle()->RefreshArea(CellArea(board_->DragColumn(), board_->DragRow()));
 }
 
-// A pointer press takes over from a piece the keyboard had lifted.
-void TPuzzleView::ForgetLiftedPiece() {
-    if (pieceLifted_) PutBackLiftedPiece();
-}
-
 void TPuzzleView::MirrorSelectedPiece(bool leftToRight) {
     if (!owner_->MirroringAllowed() || !board_->IsInPlay(SelectedColumn, SelectedRow) ||
         board_->IsPieceInPlace(SelectedColumn, SelectedRow))

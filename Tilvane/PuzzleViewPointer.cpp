@@ -64,7 +64,7 @@ void TPuzzleView::PuzzlePictureImageMouseDown(TMouseButton button, TShiftState s
         return;
     }
     if (button != TMouseButton::Left) return;
-    ForgetLiftedPiece();
+    PutBackLiftedPiece();
     board_->SetDragCell(cell.Column, cell.Row);
     if (board_->IsPieceInPlace(cell.Column, cell.Row)) return;
     const TShiftState modifiers = shift & static_cast<TShiftState>(~ShiftSetOf(ssLeft));
@@ -114,12 +114,6 @@ void TPuzzleView::OriginalPictureImageDragDrop(TImage*, int x, int y) {
     if (Geometry().OriginalCellAt(x, y, cell)) board_->DropPiece(cell.Column, cell.Row);
 }
 
-// Over anything but the two pictures the piece still follows the pointer, framing no cell.
-void TPuzzleView::PuzzlePictureImageDragMoved(POINT screen, TImage* over) {
-    motion_.Carry(screen);
-    if (!over) motion_.Aim(TDropAim{});
-}
-
 // A picture image is made anew with every picture, so its handlers are attached anew too.
 void TPuzzleView::AttachImageHandlers(TImage& image, const TImageHandlers& handlers) {
     image.OnMouseMove = [this, handlers](TShiftState shift, int x, int y) { (this->*handlers.MouseMove)(shift, x, y); };
@@ -147,7 +141,11 @@ void TPuzzleView::AttachPuzzleImageHandlers() {
         motion_.PaintOverPuzzle(dc);
         PaintKeyboardMarks(dc);
     };
-    image.OnDragMoved = [this](POINT screen, TImage* over) { PuzzlePictureImageDragMoved(screen, over); };
+    // Over anything but the two pictures the piece still follows the pointer, framing no cell.
+    image.OnDragMoved = [this](POINT screen, TImage* over) {
+        motion_.Carry(screen);
+        if (!over) motion_.Aim(TDropAim{});
+    };
     image.OnDragEnded = [this] { motion_.PutDown(); };
 }
 
