@@ -35,12 +35,6 @@ void PaintAimFrame(HDC dc, RECT cell, int band) {
     FrameRing(dc, Inset(cell, band + 1), AimOuterColour);
 }
 
-// A line of the grid in its colour at that opacity, blended over the picture.
-void BlendLine(HDC dc, const RECT& line, HDC colour, int alpha) {
-    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
-    GdiAlphaBlend(dc, line.left, line.top, line.right - line.left, line.bottom - line.top, colour, 0, 0, 1, 1, blend);
-}
-
 }  // namespace
 
 TPieceMotion::TPieceMotion(TForm& window, TPuzzlePictures& pictures) : window_(window), pictures_(pictures) {}
@@ -138,8 +132,7 @@ void TPieceMotion::Reveal(const TBoardGeometry& geometry, COLORREF lineColour) {
     revealGeometry_ = geometry;
     revealColour_ = lineColour;
     revealStart_ = slides_.empty() ? NowMilliseconds() : slideStart_ + SlideMilliseconds;
-    shownRevealAlpha_ = 255;
-    if (TImage* puzzle = pictures_.Puzzle()) puzzle->Refresh();
+    sweptTo_ = 0;
     StartTimer();
 }
 
@@ -150,8 +143,8 @@ void TPieceMotion::Finish() {
     slides_.clear();
     shownSlides_.clear();
     if (revealing_) {
+        RefreshUnswept();
         revealing_ = false;
-        if (TImage* puzzle = pictures_.Puzzle()) puzzle->Refresh();
     }
     StopTimer();
 }
@@ -163,7 +156,7 @@ bool TPieceMotion::HandleTimer(UINT_PTR id) {
 }
 
 // Only what moved is shown again: where each piece was and where it is now, or the grid when
-// its colour has faded further.
+// the sweep has cleared another band.
 void TPieceMotion::ShowFrame() {
     const double now = NowMilliseconds();
     for (size_t i = 0; i < slides_.size(); ++i) {
@@ -174,10 +167,12 @@ void TPieceMotion::ShowFrame() {
         shownSlides_[i] = at;
     }
     if (revealing_) {
-        const int alpha = static_cast<int>(255 * (1.0 - EasedProgress(now - revealStart_, RevealMilliseconds)));
-        if (alpha != shownRevealAlpha_) {
-            shownRevealAlpha_ = alpha;
-            if (TImage* puzzle = pictures_.Puzzle()) puzzle->Refresh();
+        const TPieceSize piece = revealGeometry_.Piece();
+        const int height = revealGeometry_.Rows() * piece.Height;
+        const int sweptTo = static_cast<int>(height * EasedProgress(now - revealStart_, RevealMilliseconds));
+        if (sweptTo > sweptTo_) {
+            RefreshPuzzle(TCellRect{0, sweptTo_, revealGeometry_.Columns() * piece.Width, sweptTo});
+            sweptTo_ = sweptTo;
         }
     }
     EndFinishedMotions(now);
@@ -190,8 +185,8 @@ void TPieceMotion::EndFinishedMotions(double now) {
         shownSlides_.clear();
     }
     if (revealing_ && now - revealStart_ >= RevealMilliseconds) {
+        RefreshUnswept();
         revealing_ = false;
-        if (TImage* puzzle = pictures_.Puzzle()) puzzle->Refresh();
     }
     if (!Moving()) StopTimer();
 }
@@ -231,18 +226,23 @@ void TPieceMotion::PaintOverOriginal(HDC dc) {
         PaintAimFrame(dc, ToRect(carriedGeometry_.OriginalCell(aim_.Cell)), window_.Scaled(2));
 }
 
-// The outline of every cell as the solved puzzle had it, fading: each cell's outline runs
-// along its border pixels, so the lines are the first and last column and row of each cell.
+void TPieceMotion::RefreshUnswept() {
+    const TPieceSize piece = revealGeometry_.Piece();
+    RefreshPuzzle(TCellRect{0, sweptTo_, revealGeometry_.Columns() * piece.Width, revealGeometry_.Rows() * piece.Height});
+}
+
+// The outline of every cell as the solved puzzle had it, below the line the sweep has reached:
+// each outline runs along its cell's border pixels. A sweep rather than a fade, because each
+// frame then shows again only the band it cleared, never the whole picture.
 void TPieceMotion::PaintRevealLines(HDC dc) {
-    std::unique_ptr<TBitmapCanvas> colour = TBitmapCanvas::Create(1, 1);
-    if (!colour) return;
-    FillCell(colour->Canvas(), RECT{0, 0, 1, 1}, revealColour_);
     const TPieceSize piece = revealGeometry_.Piece();
     const int width = revealGeometry_.Columns() * piece.Width, height = revealGeometry_.Rows() * piece.Height;
+    const auto paint = [&](RECT line) {
+        line.top = std::max<LONG>(line.top, sweptTo_);
+        if (line.top < line.bottom) FillCell(dc, line, revealColour_);
+    };
     for (int32_t column = 0; column < revealGeometry_.Columns(); ++column)
-        for (const int x : {column * piece.Width, (column + 1) * piece.Width - 1})
-            BlendLine(dc, RECT{x, 0, x + 1, height}, colour->Canvas(), shownRevealAlpha_);
+        for (const int x : {column * piece.Width, (column + 1) * piece.Width - 1}) paint(RECT{x, 0, x + 1, height});
     for (int32_t row = 0; row < revealGeometry_.Rows(); ++row)
-        for (const int y : {row * piece.Height, (row + 1) * piece.Height - 1})
-            BlendLine(dc, RECT{0, y, width, y + 1}, colour->Canvas(), shownRevealAlpha_);
+        for (const int y : {row * piece.Height, (row + 1) * piece.Height - 1}) paint(RECT{0, y, width, y + 1});
 }

@@ -1,6 +1,6 @@
 // The piece in the player's hand and the moves shown on the board. While a piece is dragged it
 // floats with the pointer, its cell shows empty and the cell it would land on is framed; after a
-// move the two pieces slide to their new cells, and a solved puzzle's grid fades away. All of it
+// move the two pieces slide to their new cells, and a solved puzzle's grid is swept away. All of it
 // is painted over the pictures, never into them: the bitmaps always hold the board as it is, so
 // that a motion finished early only has to show them again, and nothing the player does ever
 // waits for one.
@@ -57,9 +57,10 @@ public:
 
     // A swap shown: both pieces slide from where they were to their new cells.
     void Slide(const TBoardGeometry& geometry, const TSlidingPiece& first, const TSlidingPiece& second);
-    // The grid lines of a solved puzzle, in their colour, fade out after any slide.
+    // The grid lines of a solved puzzle, in their colour, are swept away from the top after any
+    // slide.
     void Reveal(const TBoardGeometry& geometry, COLORREF lineColour);
-    // Every slide and fade ends now, the pictures showing the board as it is.
+    // Every slide and sweep ends now, the pictures showing the board as it is.
     void Finish();
     bool Moving() const { return !slides_.empty() || revealing_; }
     // Both: the pictures are about to be replaced.
@@ -74,7 +75,7 @@ public:
     void PaintOverPuzzle(HDC dc);
     void PaintOverOriginal(HDC dc);
 
-    // Length of a slide and of the fade, in milliseconds.
+    // Length of a slide and of the sweep, in milliseconds.
     static constexpr double SlideMilliseconds = 130;
     static constexpr double RevealMilliseconds = 450;
 
@@ -88,6 +89,8 @@ private:
     void StopTimer();
     TCellRect SlidingRect(const TSlidingPiece& piece, double now) const;
     void PaintRevealLines(HDC dc);
+    // Shows again what the sweep has not reached yet.
+    void RefreshUnswept();
 
     TForm& window_;
     TPuzzlePictures& pictures_;
@@ -107,7 +110,7 @@ private:
     double slideStart_ = 0;
     bool revealing_ = false;
     double revealStart_ = 0;
-    int shownRevealAlpha_ = 255;
+    int sweptTo_ = 0;  // the grid is gone above this row of pixels
     TBoardGeometry revealGeometry_;
     COLORREF revealColour_ = 0;
     bool timerRunning_ = false;

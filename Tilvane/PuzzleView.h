@@ -65,7 +65,7 @@ public:
     void TakeBackMove();
     void MakeMoveAgain();
     void HideHint() { hint_->Hide(); }
-    // Whether moves slide and a solved puzzle fades in; the system's setting is asked as well.
+    // Whether moves slide and a solved puzzle is revealed gently; the system's setting is asked as well.
     void SetAnimated(bool animated) { motion_.SetAnimated(animated); }
     bool Animated() const { return motion_.Animated(); }
     // The window's WM_TIMER; true when it was the view's.

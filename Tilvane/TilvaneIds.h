@@ -47,5 +47,5 @@ enum TTilvaneCommandId : int {
 // The game window's timers: each part that needs one has its own id here.
 enum TTilvaneTimerId : unsigned {
     tmPlayTime = 1,  // the play time label
-    tmPieceMotion,   // the frames of a slide and of the solved picture's fade
+    tmPieceMotion,   // the frames of a slide and of the solved picture's sweep
 };

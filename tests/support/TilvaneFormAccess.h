@@ -40,6 +40,7 @@ struct TTilvaneFormTestAccess {
     void UndoMoveMenuClick() { Form.view_->TakeBackMove(); }
     void RedoMoveMenuClick() { Form.view_->MakeMoveAgain(); }
     void LoadBestResults() { Form.results_->Load(); }
+    void ShowBoard() { Form.view_->ShowBoard(); }
 
     TTilvaneForm& Form;
     TPuzzleBoard& Board;
