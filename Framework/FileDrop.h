@@ -1,5 +1,6 @@
 // Files dropped on a window from the shell: the window asks for them once, and each drop arrives
-// as WM_DROPFILES with the names in a block the system made for this process.
+// as WM_DROPFILES with the names in a block copied from what the drag source gave, which may be
+// any program: a block that is not whole gives no names.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,6 @@
 
 void AcceptDroppedFiles(HWND window);
 
-// The names of a WM_DROPFILES drop, in the order given, as UTF-8 like every text inside; the drop's
-// block is released, so this is called once per drop.
+// The names of a WM_DROPFILES drop, in the order given, as UTF-8 like every text inside, or none
+// from a malformed block; the drop's block is released either way, so this is called once per drop.
 std::vector<std::string> TakeDroppedFiles(HDROP drop);

@@ -1,6 +1,5 @@
 #include "Include/Clipboard.h"
 
-#include "Include/Core/FileListBlock.h"
 #include "Include/Error.h"
 #include "Include/File.h"
 
@@ -65,20 +64,10 @@ bool CopyFormat(TFunOperation& op, UINT format, std::string& bytes) {
     return true;
 }
 
-// The block is another program's: the system's name readers would follow a names offset past its
-// end or a list that never ends out of it.
-bool HoldsWholeFileList(HGLOBAL drop) {
-    const void* locked = GlobalLock(drop);
-    if (!locked) return false;
-    const bool whole = IsWholeFileListBlock(static_cast<const uint8_t*>(locked), GlobalSize(drop));
-    GlobalUnlock(drop);
-    return whole;
-}
-
-// The copied files' names, none from a block that is not whole; the block stays the clipboard's.
+// The copied files' names; the block stays the clipboard's.
 std::vector<std::string> CopiedFiles() {
     HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
-    return drop && HoldsWholeFileList(drop) ? FileNamesInDrop(drop) : std::vector<std::string>{};
+    return drop ? FileNamesInDrop(drop) : std::vector<std::string>{};
 }
 
 }  // namespace

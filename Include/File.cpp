@@ -1,5 +1,6 @@
 #include "Include/File.h"
 
+#include "Include/Core/FileListBlock.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
@@ -565,8 +566,24 @@ void OpenSite(const std::string& address, const std::string& failureMessage, HWN
     op.EndShowing(__LINE__, failureMessage);
 }
 
+namespace {
+
+// A block of names comes from another program, a drag source or the clipboard's owner, and the
+// system's readers of the names would follow a names offset past its end or a list that never
+// ends out of it.
+bool HoldsWholeFileList(HDROP drop) {
+    const void* locked = GlobalLock(drop);
+    if (!locked) return false;
+    const bool whole = IsWholeFileListBlock(static_cast<const uint8_t*>(locked), GlobalSize(drop));
+    GlobalUnlock(drop);
+    return whole;
+}
+
+}  // namespace
+
 std::vector<std::string> FileNamesInDrop(HDROP drop) {
     std::vector<std::string> names;
+    if (!HoldsWholeFileList(drop)) return names;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = DragQueryFileW(drop, i, nullptr, 0);

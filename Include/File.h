@@ -38,8 +38,8 @@ int CompareNamesNaturally(const std::string& a, const std::string& b);
 // system files), as the system lists them; empty when there is none or the folder is unreadable.
 std::vector<std::string> FileNamesIn(const std::string& directory);
 
-// The names a shell block of files holds (files dropped or copied), in its order, as UTF-8; the
-// block stays its owner's.
+// The names a shell block of files holds (files dropped or copied), in its order, as UTF-8; none
+// from a block whose names would lead the system's readers out of it. The block stays its owner's.
 std::vector<std::string> FileNamesInDrop(HDROP drop);
 // True when a file can be created and deleted in the directory. A directory that does not exist
 // yet is judged by the nearest existing one above it; nothing is left behind either way.

@@ -872,9 +872,12 @@ TEST_F(GameWindow, ASavedGameOfATurnedPhotoLoadsItUpright) {
 
 namespace {
 
+HDROP DropOfBlock(const std::string& block);
+
 // A drop as the shell hands it to this process: a DROPFILES block of wide names.
-HDROP DropOf(const std::vector<std::string>& files) {
-    const std::string block = DropFilesBlock(files);
+HDROP DropOf(const std::vector<std::string>& files) { return DropOfBlock(DropFilesBlock(files)); }
+
+HDROP DropOfBlock(const std::string& block) {
     HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE, block.size());
     std::memcpy(GlobalLock(drop), block.data(), block.size());
     GlobalUnlock(drop);
@@ -901,6 +904,19 @@ TEST_F(GameWindow, DroppedFilesOpenTheFirstPictureOrSavedGame) {
     SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({notes, wide, game})), 0);
     EXPECT_EQ(inside->PicturePath, wide);
     EXPECT_EQ(inside->TipsLabel.Text(), "Press [Alt + R] to randomize the picture.");
+
+    // The block comes from the drag source: one whose names start past its end, or whose list
+    // never ends, opens nothing and stops nothing.
+    std::string pastTheEnd = DropFilesBlock({wide});
+    reinterpret_cast<DROPFILES*>(&pastTheEnd[0])->pFiles = 1 << 30;
+    std::string unended = DropFilesBlock({notes});
+    unended.resize(unended.size() - 4);
+    for (const std::string& block : {pastTheEnd, unended}) {
+        TMessageBoxAnswerer anyBox("Warning", IDOK);
+        SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOfBlock(block)), 0);
+        EXPECT_EQ(inside->PicturePath, wide);
+        EXPECT_EQ(anyBox.Count(), 0u) << "a malformed drop is no drop of files";
+    }
 }
 
 // Nothing to open gives a warning and changes nothing; a modified game asks the save question
