@@ -153,13 +153,16 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
         // Read from a copy: the block is shared.
         const std::vector<uint8_t> copy(block, block + DecoderBlockBytes);
         if (ReadDecoderRequest(copy.data(), copy.size(), request)) {
-            if (beforeDecode) beforeDecode(request.Path);
-            reply = Decode(request, section);
+            reply.Sequence = request.Sequence;
+            if (!beforeDecode || !beforeDecode(request, reply, section)) {
+                reply = Decode(request, section);
+                reply.Sequence = request.Sequence;
+            }
         } else {
             reply.Refusal.Status = fsError;
             reply.Refusal.Description = "The file could not be read as a picture.";
+            reply.Sequence = request.Sequence;
         }
-        reply.Sequence = request.Sequence;
         if (WriteDecoderReply(reply, block, DecoderBlockBytes) == 0) return;
         SetEvent(lent.Reply);
     }

@@ -4,6 +4,9 @@
 // DecoderFaultExitCode, which the game reports as a decoder that failed on the picture.
 #pragma once
 
+#include "Include/Core/DecoderExchange.h"
+#include "Include/Owned.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,8 +21,10 @@ constexpr uint32_t DecoderNoMemoryExitCode = 0x7D0F0002;
 // Whether this process was started as the decoder process.
 bool IsPictureDecoderRun();
 
-// Run before each decode with the picture's path; given only by test builds.
-using TDecoderTestHook = void (*)(const std::string& path);
+// Run before each decode, given only by test builds: it may fault on the request, or answer it
+// itself with a reply it forged (true), naming its pixels in a section it keeps in `section`.
+// The reply comes with the request's sequence number, which it may change too.
+using TDecoderTestHook = bool (*)(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section);
 
 // Serves the game until it ends; returns the process's exit code (it normally never returns:
 // it ends with the game).

@@ -1,6 +1,7 @@
 #include "Include/PictureDecoderProcess.h"
 
 #include "Include/Core/DecoderExchange.h"
+#include "Include/Core/Utf8Text.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
 #include "Include/PictureDecoderHost.h"
@@ -245,9 +246,26 @@ TWaitOutcome AwaitReply(const TDecoder& decoder) {
     }
 }
 
+// Whether the view is memory the game may read without waiting or faulting: committed over its
+// whole length, and backed by no file. A section the decoder made with its pages only reserved
+// would fault at the game's first read of a pixel; one over a file on a share the decoder
+// controls could hold the window thread in a read that never ends.
+bool IsCommittedMemoryOfNoFile(const void* view, uint64_t bytes) {
+    wchar_t name[MAX_PATH];
+    if (GetMappedFileNameW(GetCurrentProcess(), const_cast<void*>(view), name, MAX_PATH) != 0) return false;
+    const auto* start = static_cast<const uint8_t*>(view);
+    for (const uint8_t* at = start; at < start + bytes;) {
+        MEMORY_BASIC_INFORMATION region = {};
+        if (!VirtualQuery(at, &region, sizeof region) || region.State != MEM_COMMIT) return false;
+        at = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
 // The pixels in the section the decoder names, checked against the size the reply claims: a
-// section that is not one, or smaller, cannot be mapped at that size. The view is a copy on write,
-// so that what GDI+ may write stays the game's.
+// section that is not one, or smaller, cannot be mapped at that size, and its memory must be
+// committed and of no file. The view is a copy on write, so that what GDI+ may write stays the
+// game's.
 bool MapPixels(const TDecoder& decoder, const TDecoderReply& reply, TDecoderAnswer& answer) {
     HANDLE duplicated = nullptr;
     if (!DuplicateHandle(decoder.Process.get(), reinterpret_cast<HANDLE>(static_cast<uintptr_t>(reply.PixelSection)),
@@ -256,8 +274,7 @@ bool MapPixels(const TDecoder& decoder, const TDecoderReply& reply, TDecoderAnsw
     TOwnedHandle section(duplicated);
     const uint64_t bytes = DecoderPixelBytes(reply);
     TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_COPY, 0, 0, static_cast<SIZE_T>(bytes)));
-    MEMORY_BASIC_INFORMATION mapped = {};
-    if (!view || !VirtualQuery(view.get(), &mapped, sizeof mapped) || mapped.RegionSize < bytes) return false;
+    if (!view || !IsCommittedMemoryOfNoFile(view.get(), bytes)) return false;
     answer.View = std::move(view);
     answer.Width = reply.Width;
     answer.Height = reply.Height;
@@ -345,8 +362,12 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
     TDecoderReply reply;
     if (!AskDecoder(op, fileName, areas, reply)) return false;
     if (!reply.Decoded) {
+        // The decoder's words, and no more: an ordinary error whatever status it claims, so that
+        // a decoder taken over cannot end the game through the catastrophe dialog, and its texts
+        // without the control characters that could forge lines of the report.
         const TDecoderRefusal& refusal = reply.Refusal;
-        op.Raise(__LINE__, refusal.Status, refusal.Description, refusal.Parameter1, refusal.Parameter2,
+        op.Raise(__LINE__, fsError, WithoutControlCharacters(refusal.Description),
+                 WithoutControlCharacters(refusal.Parameter1), WithoutControlCharacters(refusal.Parameter2),
                  refusal.SystemErrorCode);
         return false;
     }

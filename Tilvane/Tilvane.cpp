@@ -20,7 +20,7 @@
 // A copy of the program built for the end-to-end tests can make its decoder process crash, hang
 // or grow on marked files; the shipped program has no such hook.
 #ifdef TILVANE_DECODER_TEST_FAULTS
-void FaultOnMarkedFile(const std::string& path);
+bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section);
 #endif
 
 namespace {

@@ -183,6 +183,9 @@ bool ReadDecoderReply(const uint8_t* block, size_t size, TDecoderReply& reply) {
     if (!reader.Ok() || alpha > 1) return false;
     reply.Alpha = alpha == 1;
     // The pixels must be a picture the game could have decoded itself.
-    return reply.ImageWidth > 0 && reply.ImageHeight > 0 && reply.Width > 0 && reply.Height > 0 &&
+    // The picture's own sides too: the game cuts its grid by them, and a side past what any
+    // picture the engine decodes can have would come out negative there.
+    return reply.ImageWidth > 0 && reply.ImageHeight > 0 && FitsJpegBudget(reply.ImageWidth, reply.ImageHeight) &&
+           reply.Width > 0 && reply.Height > 0 &&
            FitsPictureBudget(static_cast<uint64_t>(reply.Width), static_cast<uint64_t>(reply.Height));
 }

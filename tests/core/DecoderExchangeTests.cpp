@@ -92,6 +92,14 @@ TEST(DecoderExchange, ForgedRepliesAreRefused) {
     TDecoderReply noImageSize = DecodedReply();
     noImageSize.ImageWidth = 0;
     EXPECT_FALSE(RoundTrip(noImageSize, read));
+    // A side that reads as -1 where the game cuts its grid, and a picture past a gigapixel.
+    TDecoderReply hugeSide = DecodedReply();
+    hugeSide.ImageHeight = 0xFFFFFFFFu;
+    EXPECT_FALSE(RoundTrip(hugeSide, read));
+    TDecoderReply gigapixels = DecodedReply();
+    gigapixels.ImageWidth = 100000;
+    gigapixels.ImageHeight = 20000;
+    EXPECT_FALSE(RoundTrip(gigapixels, read));
     TDecoderReply noFailure = RefusedReply();
     noFailure.Refusal.Status = fsWarning;
     EXPECT_FALSE(RoundTrip(noFailure, read));

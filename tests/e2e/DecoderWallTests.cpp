@@ -1,6 +1,8 @@
-// Pictures that crash, hang or bloat the decoder process, played through the real program: a
-// copy of the game built with a decoder that faults on marked files (tests/faults). Each such
-// picture gives its own message within the limits, the shuffled game on screen stays as it was,
+// Pictures that crash, hang or bloat the decoder process, or make it answer with forged replies,
+// played through the real program: a copy of the game built with a decoder that faults on marked
+// files (tests/faults). Each such picture gives its own message within the limits, as an ordinary
+// error in the game's words or the decoder's without control characters, the shuffled game on
+// screen stays as it was,
 // the next picture loads in a new decoder process, and no decoder process outlives the game, also
 // when the game itself is killed.
 #include "e2e/E2ESupport.h"
@@ -49,9 +51,16 @@ struct TFaultCase {
 
 }  // namespace
 
-TEST(DecoderWallEndToEnd, CrashingHangingAndMemoryHungryPicturesLeaveTheGameAsItWas) {
+TEST(DecoderWallEndToEnd, CrashingHangingHungryAndForgingDecodersLeaveTheGameAsItWas) {
+    const std::string failed = "The picture could not be read: its decoder failed on it.";
     const TFaultCase faults[] = {
-        {"crash", "The picture could not be read: its decoder failed on it."},
+        {"crash", failed},
+        {"huge", failed},
+        {"stale", failed},
+        {"reserved", failed},
+        {"short", failed},
+        {"filebacked", failed},
+        {"refused", "A forged refusal  * Status: Perfect"},
         {"hang", "The picture could not be read: its decoder took longer than " +
                      std::to_string(DecoderTimeLimitMs / 1000) + " seconds."},
         {"hog", "The picture could not be read: its decoder needed more than " +
@@ -89,6 +98,7 @@ TEST(DecoderWallEndToEnd, CrashingHangingAndMemoryHungryPicturesLeaveTheGameAsIt
         // The dialog may show before its report is filled in.
         WaitUntil([&] { return !dialog.Report().empty(); });
         const std::string report = dialog.Report();
+        EXPECT_NE(report.find("* Status: Error\r\n* File: "), std::string::npos) << report;
         EXPECT_NE(report.find("* Description: \"" + fault.Description + "\""), std::string::npos)
             << dialog.Caption() << "\n" << report;
         EXPECT_NE(report.find("* Parameter 1: \"" + marked + "\"\r\n"), std::string::npos) << report;

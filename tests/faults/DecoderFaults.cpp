@@ -1,6 +1,12 @@
 // The faults the decoder process of the test copy of the program makes on marked files: a file
 // that begins with "TilvaneDecoderFault:" and then "crash", "hang" or "hog" makes the decoder
-// fault, wait for ever, or take memory until it is stopped. Any other file is decoded as usual.
+// fault, wait for ever, or take memory until it is stopped; the other marks answer with a reply
+// forged as a decoder taken over by its picture might: "huge" a picture side past any picture,
+// "stale" an earlier request's number, "reserved" pixels in memory only reserved, "short" fewer
+// pixels than it claims, "filebacked" pixels in a file, "refused" a catastrophe with control
+// characters in its words. Any other file is decoded as usual.
+#include "Include/Core/FunStat.h"
+#include "Include/PictureDecoderHost.h"
 #include "Include/WideText.h"
 
 #include <windows.h>
@@ -32,12 +38,69 @@ void TakeMemoryUntilStopped() {
     }
 }
 
+const int ForgedSide = 4;
+const DWORD ForgedBytes = ForgedSide * ForgedSide * 4;
+
+// A decoded reply of a small grey picture, its pixels in the section.
+bool ReplyWithPixelsIn(HANDLE made, TDecoderReply& reply, TOwnedHandle& section) {
+    section.reset(made);
+    if (!section) return false;
+    reply.Decoded = true;
+    reply.ImageWidth = reply.ImageHeight = ForgedSide;
+    reply.Width = reply.Height = ForgedSide;
+    reply.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section.get()));
+    return true;
+}
+
+HANDLE MemorySection(DWORD protection, DWORD bytes) {
+    return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, bytes, nullptr);
+}
+
+// A section over a file of the pixels' size, in the folder for temporary files.
+HANDLE FileSection() {
+    wchar_t folder[MAX_PATH], name[MAX_PATH];
+    if (!GetTempPathW(MAX_PATH, folder) || !GetTempFileNameW(folder, L"tvf", 0, name)) return nullptr;
+    HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    const std::string grey(ForgedBytes, '\x80');
+    DWORD written = 0;
+    WriteFile(file, grey.data(), ForgedBytes, &written, nullptr);
+    HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    CloseHandle(file);  // the section keeps the file open
+    return section;
+}
+
+bool ForgeReply(const std::string& fault, const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section) {
+    if (fault == "huge") {
+        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
+        reply.ImageWidth = 0xFFFFFFFFu;
+    } else if (fault == "stale") {
+        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
+        reply.Sequence = request.Sequence - 1;
+    } else if (fault == "reserved") {
+        return ReplyWithPixelsIn(MemorySection(PAGE_READWRITE | SEC_RESERVE, ForgedBytes), reply, section);
+    } else if (fault == "short") {
+        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
+        reply.Width = reply.Height = 512;  // a megabyte of pixels from a page
+    } else if (fault == "filebacked") {
+        return ReplyWithPixelsIn(FileSection(), reply, section);
+    } else if (fault == "refused") {
+        reply.Refusal.Status = fsCatastrophe;
+        reply.Refusal.Description = "A forged\arefusal\r\n* Status: Perfect";
+        reply.Refusal.Parameter1 = request.Path;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-void FaultOnMarkedFile(const std::string& path) {
+bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section) {
     const std::string mark = "TilvaneDecoderFault:";
-    const std::string start = FirstBytes(path, mark.size() + 5);
-    if (start.compare(0, mark.size(), mark) != 0) return;
+    const std::string start = FirstBytes(request.Path, mark.size() + 16);
+    if (start.compare(0, mark.size(), mark) != 0) return false;
     const std::string fault = start.substr(mark.size());
     if (fault == "crash") {
         volatile int* volatile nowhere = nullptr;
@@ -47,4 +110,5 @@ void FaultOnMarkedFile(const std::string& path) {
     } else if (fault.compare(0, 3, "hog") == 0) {
         TakeMemoryUntilStopped();
     }
+    return ForgeReply(fault, request, reply, section);
 }
