@@ -5,6 +5,7 @@
 #include "Include/Error.h"
 #include "Include/Owned.h"
 #include "Include/PictureDecoderHost.h"
+#include "Include/WideText.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -119,6 +120,7 @@ HANDLE CreateLeastRightsToken() {
 }
 
 std::wstring ProgramFilePath() {
+    if (!DecoderProgramForTests.empty()) return DecoderProgramForTests;
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(length < path.size() ? length : 0);
@@ -158,10 +160,10 @@ struct TInheritOnly {
 };
 
 // Starts the process with the handles it is lent inherited (and only while it starts), and puts
-// it into its job. False when the system refused.
-bool StartProcess(TDecoder& decoder, HANDLE game) {
+// it into its job. The system's error when it refused, else 0.
+DWORD StartProcess(TDecoder& decoder, HANDLE game) {
     const std::wstring program = ProgramFilePath();
-    if (program.empty()) return false;
+    if (program.empty()) return ERROR_FILE_NOT_FOUND;
     std::wstring commandLine = L"\"" + program + L"\" " + DecoderSwitch + L" " + HandleText(decoder.Block.get()) + L" " +
                                HandleText(decoder.Request.get()) + L" " + HandleText(decoder.Reply.get()) + L" " +
                                HandleText(game);
@@ -183,17 +185,20 @@ bool StartProcess(TDecoder& decoder, HANDLE game) {
     if (!ok)
         ok = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                             &startup.StartupInfo, &started) != FALSE;
+    const DWORD refused = ok ? 0 : GetLastError();
     for (HANDLE handle : lent) LetInherit(handle, false);
-    if (!ok) return false;
+    if (!ok) return refused ? refused : ERROR_GEN_FAILURE;
     decoder.Process.reset(started.hProcess);
     TOwnedHandle thread(started.hThread);
     if (decoder.Job) AssignProcessToJobObject(decoder.Job.get(), decoder.Process.get());
     ++ProcessesStarted;
-    return true;
+    return 0;
 }
 
-std::unique_ptr<TDecoder> StartDecoder() {
+// A new decoder, or null with the system's error of what failed in `error`.
+std::unique_ptr<TDecoder> StartDecoder(DWORD& error) {
     auto decoder = std::make_unique<TDecoder>();
+    error = ERROR_NOT_ENOUGH_MEMORY;
     decoder->Block.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                             static_cast<DWORD>(DecoderBlockBytes), nullptr));
     if (!decoder->Block) return nullptr;
@@ -205,20 +210,30 @@ std::unique_ptr<TDecoder> StartDecoder() {
     TOwnedHandle gameHandle(game);
     if (!decoder->View || !decoder->Request || !decoder->Reply || !gameHandle) return nullptr;
     decoder->Job.reset(CreateLimitingJob());
-    if (!StartProcess(*decoder, gameHandle.get())) return nullptr;
+    error = StartProcess(*decoder, gameHandle.get());
+    if (error != 0) return nullptr;
     return decoder;
 }
 
 DWORD WINAPI StartKeptDecoder(void*) {
-    KeptDecoder = StartDecoder();
+    DWORD error = 0;
+    KeptDecoder = StartDecoder(error);
     return 0;
 }
 
-void WaitForWarmStart() {
-    if (!WarmStart) return;
-    WaitForSingleObject(WarmStart, INFINITE);
+// False when the start in the background has not ended within the time a decode may take; it
+// is then still the thread's, and waited for again by the next decode.
+bool WaitForWarmStart() {
+    if (!WarmStart) return true;
+    if (WaitForSingleObject(WarmStart, DecoderTimeLimitMs) == WAIT_TIMEOUT) return false;
     CloseHandle(WarmStart);
     WarmStart = nullptr;
+    return true;
+}
+
+void RaiseNotStarted(TFunOperation& op, const std::string& fileName, DWORD error) {
+    op.Raise(__LINE__, fsError, "The picture decoder could not be started.", WideToUtf8(ProgramFilePath()), fileName,
+             static_cast<int32_t>(error));
 }
 
 // What the decoder has committed; under Wine, where that figure is not kept for another process,
@@ -305,11 +320,16 @@ void RaiseDecoderEnded(TFunOperation& op, const std::string& fileName, const TDe
 // Asks the kept decoder, started anew when there is none. False after a failure raised on op.
 bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
                 TDecoderReply& reply) {
-    if (!KeptDecoder || !KeptDecoder->Running()) KeptDecoder = StartDecoder();
-    if (!KeptDecoder) {
-        op.Raise(__LINE__, fsError, "The picture decoder could not be started.", fileName, "",
-                 static_cast<int32_t>(GetLastError()));
-        return false;
+    if (!KeptDecoder || !KeptDecoder->Running()) {
+        // The old one first: ending a process that has ended fails, and that failure is not the
+        // start's.
+        KeptDecoder.reset();
+        DWORD error = 0;
+        KeptDecoder = StartDecoder(error);
+        if (!KeptDecoder) {
+            RaiseNotStarted(op, fileName, error);
+            return false;
+        }
     }
     TDecoder& decoder = *KeptDecoder;
     TDecoderRequest request;
@@ -357,7 +377,10 @@ void StartPictureDecoderInBackground() {
 
 bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
                             TDecoderAnswer& answer) {
-    WaitForWarmStart();
+    if (!WaitForWarmStart()) {
+        RaiseNotStarted(op, fileName, WAIT_TIMEOUT);
+        return false;
+    }
     BytesCopiedLastTime = 0;
     TDecoderReply reply;
     if (!AskDecoder(op, fileName, areas, reply)) return false;
@@ -380,12 +403,13 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
     return true;
 }
 
+std::wstring DecoderProgramForTests;
+
 uint64_t DecoderBytesCopiedLastTime() { return BytesCopiedLastTime; }
 uint32_t DecoderProcessesStarted() { return ProcessesStarted; }
 
 void EndPictureDecoder() {
     // A start that has not ended by then is left to end with the game.
-    if (WarmStart && WaitForSingleObject(WarmStart, DecoderTimeLimitMs) == WAIT_TIMEOUT) return;
-    WaitForWarmStart();
+    if (!WaitForWarmStart()) return;
     KeptDecoder.reset();
 }

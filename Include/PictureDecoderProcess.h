@@ -41,6 +41,10 @@ void StartPictureDecoderInBackground();
 bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
                             TDecoderAnswer& answer);
 
+// Tests only: the program file started as the decoder, instead of this program's own; empty for
+// its own.
+extern std::wstring DecoderProgramForTests;
+
 // Figures for benchmarks: the bytes of pixels the last decode handed back, and how often a
 // decoder process was started.
 uint64_t DecoderBytesCopiedLastTime();

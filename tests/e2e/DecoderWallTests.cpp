@@ -12,7 +12,6 @@
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -23,18 +22,6 @@
 namespace {
 
 const int Columns = 5, Rows = 4;
-// The processes the game started: its decoder processes.
-std::vector<DWORD> ChildProcesses(DWORD parent) {
-    std::vector<DWORD> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return children;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent) children.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return children;
-}
 
 bool ProcessEnds(DWORD id, DWORD timeoutMs) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);

@@ -1,5 +1,7 @@
 #include "support/WineTestSupport.h"
 
+#include <tlhelp32.h>
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -145,4 +147,16 @@ void TChildProcess::Kill() {
     if (!process_) return;
     TerminateProcess(process_, 99);
     WaitForSingleObject(process_, 5000);
+}
+
+std::vector<DWORD> ChildProcesses(DWORD parent) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent) children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
 }

@@ -58,6 +58,9 @@ inline bool InMenuMode(HWND window) {
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
 }
 
+// The processes that process started (a game's decoder processes), by their ids.
+std::vector<DWORD> ChildProcesses(DWORD parent);
+
 // A child process started from a command line; killed when still running at destruction.
 class TChildProcess {
 public:

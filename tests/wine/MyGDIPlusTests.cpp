@@ -260,6 +260,28 @@ TEST_F(MyGDIPlusTest, PicturesOfTheSystemsDecodersCrossAsPixelsTheSizeTheAreasNe
     EndPictureDecoder();
     ASSERT_NE(LoadPictureFile(large), nullptr);
     EXPECT_EQ(DecoderProcessesStarted(), started + 1);
+
+    // One that died and cannot be started again is reported with the start's own error and the
+    // program it tried; the next load that can start one has its picture.
+    for (DWORD child : ChildProcesses(GetCurrentProcessId())) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
+        ASSERT_NE(process, nullptr);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, StepTimeout);
+        CloseHandle(process);
+    }
+    DecoderProgramForTests = L"C:\\Tilvane\\nowhere\\Tilvane.exe";
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_EQ(LoadPictureFile(large), nullptr);
+    DecoderProgramForTests.clear();
+    EXPECT_EQ(CurrentFunStatContext.Description, "The picture decoder could not be started.");
+    EXPECT_EQ(CurrentFunStatContext.Parameter1, "C:\\Tilvane\\nowhere\\Tilvane.exe");
+    EXPECT_EQ(CurrentFunStatContext.Parameter2, large);
+    EXPECT_TRUE(CurrentFunStatContext.SystemErrorCode == ERROR_FILE_NOT_FOUND ||
+                CurrentFunStatContext.SystemErrorCode == ERROR_PATH_NOT_FOUND)
+        << CurrentFunStatContext.SystemErrorCode;
+    CurrentFunStatContext.Reset(fsPerfect);
+    EXPECT_NE(LoadPictureFile(large), nullptr);
 }
 
 TEST_F(MyGDIPlusTest, FilesThatAreNoPicturesAreRefused) {
