@@ -104,14 +104,16 @@ void TPuzzlePictures::Place() {
 
 std::vector<TPictureSize> TPuzzlePictures::Areas() const { return {PuzzleArea(), OriginalArea()}; }
 
+// A group box squeezed below its margins (a tiny window at a dense DPI) leaves an empty area, not
+// a negative one, which the decoder would take for a damaged request.
 TPictureSize TPuzzlePictures::PuzzleArea() const {
-    return {puzzleBox_.ClientWidth() - window_.Scaled(10),
-            puzzleBox_.ClientHeight() - PuzzleImageTop() - window_.Scaled(5)};
+    return {std::max(puzzleBox_.ClientWidth() - window_.Scaled(10), 0),
+            std::max(puzzleBox_.ClientHeight() - PuzzleImageTop() - window_.Scaled(5), 0)};
 }
 
 TPictureSize TPuzzlePictures::OriginalArea() const {
-    return {originalBox_.ClientWidth() - window_.Scaled(10),
-            originalBox_.ClientHeight() - OriginalImageTop() - window_.Scaled(5)};
+    return {std::max(originalBox_.ClientWidth() - window_.Scaled(10), 0),
+            std::max(originalBox_.ClientHeight() - OriginalImageTop() - window_.Scaled(5), 0)};
 }
 
 int TPuzzlePictures::PuzzleImageTop() const { return window_.Scaled(PuzzleImagePlace.Top); }

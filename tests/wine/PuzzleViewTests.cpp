@@ -184,6 +184,19 @@ TEST_F(PuzzleViewTest, UndoWaitsWhileAPieceIsDragged) {
     EXPECT_NE(board.Pieces[2][0].SourceColumn, moved.SourceColumn);
 }
 
+// Group boxes squeezed below their margins ask the decoder for empty areas, never negative ones,
+// and the picture still decodes.
+TEST_F(PuzzleViewTest, SqueezedPictureAreasAreEmptyNotNegative) {
+    puzzleBox->SetBounds(350, 5, 4, 4);
+    originalBox->SetBounds(5, 189, 4, 4);
+    const std::vector<TPictureSize> areas = view->PictureAreas();
+    for (const TPictureSize& area : areas) {
+        EXPECT_EQ(area.Width, 0);
+        EXPECT_EQ(area.Height, 0);
+    }
+    EXPECT_NE(LoadPictureFile(folder / "stripes.bmp", areas), nullptr);
+}
+
 // A move slides, unless the player's choice or the system's setting turns animations off: then
 // the window shows the finished move at once.
 TEST_F(PuzzleViewTest, AMoveIsShownAtOnceWhenAnimationsAreOff) {
