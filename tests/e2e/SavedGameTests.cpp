@@ -104,11 +104,11 @@ std::vector<std::string> MapKeys(int cells) {
 
 // What an options file written by the program holds, in its order.
 std::string OptionsText(int columns, int rows, bool lightGrid, const std::string& picture, bool allowFlip,
-                        const std::string& lastGame) {
+                        const std::string& lastGame, bool animateMoves = true) {
     return std::string("[TilvaneGame]\r\n") + "ColumnsCount=" + std::to_string(columns) + "\r\n" +
            "RowsCount=" + std::to_string(rows) + "\r\n" + "LightGrid=" + (lightGrid ? "TRUE" : "FALSE") + "\r\n" +
            "PictureTitle=" + picture + "\r\n" + "AllowFlip=" + (allowFlip ? "TRUE" : "FALSE") + "\r\n" +
-           "LastGameTitle=" + lastGame + "\r\n\r\n";
+           "LastGameTitle=" + lastGame + "\r\n" + "AnimateMoves=" + (animateMoves ? "TRUE" : "FALSE") + "\r\n\r\n";
 }
 
 // --- Boards in files -----------------------------------------------------------------------------
@@ -325,7 +325,7 @@ protected:
 
 // --- First start and the options file ------------------------------------------------------
 
-TEST_F(SavedGameEndToEnd, FirstStartUsesDefaultsAndLeavesSixKeys) {
+TEST_F(SavedGameEndToEnd, FirstStartUsesDefaultsAndLeavesSevenKeys) {
     Start("first-start");
     const std::string gamesPattern = game->PathOf("TilvaneGames\\*.tvg");
     EXPECT_TRUE(FolderExists(game->PathOf("TilvaneGames"))) << "the games folder is made at start";
@@ -353,11 +353,11 @@ TEST_F(SavedGameEndToEnd, FirstStartUsesDefaultsAndLeavesSixKeys) {
               OptionsText(7, 7, false, MyPicturesFolder() + "\\*", false, gamesPattern));
 }
 
-TEST_F(SavedGameEndToEnd, OptionsAreReadWithinTheirLimitsAndRewrittenWithSixKeys) {
+TEST_F(SavedGameEndToEnd, OptionsAreReadWithinTheirLimitsAndRewrittenWithSevenKeys) {
     const std::string lake = File("lake.jpg");  // a picture path that does not exist
     const std::string options = "; the player's notes\r\nstray line\r\n[Other]\r\nKey=1\r\n[tilvanegame]\r\n"
                                 "ColumnsCount=$C\r\nRowsCount=31\r\nLightGrid=TRUE\r\nAllowFlip=true\r\n"
-                                "PictureTitle=" + lake + "\r\nLastGameTitle=\r\nExtra=yes\r\n";
+                                "PictureTitle=" + lake + "\r\nLastGameTitle=\r\nExtra=yes\r\nanimatemoves=yes\r\n";
     Start("options", {{OptionsName, options}});
     EXPECT_EQ(Label(idColumnsCountComboBox), "12") << "hexadecimal after a dollar sign";
     EXPECT_EQ(Label(idRowsCountComboBox), "7") << "31 is out of range";
@@ -371,7 +371,7 @@ TEST_F(SavedGameEndToEnd, OptionsAreReadWithinTheirLimitsAndRewrittenWithSixKeys
 
     EXPECT_EQ(game->Close(), 0u);
     EXPECT_EQ(ReadFileBytes(game->PathOf(OptionsName)),
-              OptionsText(12, 7, true, lake, false, game->PathOf("TilvaneGames\\*.tvg")))
+              OptionsText(12, 7, true, lake, false, game->PathOf("TilvaneGames\\*.tvg"), false))
         << "an empty last game is not taken; nothing else of the old file survives";
 }
 
