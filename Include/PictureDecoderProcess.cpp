@@ -66,6 +66,7 @@ struct TDecoder {
 std::unique_ptr<TDecoder>& KeptDecoder = *new std::unique_ptr<TDecoder>();
 HANDLE WarmStart = nullptr;  // the thread starting KeptDecoder, until a decode waits for it
 uint64_t BytesCopiedLastTime = 0;
+TDecoderWall WallInForce;
 uint32_t ProcessesStarted = 0;
 
 // A job that ends the decoder with the game, allows it no second process, limits its memory and
@@ -181,6 +182,9 @@ DWORD StartProcess(TDecoder& decoder, HANDLE game) {
     TOwnedHandle token(CreateLeastRightsToken());
     bool ok = token && CreateProcessAsUserW(token.get(), program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                                             flags, nullptr, nullptr, &startup.StartupInfo, &started);
+    TDecoderWall wall;
+    wall.LeastRights = ok;
+    wall.OnlyLentHandles = inheritOnly.List != nullptr;
     // Where the system cannot start a process with a token of its own, it starts it as it is.
     if (!ok)
         ok = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
@@ -190,7 +194,9 @@ DWORD StartProcess(TDecoder& decoder, HANDLE game) {
     if (!ok) return refused ? refused : ERROR_GEN_FAILURE;
     decoder.Process.reset(started.hProcess);
     TOwnedHandle thread(started.hThread);
-    if (decoder.Job) AssignProcessToJobObject(decoder.Job.get(), decoder.Process.get());
+    wall.InJob = decoder.Job && AssignProcessToJobObject(decoder.Job.get(), decoder.Process.get());
+    WallInForce = wall;
+    OutputDebugStringA(("Tilvane: picture decoder started with " + DecoderWallText(wall) + "\n").c_str());
     ++ProcessesStarted;
     return 0;
 }
@@ -401,6 +407,13 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
     }
     TakeAnswer(reply, answer);
     return true;
+}
+
+TDecoderWall DecoderWallInForce() { return WallInForce; }
+
+std::string DecoderWallText(const TDecoderWall& wall) {
+    return std::string(wall.LeastRights ? "" : "no ") + "least rights, " + (wall.InJob ? "" : "no ") + "job, " +
+           (wall.OnlyLentHandles ? "" : "no ") + "lent handles only";
 }
 
 std::wstring DecoderProgramForTests;

@@ -41,6 +41,18 @@ void StartPictureDecoderInBackground();
 bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
                             TDecoderAnswer& answer);
 
+// Which parts of the wall stand around the decoder process last started: each can fall away where
+// the system refuses it, and then the decoder still runs, with less around it.
+struct TDecoderWall {
+    bool LeastRights = false;      // the restricted token at low integrity
+    bool InJob = false;            // the job that ends it with the game and limits it
+    bool OnlyLentHandles = false;  // it inherited the handles it was lent and no others
+};
+TDecoderWall DecoderWallInForce();
+// "least rights, job, lent handles only", with "no " before each part that fell away; the debugger's
+// output gets it at each start.
+std::string DecoderWallText(const TDecoderWall& wall);
+
 // Tests only: the program file started as the decoder, instead of this program's own; empty for
 // its own.
 extern std::wstring DecoderProgramForTests;

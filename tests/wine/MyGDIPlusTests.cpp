@@ -255,6 +255,10 @@ TEST_F(MyGDIPlusTest, PicturesOfTheSystemsDecodersCrossAsPixelsTheSizeTheAreasNe
     PaintPuzzle(*drawing, 480, 480, 4, 4);
     ExpectQuarters(*image_, Red, Green, Blue, White);
     EXPECT_EQ(DecoderProcessesStarted(), started) << "the decoder process is reused";
+    // What of the wall stands is known. Wine grants every part (and enforces neither the token
+    // nor the job's limits, which the game's own watch makes up for).
+    const TDecoderWall wall = DecoderWallInForce();
+    EXPECT_EQ(DecoderWallText(wall), "least rights, job, lent handles only");
 
     // A decoder process that ended is replaced by the next load.
     EndPictureDecoder();
