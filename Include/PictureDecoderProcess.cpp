@@ -304,6 +304,10 @@ bool MapPixels(const TDecoder& decoder, const TDecoderReply& reply, TDecoderAnsw
     return true;
 }
 
+bool IsMissingFileError(int32_t error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
 void TakeAnswer(const TDecoderReply& reply, TDecoderAnswer& answer) {
     answer.ImageWidth = reply.ImageWidth;
     answer.ImageHeight = reply.ImageHeight;
@@ -398,6 +402,13 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
         op.Raise(__LINE__, fsError, WithoutControlCharacters(refusal.Description),
                  WithoutControlCharacters(refusal.Parameter1), WithoutControlCharacters(refusal.Parameter2),
                  refusal.SystemErrorCode);
+        // A picture it refused may have reached a decoder library and taken it over: the next
+        // picture goes to a fresh decoder, started now while the player reads the message,
+        // unless this one never found a file to read.
+        if (!IsMissingFileError(refusal.SystemErrorCode)) {
+            KeptDecoder.reset();
+            StartPictureDecoderInBackground();
+        }
         return false;
     }
     if (!MapPixels(*KeptDecoder, reply, answer)) {
