@@ -14,7 +14,7 @@
 #include "Include/File.h"
 #include "Include/MyWIC.h"
 #include "Include/Owned.h"
-#include "Include/PictureDecoderProcess.h"
+#include "Include/PictureDecoderClient.h"
 #include "Include/WideText.h"
 
 #include <windows.h>

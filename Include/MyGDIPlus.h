@@ -87,7 +87,7 @@ private:
     std::unique_ptr<TData> data_;
 };
 
-// Decodes the picture file in the decoder process (PictureDecoderProcess.h), so that a picture
+// Decodes the picture file in the decoder process (PictureDecoderClient.h), so that a picture
 // that crashes, hangs or bloats a decoder ends only that process; its three messages say which.
 // A file that is missing, unreadable, not a picture GDI+ can decode, or larger than the pixel budget gives null and an Error whose first parameter is the path;
 // nothing else changes, so a caller can check a picture before it replaces anything. Paths of

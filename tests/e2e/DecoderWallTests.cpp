@@ -8,7 +8,7 @@
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
 #include "Include/ErrorDialog.h"
-#include "Include/PictureDecoderProcess.h"
+#include "Include/PictureDecoderClient.h"
 #include "Tilvane/TilvaneIds.h"
 
 #include <windows.h>

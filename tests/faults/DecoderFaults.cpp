@@ -6,7 +6,7 @@
 // pixels than it claims, "filebacked" pixels in a file, "refused" a catastrophe with control
 // characters in its words. Any other file is decoded as usual.
 #include "Include/Core/FunStat.h"
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "Include/WideText.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // Entry point of the Windows test programs: the report services are those of the program.
 #include "Include/Error.h"
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
 #include "Include/MyWIC.h"
-#include "Include/PictureDecoderProcess.h"
+#include "Include/PictureDecoderClient.h"
 #include "Include/WideText.h"
 #include "support/GdiplusPictures.h"
 #include "support/WineTestSupport.h"

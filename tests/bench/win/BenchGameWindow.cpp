@@ -3,7 +3,7 @@
 // DPI there and back, one move with its drawing, and one Randomize with all pieces and both
 // grids. Prints figures; passes or
 // fails nothing.
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"
 #include "tests/support/GdiplusPictures.h"

@@ -7,8 +7,8 @@
 //   BenchHostilePictures [FOLDER]
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
-#include "Include/PictureDecoderHost.h"
-#include "Include/PictureDecoderProcess.h"
+#include "Include/PictureDecoderClient.h"
+#include "Include/PictureDecoderServer.h"
 #include "tests/bench/win/BenchMeasure.h"
 #include "tests/support/GdiplusPictures.h"
 #include "tests/support/TestFiles.h"

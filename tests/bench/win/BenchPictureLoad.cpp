@@ -9,7 +9,7 @@
 #include "Framework/Image.h"
 #include "Include/Core/FunStat.h"
 #include "Include/MyGDIPlus.h"
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchMeasure.h"
 #include "tests/support/GdiplusPictures.h"

@@ -2,7 +2,7 @@
 // of a 24-megapixel photo in a 3840 x 2160 window at 192 DPI. Times, from the message to the end
 // of the painting: a pointer move during a drag, a drop and an undo drawn at once (animations
 // off), and each frame of a slide with the slide's length. Prints figures; passes or fails nothing.
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchMeasure.h"
 #include "tests/bench/win/BenchWindow.h"

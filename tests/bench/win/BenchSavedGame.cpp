@@ -3,7 +3,7 @@
 // it, side by side with merely reading the file's bytes and splitting them into lines. The same
 // game without a picture separates the file's share of a load from the picture's. Prints
 // figures; passes or fails nothing.
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "Tilvane/Core/GameFiles.h"
 #include "tests/bench/BenchCommon.h"
 #include "tests/bench/win/BenchWindow.h"

@@ -1,5 +1,5 @@
 // The game's side of the wall around picture decoding: one decoder process (the program file with
-// a switch of its own, PictureDecoderHost.h) kept warm and reused, in a job that ends it with the
+// a switch of its own, PictureDecoderServer.h) kept warm and reused, in a job that ends it with the
 // game and limits it to one process and the memory of the pixel budget, at low integrity with a
 // restricted token where the system allows. A decode that crashes it, takes longer than the time
 // limit or grows it past the memory limit ends it and is reported with a message of its own; the

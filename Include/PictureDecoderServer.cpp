@@ -1,4 +1,4 @@
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 
 #include "Include/Core/DecoderExchange.h"
 #include "Include/Core/FunStat.h"

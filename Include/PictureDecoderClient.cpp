@@ -1,10 +1,10 @@
-#include "Include/PictureDecoderProcess.h"
+#include "Include/PictureDecoderClient.h"
 
 #include "Include/Core/DecoderExchange.h"
 #include "Include/Core/Utf8Text.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
-#include "Include/PictureDecoderHost.h"
+#include "Include/PictureDecoderServer.h"
 #include "Include/WideText.h"
 
 #include <windows.h>
@@ -17,7 +17,7 @@
 
 namespace {
 
-const char* const Module = "Include\\PictureDecoderProcess";
+const char* const Module = "Include\\PictureDecoderClient";
 const char* const DecoderFailed = "The picture could not be read: its decoder failed on it.";
 // How often the game looks at the decoder's memory while it waits.
 const DWORD MemoryPollMs = 25;
