@@ -568,13 +568,28 @@ void OpenSite(const std::string& address, const std::string& failureMessage, HWN
 
 namespace {
 
+const DWORD ReadableProtections = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                  PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// The bytes of a block: a global memory block's own size, or for a block in other memory (Wine
+// hands a posted drop on as it is) the readable memory from its start, past which no reader may go.
+size_t BlockSize(HDROP drop, const void* locked) {
+    if (const SIZE_T size = GlobalSize(drop)) return size;
+    MEMORY_BASIC_INFORMATION region = {};
+    if (!VirtualQuery(locked, &region, sizeof region) || region.State != MEM_COMMIT ||
+        !(region.Protect & ReadableProtections) || (region.Protect & PAGE_GUARD))
+        return 0;
+    return static_cast<size_t>(static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize -
+                               static_cast<const uint8_t*>(locked));
+}
+
 // A block of names comes from another program, a drag source or the clipboard's owner, and the
 // system's readers of the names would follow a names offset past its end or a list that never
 // ends out of it.
 bool HoldsWholeFileList(HDROP drop) {
     const void* locked = GlobalLock(drop);
     if (!locked) return false;
-    const bool whole = IsWholeFileListBlock(static_cast<const uint8_t*>(locked), GlobalSize(drop));
+    const bool whole = IsWholeFileListBlock(static_cast<const uint8_t*>(locked), BlockSize(drop, locked));
     GlobalUnlock(drop);
     return whole;
 }
