@@ -60,8 +60,17 @@ protected:
         RECT client = {};
         GetClientRect(image, &client);
         const int width = client.right / Grid, height = client.bottom / Grid;
-        const POINT from = ClientPointOnScreen(image, width / 2, height / 2),
-                    to = ClientPointOnScreen(image, width + width / 2, height + height / 2);
+        // Two pieces away from home: a shuffle may leave any piece in its place, which neither
+        // drags nor takes a drop.
+        std::vector<int> misplaced;
+        const std::vector<TShownPiece> shuffled = Shown();
+        for (int cell = 0; cell < Grid * Grid; ++cell)
+            if (shuffled[cell].Piece != cell) misplaced.push_back(cell);
+        ASSERT_GE(misplaced.size(), 2u);
+        const auto centre = [&](int cell) {
+            return ClientPointOnScreen(image, (cell % Grid) * width + width / 2, (cell / Grid) * height + height / 2);
+        };
+        const POINT from = centre(misplaced[0]), to = centre(misplaced[1]);
         DragFromTo(from, to);
         // The drop itself is the play tests' subject; here it only makes a game worth keeping.
         // Under load a first drag of a new window is now and then not taken (press and release
