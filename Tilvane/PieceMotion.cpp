@@ -41,11 +41,13 @@ TPieceMotion::TPieceMotion(TForm& window, TPuzzlePictures& pictures) : window_(w
 
 TPieceMotion::~TPieceMotion() { StopTimer(); }
 
-bool TPieceMotion::SystemAllowsAnimation() const {
+// The player's choice and Windows' own setting, asked at every move so that a change while the
+// game runs holds from the next one; a board without cells has nothing to move.
+bool TPieceMotion::ShouldAnimate(const TBoardGeometry& geometry) const {
     BOOL allowed = TRUE;
     // A system that does not know the setting animates, as Windows does by default.
-    if (!SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &allowed, 0)) return true;
-    return allowed != FALSE;
+    if (!SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &allowed, 0)) allowed = TRUE;
+    return animated_ && allowed && geometry.HasCells();
 }
 
 void TPieceMotion::PickUp(const TBoardGeometry& geometry, TCellPlace cell, const PieceCell& drawn, POINT grabbed) {
@@ -114,7 +116,7 @@ void TPieceMotion::RefreshPuzzle(const TCellRect& area) {
 
 void TPieceMotion::Slide(const TBoardGeometry& geometry, const TSlidingPiece& first, const TSlidingPiece& second) {
     Finish();
-    if (!animated_ || !SystemAllowsAnimation() || !geometry.HasCells()) return;
+    if (!ShouldAnimate(geometry)) return;
     slideGeometry_ = geometry;
     slides_ = {first, second};
     shownSlides_ = {first.From, second.From};
@@ -127,7 +129,7 @@ void TPieceMotion::Slide(const TBoardGeometry& geometry, const TSlidingPiece& fi
 }
 
 void TPieceMotion::Reveal(const TBoardGeometry& geometry, COLORREF lineColour) {
-    if (!animated_ || !SystemAllowsAnimation() || !geometry.HasCells()) return;
+    if (!ShouldAnimate(geometry)) return;
     revealing_ = true;
     revealGeometry_ = geometry;
     revealColour_ = lineColour;

@@ -80,7 +80,7 @@ public:
     static constexpr double RevealMilliseconds = 450;
 
 private:
-    bool SystemAllowsAnimation() const;
+    bool ShouldAnimate(const TBoardGeometry& geometry) const;
     void RefreshAim(const TDropAim& aim);
     void RefreshPuzzle(const TCellRect& area);
     void ShowFrame();

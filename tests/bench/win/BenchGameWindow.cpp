@@ -48,10 +48,9 @@ double BitmapMegabytes(const TImage* image) {
 int main() {
     // Started as its own picture decoder process, the program serves that and nothing else.
     if (IsPictureDecoderRun()) return RunPictureDecoder();
-    StartProgramServices();
-    TTilvaneForm form;
-    TTilvaneFormTestAccess inside(form);
-    ShowGameWindow(form);
+    TBenchGameWindow window;
+    TTilvaneForm& form = window.Form;
+    TTilvaneFormTestAccess& inside = window.Inside;
 
     const TTempFolder folder("BenchGameWindow");
     const std::string path = folder / "picture.jpg";

@@ -217,10 +217,9 @@ bool ReloadInWindow(TTilvaneForm& form, TTilvaneFormTestAccess& inside, const st
 }
 
 int ReloadSplit(const std::string& path) {
-    StartProgramServices();
-    TTilvaneForm form;
-    TTilvaneFormTestAccess inside(form);
-    ShowGameWindow(form);
+    TBenchGameWindow window;
+    TTilvaneForm& form = window.Form;
+    TTilvaneFormTestAccess& inside = window.Inside;
     if (!ReloadInWindow(form, inside, path)) {
         std::printf("the picture did not load\n");
         return 1;

@@ -79,10 +79,9 @@ bool FindMove(const TPuzzleBoard& board, int32_t seed, int32_t& from, int32_t& t
 
 int main() {
     if (IsPictureDecoderRun()) return RunPictureDecoder();
-    StartProgramServices();
-    TTilvaneForm form;
-    TTilvaneFormTestAccess inside(form);
-    ShowGameWindow(form);
+    TBenchGameWindow window;
+    TTilvaneForm& form = window.Form;
+    TTilvaneFormTestAccess& inside = window.Inside;
     // Moved to a 192-DPI screen as Windows tells it, in a window of 3840 x 2160.
     RECT large = {0, 0, 3840, 2160};
     SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&large));

@@ -99,10 +99,8 @@ double MedianSaveMilliseconds(TTilvaneFormTestAccess& inside, const std::string&
 int main() {
     // Started as its own picture decoder process, the program serves that and nothing else.
     if (IsPictureDecoderRun()) return RunPictureDecoder();
-    StartProgramServices();
-    TTilvaneForm form;
-    TTilvaneFormTestAccess inside(form);
-    ShowGameWindow(form);
+    TBenchGameWindow window;
+    TTilvaneFormTestAccess& inside = window.Inside;
 
     const TTempFolder folder("BenchSavedGame");
     const std::string picture = folder / "square.bmp", game = folder / "game.tvg",

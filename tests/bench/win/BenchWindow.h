@@ -9,13 +9,22 @@
 #include <windows.h>
 
 // What the program starts before its window: the report services and the random generator.
-inline void StartProgramServices() {
-    InstallReportServices();
-    SeedRandom();
-}
+struct TProgramServices {
+    TProgramServices() {
+        InstallReportServices();
+        SeedRandom();
+    }
+};
 
-// Shown without taking the focus from whatever the user is doing, and laid out as at start-up.
-inline void ShowGameWindow(TTilvaneForm& form) {
-    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
-    TTilvaneFormTestAccess(form).ArrangeWindow();
-}
+// The game window after the services it needs, shown without taking the focus from whatever the
+// user is doing, and laid out as at start-up.
+struct TBenchGameWindow {
+    TProgramServices Services;
+    TTilvaneForm Form;
+    TTilvaneFormTestAccess Inside{Form};
+
+    TBenchGameWindow() {
+        ShowWindow(Form.Handle(), SW_SHOWNOACTIVATE);
+        Inside.ArrangeWindow();
+    }
+};
