@@ -4,6 +4,7 @@
 // (GdiplusStartup) before any of them runs.
 #pragma once
 
+#include "Include/Core/PictureFileStamp.h"
 #include "Include/Core/PictureFit.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 #include <vector>
 
 class TBitmapCanvas;
-struct TPicturePixels;
+struct TPictureData;
 
 // The file patterns of every picture decoder, in the order GDI+ reports them, joined by ";" and
 // lower-cased, such as "*.bmp;*.dib;*.rle;*.jpg;...". Empty when there are none.
@@ -34,18 +35,6 @@ public:
 private:
     uintptr_t token_ = 0;
     std::string patterns_;
-};
-
-// One state of a picture file: which file it is on its volume, its size and the time it was last
-// written. Equal stamps mean the same file, unchanged; a file whose state cannot be read has the
-// empty stamp.
-struct TPictureFileStamp {
-    uint64_t Volume = 0, Index = 0, Size = 0, Written = 0;
-    bool Empty() const { return Volume == 0 && Index == 0 && Size == 0 && Written == 0; }
-    bool operator==(const TPictureFileStamp& other) const {
-        return Volume == other.Volume && Index == other.Index && Size == other.Size && Written == other.Written;
-    }
-    bool operator!=(const TPictureFileStamp& other) const { return !(*this == other); }
 };
 
 // A decoded picture. It holds the file's GDI+ image for as long as it lives (GDI+ may keep the
@@ -71,15 +60,10 @@ public:
     // from it instead of from the whole picture again.
     bool DrawInto(TBitmapCanvas& bitmap) const;
 
-    // The pixels to hand to another process, upright and no larger than the areas need: our own
-    // decoders' as they are, larger rasters averaged down, metafiles drawn at the areas' size. The
-    // picture is not drawn again afterwards. False when GDI+ failed.
-    bool TakePixels(const std::vector<TPictureSize>& areas, TPicturePixels& out);
-
     struct TData;  // what the engine keeps of a decoded picture
 
 private:
-    explicit TPicture(std::unique_ptr<TData> data);
+    explicit TPicture(std::unique_ptr<TPictureData> decoded);
     friend std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
                                                      const std::vector<TPictureSize>& PaintAreas);
     friend std::unique_ptr<TPicture> LoadPictureFileInProcess(const std::string& FileName,
@@ -100,18 +84,10 @@ private:
 std::unique_ptr<TPicture> LoadPictureFile(const std::string& FileName,
                                           const std::vector<TPictureSize>& PaintAreas = {});
 
-// The same decode in this process, without the wall: what the decoder process runs for each
-// request, and what benchmarks compare the decoder process with.
+// The same decode in this process, without the wall (PictureDecoding.h): what benchmarks compare
+// the decoder process with.
 std::unique_ptr<TPicture> LoadPictureFileInProcess(const std::string& FileName,
                                                    const std::vector<TPictureSize>& PaintAreas = {});
-
-// Pixels as they cross from the decoder process: 0xAARRGGBB, Width per row, top row first.
-struct TPicturePixels {
-    std::vector<uint32_t> Pixels;
-    int32_t Width = 0;
-    int32_t Height = 0;
-    bool Alpha = false;  // whether the fourth byte is their opacity; otherwise they are opaque
-};
 
 // A new bitmap showing the picture fitted into Width x Height and stretched over the whole
 // pieces of PieceWidth x PieceHeight that it holds, at most MaxColumns x MaxRows; the grid

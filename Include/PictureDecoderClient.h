@@ -7,8 +7,9 @@
 #pragma once
 
 #include "Include/Core/FunOperation.h"
+#include "Include/Core/PictureFileStamp.h"
+#include "Include/Core/PictureFit.h"
 #include "Include/Core/PictureHeader.h"
-#include "Include/MyGDIPlus.h"
 #include "Include/Owned.h"
 
 #include <cstdint>

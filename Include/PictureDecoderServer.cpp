@@ -2,20 +2,15 @@
 
 #include "Include/Core/DecoderExchange.h"
 #include "Include/Core/FunStat.h"
-#include "Include/MyGDIPlus.h"
+#include "Include/GdiplusFlat.h"
 #include "Include/Owned.h"
+#include "Include/PictureDecoding.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
-// The GDI+ headers use min and max, which NOMINMAX keeps out of the global namespace.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -120,24 +115,24 @@ void StampReply(const TPictureFileStamp& stamp, TDecoderReply& reply) {
 
 // One picture decoded by the engine; section then holds its pixels until the next request.
 TDecoderReply Decode(const TDecoderRequest& request, TOwnedHandle& section) {
-    std::unique_ptr<TPicture> picture = LoadPictureFileInProcess(request.Path, request.Areas);
+    std::unique_ptr<TPictureData> picture = LoadPictureData(request.Path, request.Areas);
     if (!picture) return RefusalOfCurrentRecord();
     TDecoderReply reply;
     TPicturePixels pixels;
-    if (!picture->TakePixels(request.Areas, pixels) || !PutPixelsInSection(pixels, section)) {
+    if (!TakePixels(*picture, request.Areas, pixels) || !PutPixelsInSection(pixels, section)) {
         reply.Refusal.Status = fsError;
         reply.Refusal.Description = "The picture could not be drawn.";
         reply.Refusal.Parameter1 = request.Path;
         return reply;
     }
     reply.Decoded = true;
-    reply.ImageWidth = static_cast<uint32_t>(picture->Width());
-    reply.ImageHeight = static_cast<uint32_t>(picture->Height());
+    reply.ImageWidth = static_cast<uint32_t>(picture->Width);
+    reply.ImageHeight = static_cast<uint32_t>(picture->Height);
     reply.Width = pixels.Width;
     reply.Height = pixels.Height;
     reply.Alpha = pixels.Alpha;
     reply.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section.get()));
-    StampReply(picture->FileStamp(), reply);
+    StampReply(picture->FileStamp, reply);
     return reply;
 }
 
