@@ -1,71 +1,80 @@
 #!/usr/bin/env bash
-# Keeps the layers pointing one way: core <- platform services <- framework <- windows.
-#   - Include/Core/ and Tilvane/Core/ include neither <windows.h> nor any project header outside
-#     the two core folders, so that the core builds and is tested natively.
-#   - The platform services in Include/ include nothing from Framework/ or Tilvane/: what they
-#     need of a window comes in as a parameter. The windows that live in Include/ (AboutDialog,
-#     ErrorDialog, Install) are the exception.
-#   - Framework/ includes nothing from Tilvane/.
-#   - The game window's parts in Tilvane/ call one way, down: only the window (TilvaneDialog.cpp)
-#     and the entry point include TilvaneDialog.h; the view, its pictures, the panel, the play time
-#     and the results book include none of the game session, the saved games and the picture
-#     sources; the session includes neither of the last two nor the file dialogs; the saved games
-#     do not include the picture sources.
-# Prints each offending include as "file:line: text"; exits non-zero when there is one.
+# Keeps every include pointing down: core <- platform services <- framework <- windows, and down
+# within each layer too. Every source file in Include/, Include/Core/, Framework/, Tilvane/ and
+# Tilvane/Core/ has a rank in scripts/layer-ranks.txt (X.h and X.cpp share one), and includes only
+# its own header and headers of lower rank. A file with no rank is refused, so that a new file is
+# placed before anything may include it. Headers outside those folders (the system's, the
+# libraries') are free. Two rules the ranks cannot say stand beside them:
+#   - Include/Core/ and Tilvane/Core/ never include <windows.h>, so that the core builds and is
+#     tested natively.
+#   - The game session opens no file dialog, though it ranks above Framework/FileDialog.h: asking
+#     the player for a file is the business of the saved games and the picture sources.
+# Prints each offending include as "file:line: text: why", each file with no rank as "file: why";
+# exits non-zero when there is one.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+table=scripts/layer-ranks.txt
+include_pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]*)[>"]'
+declare -A rank upward
 violations=0
 
-# Whether the file may include the header (the text between the quotes or angle brackets).
-allowed() {
-  local file=$1 header=$2
-  case "$file" in
-    Include/Core/* | Tilvane/Core/*)
-      case "$header" in
-        windows.h | Windows.h) return 1 ;;
-        Include/Core/* | Tilvane/Core/*) return 0 ;;
-        Include/* | Framework/* | Tilvane/*) return 1 ;;
-      esac ;;
-    Include/AboutDialog.* | Include/ErrorDialog.* | Include/Install.*) ;;
-    Include/*)
-      case "$header" in Framework/* | Tilvane/*) return 1 ;; esac ;;
-    Framework/*)
-      case "$header" in Tilvane/*) return 1 ;; esac ;;
-    Tilvane/*)
-      game_window_part_allowed "$file" "$header" || return 1 ;;
-  esac
-  return 0
+# One line of the table is one rank, lowest first, shared by the files it names; a line
+# "upward FILE HEADER" allows that one include against the ranks.
+read_table() {
+  local number=0 line words base
+  while IFS= read -r line; do
+    read -ra words <<<"${line%%#*}"
+    if [ ${#words[@]} -eq 0 ]; then continue; fi
+    if [ "${words[0]}" = upward ]; then
+      upward["${words[1]} ${words[2]}"]=1
+      continue
+    fi
+    number=$((number + 1))
+    for base in "${words[@]}"; do rank[$base]=$number; done
+  done <"$table"
 }
 
-# The one-way rules between the parts of the game window.
-game_window_part_allowed() {
-  local file=$1 header=$2
-  case "$header" in
-    Tilvane/TilvaneDialog.h)
-      case "$file" in Tilvane/TilvaneDialog.cpp | Tilvane/Tilvane.cpp) ;; *) return 1 ;; esac ;;
-    Tilvane/GameSession.h | Tilvane/SavedGames.h | Tilvane/PictureSources.h)
-      case "$file" in
-        Tilvane/PuzzleView* | Tilvane/PuzzlePictures.* | Tilvane/GamePanel.* | Tilvane/PlayTime.* | \
-        Tilvane/BestResultsBook.*) return 1 ;;
-      esac ;;
-  esac
-  case "$file" in
-    Tilvane/GameSession.*)
-      case "$header" in Tilvane/SavedGames.h | Tilvane/PictureSources.h | Framework/FileDialog.h) return 1 ;; esac ;;
-    Tilvane/SavedGames.*)
-      case "$header" in Tilvane/PictureSources.h) return 1 ;; esac ;;
-  esac
-  return 0
+is_project_header() {
+  case "$1" in Include/* | Framework/* | Tilvane/*) return 0 ;; esac
+  return 1
 }
 
+# Sets why to the reason the file may not include the header, or to nothing when it may. A file
+# shares its rank with its own header only: files of one rank may not include each other, as two
+# that did could include each other and close a cycle.
+judge() {
+  local file=$1 header=$2 base=${1%.*} header_base=${2%.*}
+  why=
+  case "$file:$header" in
+    Include/Core/*:[wW]indows.h | Tilvane/Core/*:[wW]indows.h) why="the core includes no <windows.h>" ;;
+    Tilvane/GameSession.*:Framework/FileDialog.h) why="the session opens no file dialog" ;;
+  esac
+  if [ -n "$why" ] || ! is_project_header "$header" || [ "$header_base" = "$base" ] ||
+    [ -n "${upward[$file $header]:-}" ]; then
+    return
+  fi
+  if [ -z "${rank[$header_base]:-}" ]; then
+    why="the header has no rank"
+  elif [ "${rank[$header_base]}" -ge "${rank[$base]}" ]; then
+    why="runs upward: the header ranks ${rank[$header_base]}, not below the file's ${rank[$base]}"
+  fi
+}
+
+read_table
 while IFS= read -r file; do
+  if [ -z "${rank[${file%.*}]:-}" ]; then
+    echo "$file: file has no rank: add it to the table in $table"
+    violations=$((violations + 1))
+    continue
+  fi
   while IFS= read -r line; do
     number=${line%%:*}
     text=${line#*:}
-    header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]*)[>"].*/\1/' <<<"$text")
-    if ! allowed "$file" "$header"; then
-      echo "$file:$number: $text"
+    [[ $text =~ $include_pattern ]] || continue
+    judge "$file" "${BASH_REMATCH[1]}"
+    if [ -n "$why" ]; then
+      echo "$file:$number: $text: $why"
       violations=$((violations + 1))
     fi
   done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file")
