@@ -1,10 +1,15 @@
 #include "Framework/Application.h"
 
 #include "Framework/Controls.h"
+#include "Framework/Window.h"
 
 #include <commctrl.h>
 
 TApplication Application;
+
+TApplication::TApplication() {
+    TWindow::ExceptionSink = [](void* sender, const std::string& message) { Application.HandleException(sender, message); };
+}
 
 void TApplication::Initialize() {
     if (initialized_) return;

@@ -11,6 +11,9 @@ class TApplication {
 public:
     using TExceptionEvent = std::function<void(void* sender, const std::string& message)>;
 
+    // Becomes the sink of every window's exceptions.
+    TApplication();
+
     void Initialize();
     void SetTitle(const std::string& title);
 

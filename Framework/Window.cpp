@@ -1,7 +1,5 @@
 #include "Framework/Window.h"
 
-#include "Framework/Application.h"
-
 #include <exception>
 #include <set>
 #include <vector>
@@ -10,7 +8,18 @@ namespace {
 
 const char* const ObjectProperty = "TilvaneWindowObject";
 
+// Without a sink (a program that has no application object) a plain box says what went wrong.
+void ReportException(void* sender, const std::string& message) {
+    if (TWindow::ExceptionSink) {
+        TWindow::ExceptionSink(sender, message);
+        return;
+    }
+    MessageBoxA(GetActiveWindow(), message.c_str(), nullptr, MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
+
+TWindow::TExceptionSink TWindow::ExceptionSink = nullptr;
 
 void RegisterOwnWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background) {
     static std::set<std::string> registered;
@@ -74,9 +83,9 @@ LRESULT CALLBACK TWindow::WindowProcedure(HWND window, UINT message, WPARAM wPar
     try {
         return object->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& e) {
-        Application.HandleException(object, e.what());
+        ReportException(object, e.what());
     } catch (...) {
-        Application.HandleException(object, "Unknown exception.");
+        ReportException(object, "Unknown exception.");
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // One object per window handle: every window class of ours shares one window procedure, which
 // attaches the object at WM_NCCREATE, detaches it at WM_NCDESTROY, and hands every exception of
-// a handler to the application's exception event so that none unwinds through the system.
+// a handler to the exception sink (the application's, once it exists) so that none unwinds
+// through the system.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,11 @@ public:
     HWND Handle() const { return handle_; }
     // The object of a window of ours, or null for any other window.
     static TWindow* FromHandle(HWND window);
+
+    // Receives what a handler threw. A plain pointer, set before any window exists: it holds
+    // its value before any object of the program is constructed.
+    using TExceptionSink = void (*)(void* sender, const std::string& message);
+    static TExceptionSink ExceptionSink;
 
     void SetBounds(int left, int top, int width, int height);
     RECT Bounds() const;         // in the parent's client coordinates

@@ -1,5 +1,5 @@
-// The platform side of error reporting: the thread's last system error, and the system
-// services (clock, program path, message texts, message box) that reports use.
+// The platform side of error reporting: the thread's last system error and the system's text
+// for an error code.
 #pragma once
 
 #include "Include/Core/FunOperation.h"
@@ -11,6 +11,3 @@ uint32_t LastError();
 bool LastErrorFailed();
 bool LastErrorFailedAllowExisting();
 std::string SystemErrorMessage(uint32_t code);
-
-// Puts the Windows implementations into ReportServices; the program does it before anything reports.
-void InstallReportServices();

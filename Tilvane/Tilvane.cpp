@@ -10,6 +10,7 @@
 #include "Include/PictureDecoderClient.h"
 #include "Include/PictureDecoderServer.h"
 #include "Include/Program.h"
+#include "Include/ReportServices.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "Tilvane/TilvaneProgram.h"
 

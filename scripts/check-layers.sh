@@ -16,20 +16,15 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 table=scripts/layer-ranks.txt
 include_pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^>"]*)[>"]'
-declare -A rank upward
+declare -A rank
 violations=0
 
-# One line of the table is one rank, lowest first, shared by the files it names; a line
-# "upward FILE HEADER" allows that one include against the ranks.
+# One line of the table is one rank, lowest first, shared by the files it names.
 read_table() {
   local number=0 line words base
   while IFS= read -r line; do
     read -ra words <<<"${line%%#*}"
     if [ ${#words[@]} -eq 0 ]; then continue; fi
-    if [ "${words[0]}" = upward ]; then
-      upward["${words[1]} ${words[2]}"]=1
-      continue
-    fi
     number=$((number + 1))
     for base in "${words[@]}"; do rank[$base]=$number; done
   done <"$table"
@@ -50,10 +45,7 @@ judge() {
     Include/Core/*:[wW]indows.h | Tilvane/Core/*:[wW]indows.h) why="the core includes no <windows.h>" ;;
     Tilvane/GameSession.*:Framework/FileDialog.h) why="the session opens no file dialog" ;;
   esac
-  if [ -n "$why" ] || ! is_project_header "$header" || [ "$header_base" = "$base" ] ||
-    [ -n "${upward[$file $header]:-}" ]; then
-    return
-  fi
+  if [ -n "$why" ] || ! is_project_header "$header" || [ "$header_base" = "$base" ]; then return; fi
   if [ -z "${rank[$header_base]:-}" ]; then
     why="the header has no rank"
   elif [ "${rank[$header_base]}" -ge "${rank[$base]}" ]; then

@@ -65,8 +65,9 @@ expect allowed Include/Core/FunStat.h Include/Core/PathText.h
 expect refused Tilvane/NewPart.cpp Include/Core/PathText.h
 expect refused Tilvane/GameSession.cpp Tilvane/NewPart.h
 expect allowed Include/Core/JpegDecoder.cpp jpeglib.h
-# An include the table lets run upward is let through for the one file it names only.
-expect refused Framework/Window.h Framework/Application.h
+# Two parts of the framework: the message loop knows the windows, the windows not the loop.
+expect refused Framework/Window.cpp Framework/Application.h
+expect allowed Framework/Application.cpp Framework/Window.h
 # The older rules hold as before.
 expect refused Tilvane/Core/PuzzleBoard.cpp windows.h
 expect refused Framework/Form.cpp Tilvane/GameSession.h

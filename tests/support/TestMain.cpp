@@ -1,6 +1,7 @@
 // Entry point of the Windows test programs: the report services are those of the program.
 #include "Include/Error.h"
 #include "Include/PictureDecoderServer.h"
+#include "Include/ReportServices.h"
 
 #include <gtest/gtest.h>
 

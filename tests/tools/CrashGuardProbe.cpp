@@ -12,6 +12,7 @@
 #include "Include/Error.h"
 #include "Include/FileReplace.h"
 #include "Include/Program.h"
+#include "Include/ReportServices.h"
 
 #include <windows.h>
 

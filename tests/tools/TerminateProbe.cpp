@@ -4,6 +4,7 @@
 // A global object's destructor would write TerminateProbe.destroyed beside the program: it must not.
 #include "Include/Error.h"
 #include "Include/Program.h"
+#include "Include/ReportServices.h"
 
 #include <windows.h>
 

@@ -3,6 +3,7 @@
 
 #include "Include/Error.h"
 #include "Include/Myrandom.h"
+#include "Include/ReportServices.h"
 #include "Tilvane/TilvaneDialog.h"
 #include "tests/support/TilvaneFormAccess.h"
 
