@@ -1,6 +1,7 @@
 #include "Include/File.h"
 
 #include "Include/Core/FileListBlock.h"
+#include "Include/Core/InstalledFiles.h"
 #include "Include/Dialogs.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
@@ -11,6 +12,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <winnetwk.h>
+#include <winternl.h>
 
 #include <cwchar>
 #include <vector>
@@ -338,6 +340,67 @@ int CALLBACK BrowseStarted(HWND browser, UINT message, LPARAM, LPARAM startFolde
     return 0;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Entries opened through the handle of their folder
+
+const DWORD ShareWithAnyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+const ACCESS_MASK FolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// The longest name a folder entry can have, in UTF-16 units.
+const size_t LongestEntryName = 255;
+
+// The entry of that name directly inside the open folder, as itself when it is a junction or link
+// (Wine opens a Unix link at its target whatever the flags). kindOption is FILE_DIRECTORY_FILE or
+// FILE_NON_DIRECTORY_FILE.
+TFileHandle OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG kindOption) {
+    if (name.size() > LongestEntryName) return TFileHandle();  // would not fit the counted name
+    UNICODE_STRING objectName;
+    objectName.Buffer = const_cast<PWSTR>(name.c_str());
+    objectName.Length = objectName.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE opened = nullptr;
+    const NTSTATUS result = NtOpenFile(&opened, access | SYNCHRONIZE, &attributes, &status, ShareWithAnyone,
+                                       kindOption | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT);
+    return result >= 0 ? TFileHandle(opened) : TFileHandle();  // a negative status is a failure
+}
+
+// Where the system says the handle's entry stands; empty when it does not say.
+std::wstring FinalPathOf(HANDLE entry) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = GetFinalPathNameByHandleW(entry, &path[0], static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) break;
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(length + 1);
+    }
+    return std::wstring();
+}
+
+bool IsSamePathText(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A real folder, or a file with no other name (hard links), as wanted; never a reparse point.
+bool IsPlainEntry(const BY_HANDLE_FILE_INFORMATION& entry, bool folder) {
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+    if (folder) return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.nNumberOfLinks == 1;
+}
+
+// The file goes when its last handle closes.
+void DeleteOpenedFile(HANDLE file, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        FILE_BASIC_INFO basic = {};  // zero times stay as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    }
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 // The file-system path of a shell item; empty when it has none.
 std::string PathOfItemList(LPCITEMIDLIST list) {
     // The wide call: a path of MAX_PATH characters can take three times as many bytes in UTF-8.
@@ -534,6 +597,54 @@ void DeleteDirectoryNoErrors(const std::string& directory) { DeleteTreeDirectory
 
 void CopyDeleteDirectory(const std::string& source, const std::string& destination, bool copy) {
     CopyDeleteTree(source, destination, copy, std::string(), std::string());
+}
+
+// A folder's own handle says whether it is a junction. The name is asked too, because Wine opens
+// a Unix link at its target and shows the link only on its name.
+TPlainFolder::TPlainFolder(const std::string& path) {
+    const std::wstring widePath = Utf8ToWide(path);
+    if (GetFileAttributesW(widePath.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) return;  // also when missing
+    handle_.reset(CreateFileW(widePath.c_str(), FolderAccess, ShareWithAnyone, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    KeepIfPlainAt(std::wstring());
+}
+
+// Wine answers no question about a name inside a folder's handle, but the handle it opens for a
+// Unix link stands at the link's target, which the final path shows.
+TPlainFolder::TPlainFolder(const TPlainFolder& parent, const std::string& name) {
+    if (!parent.IsOpen() || !IsPlainFileName(name)) return;
+    const std::wstring wideName = Utf8ToWide(name);
+    handle_ = OpenInFolder(parent.handle_.get(), wideName, FolderAccess, FILE_DIRECTORY_FILE);
+    KeepIfPlainAt(parent.ChildFinalPath(wideName));
+}
+
+void TPlainFolder::KeepIfPlainAt(const std::wstring& expectedFinalPath) {
+    BY_HANDLE_FILE_INFORMATION reached = {};
+    if (!handle_ || !GetFileInformationByHandle(handle_.get(), &reached) || !IsPlainEntry(reached, true)) {
+        handle_.reset();
+        return;
+    }
+    finalPath_ = FinalPathOf(handle_.get());
+    // Without a place of its own, nothing inside it could be checked.
+    if (finalPath_.empty() || (!expectedFinalPath.empty() && !IsSamePathText(finalPath_, expectedFinalPath)))
+        handle_.reset();
+}
+
+std::wstring TPlainFolder::ChildFinalPath(const std::wstring& name) const {
+    if (finalPath_.empty()) return std::wstring();
+    return finalPath_ + (finalPath_.back() == L'\\' ? L"" : L"\\") + name;
+}
+
+void TPlainFolder::DeleteFileNamed(const std::string& name) const {
+    if (!IsOpen() || !IsPlainFileName(name)) return;
+    const std::wstring wideName = Utf8ToWide(name);
+    const ACCESS_MASK access = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    const TFileHandle file = OpenInFolder(handle_.get(), wideName, access, FILE_NON_DIRECTORY_FILE);
+    BY_HANDLE_FILE_INFORMATION reached = {};
+    if (!file || !GetFileInformationByHandle(file.get(), &reached) || !IsPlainEntry(reached, false)) return;
+    // A file reached through a Unix link under Wine stands elsewhere.
+    if (!IsSamePathText(FinalPathOf(file.get()), ChildFinalPath(wideName))) return;
+    DeleteOpenedFile(file.get(), reached.dwFileAttributes);
 }
 
 void RunFile(const std::string& file, const std::string& parameters, const std::string& directory,

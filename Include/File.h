@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Include/Core/PathText.h"
+#include "Include/Owned.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -73,6 +74,29 @@ void MyRenameFile(const std::string& source, const std::string& destination, boo
 // links are removed as links, never followed; links that the system only opens at their target
 // (Unix links under Wine) are left in place together with their targets.
 void DeleteDirectoryNoErrors(const std::string& directory);
+// A folder held open while files in it are deleted, so that every deletion stays inside it even
+// when another user may swap folders for junctions meanwhile: it is opened once and must be a real
+// folder (no junction or link, which could lead elsewhere), and each file is opened through its
+// handle by name alone. Failures are not reported: what cannot go, stays.
+class TPlainFolder {
+public:
+    explicit TPlainFolder(const std::string& path);
+    // The folder of that name directly inside parent.
+    TPlainFolder(const TPlainFolder& parent, const std::string& name);
+    bool IsOpen() const { return static_cast<bool>(handle_); }
+    // Deletes the file of that name directly inside the folder, read-only or not. Leaves a name
+    // that could lead elsewhere ("..", a separator), a folder, a link, and a file with other names
+    // (hard links), whose read-only attribute is not the folder's alone to clear.
+    void DeleteFileNamed(const std::string& name) const;
+
+private:
+    // Keeps the handle only when it reached a real folder standing at the expected final path.
+    void KeepIfPlainAt(const std::wstring& expectedFinalPath);
+    std::wstring ChildFinalPath(const std::wstring& name) const;
+
+    TOwned<HANDLE, TFreeFileHandle> handle_;
+    std::wstring finalPath_;
+};
 // With copy: copies the tree into the destination, replacing read-only files there; hidden and
 // system entries stay behind, and links are skipped on both sides. Without copy: builds the
 // folders in the destination and deletes the source's files and folders instead. A folder that

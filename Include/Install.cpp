@@ -31,6 +31,8 @@ const char* const Module = "Include\\Install";
 const char* const InstallerFileName = "Install.exe";
 const char* const UninstallParameter = "/Uninstall";
 const char* const ElevatedParameter = "/Elevated";
+// Given to the uninstaller with rights by a starter that deletes the files itself.
+const char* const MachineEntryOnlyParameter = "/MachineEntryOnly";
 const char* const ReadmeFileName = "Readme.txt";
 const char* const InstructionsText =
     "The program can be reinstalled without the need to uninstall its previous version. The existing options file "
@@ -97,6 +99,15 @@ bool IsUninstallParameter() { return EqualIgnoringAsciiCase(GetProgramParameter(
 bool IsInstallerFileName() { return EqualIgnoringAsciiCase(GetProgramFileName(), InstallerFileName); }
 
 bool IsElevatedParameter(int index) { return EqualIgnoringAsciiCase(GetProgramParameter(index), ElevatedParameter); }
+
+bool IsMachineEntryOnlyParameter() {
+    return EqualIgnoringAsciiCase(GetProgramParameter(3), MachineEntryOnlyParameter);
+}
+
+std::string UninstallWithRightsParameters(TUninstallRights rights) {
+    const std::string parameters = std::string(UninstallParameter) + " " + ElevatedParameter;
+    return rights == TUninstallRights::ForMachineEntry ? parameters + " " + MachineEntryOnlyParameter : parameters;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Paths compared as the file system sees them
@@ -279,10 +290,13 @@ std::string WithExtension(const std::string& name, const std::string& extension)
 
 bool IsFolderEntry(const std::string& entry) { return !entry.empty() && entry.back() == '\\'; }
 
-// Where a package entry lies in an installation: the installer file under the program's own name.
+// A package entry's name in an installation: the installer file under the program's own name.
+std::string InstalledEntryName(const std::string& entry, const std::string& programName) {
+    return WithoutTrailingBackslash(EqualIgnoringAsciiCase(entry, InstallerFileName) ? programName + ".exe" : entry);
+}
+
 std::string InstalledEntryPath(const std::string& directory, const std::string& entry, const std::string& programName) {
-    const std::string name = EqualIgnoringAsciiCase(entry, InstallerFileName) ? programName + ".exe" : entry;
-    return WithTrailingBackslash(directory) + WithoutTrailingBackslash(name);
+    return WithTrailingBackslash(directory) + InstalledEntryName(entry, programName);
 }
 
 std::string InstalledFilesRecordPath(const std::string& directory) {
@@ -300,18 +314,25 @@ void AddFolderEntryFiles(const std::string& source, const std::string& entry, st
     for (const std::string& name : FileNamesIn(source)) files.push_back(WithTrailingBackslash(entry) + name);
 }
 
-// A folder whose files are the installation's to delete: a real folder, not a link that leads
-// into some other folder of the player's.
-bool IsPlainFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-void DeleteInstalledFile(const std::string& path) {
-    ClearReadOnly(path);
+// The recorded files of one of the package's folders, deleted through the folder's handle, and the
+// folder once nothing else is left in it. False when the folder stays: it holds files that the
+// installation did not make, or it is a junction or link (into some other folder of the player's),
+// which is left as it is.
+bool DeletePackageFolder(const TPlainFolder& installation, const std::string& path,
+                         const std::vector<std::string>& recordedFiles) {
+    if (!PathExists(path)) return true;
+    const std::string name = NameOfPath(path);
+    {
+        const TPlainFolder folder(installation, name);
+        if (!folder.IsOpen()) return false;
+        for (const std::string& file : recordedFiles) {
+            const size_t separator = file.find('\\');  // the record's lines hold exactly one
+            if (EqualIgnoringAsciiCase(file.substr(0, separator), name))
+                folder.DeleteFileNamed(file.substr(separator + 1));
+        }
+    }
     ClearLastError();
-    DeleteFileA(path.c_str());
+    return RemoveDirectoryA(path.c_str()) != FALSE;
 }
 
 // " The folder "Sample pictures" was kept, ...", or nothing when no folder was kept. An
@@ -383,6 +404,28 @@ bool IsProtectedDirectory(const std::string& directory) {
     for (const std::string& folder : ProtectedFolders())
         if (!folder.empty() && StartsWithParts(ComparableParts(folder), parts)) return true;
     return false;
+}
+
+// Every file is deleted through the handle of its folder, held open meanwhile, so that nothing
+// outside the installation can be reached. Failures are not looked at: a file in use stays, as the
+// final message says.
+std::vector<std::string> DeleteInstalledPackage(const std::string& directory, const std::string& programName) {
+    std::vector<std::string> keptFolders;
+    {
+        const TPlainFolder installation(directory);
+        const std::vector<std::string> recordedFiles = RecordedInstalledFiles(directory);
+        for (const std::string& entry : PackageEntries()) {
+            const std::string name = InstalledEntryName(entry, programName);
+            if (!IsFolderEntry(entry))
+                installation.DeleteFileNamed(name);
+            else if (!DeletePackageFolder(installation, WithTrailingBackslash(directory) + name, recordedFiles))
+                keptFolders.push_back(name);
+        }
+        installation.DeleteFileNamed(InstalledFilesRecordName);
+    }
+    ClearLastError();
+    RemoveDirectoryA(directory.c_str());
+    return keptFolders;
 }
 
 void StartInstalledProgram(const std::string& programFile) {
@@ -661,45 +704,33 @@ void TInstallForm::Uninstall() {
         if (!IsConfirmed("Delete the program's files from directory " + Quoted(directory) +
                          "? Files that the installation did not make, such as options and saved games, are kept."))
             return;
-        if (NeedsRights(directory) || NeedsRightsForMachineEntry()) {
-            RunWithRights(op, std::string(UninstallParameter) + " " + ElevatedParameter, UninstallDeclined,
-                          "uninstallation");
+        const TUninstallPlan plan = PlanUninstall(UninstallRun(directory));
+        if (plan.Rights != TUninstallRights::NotAsked &&
+            !RunWithRights(op, UninstallWithRightsParameters(plan.Rights), UninstallDeclined, "uninstallation"))
             return;
+        if (plan.Rights == TUninstallRights::ForEverything) return;  // the copy with rights did it all, and said so
+        std::vector<std::string> keptFolders;
+        if (plan.DeletesFiles) {
+            if (!CanWorkIn(op, directory)) return;
+            keptFolders = DeleteInstalledPackage(directory, ProgramName);
         }
-        if (!CanWorkIn(op, directory)) return;
-        const std::vector<std::string> keptFolders = DeletePackage(directory);
         RemoveShortcuts();
         DeleteUninstallerRegistry(ProgramName, GetProgramPath());
         ElevatedWorkDone = true;
-        ShowInformation(UninstallDone + KeptFoldersText(keptFolders));
+        if (plan.DeletesFiles) ShowInformation(UninstallDone + KeptFoldersText(keptFolders));
     });
     op.EndShowing(__LINE__, UninstallFailure);
 }
 
-// What Install copied, each of the package's folders once nothing else is left in it, and the
-// directory likewise. Failures are not looked at: a file in use stays, as the final message says.
-// Gives the package's folders that were kept.
-std::vector<std::string> TInstallForm::DeletePackage(const std::string& directory) {
-    for (const std::string& file : RecordedInstalledFiles(directory)) {
-        const size_t folderEnd = file.find('\\');
-        if (IsPlainFolder(WithTrailingBackslash(directory) + file.substr(0, folderEnd)))
-            DeleteInstalledFile(WithTrailingBackslash(directory) + file);
-    }
-    std::vector<std::string> keptFolders;
-    for (const std::string& entry : PackageEntries()) {
-        const std::string installed = InstalledEntryPath(directory, entry, ProgramName);
-        if (!PathExists(installed)) continue;
-        if (IsFolderEntry(entry)) {
-            ClearLastError();
-            if (!RemoveDirectoryA(installed.c_str())) keptFolders.push_back(WithoutTrailingBackslash(entry));
-            continue;
-        }
-        DeleteInstalledFile(installed);
-    }
-    DeleteInstalledFile(InstalledFilesRecordPath(directory));
-    ClearLastError();
-    RemoveDirectoryA(directory.c_str());
-    return keptFolders;
+// The player's run knows whether it can write the folder; a copy with rights knows only what its
+// starter told it, as anything in the folder may have been changed by another user meanwhile.
+TUninstallRun TInstallForm::UninstallRun(const std::string& directory) const {
+    TUninstallRun run;
+    run.Elevated = elevated_;
+    run.MachineEntryOnly = elevated_ && IsMachineEntryOnlyParameter();
+    run.FolderWritable = !elevated_ && CanCreateFilesIn(directory);
+    run.MachineEntryNeedsRights = NeedsRightsForMachineEntry();
+    return run;
 }
 
 // An entry in the machine's list of this installation can only be deleted with rights.

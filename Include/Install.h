@@ -7,6 +7,7 @@
 #include "Framework/Form.h"
 #include "Framework/Layout.h"
 #include "Include/Core/FunOperation.h"
+#include "Include/Core/InstalledFiles.h"
 #include "Include/Owned.h"
 
 #include <string>
@@ -18,9 +19,10 @@ bool IsInstallerRun();
 // True for the parameter that starts the uninstaller, in any letter case.
 bool IsUninstallParameter(const std::string& parameter);
 // True for the installer started again with administrator rights by a copy that needed them:
-// "Install.exe /Elevated <chosen directory>" or "<program> /Uninstall /Elevated". Such a copy does
-// its work without asking again, never asks for rights itself, and tells its starter by its exit
-// code whether the work was done.
+// "Install.exe /Elevated <chosen directory>" or "<program> /Uninstall /Elevated", followed by
+// "/MachineEntryOnly" when its starter deletes the files itself and leaves it only the machine's
+// uninstall entry and the all-users shortcuts. Such a copy does its work without asking again,
+// never asks for rights itself, and tells its starter by its exit code whether the work was done.
 bool IsElevatedInstallerRun();
 // The exit code of the run: 0, or ElevatedWorkNotDone for a copy with administrator rights that
 // did not finish its work (it has reported why).
@@ -52,6 +54,11 @@ bool IsSameOrInsidePath(const std::string& path, const std::string& folder);
 // True for a directory that must never be deleted as a whole: a drive or network share root,
 // or a folder that is, or holds, one of the user's or the system's special folders.
 bool IsProtectedDirectory(const std::string& directory);
+
+// Deletes what Install made in the directory: the package's files, the files recorded in its
+// folders, each folder once nothing else is left in it, and the directory likewise. Gives the
+// package's folders that were kept, with files the installation did not make.
+std::vector<std::string> DeleteInstalledPackage(const std::string& directory, const std::string& programName);
 
 // Hands the instance guard over and starts the installed program; RunFile's outcome is current.
 void StartInstalledProgram(const std::string& programFile);
@@ -100,7 +107,7 @@ private:
     bool MayInstallFrom(const TInstallPaths& paths);
     bool MayInstallInto(const TInstallPaths& paths);
     void CopyPackage(TFunOperation& op, const TInstallPaths& paths);
-    std::vector<std::string> DeletePackage(const std::string& directory);
+    TUninstallRun UninstallRun(const std::string& directory) const;
     bool NeedsRightsForMachineEntry() const;
     bool IsConfirmed(const std::string& question);
     bool NeedsRights(const std::string& directory) const;

@@ -100,8 +100,10 @@ rm -rf "$links"; mkdir -p "$links/Tree" "$links/Destination"
 ln -s ../Outside "$links/Tree/FolderLink"; ln -s ../Empty "$links/Tree/EmptyLink"
 ln -s ../Outside.txt "$links/Tree/FileLink"; ln -s Outside "$links/RootLink"
 ln -s ../Outside.txt "$links/Destination/plain.txt"
-# The installer's checks follow links too: one into a package folder, one to the system folder.
+# The installer's checks follow links too: one into a package folder, one to the system folder,
+# and a package folder of an installation swapped for a link to a folder outside it.
 ln -s Package "$links/PackageLink"; ln -s ../../windows "$links/WindowsLink"
+mkdir -p "$links/Installation"; ln -s "../Outside pictures" "$links/Installation/Sample pictures"
 # A program folder that cannot be written, undone on every way out of this script.
 trap 'wine_stop; wine_unmount_readonly' EXIT
 trap 'exit 130' INT TERM HUP

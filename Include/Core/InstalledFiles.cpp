@@ -16,17 +16,6 @@ std::vector<std::string_view> PartsOf(std::string_view path) {
     }
 }
 
-// A part that names exactly itself: the system drops trailing dots and blanks ("..." and ".. "
-// would become ".." or nothing), and "/" and ":" would start another path.
-bool IsPlainPart(std::string_view part) {
-    if (part.empty() || part.back() == '.' || part.back() == ' ') return false;
-    for (const char c : part)
-        if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == ':' || c == '<' || c == '>' || c == '|' ||
-            c == '"' || c == '*' || c == '?')
-            return false;
-    return true;
-}
-
 bool IsInFolderEntry(std::string_view folder, const std::vector<std::string>& folderEntries) {
     for (const std::string& entry : folderEntries)
         if (!entry.empty() && (entry.back() == '/' || entry.back() == '\\') &&
@@ -37,11 +26,22 @@ bool IsInFolderEntry(std::string_view folder, const std::vector<std::string>& fo
 
 bool IsFileInFolderEntry(std::string_view line, const std::vector<std::string>& folderEntries) {
     const std::vector<std::string_view> parts = PartsOf(line);
-    return parts.size() == 2 && std::all_of(parts.begin(), parts.end(), IsPlainPart) &&
+    return parts.size() == 2 && std::all_of(parts.begin(), parts.end(), IsPlainFileName) &&
            IsInFolderEntry(parts.front(), folderEntries);
 }
 
 }  // namespace
+
+// The system drops trailing dots and blanks ("..." and ".. " would become ".." or nothing), and
+// "\", "/" and ":" would start another path.
+bool IsPlainFileName(std::string_view name) {
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\\' || c == '/' || c == ':' || c == '<' || c == '>' ||
+            c == '|' || c == '"' || c == '*' || c == '?')
+            return false;
+    return true;
+}
 
 std::vector<std::string> ReadInstalledFiles(std::string_view text, const std::vector<std::string>& folderEntries) {
     std::vector<std::string> files;
@@ -63,4 +63,11 @@ std::string InstalledFilesText(std::vector<std::string> files) {
     std::string text;
     for (const std::string& file : files) text += file + "\r\n";
     return text;
+}
+
+TUninstallPlan PlanUninstall(const TUninstallRun& run) {
+    if (run.Elevated) return {TUninstallRights::NotAsked, !run.MachineEntryOnly};
+    if (!run.FolderWritable) return {TUninstallRights::ForEverything, false};
+    if (run.MachineEntryNeedsRights) return {TUninstallRights::ForMachineEntry, true};
+    return {TUninstallRights::NotAsked, true};
 }

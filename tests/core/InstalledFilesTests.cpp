@@ -49,4 +49,30 @@ TEST(InstalledFiles, TheRecordRoundTripsAndNamesNothingOutsideThePackagesFolders
         << "a control character";
 }
 
+// A copy with administrator rights deletes files only where the player's own run cannot, and
+// then it is the one that tells the player what was kept; rights come before any deletion.
+TEST(UninstallPlan, ACopyWithRightsDeletesOnlyWhereThePlayersRunCannot) {
+    using R = TUninstallRights;
+    struct TCase {
+        TUninstallRun Run;  // elevated, machine entry only, folder writable, machine entry needs rights
+        R Rights;
+        bool DeletesFiles;
+        const char* Situation;
+    };
+    const TCase cases[] = {
+        {{false, false, true, false}, R::NotAsked, true, "a folder of the player's, listed for them"},
+        {{false, false, true, true}, R::ForMachineEntry, true, "a folder anyone may write, listed for the machine"},
+        {{false, false, false, false}, R::ForEverything, false, "Program Files"},
+        {{false, false, false, true}, R::ForEverything, false, "Program Files, listed for the machine"},
+        {{true, false, false, false}, R::NotAsked, true, "the copy asked for everything"},
+        {{true, true, false, false}, R::NotAsked, false, "the copy asked for the machine's entry"},
+        {{true, true, true, true}, R::NotAsked, false, "the copy judges nothing by the folder"},
+    };
+    for (const TCase& c : cases) {
+        const TUninstallPlan plan = PlanUninstall(c.Run);
+        EXPECT_EQ(plan.Rights, c.Rights) << c.Situation;
+        EXPECT_EQ(plan.DeletesFiles, c.DeletesFiles) << c.Situation;
+    }
+}
+
 }  // namespace

@@ -371,6 +371,16 @@ protected:
             << link << ": " << read.WorkingDirectory;
     }
 
+    // Runs the program as the "runas" start of a first copy would, and gives its exit code.
+    DWORD RunAsCopyWithRights(const std::string& program, const std::string& parameters) {
+        TChildProcess copy("\"" + program + "\" " + parameters, DirectoryOfPath(program));
+        if (!copy.Wait(StepTimeout)) {
+            ADD_FAILURE() << program << " " << parameters << " did not end";
+            return STILL_ACTIVE;
+        }
+        return copy.ExitCode();
+    }
+
     // Presses the button of the installer window, whose directory cannot be written: it starts
     // one copy of itself with administrator rights (under Wine "runas" just runs it), which shows
     // the one report, with the failure text and the description given. The report is closed and
@@ -552,14 +562,8 @@ TEST_F(InstallerEndToEnd, UninstallingAReadOnlyFolderStartsOneCopyWithRightsThat
 TEST_F(InstallerEndToEnd, CopyWithRightsInstallsForAllUsersWithoutAskingAndUninstallRemovesIt) {
     const std::string programFile = target_ + "\\Tilvane.exe";
     TMessageBoxAnswerer query("Query", IDYES, false, true);
-    {
-        // What the "runas" start of the first copy runs.
-        TChildProcess elevated("\"" + package_ + "\\Install.exe\" /Elevated \"" +
-                                   chosen_.substr(0, chosen_.size() - 1) + "\"",
-                               package_);
-        ASSERT_TRUE(elevated.Wait(StepTimeout));
-        EXPECT_EQ(elevated.ExitCode(), 0u) << "the work was done";
-    }
+    const std::string chosen = "\"" + chosen_.substr(0, chosen_.size() - 1) + "\"";
+    EXPECT_EQ(RunAsCopyWithRights(package_ + "\\Install.exe", "/Elevated " + chosen), 0u) << "the work was done";
     EXPECT_EQ(query.Count(), 0u) << "the first copy asked already";
     EXPECT_TRUE(FileExists(programFile));
     ExpectLink(commonDesktopLink_, programFile);
@@ -583,6 +587,28 @@ TEST_F(InstallerEndToEnd, CopyWithRightsInstallsForAllUsersWithoutAskingAndUnins
     EXPECT_FALSE(FileExists(commonDesktopLink_));
     EXPECT_FALSE(FolderExists(commonGroup_));
     EXPECT_FALSE(UninstallKeyExists());
+}
+
+// A first copy that can write the folder deletes the files itself, and leaves the copy with rights
+// it starts only the machine's entry and the all-users shortcuts: that copy deletes no file, and
+// leaves telling the player to its starter.
+TEST_F(InstallerEndToEnd, CopyWithRightsForTheMachineEntryAloneDeletesNoFile) {
+    TMessageBoxAnswerer query("Query", IDNO, false, true);
+    TMessageBoxAnswerer done("Message", IDOK, false, true);
+    const std::string chosen = "\"" + chosen_.substr(0, chosen_.size() - 1) + "\"";
+    ASSERT_EQ(RunAsCopyWithRights(package_ + "\\Install.exe", "/Elevated " + chosen), 0u);
+    ASSERT_TRUE(FileExists(commonDesktopLink_));
+    const std::vector<std::string> installed = EntriesOf(target_);
+
+    EXPECT_EQ(RunAsCopyWithRights(target_ + "\\Tilvane.exe", "/Uninstall /Elevated /MachineEntryOnly"), 0u)
+        << "the work was done";
+    EXPECT_EQ(query.Count(), 0u);
+    EXPECT_EQ(done.Count(), 0u);
+    EXPECT_FALSE(UninstallKeyExists());
+    EXPECT_FALSE(FileExists(commonDesktopLink_));
+    EXPECT_FALSE(FolderExists(commonGroup_));
+    EXPECT_EQ(EntriesOf(target_), installed);
+    EXPECT_TRUE(FileExists(target_ + "\\Sample pictures\\Credits.txt"));
 }
 
 // A standard user may install into a folder of their own: no rights are asked for, and the

@@ -99,7 +99,8 @@ TEST_F(InstallPathTest, DevicePathsNameThePackageToo) {
 }
 
 // Wine 8 cannot make links from Windows programs; the test runner makes Unix symbolic links in
-// C:\Tilvane\links (see FileTests.cpp): PackageLink -> Package and WindowsLink -> C:\windows.
+// C:\Tilvane\links (see FileTests.cpp): PackageLink -> Package, WindowsLink -> C:\windows and
+// Installation\Sample pictures -> ..\Outside pictures.
 class InstallLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,6 +127,53 @@ TEST_F(InstallLinkTest, ALinkToASystemFolderIsProtected) {
     EXPECT_TRUE(IsProtectedDirectory(Links + "\\WindowsLink"));
     EXPECT_TRUE(IsProtectedDirectory("\\\\.\\" + Links + "\\WindowsLink\\"));
     EXPECT_FALSE(IsProtectedDirectory(Links + "\\PackageLink"));
+}
+
+// Removes what a test made, however it ends.
+struct TMadeEntries {
+    std::vector<std::string> Paths;
+    ~TMadeEntries() {
+        for (const std::string& path : Paths) RemoveTree(path);
+    }
+};
+
+// A package folder that another user swapped for a link to a folder of the player's: uninstalling
+// deletes the installation's own files, and nothing behind the link, nor a file with another name
+// there (a hard link), loses a byte or an attribute.
+TEST_F(InstallLinkTest, UninstallingReachesNothingBehindALinkedPackageFolder) {
+    const std::string installation = Links + "\\Installation";
+    const std::string outside = Links + "\\Outside pictures";
+    const TMadeEntries made{{outside, installation + "\\HelpPictures", installation + "\\Readme.txt",
+                             installation + "\\Installed files.txt"}};
+    CreateDirectoryA(outside.c_str(), nullptr);
+    const std::string outsideFile = outside + "\\Credits.txt";
+    WriteFileBytes(outsideFile, "the player's");
+    ASSERT_TRUE(SetFileAttributesA(outsideFile.c_str(), FILE_ATTRIBUTE_READONLY));
+    const DWORD outsideAttributes = GetFileAttributesA(outsideFile.c_str());
+    if (!(GetFileAttributesA((installation + "\\Sample pictures").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !FileExists(installation + "\\Sample pictures\\Credits.txt"))
+        GTEST_SKIP() << "the test runner made no link " << installation << "\\Sample pictures";
+    CreateDirectoryA((installation + "\\HelpPictures").c_str(), nullptr);
+    const std::string ownFile = installation + "\\HelpPictures\\Sample.png";
+    WriteFileBytes(ownFile, "the installation's");
+    ASSERT_TRUE(SetFileAttributesA(ownFile.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string hardLink = installation + "\\HelpPictures\\Linked.txt";
+    ASSERT_TRUE(CreateHardLinkA(hardLink.c_str(), outsideFile.c_str(), nullptr));
+    WriteFileBytes(installation + "\\Readme.txt", "read me");
+    WriteFileBytes(installation + "\\Installed files.txt",
+                   "HelpPictures\\Sample.png\r\nHelpPictures\\Linked.txt\r\nSample pictures\\Credits.txt\r\n");
+
+    const std::vector<std::string> kept = DeleteInstalledPackage(installation, "Tilvane");
+    ASSERT_TRUE(FileExists(outsideFile)) << "deleted through the link";
+    EXPECT_EQ(ReadFileBytes(outsideFile), "the player's");
+    EXPECT_EQ(GetFileAttributesA(outsideFile.c_str()), outsideAttributes) << "still read-only";
+    EXPECT_TRUE(FileExists(hardLink));
+    EXPECT_FALSE(FileExists(ownFile)) << "read-only, and the installation's";
+    EXPECT_FALSE(FileExists(installation + "\\Readme.txt"));
+    EXPECT_FALSE(FileExists(installation + "\\Installed files.txt"));
+    EXPECT_EQ(kept, (std::vector<std::string>{"HelpPictures", "Sample pictures"}));
+    EXPECT_TRUE(GetFileAttributesA((installation + "\\Sample pictures").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+        << "the link is left as it is";
 }
 
 // --- directories an uninstall never deletes ---------------------------------------------------
