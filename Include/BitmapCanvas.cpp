@@ -1,5 +1,7 @@
 #include "Include/BitmapCanvas.h"
 
+#include "Include/Core/PictureRefusal.h"
+
 #include <algorithm>
 
 int TBitmapCanvas::CreationsBeforeFailure = -1;
@@ -25,10 +27,7 @@ std::unique_ptr<TBitmapCanvas> TBitmapCanvas::Create(int width, int height) {
         new TBitmapCanvas(std::move(dc), std::move(bitmap), static_cast<uint32_t*>(bits), width, height));
 }
 
-std::string TBitmapCanvas::NoMemoryText(int width, int height) {
-    return "Not enough memory for a picture of " + std::to_string(std::max(width, 0)) + " x " +
-           std::to_string(std::max(height, 0)) + " pixels.";
-}
+std::string TBitmapCanvas::NoMemoryText(int width, int height) { return ::NoMemoryText(width, height); }
 
 TBitmapCanvas::TBitmapCanvas(TOwnedMemoryDC dc, TOwnedBitmap bitmap, uint32_t* pixels, int width, int height)
     : dc_(std::move(dc)),

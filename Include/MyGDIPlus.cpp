@@ -20,6 +20,10 @@ namespace {
 
 const char* const Module = "Include\\MyGDIPlus";
 
+std::string PictureSizeText(int32_t width, int32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Decoder patterns
 
@@ -215,12 +219,16 @@ std::string GetPictureExtensionsAsFilter() {
 
 namespace {
 
-// The decoder process's pixels, used where they lie.
+// The decoder process's pixels, used where they lie. Null after a failure raised on op.
 std::unique_ptr<TPictureData> DataOverView(TFunOperation& op, const std::string& fileName, TDecoderAnswer& answer) {
     auto data = std::make_unique<TPictureData>();
     data->PixelView = std::move(answer.View);
-    return DataOverPixels(op, fileName, std::move(data), answer.Width, answer.Height, answer.ImageWidth,
-                          answer.ImageHeight, answer.Alpha);
+    data->FileName = fileName;
+    if (!PutImageOverPixels(*data, answer.Width, answer.Height, answer.ImageWidth, answer.ImageHeight, answer.Alpha)) {
+        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(answer.Width, answer.Height), "", "0");
+        return nullptr;
+    }
+    return data;
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-class TFunOperation;
-
 struct TPictureData {
     std::string FileName;
     TPictureFileStamp FileStamp;
@@ -35,15 +33,11 @@ struct TPictureData {
     }
 };
 
-// The data's pixels (Width x Height of them, alpha counting or not) handed to GDI+ as a bitmap
-// over them, so that both images are resampled as from any other picture; ImageWidth x
-// ImageHeight is the picture's own size. Null after a failure raised on op.
-std::unique_ptr<TPictureData> DataOverPixels(TFunOperation& op, const std::string& fileName,
-                                             std::unique_ptr<TPictureData> data, int32_t width, int32_t height,
-                                             uint32_t imageWidth, uint32_t imageHeight, bool alpha);
+// The data's pixels (width x height of them, alpha counting or not) handed to GDI+ as a bitmap
+// over them, so that both images are resampled as from any other picture; imageWidth x
+// imageHeight is the picture's own size. False when GDI+ had no memory for it.
+bool PutImageOverPixels(TPictureData& data, int32_t width, int32_t height, uint32_t imageWidth, uint32_t imageHeight,
+                        bool alpha);
 
 // The image drawn over width x height of target with high-quality interpolation.
 bool DrawStretched(HDC target, Gdiplus::GpImage* source, int32_t width, int32_t height);
-
-// "width x height", as messages name a picture's size.
-std::string PictureSizeText(uint64_t width, uint64_t height);

@@ -1,7 +1,6 @@
 #include "Include/PictureDecoderClient.h"
 
 #include "Include/Core/DecoderExchange.h"
-#include "Include/Core/Utf8Text.h"
 #include "Include/Error.h"
 #include "Include/Owned.h"
 #include "Include/PictureDecoderServer.h"
@@ -395,17 +394,15 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
     TDecoderReply reply;
     if (!AskDecoder(op, fileName, areas, reply)) return false;
     if (!reply.Decoded) {
-        // The decoder's words, and no more: an ordinary error whatever status it claims, so that
-        // a decoder taken over cannot end the game through the catastrophe dialog, and its texts
-        // without the control characters that could forge lines of the report.
-        const TDecoderRefusal& refusal = reply.Refusal;
-        op.Raise(__LINE__, fsError, WithoutControlCharacters(refusal.Description),
-                 WithoutControlCharacters(refusal.Parameter1), WithoutControlCharacters(refusal.Parameter2),
-                 refusal.SystemErrorCode);
+        // Worded by the game from the reason alone, about the file the game asked for: a decoder
+        // taken over can choose neither the words nor how grave the failure looks.
+        const TRefusalRecord record = RefusalRecord(reply.Refusal.Picture, fileName);
+        op.Raise(__LINE__, fsError, record.Description, record.Parameter1, record.Parameter2,
+                 reply.Refusal.SystemErrorCode);
         // A picture it refused may have reached a decoder library and taken it over: the next
         // picture goes to a fresh decoder, started now while the player reads the message,
         // unless this one never found a file to read.
-        if (!IsMissingFileError(refusal.SystemErrorCode)) {
+        if (!IsMissingFileError(reply.Refusal.SystemErrorCode)) {
             KeptDecoder.reset();
             StartPictureDecoderInBackground();
         }

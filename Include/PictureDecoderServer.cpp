@@ -80,15 +80,12 @@ DWORD WINAPI WatchGame(void* game) {
     return 0;
 }
 
-TDecoderReply RefusalOfCurrentRecord() {
+// The refusal's reason and the system's error the failure record holds, which is then cleared
+// for the next request.
+TDecoderReply RefusalReply(const TPictureRefusal& refusal) {
     TDecoderReply reply;
-    const TFunStatContext& record = CurrentFunStatContext;
-    reply.Refusal.Status = record.Failed() ? record.Status : static_cast<int32_t>(fsError);
-    reply.Refusal.Description = record.Description.empty() ? "The file could not be read as a picture."
-                                                           : record.Description.substr(0, MaxDecoderTextBytes);
-    reply.Refusal.Parameter1 = record.Parameter1.substr(0, MaxDecoderTextBytes);
-    reply.Refusal.Parameter2 = record.Parameter2.substr(0, MaxDecoderTextBytes);
-    reply.Refusal.SystemErrorCode = record.SystemErrorCode;
+    reply.Refusal.Picture = refusal;
+    reply.Refusal.SystemErrorCode = CurrentFunStatContext.SystemErrorCode;
     CurrentFunStatContext.Reset(fsPerfect);
     return reply;
 }
@@ -115,14 +112,13 @@ void StampReply(const TPictureFileStamp& stamp, TDecoderReply& reply) {
 
 // One picture decoded by the engine; section then holds its pixels until the next request.
 TDecoderReply Decode(const TDecoderRequest& request, TOwnedHandle& section) {
-    std::unique_ptr<TPictureData> picture = LoadPictureData(request.Path, request.Areas);
-    if (!picture) return RefusalOfCurrentRecord();
+    TPictureRefusal refusal;
+    std::unique_ptr<TPictureData> picture = LoadPictureData(request.Path, request.Areas, &refusal);
+    if (!picture) return RefusalReply(refusal);
     TDecoderReply reply;
     TPicturePixels pixels;
     if (!TakePixels(*picture, request.Areas, pixels) || !PutPixelsInSection(pixels, section)) {
-        reply.Refusal.Status = fsError;
-        reply.Refusal.Description = "The picture could not be drawn.";
-        reply.Refusal.Parameter1 = request.Path;
+        reply.Refusal.Picture.Reason = TRefusalReason::NotDrawn;
         return reply;
     }
     reply.Decoded = true;
@@ -154,9 +150,7 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
                 reply.Sequence = request.Sequence;
             }
         } else {
-            reply.Refusal.Status = fsError;
-            reply.Refusal.Description = "The file could not be read as a picture.";
-            reply.Sequence = request.Sequence;
+            reply.Sequence = request.Sequence;  // refused as unreadable
         }
         if (WriteDecoderReply(reply, block, DecoderBlockBytes) == 0) return;
         SetEvent(lent.Reply);

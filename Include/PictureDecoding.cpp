@@ -7,6 +7,7 @@
 #include "Include/Core/JpegDecoder.h"
 #include "Include/Core/PictureHeader.h"
 #include "Include/Core/PictureOrientation.h"
+#include "Include/Core/PictureRefusal.h"
 #include "Include/Core/PixelReduction.h"
 #include "Include/Core/WebpDecoder.h"
 #include "Include/Error.h"
@@ -21,7 +22,36 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 const char* const Module = "Include\\PictureDecoding";
-const char* const UnreadablePicture = "The file could not be read as a picture.";
+// Why the last load was refused, for the decoder process to send across its wall.
+TPictureRefusal LastRefusal;
+
+// Raises the refusal as the game words it, and keeps it.
+void Refuse(TFunOperation& op, int32_t line, const TPictureRefusal& refusal, const std::string& fileName,
+            int32_t systemErrorCode = 0) {
+    LastRefusal = refusal;
+    const TRefusalRecord record = RefusalRecord(refusal, fileName);
+    op.Raise(line, fsError, record.Description, record.Parameter1, record.Parameter2, systemErrorCode);
+}
+
+void RefuseAsUnreadable(TFunOperation& op, int32_t line, const std::string& fileName, int32_t systemErrorCode = 0) {
+    Refuse(op, line, TPictureRefusal(), fileName, systemErrorCode);
+}
+
+void RefuseForMemory(TFunOperation& op, int32_t line, uint64_t width, uint64_t height) {
+    TPictureRefusal refusal;
+    refusal.Reason = TRefusalReason::NoMemory;
+    refusal.Width = width;
+    refusal.Height = height;
+    Refuse(op, line, refusal, "");
+}
+
+void RefuseFormat(TFunOperation& op, int32_t line, const std::string& fileName, TRefusalReason reason,
+                  TPictureFormat format) {
+    TPictureRefusal refusal;
+    refusal.Reason = reason;
+    refusal.Format = format;
+    Refuse(op, line, refusal, fileName);
+}
 
 // Paths of MAX_PATH characters or more reach the file system only in their "\\?\" form, which
 // must be absolute and already normalised.
@@ -42,10 +72,11 @@ std::wstring LongPathForm(const std::wstring& path) {
 void RaiseTooLarge(TFunOperation& op, int32_t line, const std::string& fileName, uint64_t width, uint64_t height,
                    uint32_t orientation = 1) {
     const bool exchanged = ExchangesSides(orientation);
-    op.Raise(line, fsError,
-             "The picture of " + PictureSizeText(exchanged ? height : width, exchanged ? width : height) +
-                 " pixels is too large to load.",
-             fileName);
+    TPictureRefusal refusal;
+    refusal.Reason = TRefusalReason::PictureTooLarge;
+    refusal.Width = exchanged ? height : width;
+    refusal.Height = exchanged ? width : height;
+    Refuse(op, line, refusal, fileName);
 }
 
 // Reads the picture file at any offset; reads past its end or failing give 0 bytes.
@@ -65,7 +96,7 @@ TReadAt FileReader(const TFileHandle& file) {
 // down to the budget, so only its own, larger limit applies.
 bool CheckPictureHeader(TFunOperation& op, const std::string& fileName, const TPictureHeader& header) {
     if (header.Kind == TPictureHeaderKind::Damaged) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        RefuseAsUnreadable(op, __LINE__, fileName);
         return false;
     }
     const bool fits = header.Format == TPictureFormat::Jpeg ? FitsJpegBudget(header.Width, header.Height)
@@ -152,92 +183,42 @@ std::unique_ptr<TPictureData> DecodeWithGdiplus(TFunOperation& op, const std::st
     data->Width = data->DecodedWidth = static_cast<int32_t>(width);
     data->Height = data->DecodedHeight = static_cast<int32_t>(height);
     if (!TurnUpright(*data, orientation)) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(data->Width, data->Height), "", "0");
+        RefuseForMemory(op, __LINE__, data->Width, data->Height);
         return nullptr;
     }
     return data;
 }
 
-// What a format is called and what Windows needs to decode it, for formats that only an
-// installed codec reads; null for every other format.
-struct TCodecAdvice {
-    const char* FormatName;
-    const char* ToInstall;
-};
-const TCodecAdvice* CodecAdviceFor(TPictureFormat format) {
-    static const TCodecAdvice heif = {"HEIC/HEIF", "the HEIF Image Extensions and the HEVC Video Extensions"};
-    static const TCodecAdvice avif = {"AVIF", "the AV1 Video Extension"};
-    static const TCodecAdvice webp = {"WebP", "the Webp Image Extensions"};
-    static const TCodecAdvice jpegXl = {"JPEG XL", "the JPEG XL Image Extension"};
-    switch (format) {
-    case TPictureFormat::Heif: return &heif;
-    case TPictureFormat::Avif: return &avif;
-    case TPictureFormat::WebP: return &webp;
-    case TPictureFormat::JpegXl: return &jpegXl;
-    default: return nullptr;
-    }
-}
-
-// Raises what kept WIC from decoding the file. A format known by its content but without a
+// Refuses what kept WIC from decoding the file. A format known by its content but without a
 // codec is named with what to install: the file is most likely whole.
 void RaiseWicFailure(TFunOperation& op, const std::string& fileName, const TWicPicture& decoded,
                      TPictureFormat format) {
-    const TCodecAdvice* advice = CodecAdviceFor(format);
-    if (decoded.Outcome == TWicOutcome::TooLarge) {
+    if (decoded.Outcome == TWicOutcome::TooLarge)
         RaiseTooLarge(op, __LINE__, fileName, decoded.Width, decoded.Height);
-    } else if (decoded.Outcome == TWicOutcome::NoMemory) {
-        op.Raise(__LINE__, fsError,
-                 TBitmapCanvas::NoMemoryReport(static_cast<int>(decoded.Width), static_cast<int>(decoded.Height)), "",
-                 "0");
-    } else if (advice && decoded.Outcome == TWicOutcome::NoCodec) {
-        op.Raise(__LINE__, fsError,
-                 std::string("This ") + advice->FormatName + " picture cannot be loaded: Windows has no codec for it. "
-                     "Install " + advice->ToInstall + " from the Microsoft Store, then load it again.",
-                 fileName);
-    } else if (advice) {
-        op.Raise(__LINE__, fsError,
-                 std::string("This ") + advice->FormatName + " picture could not be decoded. Windows decodes it with " +
-                     advice->ToInstall + "; if that is installed, the file itself may be incomplete.",
-                 fileName);
-    } else {
-        const std::string named = UnreadableFormatText(format);  // formats known by their first bytes
-        op.Raise(__LINE__, fsError, named.empty() ? UnreadablePicture : named, fileName);
-    }
-}
-
-// Decoded pixels handed to GDI+ as a bitmap over them, so that both images are resampled as from
-// any other picture; Format says whether their alpha counts. Null after a failure raised on op.
-std::unique_ptr<TPictureData> DataOverPixels(TFunOperation& op, const std::string& fileName,
-                                                std::unique_ptr<TPictureData> data, int32_t width,
-                                                int32_t height, uint32_t imageWidth, uint32_t imageHeight,
-                                                Gdiplus::PixelFormat format) {
-    Gdiplus::GpBitmap* created = nullptr;
-    BYTE* pixels = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(data->PixelData()));
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, format, pixels, &created) != Gdiplus::Ok ||
-        !created) {
-        op.Raise(__LINE__, fsError, TBitmapCanvas::NoMemoryReport(width, height), "", "0");
-        return nullptr;
-    }
-    data->Image.reset(created);
-    data->Alpha = format == PixelFormat32bppARGB;
-    data->FileName = fileName;
-    data->Width = static_cast<int32_t>(imageWidth);
-    data->Height = static_cast<int32_t>(imageHeight);
-    data->DecodedWidth = width;
-    data->DecodedHeight = height;
-    return data;
+    else if (decoded.Outcome == TWicOutcome::NoMemory)
+        RefuseForMemory(op, __LINE__, decoded.Width, decoded.Height);
+    else if (decoded.Outcome == TWicOutcome::NoCodec)
+        RefuseFormat(op, __LINE__, fileName, TRefusalReason::NoCodec, format);
+    else
+        RefuseFormat(op, __LINE__, fileName, TRefusalReason::CodecFailed, format);
 }
 
 // Pixels our own decoders made are already as large as the areas need (sizedByDecoder); the
 // system's are the picture's full size.
+// Null after a failure raised on op.
 std::unique_ptr<TPictureData> DataOverPixels(TFunOperation& op, const std::string& fileName,
-                                                std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
-                                                uint32_t imageWidth, uint32_t imageHeight,
-                                                Gdiplus::PixelFormat format, bool sizedByDecoder) {
+                                             std::vector<uint32_t>&& pixels, int32_t width, int32_t height,
+                                             uint32_t imageWidth, uint32_t imageHeight, bool alpha,
+                                             bool sizedByDecoder) {
     auto data = std::make_unique<TPictureData>();
     data->Pixels = std::move(pixels);
     data->SizedByDecoder = sizedByDecoder;
-    return DataOverPixels(op, fileName, std::move(data), width, height, imageWidth, imageHeight, format);
+    data->FileName = fileName;
+    if (!PutImageOverPixels(*data, width, height, imageWidth, imageHeight, alpha)) {
+        RefuseForMemory(op, __LINE__, width, height);
+        return nullptr;
+    }
+    return data;
 }
 
 // A picture an installed WIC codec decodes, handed to GDI+ as a bitmap over its pixels; null
@@ -251,7 +232,7 @@ std::unique_ptr<TPictureData> DecodeWithWicCodecs(TFunOperation& op, const std::
     }
     const int32_t width = static_cast<int32_t>(decoded.Width), height = static_cast<int32_t>(decoded.Height);
     return DataOverPixels(op, fileName, std::move(decoded.Pixels), width, height, decoded.Width, decoded.Height,
-                          PixelFormat32bppARGB, false);
+                          true, false);
 }
 
 // The system's decoders in turn: GDI+, then the codecs installed for WIC.
@@ -269,13 +250,11 @@ void RaiseJpegFailure(TFunOperation& op, const std::string& fileName, const TDec
         RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
         break;
     case TJpegOutcome::NoMemory:
-        op.Raise(__LINE__, fsError,
-                 TBitmapCanvas::NoMemoryReport(static_cast<int>(ScaledSide(decoded.ImageWidth, decoded.Denominator)),
-                                               static_cast<int>(ScaledSide(decoded.ImageHeight, decoded.Denominator))),
-                 "", "0");
+        RefuseForMemory(op, __LINE__, ScaledSide(decoded.ImageWidth, decoded.Denominator),
+                        ScaledSide(decoded.ImageHeight, decoded.Denominator));
         break;
     default:
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        RefuseAsUnreadable(op, __LINE__, fileName);
     }
 }
 
@@ -291,7 +270,7 @@ std::unique_ptr<TPictureData> DecodeJpegFile(TFunOperation& op, const std::strin
         return nullptr;
     }
     return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height, decoded.ImageWidth,
-                          decoded.ImageHeight, PixelFormat32bppRGB, true);
+                          decoded.ImageHeight, false, true);
 }
 
 // Our own decoders of formats read from the whole file in memory: WebP and AVIF.
@@ -302,24 +281,26 @@ bool ReadWholeFile(TFunOperation& op, const std::string& fileName, HANDLE file, 
                    std::vector<uint8_t>& bytes) {
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        RefuseAsUnreadable(op, __LINE__, fileName);
         return false;
     }
     if (static_cast<uint64_t>(size.QuadPart) > MaxEncodedPictureBytes) {
-        op.Raise(__LINE__, fsError, "The picture file of " + std::to_string(size.QuadPart) + " bytes is too large to load.",
-                 fileName);
+        TPictureRefusal refusal;
+        refusal.Reason = TRefusalReason::FileTooLarge;
+        refusal.Bytes = static_cast<uint64_t>(size.QuadPart);
+        Refuse(op, __LINE__, refusal, fileName);
         return false;
     }
     try {
         bytes.resize(static_cast<size_t>(size.QuadPart));
     } catch (const std::bad_alloc&) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        RefuseAsUnreadable(op, __LINE__, fileName);
         return false;
     }
     for (size_t at = 0; at < bytes.size();) {
         const size_t got = read(at, bytes.data() + at, std::min<size_t>(bytes.size() - at, 1u << 20));
         if (got == 0) {
-            op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+            RefuseAsUnreadable(op, __LINE__, fileName);
             return false;
         }
         at += got;
@@ -342,17 +323,15 @@ std::unique_ptr<TPictureData> DecodeWholeFile(TFunOperation& op, const std::stri
     switch (decoded.Outcome) {
     case TDecodeOutcome::Decoded:
         return DataOverPixels(op, fileName, std::move(decoded.Pixels), decoded.Width, decoded.Height,
-                              decoded.ImageWidth, decoded.ImageHeight, PixelFormat32bppRGB, true);
+                              decoded.ImageWidth, decoded.ImageHeight, false, true);
     case TDecodeOutcome::TooLarge:
         RaiseTooLarge(op, __LINE__, fileName, decoded.ImageWidth, decoded.ImageHeight);
         return nullptr;
     case TDecodeOutcome::NoMemory:
-        op.Raise(__LINE__, fsError,
-                 TBitmapCanvas::NoMemoryReport(static_cast<int>(decoded.ImageWidth), static_cast<int>(decoded.ImageHeight)),
-                 "", "0");
+        RefuseForMemory(op, __LINE__, decoded.ImageWidth, decoded.ImageHeight);
         return nullptr;
     default:
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName);
+        RefuseAsUnreadable(op, __LINE__, fileName);
         return nullptr;
     }
 }
@@ -377,7 +356,7 @@ std::unique_ptr<TPictureData> DecodePictureFile(TFunOperation& op, const std::st
     TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        op.Raise(__LINE__, fsError, UnreadablePicture, fileName, "", static_cast<int32_t>(LastError()));
+        RefuseAsUnreadable(op, __LINE__, fileName, static_cast<int32_t>(LastError()));
         return nullptr;
     }
     const TPictureFileStamp stamp = StampOf(file.get());
@@ -484,10 +463,13 @@ bool TakePixels(TPictureData& data, const std::vector<TPictureSize>& areas, TPic
 }
 
 
-std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas) {
+std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas,
+                                              TPictureRefusal* Refusal) {
     std::unique_ptr<TPictureData> data;
+    LastRefusal = TPictureRefusal();
     TFunOperation op(Module, "LoadPictureFile", __LINE__);
     op.Guard(__LINE__, [&] { data = DecodePictureFile(op, FileName, PaintAreas); });
     op.EndPassing([&] { data.reset(); });
+    if (Refusal) *Refusal = LastRefusal;
     return data;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Include/Core/PictureFit.h"
+#include "Include/Core/PictureRefusal.h"
 #include "Include/PictureData.h"
 
 #include <cstdint>
@@ -14,8 +15,10 @@
 #include <vector>
 
 // The picture file decoded no larger than the areas it will be fitted into need (see
-// LoadPictureFile in MyGDIPlus.h). Null after an Error whose first parameter is the path.
-std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas);
+// LoadPictureFile in MyGDIPlus.h). Null after an Error whose first parameter is the path; then
+// Refusal, where given, says why (a failure of no known reason is an unreadable picture).
+std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas,
+                                              TPictureRefusal* Refusal = nullptr);
 
 // Pixels as they cross from the decoder process: 0xAARRGGBB, Width per row, top row first.
 struct TPicturePixels {

@@ -82,7 +82,6 @@ private:
 
 bool IsPlausibleArea(const TPictureSize& area) { return area.Width >= 0 && area.Height >= 0; }
 
-bool IsFailureStatus(int32_t status) { return status >= fsError && status <= fsCatastrophe; }
 
 }  // namespace
 
@@ -124,10 +123,7 @@ bool ReadDecoderRequest(const uint8_t* block, size_t size, TDecoderRequest& requ
 }
 
 size_t WriteDecoderReply(const TDecoderReply& reply, uint8_t* block, size_t size) {
-    const TDecoderRefusal& refusal = reply.Refusal;
-    if (refusal.Description.size() > MaxDecoderTextBytes || refusal.Parameter1.size() > MaxDecoderTextBytes ||
-        refusal.Parameter2.size() > MaxDecoderTextBytes)
-        return 0;
+    const TPictureRefusal& refusal = reply.Refusal.Picture;
     TBlockWriter writer(block, size);
     writer.Put(ReplyMark);
     writer.Put(reply.Sequence);
@@ -144,11 +140,12 @@ size_t WriteDecoderReply(const TDecoderReply& reply, uint8_t* block, size_t size
         writer.Put(reply.FileSize);
         writer.Put(reply.FileWritten);
     } else {
-        writer.Put(refusal.Status);
-        writer.Text(refusal.Description);
-        writer.Text(refusal.Parameter1);
-        writer.Text(refusal.Parameter2);
-        writer.Put(refusal.SystemErrorCode);
+        writer.Put(static_cast<uint32_t>(refusal.Reason));
+        writer.Put(refusal.Width);
+        writer.Put(refusal.Height);
+        writer.Put(refusal.Bytes);
+        writer.Put(static_cast<uint32_t>(refusal.Format));
+        writer.Put(reply.Refusal.SystemErrorCode);
     }
     return writer.Written(size);
 }
@@ -161,14 +158,20 @@ bool ReadDecoderReply(const uint8_t* block, size_t size, TDecoderReply& reply) {
     if (!reader.Ok() || decoded > 1) return false;
     reply.Decoded = decoded == 1;
     if (!reply.Decoded) {
-        TDecoderRefusal& refusal = reply.Refusal;
-        refusal.Status = reader.Get<int32_t>();
-        refusal.Description = reader.Text(MaxDecoderTextBytes);
-        refusal.Parameter1 = reader.Text(MaxDecoderTextBytes);
-        refusal.Parameter2 = reader.Text(MaxDecoderTextBytes);
-        refusal.SystemErrorCode = reader.Get<int32_t>();
-        // A refusal that reports no failure would be taken for a picture without pixels.
-        return reader.Ok() && IsFailureStatus(refusal.Status) && !refusal.Description.empty();
+        TPictureRefusal& refusal = reply.Refusal.Picture;
+        const uint32_t reason = reader.Get<uint32_t>();
+        refusal.Width = reader.Get<uint64_t>();
+        refusal.Height = reader.Get<uint64_t>();
+        refusal.Bytes = reader.Get<uint64_t>();
+        const uint32_t format = reader.Get<uint32_t>();
+        reply.Refusal.SystemErrorCode = reader.Get<int32_t>();
+        // Only the reasons and formats the game knows how to word.
+        if (!reader.Ok() || reason >= static_cast<uint32_t>(TRefusalReason::Count) ||
+            format > static_cast<uint32_t>(TPictureFormat::Empty))
+            return false;
+        refusal.Reason = static_cast<TRefusalReason>(reason);
+        refusal.Format = static_cast<TPictureFormat>(format);
+        return true;
     }
     reply.ImageWidth = reader.Get<uint32_t>();
     reply.ImageHeight = reader.Get<uint32_t>();

@@ -1,10 +1,11 @@
 // The messages between the game and its picture decoder process. A request (a file and the areas
-// it will be painted into) and a reply (the picture's sizes and where its pixels are, or the
-// record of a refusal) are written into one block of shared memory. The game reads every reply as
+// it will be painted into) and a reply (the picture's sizes and where its pixels are, or why it
+// was refused) are written into one block of shared memory. The game reads every reply as
 // untrusted input: the decoder may have been taken over by the picture it decoded.
 #pragma once
 
 #include "Include/Core/PictureFit.h"
+#include "Include/Core/PictureRefusal.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +17,6 @@ constexpr size_t DecoderBlockBytes = 256 * 1024;
 // A path of 32,767 UTF-16 units is at most three times as many UTF-8 bytes.
 constexpr size_t MaxDecoderPathBytes = 32767 * 3;
 constexpr size_t MaxDecoderAreas = 16;
-// Failure descriptions and their parameters (a parameter may be the file's path).
-constexpr size_t MaxDecoderTextBytes = MaxDecoderPathBytes + 1024;
 
 struct TDecoderRequest {
     uint32_t Sequence = 0;
@@ -25,12 +24,10 @@ struct TDecoderRequest {
     std::vector<TPictureSize> Areas;
 };
 
-// The failure record of a refused picture, as the game then reports it.
+// Why a picture was refused: the reason and its numbers, which the game words itself, and the
+// system's error where opening the file failed.
 struct TDecoderRefusal {
-    int32_t Status = 0;
-    std::string Description;
-    std::string Parameter1;
-    std::string Parameter2;
+    TPictureRefusal Picture;
     int32_t SystemErrorCode = 0;
 };
 

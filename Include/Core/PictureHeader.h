@@ -49,7 +49,7 @@ enum class TPictureFormat {
     Photoshop,  // "8BPS": a Photoshop document or large document
     Cursor,     // an icon file whose type says cursor
     MacIcon,    // "icns"
-    Empty,      // no bytes at all
+    Empty,      // no bytes at all; the last, as the decoder's replies are checked against it
 };
 
 struct TPictureHeader {

@@ -71,12 +71,3 @@ std::string WithLegacyLinesConverted(std::string_view text,
     }
     return converted;
 }
-
-std::string WithoutControlCharacters(std::string_view text) {
-    std::string cleaned(text);
-    for (char& c : cleaned) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = ' ';
-    }
-    return cleaned;
-}

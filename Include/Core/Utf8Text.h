@@ -15,10 +15,6 @@ bool IsValidUtf8(std::string_view text);
 // character counts as one character of its own.
 size_t Utf8CharacterCount(std::string_view text);
 
-// The text with each control character (below U+0020, and DEL) made a space: a text another
-// process wrote can then neither break the lines of a report nor ring or steer a terminal.
-std::string WithoutControlCharacters(std::string_view text);
-
 // The text with every line that is not valid UTF-8 passed through fromLegacy, which reads it in
 // the legacy code page. Line ends (CR, LF) and valid lines stay byte for byte as they were.
 std::string WithLegacyLinesConverted(std::string_view text,

@@ -29,9 +29,8 @@ TDecoderReply DecodedReply() {
 TDecoderReply RefusedReply() {
     TDecoderReply reply;
     reply.Sequence = 8;
-    reply.Refusal.Status = fsError;
-    reply.Refusal.Description = "The file could not be read as a picture.";
-    reply.Refusal.Parameter1 = "C:\\Pictures\\\xC3\xA9t\xC3\xA9.png";
+    reply.Refusal.Picture.Reason = TRefusalReason::NoCodec;
+    reply.Refusal.Picture.Format = TPictureFormat::Heif;
     reply.Refusal.SystemErrorCode = 2;
     return reply;
 }
@@ -75,8 +74,8 @@ TEST(DecoderExchange, RequestsAndRepliesArriveWhole) {
     TDecoderReply refused;
     ASSERT_TRUE(RoundTrip(RefusedReply(), refused));
     EXPECT_FALSE(refused.Decoded);
-    EXPECT_EQ(refused.Refusal.Description, RefusedReply().Refusal.Description);
-    EXPECT_EQ(refused.Refusal.Parameter1, RefusedReply().Refusal.Parameter1);
+    EXPECT_EQ(refused.Refusal.Picture.Reason, TRefusalReason::NoCodec);
+    EXPECT_EQ(refused.Refusal.Picture.Format, TPictureFormat::Heif);
     EXPECT_EQ(refused.Refusal.SystemErrorCode, 2);
 }
 
@@ -100,20 +99,17 @@ TEST(DecoderExchange, ForgedRepliesAreRefused) {
     gigapixels.ImageWidth = 100000;
     gigapixels.ImageHeight = 20000;
     EXPECT_FALSE(RoundTrip(gigapixels, read));
-    TDecoderReply noFailure = RefusedReply();
-    noFailure.Refusal.Status = fsWarning;
-    EXPECT_FALSE(RoundTrip(noFailure, read));
-    TDecoderReply notUtf8 = RefusedReply();
-    notUtf8.Refusal.Description = "\xFF\xFE";
-    EXPECT_FALSE(RoundTrip(notUtf8, read));
+    // A reason or a format the game cannot word.
+    TDecoderReply unknownReason = RefusedReply();
+    unknownReason.Refusal.Picture.Reason = TRefusalReason::Count;
+    EXPECT_FALSE(RoundTrip(unknownReason, read));
+    TDecoderReply unknownFormat = RefusedReply();
+    unknownFormat.Refusal.Picture.Format = static_cast<TPictureFormat>(static_cast<uint32_t>(TPictureFormat::Empty) + 1);
+    EXPECT_FALSE(RoundTrip(unknownFormat, read));
 
-    // A text length that points past the block, a block cut short, and a request taken for a reply.
+    // A block cut short, and a request taken for a reply.
     std::vector<uint8_t> block(DecoderBlockBytes);
     const size_t written = WriteDecoderReply(RefusedReply(), block.data(), block.size());
-    std::vector<uint8_t> longText(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(written));
-    const uint32_t huge = 0x7FFFFFFF;
-    std::memcpy(&longText[16], &huge, sizeof huge);  // the description's length
-    EXPECT_FALSE(ReadDecoderReply(longText.data(), longText.size(), read));
     for (size_t cut = 0; cut < written; cut += 7) EXPECT_FALSE(ReadDecoderReply(block.data(), cut, read)) << cut;
     TDecoderRequest request;
     request.Path = "a.png";
@@ -121,10 +117,44 @@ TEST(DecoderExchange, ForgedRepliesAreRefused) {
     EXPECT_FALSE(ReadDecoderReply(block.data(), requestBytes, read));
 
     // What does not fit the block is not written at all.
-    TDecoderReply tooLong = RefusedReply();
-    tooLong.Refusal.Parameter2.assign(MaxDecoderTextBytes + 1, 'x');
-    EXPECT_EQ(WriteDecoderReply(tooLong, block.data(), block.size()), 0u);
     EXPECT_EQ(WriteDecoderReply(RefusedReply(), block.data(), 20), 0u);
     request.Areas.assign(MaxDecoderAreas + 1, TPictureSize{10, 10});
     EXPECT_EQ(WriteDecoderRequest(request, block.data(), block.size()), 0u);
+}
+
+// The game words every reason itself, as a decode in its own process words it; the file named is
+// always the one the game asked for.
+TEST(PictureRefusal, EachReasonHasTheGamesOwnWords) {
+    const std::string file = "C:\\Pictures\\\xC3\xA9t\xC3\xA9.heic";
+    TPictureRefusal refusal;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description, "The file could not be read as a picture.");
+    EXPECT_EQ(RefusalRecord(refusal, file).Parameter1, file);
+    refusal.Reason = TRefusalReason::PictureTooLarge;
+    refusal.Width = 30000;
+    refusal.Height = 20000;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description, "The picture of 30000 x 20000 pixels is too large to load.");
+    refusal.Reason = TRefusalReason::FileTooLarge;
+    refusal.Bytes = 5000000000ull;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description, "The picture file of 5000000000 bytes is too large to load.");
+    refusal.Reason = TRefusalReason::NoCodec;
+    refusal.Format = TPictureFormat::Heif;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description,
+              "This HEIC/HEIF picture cannot be loaded: Windows has no codec for it. Install the HEIF Image Extensions "
+              "and the HEVC Video Extensions from the Microsoft Store, then load it again.");
+    refusal.Reason = TRefusalReason::CodecFailed;
+    EXPECT_NE(RefusalRecord(refusal, file).Description.find("if that is installed, the file itself may be incomplete"),
+              std::string::npos);
+    // A format no codec of Windows is for is named as unreadable, or is simply no picture.
+    refusal.Format = TPictureFormat::Photoshop;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description.rfind("This Photoshop document cannot be loaded", 0), 0u);
+    refusal.Format = TPictureFormat::Png;
+    EXPECT_EQ(RefusalRecord(refusal, file).Description, "The file could not be read as a picture.");
+    // Memory is reported as every failed allocation of a picture is, without a file.
+    refusal.Reason = TRefusalReason::NoMemory;
+    refusal.Width = 0xFFFFFFFFFFull;
+    refusal.Height = 100;
+    const TRefusalRecord memory = RefusalRecord(refusal, file);
+    EXPECT_EQ(memory.Description, "Unhandled exception: Not enough memory for a picture of 2147483647 x 100 pixels.");
+    EXPECT_EQ(memory.Parameter1, "");
+    EXPECT_EQ(memory.Parameter2, "0");
 }

@@ -47,12 +47,6 @@ TEST(Utf8Count, CountsCharactersNotBytes) {
     EXPECT_EQ(Utf8CharacterCount("\xE6\x9D" "a"), 3u);
 }
 
-TEST(Utf8ControlCharacters, BecomeSpacesAndNothingElseChanges) {
-    EXPECT_EQ(WithoutControlCharacters("a\r\n* Status: Perfect\a\x1B[2J\x7F"), "a  * Status: Perfect  [2J ");
-    EXPECT_EQ(WithoutControlCharacters("Bild \xC3\xA4 \xE7\x94\xBB"), "Bild \xC3\xA4 \xE7\x94\xBB") << "UTF-8 stays";
-    EXPECT_EQ(WithoutControlCharacters(std::string("a\0b", 3)), "a b");
-}
-
 TEST(Utf8LegacyLines, ConvertsOnlyTheLinesThatAreNotUtf8) {
     const std::string text = "[TilvaneGame]\r\nPictureTitle=C:\\Caf\xE9.png\r\nOther=" + Tokyo +
                              "\nLast=\xC4rger\r\n";

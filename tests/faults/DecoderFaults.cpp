@@ -3,8 +3,8 @@
 // fault, wait for ever, or take memory until it is stopped; the other marks answer with a reply
 // forged as a decoder taken over by its picture might: "huge" a picture side past any picture,
 // "stale" an earlier request's number, "reserved" pixels in memory only reserved, "short" fewer
-// pixels than it claims, "filebacked" pixels in a file, "refused" a catastrophe with control
-// characters in its words. Any other file is decoded as usual.
+// pixels than it claims, "filebacked" pixels in a file, "refused" a refusal for a reason the game
+// does not know. Any other file is decoded as usual.
 #include "Include/Core/FunStat.h"
 #include "Include/PictureDecoderServer.h"
 #include "Include/WideText.h"
@@ -86,9 +86,7 @@ bool ForgeReply(const std::string& fault, const TDecoderRequest& request, TDecod
     } else if (fault == "filebacked") {
         return ReplyWithPixelsIn(FileSection(), reply, section);
     } else if (fault == "refused") {
-        reply.Refusal.Status = fsCatastrophe;
-        reply.Refusal.Description = "A forged\arefusal\r\n* Status: Perfect";
-        reply.Refusal.Parameter1 = request.Path;
+        reply.Refusal.Picture.Reason = static_cast<TRefusalReason>(999);  // no reason the game words
     } else {
         return false;
     }
