@@ -253,16 +253,31 @@ uint64_t MemoryInUse(HANDLE process) {
 
 enum class TWaitOutcome { Replied, Ended, TookTooLong, NeededTooMuch };
 
-// Waits for the reply, watching the process end, the time pass and the memory grow.
-TWaitOutcome AwaitReply(const TDecoder& decoder) {
+// Waits for the reply, watching the process end, the time pass and the memory grow. The time
+// limit bounds the decoder's own work: it runs from when the decoder takes the request (a cold
+// start has as long again before that) and starts over whenever it reads further into the file,
+// so that a large picture on a slow share loads; DecoderSlowReadLimitMs bounds it all.
+TWaitOutcome AwaitReply(const TDecoder& decoder, uint32_t sequence) {
     const HANDLE events[] = {decoder.Reply.get(), decoder.Process.get()};
-    const ULONGLONG deadline = GetTickCount64() + DecoderTimeLimitMs;
+    const TDecoderProgress& progress = DecoderProgressIn(decoder.Bytes());
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG lastProgress = start;
+    bool taken = false;
+    uint64_t furthest = 0;
     for (;;) {
         const DWORD woken = WaitForMultipleObjects(2, events, FALSE, MemoryPollMs);
         if (woken == WAIT_OBJECT_0) return TWaitOutcome::Replied;
         if (woken != WAIT_TIMEOUT) return TWaitOutcome::Ended;
         if (MemoryInUse(decoder.Process.get()) > DecoderMemoryLimitBytes) return TWaitOutcome::NeededTooMuch;
-        if (GetTickCount64() >= deadline) return TWaitOutcome::TookTooLong;
+        const ULONGLONG now = GetTickCount64();
+        const uint64_t read = progress.Furthest;
+        if (progress.Sequence == sequence && (!taken || read > furthest)) {
+            taken = true;
+            furthest = read;
+            lastProgress = now;
+        }
+        if (now - lastProgress >= DecoderTimeLimitMs || now - start >= DecoderSlowReadLimitMs)
+            return TWaitOutcome::TookTooLong;
     }
 }
 
@@ -345,13 +360,13 @@ bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vecto
     request.Sequence = ++decoder.Sequence;
     request.Path = fileName;
     request.Areas = areas;
-    if (WriteDecoderRequest(request, decoder.Bytes(), DecoderBlockBytes) == 0) {
+    if (WriteDecoderRequest(request, decoder.Bytes(), DecoderMessageBytes) == 0) {
         op.Raise(__LINE__, fsError, "The file could not be read as a picture.", fileName);
         return false;
     }
     ResetEvent(decoder.Reply.get());
     SetEvent(decoder.Request.get());
-    switch (AwaitReply(decoder)) {
+    switch (AwaitReply(decoder, request.Sequence)) {
     case TWaitOutcome::Replied:
         break;
     case TWaitOutcome::Ended:
@@ -368,7 +383,7 @@ bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vecto
         return false;
     }
     // Read from a copy: the decoder could change the block while it is checked.
-    const std::vector<uint8_t> copy(decoder.Bytes(), decoder.Bytes() + DecoderBlockBytes);
+    const std::vector<uint8_t> copy(decoder.Bytes(), decoder.Bytes() + DecoderMessageBytes);
     if (!ReadDecoderReply(copy.data(), copy.size(), reply) || reply.Sequence != request.Sequence) {
         KeptDecoder.reset();
         op.Raise(__LINE__, fsError, DecoderFailed, fileName);

@@ -16,8 +16,11 @@
 #include <string>
 #include <vector>
 
-// How long one decode may take, a cold start of the process included.
+// How long one decode may work without reading further into its file, and how long a cold start
+// of the process may take before it.
 constexpr uint32_t DecoderTimeLimitMs = 10000;
+// How long one decode may take in all, however its read goes on.
+constexpr uint32_t DecoderSlowReadLimitMs = 120000;
 // The most memory the decoder process may commit: the pixel budget three times over (a decoded
 // raster, its conversion and its upright copy) and room for the decoders themselves.
 constexpr uint64_t DecoderMemoryLimitBytes = MaxPicturePixels * 4 * 3 + (256ull << 20);

@@ -132,9 +132,14 @@ TDecoderReply Decode(const TDecoderRequest& request, TOwnedHandle& section) {
     return reply;
 }
 
+// Where the game sees which request is being served and how far its file has been read.
+TDecoderProgress* Progress = nullptr;
+
 void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
     auto* block = static_cast<uint8_t*>(MapViewOfFile(lent.Block, FILE_MAP_WRITE, 0, 0, DecoderBlockBytes));
     if (!block) return;
+    Progress = &DecoderProgressIn(block);
+    SetReadProgressSink(ReportReadProgress);
     TOwnedHandle section;
     for (;;) {
         if (WaitForSingleObject(lent.Request, INFINITE) != WAIT_OBJECT_0) return;
@@ -142,8 +147,10 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
         TDecoderRequest request;
         TDecoderReply reply;
         // Read from a copy: the block is shared.
-        const std::vector<uint8_t> copy(block, block + DecoderBlockBytes);
+        const std::vector<uint8_t> copy(block, block + DecoderMessageBytes);
         if (ReadDecoderRequest(copy.data(), copy.size(), request)) {
+            Progress->Furthest = 0;
+            Progress->Sequence = request.Sequence;  // taken: the game's clock for the work starts
             reply.Sequence = request.Sequence;
             if (!beforeDecode || !beforeDecode(request, reply, section)) {
                 reply = Decode(request, section);
@@ -152,12 +159,16 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
         } else {
             reply.Sequence = request.Sequence;  // refused as unreadable
         }
-        if (WriteDecoderReply(reply, block, DecoderBlockBytes) == 0) return;
+        if (WriteDecoderReply(reply, block, DecoderMessageBytes) == 0) return;
         SetEvent(lent.Reply);
     }
 }
 
 }  // namespace
+
+void ReportReadProgress(uint64_t furthestByte) {
+    if (Progress && furthestByte > Progress->Furthest) Progress->Furthest = furthestByte;
+}
 
 bool IsPictureDecoderRun() {
     int count = 0;

@@ -26,6 +26,10 @@ bool IsPictureDecoderRun();
 // The reply comes with the request's sequence number, which it may change too.
 using TDecoderTestHook = bool (*)(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section);
 
+// Shows the game that the file of the request served has been read up to that byte, so that a
+// slow read that goes on is not taken for a decode that never ends.
+void ReportReadProgress(uint64_t furthestByte);
+
 // Serves the game until it ends; returns the process's exit code (it normally never returns:
 // it ends with the game).
 int RunPictureDecoder(TDecoderTestHook beforeDecode = nullptr);

@@ -22,6 +22,8 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 const char* const Module = "Include\\PictureDecoding";
+TReadProgressSink ReadProgressSink = nullptr;
+
 // Why the last load was refused, for the decoder process to send across its wall.
 TPictureRefusal LastRefusal;
 
@@ -87,6 +89,7 @@ TReadAt FileReader(const TFileHandle& file) {
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
         if (!ReadFile(file.get(), buffer, static_cast<DWORD>(size), &got, &at)) return 0;
+        if (ReadProgressSink && got) ReadProgressSink(offset + got);
         return got;
     };
 }
@@ -462,6 +465,8 @@ bool TakePixels(TPictureData& data, const std::vector<TPictureSize>& areas, TPic
     return true;
 }
 
+
+void SetReadProgressSink(TReadProgressSink sink) { ReadProgressSink = sink; }
 
 std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas,
                                               TPictureRefusal* Refusal) {

@@ -20,6 +20,10 @@
 std::unique_ptr<TPictureData> LoadPictureData(const std::string& FileName, const std::vector<TPictureSize>& PaintAreas,
                                               TPictureRefusal* Refusal = nullptr);
 
+// Told the furthest byte of the picture file read so far, as our own decoders read it.
+using TReadProgressSink = void (*)(uint64_t furthestByte);
+void SetReadProgressSink(TReadProgressSink sink);
+
 // Pixels as they cross from the decoder process: 0xAARRGGBB, Width per row, top row first.
 struct TPicturePixels {
     std::vector<uint32_t> Pixels;

@@ -12,8 +12,22 @@
 #include <string>
 #include <vector>
 
-// The shared block holds one message at a time.
+// The shared block holds one message at a time, and at its end the decoder's progress.
 constexpr size_t DecoderBlockBytes = 256 * 1024;
+constexpr size_t DecoderProgressBytes = 64;
+constexpr size_t DecoderMessageBytes = DecoderBlockBytes - DecoderProgressBytes;
+
+// Which request the decoder has taken, and how far into its file it has read: the game tells a
+// slow read that goes on from work that never ends by it. Written by the decoder alone, read by
+// the game as the untrusted figures they are (each value a single aligned store).
+struct TDecoderProgress {
+    volatile uint32_t Sequence;
+    uint32_t Unused;
+    volatile uint64_t Furthest;  // the furthest byte of the file read so far
+};
+inline TDecoderProgress& DecoderProgressIn(uint8_t* block) {
+    return *reinterpret_cast<TDecoderProgress*>(block + DecoderMessageBytes);
+}
 // A path of 32,767 UTF-16 units is at most three times as many UTF-8 bytes.
 constexpr size_t MaxDecoderPathBytes = 32767 * 3;
 constexpr size_t MaxDecoderAreas = 16;

@@ -1,6 +1,7 @@
 // The faults the decoder process of the test copy of the program makes on marked files: a file
 // that begins with "TilvaneDecoderFault:" and then "crash", "hang" or "hog" makes the decoder
-// fault, wait for ever, or take memory until it is stopped; the other marks answer with a reply
+// fault, wait for ever, or take memory until it is stopped, and "slowread" reads on slowly for 15
+// seconds before it decodes the file as usual; the other marks answer with a reply
 // forged as a decoder taken over by its picture might: "huge" a picture side past any picture,
 // "stale" an earlier request's number, "reserved" pixels in memory only reserved, "short" fewer
 // pixels than it claims, "filebacked" pixels in a file, "refused" a refusal for a reason the game
@@ -71,6 +72,15 @@ HANDLE FileSection() {
     return section;
 }
 
+// A read from a slow share that goes on: a little further into the file every 2.5 seconds, for
+// longer than a decode may work without reading.
+void ReadSlowlyPastTheTimeLimit() {
+    for (uint64_t step = 1; step <= 6; ++step) {
+        Sleep(2500);
+        ReportReadProgress(step * 4096);
+    }
+}
+
 bool ForgeReply(const std::string& fault, const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section) {
     if (fault == "huge") {
         if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
@@ -107,6 +117,9 @@ bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOw
         Sleep(INFINITE);
     } else if (fault.compare(0, 3, "hog") == 0) {
         TakeMemoryUntilStopped();
+    } else if (fault.compare(0, 8, "slowread") == 0) {
+        ReadSlowlyPastTheTimeLimit();
+        return false;  // then decoded as usual: refused as no picture
     }
     return ForgeReply(fault, request, reply, section);
 }
