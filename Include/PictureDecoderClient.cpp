@@ -281,43 +281,6 @@ TWaitOutcome AwaitReply(const TDecoder& decoder, uint32_t sequence) {
     }
 }
 
-// Whether the view is memory the game may read without waiting or faulting: committed over its
-// whole length, and backed by no file. A section the decoder made with its pages only reserved
-// would fault at the game's first read of a pixel; one over a file on a share the decoder
-// controls could hold the window thread in a read that never ends.
-bool IsCommittedMemoryOfNoFile(const void* view, uint64_t bytes) {
-    wchar_t name[MAX_PATH];
-    if (GetMappedFileNameW(GetCurrentProcess(), const_cast<void*>(view), name, MAX_PATH) != 0) return false;
-    const auto* start = static_cast<const uint8_t*>(view);
-    for (const uint8_t* at = start; at < start + bytes;) {
-        MEMORY_BASIC_INFORMATION region = {};
-        if (!VirtualQuery(at, &region, sizeof region) || region.State != MEM_COMMIT) return false;
-        at = static_cast<const uint8_t*>(region.BaseAddress) + region.RegionSize;
-    }
-    return true;
-}
-
-// The pixels in the section the decoder names, checked against the size the reply claims: a
-// section that is not one, or smaller, cannot be mapped at that size, and its memory must be
-// committed and of no file. The view is a copy on write, so that what GDI+ may write stays the
-// game's.
-bool MapPixels(const TDecoder& decoder, const TDecoderReply& reply, TDecoderAnswer& answer) {
-    HANDLE duplicated = nullptr;
-    if (!DuplicateHandle(decoder.Process.get(), reinterpret_cast<HANDLE>(static_cast<uintptr_t>(reply.PixelSection)),
-                         GetCurrentProcess(), &duplicated, FILE_MAP_READ, FALSE, 0))
-        return false;
-    TOwnedHandle section(duplicated);
-    const uint64_t bytes = DecoderPixelBytes(reply);
-    TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_COPY, 0, 0, static_cast<SIZE_T>(bytes)));
-    if (!view || !IsCommittedMemoryOfNoFile(view.get(), bytes)) return false;
-    answer.View = std::move(view);
-    answer.Width = reply.Width;
-    answer.Height = reply.Height;
-    answer.Alpha = reply.Alpha;
-    BytesCopiedLastTime = bytes;
-    return true;
-}
-
 bool IsMissingFileError(int32_t error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
@@ -341,25 +304,11 @@ void RaiseDecoderEnded(TFunOperation& op, const std::string& fileName, const TDe
         op.Raise(__LINE__, fsError, DecoderFailed, fileName, "exit code " + HexText(code));
 }
 
-// Asks the kept decoder, started anew when there is none. False after a failure raised on op.
-bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
-                TDecoderReply& reply) {
-    if (!KeptDecoder || !KeptDecoder->Running()) {
-        // The old one first: ending a process that has ended fails, and that failure is not the
-        // start's.
-        KeptDecoder.reset();
-        DWORD error = 0;
-        KeptDecoder = StartDecoder(error);
-        if (!KeptDecoder) {
-            RaiseNotStarted(op, fileName, error);
-            return false;
-        }
-    }
+// Sends the request to the kept decoder and waits for its reply, which is read and checked. False
+// after a failure raised on op; the decoder is then dropped unless it only could not be asked.
+bool Exchange(TFunOperation& op, const std::string& fileName, TDecoderRequest& request, TDecoderReply& reply) {
     TDecoder& decoder = *KeptDecoder;
-    TDecoderRequest request;
     request.Sequence = ++decoder.Sequence;
-    request.Path = fileName;
-    request.Areas = areas;
     if (WriteDecoderRequest(request, decoder.Bytes(), DecoderMessageBytes) == 0) {
         op.Raise(__LINE__, fsError, "The file could not be read as a picture.", fileName);
         return false;
@@ -392,6 +341,96 @@ bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vecto
     return true;
 }
 
+// Asks the kept decoder, started anew when there is none. False after a failure raised on op.
+bool AskDecoder(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
+                TDecoderReply& reply) {
+    if (!KeptDecoder || !KeptDecoder->Running()) {
+        // The old one first: ending a process that has ended fails, and that failure is not the
+        // start's.
+        KeptDecoder.reset();
+        DWORD error = 0;
+        KeptDecoder = StartDecoder(error);
+        if (!KeptDecoder) {
+            RaiseNotStarted(op, fileName, error);
+            return false;
+        }
+    }
+    TDecoderRequest request;
+    request.Path = fileName;
+    request.Areas = areas;
+    return Exchange(op, fileName, request, reply);
+}
+
+void RaiseInGameWords(TFunOperation& op, int32_t line, const std::string& fileName, const TPictureRefusal& refusal,
+                      int32_t systemErrorCode = 0) {
+    const TRefusalRecord record = RefusalRecord(refusal, fileName);
+    op.Raise(line, fsError, record.Description, record.Parameter1, record.Parameter2, systemErrorCode);
+}
+
+// Raises the refusal in the game's own words, from the reason alone and about the file the game
+// asked for: a decoder taken over can choose neither the words nor how grave the failure looks.
+void RaiseRefusal(TFunOperation& op, const std::string& fileName, const TDecoderRefusal& refusal) {
+    RaiseInGameWords(op, __LINE__, fileName, refusal.Picture, refusal.SystemErrorCode);
+    // A picture it refused may have reached a decoder library and taken it over: the next
+    // picture goes to a fresh decoder, started now while the player reads the message, unless
+    // this one never found a file to read.
+    if (!IsMissingFileError(refusal.SystemErrorCode)) {
+        KeptDecoder.reset();
+        StartPictureDecoderInBackground();
+    }
+}
+
+// The handle lent to the decoder closed in its process: the section stays the game's alone.
+void TakeBackSection(HANDLE lent) {
+    if (KeptDecoder && lent)
+        DuplicateHandle(KeptDecoder->Process.get(), lent, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+}
+
+// The decoded picture's pixels, put by the decoder into a section the game makes at exactly their
+// size and lends it: memory of the game's own, committed and backed by no file, which the decoder
+// can neither choose nor make smaller. The view is a copy on write, so that what GDI+ may write
+// stays the game's. False after a failure raised on op.
+bool ReceivePixels(TFunOperation& op, const std::string& fileName, const std::vector<TPictureSize>& areas,
+                   const TDecoderReply& decoded, TDecoderAnswer& answer) {
+    const uint64_t bytes = DecoderPixelBytes(decoded);
+    TOwnedHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                            static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes), nullptr));
+    HANDLE lent = nullptr;
+    if (!section || !DuplicateHandle(GetCurrentProcess(), section.get(), KeptDecoder->Process.get(), &lent,
+                                     FILE_MAP_WRITE, FALSE, 0)) {
+        TPictureRefusal noMemory;
+        noMemory.Reason = TRefusalReason::NoMemory;
+        noMemory.Width = static_cast<uint64_t>(decoded.Width);
+        noMemory.Height = static_cast<uint64_t>(decoded.Height);
+        RaiseInGameWords(op, __LINE__, fileName, noMemory);
+        return false;
+    }
+    TDecoderRequest request;
+    request.Path = fileName;
+    request.Areas = areas;
+    request.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(lent));
+    TDecoderReply filled;
+    const bool replied = Exchange(op, fileName, request, filled);
+    TakeBackSection(lent);
+    if (!replied) return false;
+    if (!filled.Decoded) {
+        RaiseRefusal(op, fileName, filled.Refusal);
+        return false;
+    }
+    TOwnedView view(MapViewOfFile(section.get(), FILE_MAP_COPY, 0, 0, static_cast<SIZE_T>(bytes)));
+    if (filled.Width != decoded.Width || filled.Height != decoded.Height || filled.Alpha != decoded.Alpha || !view) {
+        KeptDecoder.reset();
+        op.Raise(__LINE__, fsError, DecoderFailed, fileName);
+        return false;
+    }
+    answer.View = std::move(view);
+    answer.Width = decoded.Width;
+    answer.Height = decoded.Height;
+    answer.Alpha = decoded.Alpha;
+    BytesCopiedLastTime = bytes;
+    return true;
+}
+
 }  // namespace
 
 void StartPictureDecoderInBackground() {
@@ -409,25 +448,10 @@ bool DecodeInDecoderProcess(TFunOperation& op, const std::string& fileName, cons
     TDecoderReply reply;
     if (!AskDecoder(op, fileName, areas, reply)) return false;
     if (!reply.Decoded) {
-        // Worded by the game from the reason alone, about the file the game asked for: a decoder
-        // taken over can choose neither the words nor how grave the failure looks.
-        const TRefusalRecord record = RefusalRecord(reply.Refusal.Picture, fileName);
-        op.Raise(__LINE__, fsError, record.Description, record.Parameter1, record.Parameter2,
-                 reply.Refusal.SystemErrorCode);
-        // A picture it refused may have reached a decoder library and taken it over: the next
-        // picture goes to a fresh decoder, started now while the player reads the message,
-        // unless this one never found a file to read.
-        if (!IsMissingFileError(reply.Refusal.SystemErrorCode)) {
-            KeptDecoder.reset();
-            StartPictureDecoderInBackground();
-        }
+        RaiseRefusal(op, fileName, reply.Refusal);
         return false;
     }
-    if (!MapPixels(*KeptDecoder, reply, answer)) {
-        KeptDecoder.reset();
-        op.Raise(__LINE__, fsError, DecoderFailed, fileName);
-        return false;
-    }
+    if (!ReceivePixels(op, fileName, areas, reply, answer)) return false;
     TakeAnswer(reply, answer);
     return true;
 }

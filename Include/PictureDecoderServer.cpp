@@ -90,13 +90,11 @@ TDecoderReply RefusalReply(const TPictureRefusal& refusal) {
     return reply;
 }
 
-// The pixels in a memory section of their own, which the game duplicates from this process.
-bool PutPixelsInSection(const TPicturePixels& pixels, TOwnedHandle& section) {
+// The pixels put into the section the game lent, mapped at their size: a section too small for
+// them cannot be mapped so.
+bool PutPixelsInSection(const TPicturePixels& pixels, HANDLE section) {
     const uint64_t bytes = static_cast<uint64_t>(pixels.Pixels.size()) * sizeof(uint32_t);
-    section.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
-                                     static_cast<DWORD>(bytes), nullptr));
-    if (!section) return false;
-    void* view = MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(bytes));
+    void* view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(bytes));
     if (!view) return false;
     std::memcpy(view, pixels.Pixels.data(), static_cast<size_t>(bytes));
     UnmapViewOfFile(view);
@@ -110,25 +108,40 @@ void StampReply(const TPictureFileStamp& stamp, TDecoderReply& reply) {
     reply.FileWritten = stamp.Written;
 }
 
-// One picture decoded by the engine; section then holds its pixels until the next request.
-TDecoderReply Decode(const TDecoderRequest& request, TOwnedHandle& section) {
+// The picture decoded last: its reply, and its pixels until the game lends a section for them.
+struct TDecodedLast {
+    TDecoderReply Reply;
+    TPicturePixels Pixels;
+};
+
+// One picture decoded by the engine, its pixels kept in last.
+TDecoderReply Decode(const TDecoderRequest& request, TDecodedLast& last) {
     TPictureRefusal refusal;
     std::unique_ptr<TPictureData> picture = LoadPictureData(request.Path, request.Areas, &refusal);
     if (!picture) return RefusalReply(refusal);
     TDecoderReply reply;
-    TPicturePixels pixels;
-    if (!TakePixels(*picture, request.Areas, pixels) || !PutPixelsInSection(pixels, section)) {
+    if (!TakePixels(*picture, request.Areas, last.Pixels)) {
         reply.Refusal.Picture.Reason = TRefusalReason::NotDrawn;
         return reply;
     }
     reply.Decoded = true;
     reply.ImageWidth = static_cast<uint32_t>(picture->Width);
     reply.ImageHeight = static_cast<uint32_t>(picture->Height);
-    reply.Width = pixels.Width;
-    reply.Height = pixels.Height;
-    reply.Alpha = pixels.Alpha;
-    reply.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section.get()));
+    reply.Width = last.Pixels.Width;
+    reply.Height = last.Pixels.Height;
+    reply.Alpha = last.Pixels.Alpha;
     StampReply(picture->FileStamp, reply);
+    last.Reply = reply;
+    return reply;
+}
+
+// The last picture's pixels put into the section the game lends; the reply of its decode again.
+TDecoderReply Fill(const TDecoderRequest& request, const TDecodedLast& last) {
+    if (last.Reply.Decoded &&
+        PutPixelsInSection(last.Pixels, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(request.PixelSection))))
+        return last.Reply;
+    TDecoderReply reply;
+    reply.Refusal.Picture.Reason = TRefusalReason::NotDrawn;
     return reply;
 }
 
@@ -140,10 +153,9 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
     if (!block) return;
     Progress = &DecoderProgressIn(block);
     SetReadProgressSink(ReportReadProgress);
-    TOwnedHandle section;
+    TDecodedLast last;
     for (;;) {
         if (WaitForSingleObject(lent.Request, INFINITE) != WAIT_OBJECT_0) return;
-        section.reset();  // the game has taken the last pixels
         TDecoderRequest request;
         TDecoderReply reply;
         // Read from a copy: the block is shared.
@@ -152,8 +164,13 @@ void ServeRequests(const THandlesLent& lent, TDecoderTestHook beforeDecode) {
             Progress->Furthest = 0;
             Progress->Sequence = request.Sequence;  // taken: the game's clock for the work starts
             reply.Sequence = request.Sequence;
-            if (!beforeDecode || !beforeDecode(request, reply, section)) {
-                reply = Decode(request, section);
+            if (!beforeDecode || !beforeDecode(request, reply)) {
+                if (request.PixelSection) {
+                    reply = Fill(request, last);
+                } else {
+                    last = TDecodedLast();  // the pixels of the picture before go
+                    reply = Decode(request, last);
+                }
                 reply.Sequence = request.Sequence;
             }
         } else {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "Include/Core/DecoderExchange.h"
-#include "Include/Owned.h"
 
 #include <cstdint>
 #include <string>
@@ -21,10 +20,10 @@ constexpr uint32_t DecoderNoMemoryExitCode = 0x7D0F0002;
 // Whether this process was started as the decoder process.
 bool IsPictureDecoderRun();
 
-// Run before each decode, given only by test builds: it may fault on the request, or answer it
-// itself with a reply it forged (true), naming its pixels in a section it keeps in `section`.
-// The reply comes with the request's sequence number, which it may change too.
-using TDecoderTestHook = bool (*)(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section);
+// Run before each request is served, given only by test builds: it may fault on the request, or
+// answer it itself with a reply it forged (true). The reply comes with the request's sequence
+// number, which it may change too.
+using TDecoderTestHook = bool (*)(const TDecoderRequest& request, TDecoderReply& reply);
 
 // Shows the game that the file of the request served has been read up to that byte, so that a
 // slow read that goes on is not taken for a decode that never ends.

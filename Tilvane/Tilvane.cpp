@@ -21,7 +21,7 @@
 // A copy of the program built for the end-to-end tests can make its decoder process crash, hang
 // or grow on marked files; the shipped program has no such hook.
 #ifdef TILVANE_DECODER_TEST_FAULTS
-bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section);
+bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply);
 #endif
 
 namespace {

@@ -101,6 +101,7 @@ size_t WriteDecoderRequest(const TDecoderRequest& request, uint8_t* block, size_
         writer.Put(area.Width);
         writer.Put(area.Height);
     }
+    writer.Put(request.PixelSection);
     return writer.Written(size);
 }
 
@@ -119,6 +120,7 @@ bool ReadDecoderRequest(const uint8_t* block, size_t size, TDecoderRequest& requ
         if (!IsPlausibleArea(area)) reader.Fail();
         request.Areas.push_back(area);
     }
+    request.PixelSection = reader.Get<uint64_t>();
     return reader.Ok() && !request.Path.empty();
 }
 
@@ -134,7 +136,6 @@ size_t WriteDecoderReply(const TDecoderReply& reply, uint8_t* block, size_t size
         writer.Put(reply.Width);
         writer.Put(reply.Height);
         writer.Put(static_cast<uint32_t>(reply.Alpha ? 1 : 0));
-        writer.Put(reply.PixelSection);
         writer.Put(reply.FileVolume);
         writer.Put(reply.FileIndex);
         writer.Put(reply.FileSize);
@@ -178,7 +179,6 @@ bool ReadDecoderReply(const uint8_t* block, size_t size, TDecoderReply& reply) {
     reply.Width = reader.Get<int32_t>();
     reply.Height = reader.Get<int32_t>();
     const uint32_t alpha = reader.Get<uint32_t>();
-    reply.PixelSection = reader.Get<uint64_t>();
     reply.FileVolume = reader.Get<uint64_t>();
     reply.FileIndex = reader.Get<uint64_t>();
     reply.FileSize = reader.Get<uint64_t>();

@@ -32,10 +32,14 @@ inline TDecoderProgress& DecoderProgressIn(uint8_t* block) {
 constexpr size_t MaxDecoderPathBytes = 32767 * 3;
 constexpr size_t MaxDecoderAreas = 16;
 
+// A picture to decode; or, with a pixel section, the request to put the pixels of the picture
+// just decoded into that memory, which the game made and lends the decoder (the handle's value in
+// the decoder's process).
 struct TDecoderRequest {
     uint32_t Sequence = 0;
     std::string Path;  // UTF-8
     std::vector<TPictureSize> Areas;
+    uint64_t PixelSection = 0;
 };
 
 // Why a picture was refused: the reason and its numbers, which the game words itself, and the
@@ -53,11 +57,9 @@ struct TDecoderReply {
     uint32_t ImageHeight = 0;
     int32_t Width = 0;
     int32_t Height = 0;
-    // Whether the pixels' fourth byte is their opacity (otherwise they are opaque).
+    // Whether the pixels' fourth byte is their opacity (otherwise they are opaque). The pixels
+    // themselves (0xAARRGGBB, Width per row, top row first) go into the section the game lends.
     bool Alpha = false;
-    // The decoder's handle of the memory section that holds the pixels (0xAARRGGBB, Width per
-    // row, top row first), to be duplicated by the game.
-    uint64_t PixelSection = 0;
     // Which file was read: volume, index, size and time last written.
     uint64_t FileVolume = 0, FileIndex = 0, FileSize = 0, FileWritten = 0;
     // Refused: why.

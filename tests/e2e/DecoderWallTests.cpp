@@ -44,9 +44,7 @@ TEST(DecoderWallEndToEnd, CrashingHangingHungryAndForgingDecodersLeaveTheGameAsI
         {"crash", failed},
         {"huge", failed},
         {"stale", failed},
-        {"reserved", failed},
         {"short", failed},
-        {"filebacked", failed},
         {"refused", failed},
         // A read that goes on is waited for past the time limit, and the file then judged as usual.
         {"slowread", "The file could not be read as a picture."},

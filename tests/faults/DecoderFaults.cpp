@@ -3,10 +3,9 @@
 // fault, wait for ever, or take memory until it is stopped, and "slowread" reads on slowly for 15
 // seconds before it decodes the file as usual; the other marks answer with a reply
 // forged as a decoder taken over by its picture might: "huge" a picture side past any picture,
-// "stale" an earlier request's number, "reserved" pixels in memory only reserved, "short" fewer
-// pixels than it claims, "filebacked" pixels in a file, "refused" a refusal for a reason the game
-// does not know. Any other file is decoded as usual.
-#include "Include/Core/FunStat.h"
+// "stale" an earlier request's number, "short" more pixels in the section the game lent than it
+// first announced, "refused" a refusal for a reason the game does not know. Any other file is
+// decoded as usual.
 #include "Include/PictureDecoderServer.h"
 #include "Include/WideText.h"
 
@@ -39,39 +38,6 @@ void TakeMemoryUntilStopped() {
     }
 }
 
-const int ForgedSide = 4;
-const DWORD ForgedBytes = ForgedSide * ForgedSide * 4;
-
-// A decoded reply of a small grey picture, its pixels in the section.
-bool ReplyWithPixelsIn(HANDLE made, TDecoderReply& reply, TOwnedHandle& section) {
-    section.reset(made);
-    if (!section) return false;
-    reply.Decoded = true;
-    reply.ImageWidth = reply.ImageHeight = ForgedSide;
-    reply.Width = reply.Height = ForgedSide;
-    reply.PixelSection = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section.get()));
-    return true;
-}
-
-HANDLE MemorySection(DWORD protection, DWORD bytes) {
-    return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, protection, 0, bytes, nullptr);
-}
-
-// A section over a file of the pixels' size, in the folder for temporary files.
-HANDLE FileSection() {
-    wchar_t folder[MAX_PATH], name[MAX_PATH];
-    if (!GetTempPathW(MAX_PATH, folder) || !GetTempFileNameW(folder, L"tvf", 0, name)) return nullptr;
-    HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    const std::string grey(ForgedBytes, '\x80');
-    DWORD written = 0;
-    WriteFile(file, grey.data(), ForgedBytes, &written, nullptr);
-    HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    CloseHandle(file);  // the section keeps the file open
-    return section;
-}
-
 // A read from a slow share that goes on: a little further into the file every 2.5 seconds, for
 // longer than a decode may work without reading.
 void ReadSlowlyPastTheTimeLimit() {
@@ -81,21 +47,27 @@ void ReadSlowlyPastTheTimeLimit() {
     }
 }
 
-bool ForgeReply(const std::string& fault, const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section) {
-    if (fault == "huge") {
-        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
+const int ForgedSide = 4;
+
+// A decoded reply of a small picture, as a decoder gives it before the game lends it a section.
+void ForgeDecodedReply(TDecoderReply& reply) {
+    reply.Decoded = true;
+    reply.ImageWidth = reply.ImageHeight = ForgedSide;
+    reply.Width = reply.Height = ForgedSide;
+}
+
+// Forges the reply to a request for a picture, or (lent) to the request to fill the game's section.
+bool ForgeReply(const std::string& fault, bool lent, TDecoderReply& reply) {
+    if (fault == "huge" && !lent) {
+        ForgeDecodedReply(reply);
         reply.ImageWidth = 0xFFFFFFFFu;
-    } else if (fault == "stale") {
-        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
-        reply.Sequence = request.Sequence - 1;
-    } else if (fault == "reserved") {
-        return ReplyWithPixelsIn(MemorySection(PAGE_READWRITE | SEC_RESERVE, ForgedBytes), reply, section);
+    } else if (fault == "stale" && !lent) {
+        ForgeDecodedReply(reply);
+        --reply.Sequence;
     } else if (fault == "short") {
-        if (!ReplyWithPixelsIn(MemorySection(PAGE_READWRITE, ForgedBytes), reply, section)) return false;
-        reply.Width = reply.Height = 512;  // a megabyte of pixels from a page
-    } else if (fault == "filebacked") {
-        return ReplyWithPixelsIn(FileSection(), reply, section);
-    } else if (fault == "refused") {
+        ForgeDecodedReply(reply);
+        if (lent) reply.Width = reply.Height = 512;  // more pixels than the game lent room for
+    } else if (fault == "refused" && !lent) {
         reply.Refusal.Picture.Reason = static_cast<TRefusalReason>(999);  // no reason the game words
     } else {
         return false;
@@ -105,7 +77,7 @@ bool ForgeReply(const std::string& fault, const TDecoderRequest& request, TDecod
 
 }  // namespace
 
-bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOwnedHandle& section) {
+bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply) {
     const std::string mark = "TilvaneDecoderFault:";
     const std::string start = FirstBytes(request.Path, mark.size() + 16);
     if (start.compare(0, mark.size(), mark) != 0) return false;
@@ -121,5 +93,5 @@ bool FaultOnMarkedFile(const TDecoderRequest& request, TDecoderReply& reply, TOw
         ReadSlowlyPastTheTimeLimit();
         return false;  // then decoded as usual: refused as no picture
     }
-    return ForgeReply(fault, request, reply, section);
+    return ForgeReply(fault, request.PixelSection != 0, reply);
 }
