@@ -17,6 +17,7 @@
 #include "Include/WideText.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -572,13 +573,33 @@ bool TInstallForm::MayInstallFrom(const TInstallPaths& paths) {
     return false;
 }
 
+// A folder the installation with rights makes is the machine's: only the system and administrators
+// may change it, every user may run what it holds. Made with that protected list of rights at
+// once, so that a folder made where every user may write (a drive's root) does not inherit that:
+// no other user can then put a program of their own where administrators run it, nor steer an
+// uninstallation. Without rights the folder is the user's, with the rights it inherits.
+bool TInstallForm::CreateInstallationDirectory(const std::string& directory) const {
+    const std::wstring path = Utf8ToWide(directory);
+    if (!elevated_) return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    const BOOL created = CreateDirectoryW(path.c_str(), &attributes);
+    const DWORD error = GetLastError();
+    LocalFree(descriptor);
+    SetLastError(error);
+    return created != FALSE;
+}
+
 // Only the package's own entries: whatever else lies beside the installer stays where it is.
 // Entries the package lacks (a package put together by hand) are skipped. The files put into the
 // package's folders are recorded, with those of an earlier installation there, so that
 // uninstalling deletes them and nothing else in those folders.
 void TInstallForm::CopyPackage(TFunOperation& op, const TInstallPaths& paths) {
     ClearLastError();
-    if (!CreateDirectoryA(paths.TargetDirectory.c_str(), nullptr) && LastErrorFailedAllowExisting()) {
+    if (!CreateInstallationDirectory(paths.TargetDirectory) && LastErrorFailedAllowExisting()) {
         op.Raise(__LINE__, fsError, "Failed to create directory.", paths.TargetDirectory, "",
                  static_cast<int32_t>(LastError()));
         return;

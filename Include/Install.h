@@ -107,6 +107,7 @@ private:
     bool MayInstallFrom(const TInstallPaths& paths);
     bool MayInstallInto(const TInstallPaths& paths);
     void CopyPackage(TFunOperation& op, const TInstallPaths& paths);
+    bool CreateInstallationDirectory(const std::string& directory) const;
     TUninstallRun UninstallRun(const std::string& directory) const;
     bool NeedsRightsForMachineEntry() const;
     bool IsConfirmed(const std::string& question);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <aclapi.h>
 #include <knownfolders.h>
 #include <sddl.h>
 #include <shlobj.h>
@@ -27,6 +28,49 @@ const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const char* const ReadmeText = "Tilvane test package\r\nSecond line of the read-me.\r\n";
 
 // --- what the installation leaves behind ------------------------------------------------------
+
+// Whether the file system keeps the rights a folder is made with (Wine 8 gives every folder its
+// own default list instead): a folder made for administrators alone, asked back.
+bool FoldersKeepTheirRights(const std::string& parent) {
+    const std::string probe = parent + "\\rights probe";
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;BA)", SDDL_REVISION_1, &made, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, made, FALSE};
+    const bool created = CreateDirectoryA(probe.c_str(), &attributes) != FALSE;
+    LocalFree(made);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool kept = created &&
+                      GetNamedSecurityInfoA(probe.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                            &dacl, nullptr, &descriptor) == ERROR_SUCCESS &&
+                      dacl && dacl->AceCount == 1;
+    if (descriptor) LocalFree(descriptor);
+    RemoveDirectoryA(probe.c_str());
+    return kept;
+}
+
+// Whether anyone but the system and administrators may change what the folder holds or who may.
+bool OthersMayChange(const std::string& folder) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(Utf8ToWide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return true;
+    const DWORD changes = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                          FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    bool others = dacl == nullptr;  // no list: everyone may
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+        PSID sid = &allowed->SidStart;
+        if (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) continue;
+        if (allowed->Mask & changes) others = true;
+    }
+    LocalFree(descriptor);
+    return others;
+}
 
 // A value of the uninstall entry in the machine's list or the user's; empty when the key or the
 // value is missing.
@@ -566,6 +610,10 @@ TEST_F(InstallerEndToEnd, CopyWithRightsInstallsForAllUsersWithoutAskingAndUnins
     EXPECT_EQ(RunAsCopyWithRights(package_ + "\\Install.exe", "/Elevated " + chosen), 0u) << "the work was done";
     EXPECT_EQ(query.Count(), 0u) << "the first copy asked already";
     EXPECT_TRUE(FileExists(programFile));
+    if (FoldersKeepTheirRights(chosen_))
+        EXPECT_FALSE(OthersMayChange(target_)) << "the machine's folder is changed by administrators alone";
+    else
+        std::printf("This system keeps no rights a folder is made with: the installation folder's are not checked.\n");
     ExpectLink(commonDesktopLink_, programFile);
     ExpectLink(commonGroup_ + "\\Tilvane.lnk", programFile);
     ExpectLink(commonGroup_ + "\\Uninstall.lnk", programFile, "/Uninstall");
