@@ -73,6 +73,8 @@ private:
 
 // Decodes the picture file in the decoder process (PictureDecoderClient.h), so that a picture
 // that crashes, hangs or bloats a decoder ends only that process; its three messages say which.
+// A game started with the environment variable TILVANE_DECODE_IN_GAME_PROCESS set decodes in its
+// own process instead, as LoadPictureFileInProcess does: benchmarks compare the two that way.
 // A file that is missing, unreadable, not a picture GDI+ can decode, or larger than the pixel budget gives null and an Error whose first parameter is the path;
 // nothing else changes, so a caller can check a picture before it replaces anything. Paths of
 // any length are accepted.

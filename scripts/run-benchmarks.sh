@@ -16,6 +16,8 @@ wine_prepare_prefix
 bash "$root/scripts/make-test-pictures.sh" "$BUILD_DIR/pictures"
 wine_stage_pictures
 wine_stage_hostile_pictures
+# The game itself, which BenchNextPicture starts as its own process.
+wine_stage "$BUILD_DIR/win/Tilvane.exe" >/dev/null
 for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
   [ -f "$exe" ] || continue
   if [ -n "${BENCH_ONLY:-}" ] && [[ " $BENCH_ONLY " != *" $(basename "$exe" .exe) "* ]]; then continue; fi

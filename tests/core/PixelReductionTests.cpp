@@ -21,6 +21,23 @@ TEST(PixelReductionTest, EachPixelIsTheMeanOfWhatItCoversShownOverBlack) {
     EXPECT_EQ(two[0], 0xFFAA5500u);
     EXPECT_EQ(two[1], 0xFF0055AAu);
 
+    // Three by three into two by two: the white middle pixel gives a quarter of itself to each.
+    uint32_t dot[9];
+    for (uint32_t& pixel : dot) pixel = 0xFF000000u;
+    dot[4] = 0xFFFFFFFFu;
+    uint32_t quarters[4] = {};
+    ReducePixels(dot, 3, 3, quarters, 2, 2);
+    for (const uint32_t pixel : quarters) EXPECT_EQ(pixel, 0xFF1C1C1Cu);  // 255 x 0.25 / 2.25
+
+    // Each source pixel's shares add up to the whole at any size: a plain picture keeps its colour.
+    const std::vector<uint32_t> plain(13 * 11, 0xFF3C8AF0u);
+    for (int width = 1; width <= 13; ++width)
+        for (int height = 1; height <= 11; ++height) {
+            std::vector<uint32_t> reduced(static_cast<size_t>(width) * height);
+            ReducePixels(plain.data(), 13, 11, reduced.data(), width, height);
+            for (const uint32_t pixel : reduced) ASSERT_EQ(pixel, 0xFF3C8AF0u) << width << " x " << height;
+        }
+
     // Half-transparent white over black; a target larger than the source is left alone.
     const uint32_t glass = 0x80FFFFFFu;
     uint32_t shown[2] = {0x12345678u, 0x12345678u};

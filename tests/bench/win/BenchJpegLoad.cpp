@@ -190,19 +190,6 @@ bool PlainLibraryDecode(const std::string& path) {
     return pixels != nullptr;
 }
 
-// The median of a step's times with their spread, the machine being shared.
-struct TSpread {
-    std::vector<double> Ms;
-    void Add(double seconds) { Ms.push_back(seconds * 1e3); }
-    double Median() const { return bench::Median(Ms); }
-    std::string Text() const {
-        char text[96];
-        std::snprintf(text, sizeof text, "%8.1f ms  (%.1f to %.1f)", Median(), *std::min_element(Ms.begin(), Ms.end()),
-                      *std::max_element(Ms.begin(), Ms.end()));
-        return text;
-    }
-};
-
 const int ReloadRuns = 7;
 
 // The reload as the command runs it, then the window painted, which paint times when given;
