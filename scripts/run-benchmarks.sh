@@ -18,11 +18,12 @@ wine_stage_pictures
 wine_stage_hostile_pictures
 # The game itself, which BenchNextPicture starts as its own process.
 wine_stage "$BUILD_DIR/win/Tilvane.exe" >/dev/null
+# Half an hour each at most: BenchSoak plays for 13 to 18 minutes, the longer on a busy machine.
 for exe in "$BUILD_DIR"/win/tests/Bench*.exe; do
   [ -f "$exe" ] || continue
   if [ -n "${BENCH_ONLY:-}" ] && [[ " $BENCH_ONLY " != *" $(basename "$exe" .exe) "* ]]; then continue; fi
   staged=$(wine_stage "$exe")
   echo "== $(basename "$exe" .exe)"
-  (cd "$WINE_BIN_DIR" && timeout 900 wine "$staged" 2>&1 </dev/null)
+  (cd "$WINE_BIN_DIR" && timeout 1800 wine "$staged" 2>&1 </dev/null) || echo "== $(basename "$exe" .exe) exited with code $?"
 done
 wine_stop

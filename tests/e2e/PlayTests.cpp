@@ -1,12 +1,25 @@
 // A whole game in the real program, played as a person would: a picture made for the test is
 // loaded through the file dialog, shuffled, pieces are flipped, marked and dragged with real
 // pointer events until the picture is whole, and every step is checked on the labels and on the
-// pixels of the pictures.
+// pixels of the pictures. Then many games in a row in one window, made in this process so that
+// what the process holds can be counted.
 #include "e2e/E2ESupport.h"
 #include "e2e/TestPictures.h"
+#include "Include/PictureDecoderClient.h"
 #include "Tilvane/TilvaneIds.h"
+#include "support/HostWindow.h"
+#include "support/ProcessResources.h"
+#include "support/RecordingErrorView.h"
+#include "support/SoakRound.h"
+#include "support/TilvaneFormAccess.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -335,6 +348,73 @@ TEST_F(PlayEndToEnd, SecondCopyEndsAtOnceWhileTheFirstRuns) {
     EXPECT_EQ(second.ExitCode(), 0u);
     EXPECT_TRUE(game->Running());
     EXPECT_EQ(game->Close(), 0u);
+}
+
+// Twenty rounds of the soak benchmark's round (support/SoakRound.h), the decoder process started
+// anew every ten; after every ten the GDI objects are exactly as after the first round, the USER
+// objects and the handles within their slack. The benchmark plays 200 and watches the memory too.
+TEST(LongSessionEndToEnd, TwentyGamesInARowGiveBackTheirObjectsAndHandles) {
+    EnsureMainWindow();
+    TTilvaneForm form;
+    TTilvaneFormTestAccess inside(form);
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    inside.ArrangeWindow();
+    struct TDecoderEnded {
+        ~TDecoderEnded() { EndPictureDecoder(); }
+    } decoderEndedOnEveryWayOut;
+    const TRecordedFailures failures;
+    const soak::TPictureFolder pictures;
+    ASSERT_TRUE(pictures.Ready()) << "the test pictures are missing from " << soak::TPictureFolder::StagedPictures;
+    inside.LoadGameFromPicture(pictures.FirstPicture());
+    std::mt19937 random(20240611);
+    TProcessResources afterFirstRound;
+    for (int round = 1; round <= 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_EQ(soak::PlayRound(inside, pictures.GameFile(), random, round % 10 == 0), "");
+        ASSERT_EQ(failures.View.Descriptions, std::vector<std::string>());
+        if (round == 1) afterFirstRound = CountProcessResources();
+        if (round % 10 != 0) continue;
+        const TProcessResources now = CountProcessResources();
+        EXPECT_EQ(now.GdiObjects, afterFirstRound.GdiObjects);
+        EXPECT_LE(std::abs(static_cast<int>(now.UserObjects) - static_cast<int>(afterFirstRound.UserObjects)),
+                  soak::UserSlack);
+        EXPECT_LE(now.Handles, afterFirstRound.Handles + soak::HandleSlack);
+    }
+}
+
+// The counts move with every kind of object made and freed, so that a count blind to them (a
+// table the system no longer answers from) cannot pass the long session.
+TEST(LongSessionEndToEnd, CountsFollowEveryKindOfObjectMadeAndFreed) {
+    EnsureMainWindow();  // the thread's first window brings windows of the system's with it
+    const int blockBytes = 100000, regionBytes = 4 << 20;
+    const TProcessResources before = CountProcessResources();
+    const HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+    const HMENU menu = CreatePopupMenu();
+    ACCEL key = {FVIRTKEY, 'N', 1};
+    const HACCEL keys = CreateAcceleratorTableA(&key, 1);
+    const HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    void* const block = HeapAlloc(GetProcessHeap(), 0, blockBytes);
+    void* const region = VirtualAlloc(nullptr, regionBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (region) memset(region, 1, regionBytes);  // memory that is used, not only promised
+    const TProcessResources made = CountProcessResources();
+    VirtualFree(region, 0, MEM_RELEASE);
+    HeapFree(GetProcessHeap(), 0, block);
+    CloseHandle(event);
+    DestroyWindow(window);
+    DestroyAcceleratorTable(keys);
+    DestroyMenu(menu);
+    DeleteObject(bitmap);
+    const TProcessResources freed = CountProcessResources();
+
+    EXPECT_EQ(made.GdiObjects, before.GdiObjects + 1);
+    EXPECT_EQ(made.UserObjects, before.UserObjects + 3);
+    EXPECT_EQ(made.Handles, before.Handles + 1);
+    EXPECT_GE(made.HeapUsedBytes, before.HeapUsedBytes + blockBytes);
+    EXPECT_GE(made.PrivateBytes, before.PrivateBytes + regionBytes);
+    EXPECT_EQ(freed.GdiObjects, before.GdiObjects);
+    EXPECT_EQ(freed.UserObjects, before.UserObjects);
+    EXPECT_EQ(freed.Handles, before.Handles);
 }
 
 }  // namespace

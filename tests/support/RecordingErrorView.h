@@ -1,4 +1,5 @@
-// Stands in for the error dialog, so that a test can check what a report would have shown.
+// Stands in for the error dialog, so that a test can check what a report would have shown, and a
+// long run goes on past a failure that a dialog would stop.
 #pragma once
 
 #include "Include/Core/FunStat.h"
@@ -18,4 +19,14 @@ public:
         return true;
     }
     int32_t RecursiveAttempts() const override { return 0; }
+};
+
+// Failures go to a recording view for as long as it lives, and back to the real one after.
+struct TRecordedFailures {
+    TRecordingView View;
+    TErrorReportView* Saved = ErrorForm;
+    TRecordedFailures() { ErrorForm = &View; }
+    ~TRecordedFailures() { ErrorForm = Saved; }
+    TRecordedFailures(const TRecordedFailures&) = delete;
+    TRecordedFailures& operator=(const TRecordedFailures&) = delete;
 };

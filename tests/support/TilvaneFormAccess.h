@@ -26,6 +26,7 @@ struct TTilvaneFormTestAccess {
           BestResults(form.results_->results_), Motion(form.view_->motion_) {}
 
     void LoadGameFromPicture(const std::string& path) { Form.pictures_->NewGameFromPicture(path); }
+    void NextPictureMenuClick() { Form.pictures_->NeighbourPictureCommand(TWalkDirection::Next); }
     void LoadGameFrom(const std::string& path) { Form.games_->LoadGameFrom(path); }
     bool SaveGameTo(const std::string& path) { return Form.games_->SaveGameTo(path); }
     void RandomizeMenuClick() { Form.session_->Shuffle(); }

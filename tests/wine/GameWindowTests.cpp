@@ -799,14 +799,6 @@ void ExpectSamePictures(const TShownPictures& shown, const TShownPictures& uprig
     EXPECT_GE(PeakSignalToNoise(shown.Puzzle, upright.Puzzle), 30.0);
 }
 
-// Failures go to a recording view for as long as it lives, and back to the real one after.
-struct TRecordedFailures {
-    TRecordingView View;
-    TErrorReportView* Saved = ErrorForm;
-    TRecordedFailures() { ErrorForm = &View; }
-    ~TRecordedFailures() { ErrorForm = Saved; }
-};
-
 }  // namespace
 
 // A portrait picture stored turned each of the eight ways gives the game of the upright picture:
