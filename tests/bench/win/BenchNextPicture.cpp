@@ -141,16 +141,17 @@ BOOL CALLBACK AcceptShownControl(HWND window, LPARAM data) {
     return FALSE;
 }
 
-// The centre of the shown control on the screen, or {-1, -1} when none is shown.
-POINT CentreOfControl(HWND window, int id) {
+// The control's client rectangle on the screen; empty while none with the id is shown.
+RECT ShownControl(HWND window, int id) {
     TWindowSearch search = {0, id, nullptr};
     EnumChildWindows(window, AcceptShownControl, reinterpret_cast<LPARAM>(&search));
     RECT client = {};
-    if (!search.Found || !GetClientRect(search.Found, &client)) return POINT{-1, -1};
-    POINT centre = {client.right / 2, client.bottom / 2};
-    ClientToScreen(search.Found, &centre);
-    return centre;
+    if (!search.Found || !GetClientRect(search.Found, &client)) return RECT{};
+    MapWindowPoints(search.Found, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
 }
+
+POINT CentreOf(const RECT& area) { return POINT{(area.left + area.right) / 2, (area.top + area.bottom) / 2}; }
 
 template <class TCondition>
 bool WaitFor(TCondition&& condition, double seconds = TimeoutSeconds) {
@@ -197,15 +198,17 @@ public:
     TGame(const TGame&) = delete;
     TGame& operator=(const TGame&) = delete;
 
-    HWND Window() const { return window_; }
-
     // The first picture shown in both areas, and the window in front, so that its keys work.
     bool ShowsFirstPicture() {
-        if (!window_ || !WaitFor([&] { return CentreOfControl(window_, idOriginalPictureImage).x >= 0; })) return false;
+        auto shown = [&] {
+            const RECT original = ShownControl(window_, idOriginalPictureImage);
+            return !IsRectEmpty(&original);
+        };
+        if (!window_ || !WaitFor(shown)) return false;
         SetForegroundWindow(window_);
         if (!Answers(window_)) return false;
-        puzzle_ = std::make_unique<TScreenPatch>(CentreOfControl(window_, idPuzzlePictureImage));
-        original_ = std::make_unique<TScreenPatch>(CentreOfControl(window_, idOriginalPictureImage));
+        puzzle_ = std::make_unique<TScreenPatch>(CentreOf(ShownControl(window_, idPuzzlePictureImage)));
+        original_ = std::make_unique<TScreenPatch>(CentreOf(ShownControl(window_, idOriginalPictureImage)));
         return WaitFor([&] { return Shows(0); });
     }
 
@@ -224,13 +227,9 @@ public:
         return Now() - start;
     }
 
-    // The size of the puzzle image shown.
     SIZE PuzzleSize() const {
-        TWindowSearch search = {0, idPuzzlePictureImage, nullptr};
-        EnumChildWindows(window_, AcceptShownControl, reinterpret_cast<LPARAM>(&search));
-        RECT client = {};
-        if (search.Found) GetClientRect(search.Found, &client);
-        return SIZE{client.right, client.bottom};
+        const RECT puzzle = ShownControl(window_, idPuzzlePictureImage);
+        return SIZE{puzzle.right - puzzle.left, puzzle.bottom - puzzle.top};
     }
 
 private:
